@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace quoterra {
+
+// Opens a web page (http or https) in the desktop's browser, or a mail
+// address (mailto:) in its mail program. Anything else is refused: nothing
+// the program builds from user text may start another program.
+bool ShellOpen(const QString& address);
+
+} // namespace quoterra
