@@ -314,6 +314,20 @@ void Timer::setInterval(int ms)
     timer_.setInterval(ms);
 }
 
+QFont vbFont(const QString& family, double points, bool bold)
+{
+    static const bool substituted = [] {
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+        return true;
+    }();
+    Q_UNUSED(substituted);
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
 void DoEvents()
 {
     NestedWait wait;

@@ -153,6 +153,11 @@ private:
     QTimer timer_;
 };
 
+// A font by the name the windows were designed with. Arial is drawn with
+// its metric twin Liberation Sans, and so is MS Sans Serif, whose nearest
+// match on this desktop it is.
+QFont vbFont(const QString& family, double points, bool bold = false);
+
 // Runs pending window events (a transfer or a long step lets the window
 // breathe); counted as a nested wait so nothing is destroyed under it.
 void DoEvents();
