@@ -2,7 +2,7 @@
 
 #include "placement/placement.h"
 #include "research_links.h"
-#include "skins.h"
+#include "skin_pictures.h"
 
 #include "platform/inet.h"
 #include "platform/screen.h"

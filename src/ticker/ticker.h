@@ -22,12 +22,12 @@ public:
     static inline const QString kName = QStringLiteral("Ticker");
 
     // Places of the skin's buttons, standard skin, in twips.
-    static constexpr float kOptionsLeft = 45;
-    static constexpr float kWindowLeft = 2745;
-    static constexpr float kExitLeft = 2940;
+    static constexpr float kOptionsLeft = 30;
+    static constexpr float kWindowLeft = 2790;
+    static constexpr float kExitLeft = 2970;
     static constexpr float kChartLeft = 2760;
-    static constexpr float kChartTop = 330;
-    static constexpr float kSymbolEditorTop = 660;
+    static constexpr float kChartTop = 660;
+    static constexpr float kSymbolEditorTop = 1020;
 
     Ticker();
     ~Ticker() override;

@@ -1,7 +1,7 @@
 #include "ticker.h"
 
 #include "placement/placement.h"
-#include "skins.h"
+#include "skin_pictures.h"
 
 #include "platform/inet.h"
 #include "platform/msgbox.h"

@@ -1,4 +1,4 @@
-#include "skins.h"
+#include "skin_pictures.h"
 
 #include <QHash>
 
