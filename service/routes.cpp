@@ -1,0 +1,306 @@
+#include "routes.h"
+
+#include "charts.h"
+#include "pages.h"
+
+#include <array>
+#include <vector>
+
+namespace quoterra::service {
+
+namespace {
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::vector<std::string_view> splitOn(std::string_view text, char sep)
+{
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(sep, start);
+        pieces.push_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+        if (at == std::string_view::npos)
+            return pieces;
+        start = at + 1;
+    }
+}
+
+bool startsParameter(std::string_view piece, std::string_view key)
+{
+    return piece == key || (piece.size() > key.size() && piece.starts_with(key) && piece[key.size()] == '=');
+}
+
+// "/n/I/IBM.html" with prefix "/n/" gives "IBM": the letter folder is not
+// checked, the name runs to the final extension and may hold slashes.
+bool symbolFromFile(std::string_view path, std::string_view prefix, std::string_view extension, std::string& symbol)
+{
+    if (!path.starts_with(prefix))
+        return false;
+    const std::string_view rest = path.substr(prefix.size());
+    const std::size_t slash = rest.find('/');
+    if (slash == std::string_view::npos)
+        return false;
+    const std::string_view file = rest.substr(slash + 1);
+    if (!file.ends_with(extension))
+        return false;
+    symbol = percentDecode(file.substr(0, file.size() - extension.size()), false);
+    return true;
+}
+
+Reply html(std::string_view title, std::string_view body)
+{
+    return Reply{200, "text/html; charset=utf-8", htmlPage(title, body), ReplyKind::Page};
+}
+
+std::string titleFor(std::string_view what, std::string_view symbol)
+{
+    return symbol.empty() ? std::string(what) : std::string(what) + " for " + std::string(symbol);
+}
+
+std::string chartLinks(std::string_view symbol)
+{
+    const std::string s = urlEncode(symbol);
+    return "<p>Charts: <a href=\"/q?s=" + s + "&amp;d=1b\">1 day</a> | <a href=\"/q?s=" + s
+           + "&amp;d=2b\">5 day</a> | <a href=\"/q?s=" + s + "&amp;d=0b\">1 year</a></p>\n";
+}
+
+std::string yearChartPath(std::string_view upper)
+{
+    std::string lower(upper);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    const std::string first = lower.empty() ? std::string() : lower.substr(0, 1);
+    return "/c/0b/" + urlEncode(first) + "/" + urlEncode(lower) + ".gif";
+}
+
+} // namespace
+
+std::string percentDecode(std::string_view text, bool plusIsSpace)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+            i += 2;
+        } else if (c == '+' && plusIsSpace) {
+            out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string queryValue(std::string_view rawQuery, std::string_view key, std::initializer_list<std::string_view> keys,
+                       bool plusIsSpace)
+{
+    const std::vector<std::string_view> pieces = splitOn(rawQuery, '&');
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (!startsParameter(pieces[i], key))
+            continue;
+        std::string raw(pieces[i].substr(std::min(pieces[i].size(), key.size() + 1)));
+        for (std::size_t j = i + 1; j < pieces.size(); ++j) {
+            bool another = false;
+            for (std::string_view k : keys)
+                another = another || startsParameter(pieces[j], k);
+            if (another)
+                break;
+            raw += '&';
+            raw += pieces[j];
+        }
+        return percentDecode(raw, plusIsSpace);
+    }
+    return {};
+}
+
+Routes::Routes(std::uint64_t seed, Calendar calendar, std::string versionText)
+    : market_(seed), calendar_(calendar), versionText_(std::move(versionText))
+{
+}
+
+Reply Routes::answer(std::string_view target, SimTime now) const
+{
+    const std::size_t mark = target.find('?');
+    const std::string_view path = target.substr(0, mark);
+    const std::string_view query = mark == std::string_view::npos ? std::string_view() : target.substr(mark + 1);
+    std::string symbol;
+
+    if (path == "/d/quotes.csv")
+        return quote(queryValue(query, "s", {"s", "f", "e"}), now);
+    if (path == "/t")
+        return chart(queryValue(query, "s", {"s"}), ChartRange::OneDay, now);
+    if (path == "/v")
+        return chart(queryValue(query, "s", {"s"}), ChartRange::FiveDay, now);
+    if (symbolFromFile(path, "/c/0b/", ".gif", symbol))
+        return chart(symbol, ChartRange::OneYear, now);
+    if (path == "/currentversion.txt")
+        return Reply{200, "text/plain; charset=utf-8", versionText_, ReplyKind::Version};
+
+    struct Research {
+        std::string_view prefix;
+        std::string_view what;
+    };
+    static constexpr std::array<Research, 5> kResearch = {{
+        {"/n/", "News"},
+        {"/p/", "Profile"},
+        {"/e/l/", "SEC filings"},
+        {"/z/a/", "Research"},
+        {"/t/", "Insider trading"},
+    }};
+    for (const Research& r : kResearch)
+        if (symbolFromFile(path, r.prefix, ".html", symbol))
+            return researchPage(r.what, symbol, now);
+
+    if (path == "/q")
+        return chartPage(queryValue(query, "s", {"s", "d"}), queryValue(query, "d", {"s", "d"}), now);
+    if (path == "/l")
+        return lookupPage(queryValue(query, "s", {"s"}, true));
+    if (path == "/") {
+        const std::string action = queryValue(query, "action", {"action", "board"});
+        bool hasBoard = false;
+        for (std::string_view piece : splitOn(query, '&'))
+            hasBoard = hasBoard || startsParameter(piece, "board");
+        if (action == "q" && hasBoard)
+            return boardPage(queryValue(query, "board", {"action", "board"}), now);
+        return startPage();
+    }
+    return Reply{404, "text/plain; charset=utf-8", "Not Found: the Quoterra quote service has no such page.\n",
+                 ReplyKind::NotFound};
+}
+
+Reply Routes::quote(std::string_view symbol, SimTime now) const
+{
+    const std::string upper = upperSymbol(symbol);
+    Reply r{200, "text/csv; charset=us-ascii", {}, ReplyKind::Quote};
+    r.body = isKnownSymbol(upper) ? quoteLine(market_.quote(upper, now), calendar_) : unknownQuoteLine(upper);
+    return r;
+}
+
+Reply Routes::chart(std::string_view symbol, ChartRange range, SimTime now) const
+{
+    const std::string upper = upperSymbol(symbol);
+    Reply r{200, "image/gif", {}, ReplyKind::Chart};
+    r.body = isKnownSymbol(upper) ? chartGif(market_, calendar_, upper, range, now) : noChartGif();
+    return r;
+}
+
+std::string Routes::quoteSummary(std::string_view upper, SimTime now) const
+{
+    if (upper.empty())
+        return "<p>No symbol was given.</p>\n";
+    if (!isKnownSymbol(upper))
+        return "<p>The simulated market does not trade " + htmlEscape(upper) + ".</p>\n";
+    const Quote q = market_.quote(upper, now);
+    std::string s = "<table>\n";
+    s += "<tr><th>Last trade</th><td>" + formatCents(q.lastCents) + " at " + formatTime(q.time.minute) + " on "
+         + formatDate(calendar_.date(q.time.day)) + "</td></tr>\n";
+    s += "<tr><th>Change</th><td>" + formatCents(q.lastCents - q.previousCloseCents, true) + "</td></tr>\n";
+    s += "<tr><th>Open</th><td>" + formatCents(q.openCents) + "</td></tr>\n";
+    s += "<tr><th>Day's range</th><td>" + formatCents(q.lowCents) + " &ndash; " + formatCents(q.highCents)
+         + "</td></tr>\n";
+    s += "<tr><th>Volume</th><td>" + std::to_string(q.volume) + "</td></tr>\n</table>\n";
+    return s;
+}
+
+Reply Routes::researchPage(std::string_view what, std::string_view symbol, SimTime now) const
+{
+    const std::string upper = upperSymbol(symbol);
+    std::string body = "<p>This offline stand-in has no " + htmlEscape(std::string(what)) + " pages of its own; "
+                       "here is what the simulated market shows.</p>\n";
+    body += quoteSummary(upper, now);
+    if (isKnownSymbol(upper))
+        body += chartLinks(upper);
+    return html(titleFor(what, upper), body);
+}
+
+Reply Routes::chartPage(std::string_view symbol, std::string_view code, SimTime now) const
+{
+    struct Code {
+        std::string_view code;
+        std::string_view label;
+        char image; // 't' one-day, 'v' five-day, 'c' one-year
+    };
+    static constexpr std::array<Code, 9> kCodes = {{
+        {"1b", "1 day", 't'},
+        {"2b", "5 day", 'v'},
+        {"0b", "1 year", 'c'},
+        {"1d", "1 day", 't'},
+        {"5d", "5 day", 'v'},
+        {"3m", "3 month", 'c'},
+        {"1y", "1 year", 'c'},
+        {"2y", "2 year", 'c'},
+        {"5y", "5 year", 'c'},
+    }};
+    const std::string upper = upperSymbol(symbol);
+    const Code* chosen = nullptr;
+    for (const Code& c : kCodes)
+        if (c.code == code)
+            chosen = &c;
+    std::string title = titleFor("Chart", upper);
+    if (chosen)
+        title += " (" + std::string(chosen->label) + ")";
+
+    std::string body;
+    if (!upper.empty() && isKnownSymbol(upper)) {
+        const char image = chosen ? chosen->image : 't';
+        const std::string src = image == 't'   ? "/t?s=" + urlEncode(upper)
+                                : image == 'v' ? "/v?s=" + urlEncode(upper)
+                                               : yearChartPath(upper);
+        body += "<p><img src=\"" + htmlEscape(src) + "\" width=\"" + std::to_string(kChartWidth) + "\" height=\""
+                + std::to_string(kChartHeight) + "\" alt=\"" + htmlEscape(title) + "\"></p>\n";
+        if (chosen && image == 'c' && chosen->code != "0b" && chosen->code != "1y")
+            body += "<p>The simulated market keeps one year of history; that is what the chart shows.</p>\n";
+    }
+    body += quoteSummary(upper, now);
+    return html(title, body);
+}
+
+Reply Routes::boardPage(std::string_view symbol, SimTime now) const
+{
+    const std::string upper = upperSymbol(symbol);
+    std::string body = "<p>No messages yet: the offline message board is always quiet.</p>\n";
+    body += quoteSummary(upper, now);
+    return html(titleFor("Message board", upper), body);
+}
+
+Reply Routes::lookupPage(std::string_view query) const
+{
+    const std::vector<Company> found = lookUp(query);
+    std::string body = "<form action=\"/l\" method=\"get\"><input name=\"s\" value=\"" + htmlEscape(query)
+                       + "\"> <input type=\"submit\" value=\"Look up\"></form>\n";
+    if (found.empty()) {
+        body += "<p>No listing matches &quot;" + htmlEscape(query) + "&quot;.</p>\n";
+    } else {
+        body += "<table>\n<tr><th>Symbol</th><th>Name</th></tr>\n";
+        for (const Company& c : found)
+            body += "<tr><td><a href=\"/q?s=" + urlEncode(c.symbol) + "&amp;d=1b\">" + htmlEscape(c.symbol)
+                    + "</a></td><td>" + htmlEscape(c.name) + "</td></tr>\n";
+        body += "</table>\n";
+    }
+    return html(query.empty() ? std::string("Symbol lookup") : "Symbol lookup: " + std::string(query), body);
+}
+
+Reply Routes::startPage() const
+{
+    std::string body = "<p>A simulated market that answers the addresses the Quoterra ticker uses.</p>\n<ul>\n";
+    for (const char* s : {"^DJI", "^IXIC", "^SPC", "^TYX", "IBM", "MSFT"})
+        body += std::string("<li><a href=\"/d/quotes.csv?s=") + urlEncode(s) + "&amp;f=sl1d1t1c1ohgv&amp;e=.csv\">"
+                + htmlEscape(s) + "</a> (<a href=\"/q?s=" + urlEncode(s) + "&amp;d=1b\">chart</a>)</li>\n";
+    body += "</ul>\n<p>Newest version: " + htmlEscape(versionText_) + "</p>\n";
+    body += "<p><a href=\"/l?s=\">Symbol lookup</a></p>\n";
+    return html("Quoterra quote service", body);
+}
+
+} // namespace quoterra::service

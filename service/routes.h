@@ -1,0 +1,63 @@
+#pragma once
+
+#include "charts.h"
+#include "market.h"
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace quoterra::service {
+
+enum class ReplyKind {
+    Quote,   // these three may be failed on purpose (--fail-rate, fail-next)
+    Chart,
+    Version,
+    Page,
+    NotFound,
+};
+
+struct Reply {
+    int status = 200;
+    std::string contentType;
+    std::string body;
+    ReplyKind kind = ReplyKind::Page;
+};
+
+// Decodes %XX escapes; a '%' not followed by two hex digits stays as it is.
+std::string percentDecode(std::string_view text, bool plusIsSpace);
+
+// The value of `key` in a raw query string. Clients put symbols into the
+// query unescaped, so "s=AT&T&f=x" must give "AT&T": the value runs on over
+// '&' until a piece that starts another of the `keys` the address can carry.
+// Returns the decoded value, or an empty text when the key is absent.
+std::string queryValue(std::string_view rawQuery, std::string_view key,
+                       std::initializer_list<std::string_view> keys, bool plusIsSpace = false);
+
+// Answers one GET target (path and raw query, as on the request line) of the
+// quote, chart, version and research addresses. Thread-safe: no state changes.
+class Routes {
+public:
+    Routes(std::uint64_t seed, Calendar calendar, std::string versionText);
+
+    Reply answer(std::string_view target, SimTime now) const;
+
+    const Market& market() const { return market_; }
+    const Calendar& calendar() const { return calendar_; }
+
+private:
+    Reply quote(std::string_view symbol, SimTime now) const;
+    Reply chart(std::string_view symbol, ChartRange range, SimTime now) const;
+    Reply researchPage(std::string_view what, std::string_view symbol, SimTime now) const;
+    Reply chartPage(std::string_view symbol, std::string_view code, SimTime now) const;
+    Reply boardPage(std::string_view symbol, SimTime now) const;
+    Reply lookupPage(std::string_view query) const;
+    Reply startPage() const;
+    std::string quoteSummary(std::string_view symbol, SimTime now) const;
+
+    Market market_;
+    Calendar calendar_;
+    std::string versionText_;
+};
+
+} // namespace quoterra::service
