@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace quoterra {
@@ -77,6 +78,7 @@ int MsgBox(const QString& prompt, int style, const QString& title, QWidget* pare
 
 void fatalApplicationError(int number, const QString& source, const QString& description)
 {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(source), qPrintable(description));
     MsgBox(description, vbCritical, source);
     // Whatever is already in the registry store stays; nothing more is saved.
     RegistryStore::flushAll();

@@ -151,7 +151,7 @@ TEST_F(Settings, AnEmptyValueNameIsACorruptRegistryThatEndsTheProgram)
             test::MessageBoxAnswerer answer;
             GetString(HKEY_CURRENT_USER, kMainKey, QString());
         },
-        ::testing::ExitedWithCode(1), "");
+        ::testing::ExitedWithCode(1), "Your system registry is corrupted. Please reinstall Quoterra.");
 }
 
 class RegistryFile : public ::testing::Test {
@@ -274,20 +274,18 @@ TEST_F(RegistryFile, TheFileIsNeverSeenHalfWritten)
     EXPECT_TRUE(profile.registryText().contains(QLatin1String("Left=399\n")));
 }
 
-TEST_F(RegistryFile, AnUnwritableFolderLosesNothingInTheRunningProgram)
+TEST_F(RegistryFile, AFileThatCannotBeWrittenLosesNothingInTheRunningProgram)
 {
-    QDir().mkpath(profile.configHome() + QStringLiteral("/Quoterra"));
-    QFile::setPermissions(profile.configHome() + QStringLiteral("/Quoterra"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    if (QFile(profile.configHome() + QStringLiteral("/Quoterra/probe")).open(QIODevice::WriteOnly))
-        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    // A plain file where the settings folder should be: no write can succeed.
+    QFile blocker(profile.configHome() + QStringLiteral("/Quoterra"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
     auto store = RegistryStore::current();
     CreateKey(HKEY_CURRENT_USER, kMainKey);
     EXPECT_EQ(GetString(HKEY_CURRENT_USER, kMainKey, QStringLiteral("Interval")), QStringLiteral("10"));
     store->flush();
     EXPECT_TRUE(store->lastWriteFailed());
     EXPECT_EQ(GetString(HKEY_CURRENT_USER, kMainKey, QStringLiteral("Interval")), QStringLiteral("10"));
-    QFile::setPermissions(profile.configHome() + QStringLiteral("/Quoterra"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 } // namespace
