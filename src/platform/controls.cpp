@@ -185,7 +185,12 @@ QWidget* TextBox::editor() const
 
 QString TextBox::Text() const
 {
-    return line_ ? line_->text() : multi_->toPlainText();
+    if (line_)
+        return line_->text();
+    // Lines of a multi-line box end with CR LF, as the texts put in them do.
+    QString text = multi_->toPlainText();
+    text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+    return text;
 }
 
 void TextBox::setText(const QString& text)

@@ -10,6 +10,14 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <ostream>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace quoterra::test {
 
 // A fresh profile for one test: its own settings file, application
