@@ -66,19 +66,6 @@ QColor colorFromText(const QString& text, const QColor& previous)
     return QColor(channel(places[0]), channel(places[1]), channel(places[2]));
 }
 
-QString ReplaceText(const QString& text, const QString& search, const QString& replacement)
-{
-    if (search.isEmpty())
-        return text;
-    QString s = text;
-    qsizetype p = s.indexOf(search);
-    while (p >= 0) {
-        s = s.left(p) + replacement + s.mid(p + search.size());
-        p = s.indexOf(search, p + replacement.size());
-    }
-    return s;
-}
-
 QString shortNameFor(const QString& symbol)
 {
     if (symbol == QLatin1String("S&P 500"))

@@ -23,8 +23,20 @@ void SplitColor(const QString& text, std::array<qint16, 4>& places);
 QColor colorFromText(const QString& text, const QColor& previous);
 
 // Replaces every occurrence of `search` (not empty), scanning left to right
-// and never searching the inserted text again.
-QString ReplaceText(const QString& text, const QString& search, const QString& replacement);
+// and never searching the inserted text again. Inline so that the symbol
+// dialogs can use it without linking the quote routines.
+inline QString ReplaceText(const QString& text, const QString& search, const QString& replacement)
+{
+    if (search.isEmpty())
+        return text;
+    QString s = text;
+    qsizetype p = s.indexOf(search);
+    while (p >= 0) {
+        s = s.left(p) + replacement + s.mid(p + search.size());
+        p = s.indexOf(search, p + replacement.size());
+    }
+    return s;
+}
 
 // The four index entries: what the compact line and the full block show,
 // and what is sent to the quote service.
