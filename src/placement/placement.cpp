@@ -12,10 +12,13 @@ namespace quoterra {
 
 namespace {
 
+// The snap distance is inclusive; the tolerance only absorbs the rounding
+// noise of converting a grab point to pixels and back.
 bool near(double a, double b)
 {
+    constexpr double noise = 1e-7;
     const double diff = a - b;
-    return diff >= -kSnapDistance && diff <= kSnapDistance;
+    return diff >= -kSnapDistance - noise && diff <= kSnapDistance + noise;
 }
 
 bool within(double value, double edge)
