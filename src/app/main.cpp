@@ -69,8 +69,10 @@ int main(int argc, char** argv)
     installSignalHandlers(&app);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager&) { exitLikeTheTicker(); });
 
-    if (!StartUp())
+    if (!StartUp() || Forms::ending()) {
+        RegistryStore::flushAll();
         return 0;
+    }
     const int code = QApplication::exec();
     RegistryStore::flushAll();
     return code;

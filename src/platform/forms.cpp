@@ -545,8 +545,12 @@ void Forms::endApplication()
         destroyWhenIdle(f);
     }
     RegistryStore::flushAll();
-    if (state().quitWhenLastUnloaded)
+    if (state().quitWhenLastUnloaded) {
         QCoreApplication::exit(0);
+        // An end asked for before the main loop runs (during start-up)
+        // takes effect as soon as it does.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+    }
 }
 
 bool Forms::ending()
