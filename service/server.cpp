@@ -177,6 +177,9 @@ QuoteServer::QuoteServer(const Options& options) : d(std::make_unique<Impl>(opti
 {
     d->http.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     d->http.set_keep_alive_timeout(2);
+    // Answers are one small write each: without this, a kept-alive
+    // connection waits out the client's delayed acknowledgement (~40 ms).
+    d->http.set_tcp_nodelay(true);
     // httplib's default turns on SO_REUSEPORT, which lets a second service
     // share the port silently and take half the requests. Plain SO_REUSEADDR
     // still allows a quick restart, and a taken port is reported.

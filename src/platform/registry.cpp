@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cstdlib>
 #include <map>
+#include <string>
 #include <sys/stat.h>
 
 namespace quoterra {
@@ -75,7 +77,18 @@ std::shared_ptr<RegistryStore> RegistryStore::open(const QString& filePath)
 
 std::shared_ptr<RegistryStore> RegistryStore::current()
 {
-    return open(registryFilePath());
+    // Settings are read at every mouse move of a drag: resolve the file's
+    // path only when the environment that names it has changed.
+    thread_local std::string seenConfig, seenHome;
+    thread_local std::shared_ptr<RegistryStore> cached;
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (cached && seenConfig == (config ? config : "") && seenHome == (home ? home : ""))
+        return cached;
+    seenConfig = config ? config : "";
+    seenHome = home ? home : "";
+    cached = open(registryFilePath());
+    return cached;
 }
 
 void RegistryStore::flushAll()
@@ -188,11 +201,13 @@ void RegistryStore::createKey(const QString& key)
     changed_.notify_all();
 }
 
-std::optional<QString> RegistryStore::value(const QString& key, const QString& name)
+std::optional<QString> RegistryStore::value(const QString& key, const QString& name, bool* keyExists)
 {
     std::lock_guard lock(mutex_);
     syncFromDisk();
     const Key* k = findKey(key);
+    if (keyExists)
+        *keyExists = k != nullptr;
     if (!k)
         return std::nullopt;
     for (const auto& v : k->values) {

@@ -36,8 +36,8 @@ public:
     bool keyExists(const QString& key);
     // Creates the key and every parent it lacks.
     void createKey(const QString& key);
-    // Empty when the key or the value does not exist.
-    std::optional<QString> value(const QString& key, const QString& name);
+    // Empty when the key or the value does not exist; `keyExists` tells which.
+    std::optional<QString> value(const QString& key, const QString& name, bool* keyExists = nullptr);
     // A value can only be set in an existing key; false otherwise.
     bool setValue(const QString& key, const QString& name, const QString& data);
 

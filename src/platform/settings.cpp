@@ -43,9 +43,10 @@ std::optional<QString> lookup(const std::array<Default, N>& table, const QString
     return std::nullopt;
 }
 
-std::optional<QString> readable(RegistryStore& store, const QString& keyPath, const QString& name)
+std::optional<QString> readable(RegistryStore& store, const QString& keyPath, const QString& name,
+                                bool* keyExists = nullptr)
 {
-    auto v = store.value(keyPath, name);
+    auto v = store.value(keyPath, name, keyExists);
     if (!v || v->size() > kLongestReadableValue)
         return std::nullopt;
     return v;
@@ -101,19 +102,18 @@ long SetKeyValue(const RegistryKey& key, const QString& valueName, int valueType
 void WriteValue(Hive hive, const QString& keyPath, const QString& valueName, int valueType,
                 const QVariant& value)
 {
-    // A missing key stays missing: writers create it first.
-    if (!RegistryStore::current()->keyExists(keyPath))
-        return;
+    // A missing key stays missing (the store refuses): writers create it first.
     SetKeyValue(RegistryKey{hive, keyPath}, valueName, valueType, value);
 }
 
 QString GetString(Hive hive, const QString& keyPath, const QString& valueName)
 {
     auto store = RegistryStore::current();
-    if (!store->keyExists(keyPath))
-        return {};
-    if (auto v = readable(*store, keyPath, valueName))
+    bool keyExists = false;
+    if (auto v = readable(*store, keyPath, valueName, &keyExists))
         return *v;
+    if (!keyExists)
+        return {};
     if (valueName.isEmpty()) {
         fatalApplicationError(1, QStringLiteral("Quoterra"),
                               QStringLiteral("Your system registry is corrupted. Please reinstall Quoterra."));
