@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include "about.h"
+#include "config.h"
 #include "welcome.h"
 
 #include "platform/msgbox.h"
@@ -8,6 +10,7 @@
 #include "platform/settings.h"
 #include "symbols/symbol_file.h"
 #include "ticker/ticker.h"
+#include "update/update_checker.h"
 
 #include <QFileInfo>
 
@@ -17,6 +20,10 @@ void registerForms()
 {
     Forms::registerForm<Ticker>(Ticker::kName);
     Forms::registerForm<frmWelcome>(frmWelcome::kName);
+    Forms::registerForm<Config>(Config::kName);
+    Forms::registerForm<About>(About::kName);
+    Forms::registerForm<UpdateChecker>(UpdateChecker::kName);
+    Forms::registerForm<UpdateAvailable>(UpdateAvailable::kName);
 }
 
 bool StartUp()

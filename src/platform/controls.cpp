@@ -2,6 +2,7 @@
 
 #include "nested_wait.h"
 
+#include <QButtonGroup>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -264,6 +265,18 @@ OptionButton::OptionButton(QWidget* container, const QString& name, const QStrin
     fill(this, button_);
     forwardEventsOf(button_);
     connect(button_, &QRadioButton::clicked, this, &OptionButton::Click);
+
+    // Each radio button sits in a host widget of its own, so Qt's automatic
+    // exclusivity (siblings only) never applies: the option buttons of one
+    // container are grouped here instead.
+    if (container) {
+        auto* group = container->findChild<QButtonGroup*>(QStringLiteral("optionGroup"), Qt::FindDirectChildrenOnly);
+        if (!group) {
+            group = new QButtonGroup(container);
+            group->setObjectName(QStringLiteral("optionGroup"));
+        }
+        group->addButton(button_);
+    }
 }
 
 bool OptionButton::Value() const
@@ -273,6 +286,14 @@ bool OptionButton::Value() const
 
 void OptionButton::setValue(bool on)
 {
+    // An exclusive group refuses to clear its checked button; a program may.
+    QButtonGroup* group = button_->group();
+    if (!on && group && group->exclusive()) {
+        group->setExclusive(false);
+        button_->setChecked(false);
+        group->setExclusive(true);
+        return;
+    }
     button_->setChecked(on);
 }
 
