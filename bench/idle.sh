@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Idle cost of a running ticker with Interval 60: CPU time over SECONDS
+# (default 60) between fetches, and resident memory next to a bare Qt window.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+span="${SECONDS_TO_WATCH:-60}"
+printf '[Software\\Quoterra]\nInterval=60\n[Software\\Quoterra\\Charts]\n' > "$work/config/Quoterra/registry.ini"
+
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
+
+"$build/src/app/quoterra" & ticker=$!; pids+=("$ticker")
+"$build/bench/quoterra-startup-probe" --bare --stay > /dev/null & bare=$!; pids+=("$bare")
+sleep 5
+start=$(cpu_ticks "$ticker")
+sleep "$span"
+end=$(cpu_ticks "$ticker")
+hz=$(getconf CLK_TCK)
+echo "ticker CPU over ${span} s: $(awk "BEGIN { printf \"%.3f\", ($end - $start) / $hz / $span * 100 }")% of one core"
+echo "resident memory: ticker $(rss_kib "$ticker") KiB, bare Qt window $(rss_kib "$bare") KiB ($(awk "BEGIN { printf \"%.2f\", $(rss_kib "$ticker") / $(rss_kib "$bare") }")x)"
