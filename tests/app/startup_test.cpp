@@ -91,6 +91,8 @@ TEST_F(StartUpTest, AFirstStartMakesTheSettingsAndAnEmptyListAndWelcomesTheUser)
     ASSERT_NE(welcome, nullptr);
     EXPECT_TRUE(welcome->isVisible());
     EXPECT_EQ(welcome->Caption(), QStringLiteral("Welcome to Quoterra"));
+    EXPECT_EQ(welcome->txtInfo->Text(), frmWelcome::welcomeText());
+    EXPECT_TRUE(test::waitUntil([&] { return QApplication::focusWidget() == welcome->cmdOK->button(); }));
 }
 
 TEST_F(StartUpTest, AUserWithSymbolsIsNotWelcomedAgain)

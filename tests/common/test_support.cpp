@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 namespace quoterra::test {
 
@@ -103,6 +105,19 @@ UrlRecorder::~UrlRecorder()
 void UrlRecorder::open(const QUrl& url)
 {
     opened.append(url.toString());
+}
+
+bool waitUntil(const std::function<bool()>& condition, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
 }
 
 void writeSymbolFile(const QString& path, const QList<QPair<QString, QString>>& entries)

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <functional>
+
 #include <ostream>
 
 // Readable failure messages for texts.
@@ -85,6 +87,10 @@ public:
 public slots:
     void open(const QUrl& url);
 };
+
+// Lets events run until `condition` holds or `ms` pass; says which. (QtTest's
+// QTRY_ macros report to QtTest, not to GoogleTest, so tests use this.)
+bool waitUntil(const std::function<bool()>& condition, int ms = 5000);
 
 // Writes a symbol list file of whole records.
 void writeSymbolFile(const QString& path, const QList<QPair<QString, QString>>& entries);

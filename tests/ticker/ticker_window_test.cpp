@@ -189,7 +189,7 @@ TEST_F(TickerWindow, ARightClickOnTheSymbolOpensResearchForWhatItShows)
     const float left = t->Left();
     QTest::mousePress(t->qCurrentStock, Qt::RightButton);
     EXPECT_EQ(t->ResearchSymbol, QStringLiteral("30 YR BOND"));
-    QTRY_VERIFY(t->ResearchMenu->qmenu()->isVisible());
+    EXPECT_TRUE(test::waitUntil([&] { return t->ResearchMenu->qmenu()->isVisible(); }));
     t->ResearchMenu->qmenu()->hide();
 
     t->ToggleWindowMode();
@@ -229,7 +229,7 @@ TEST_F(TickerWindow, TheOptionsMenuShowsTheStateItWillChange)
             Forms::load(manager);
 
         QTest::mousePress(t->picOptions, bits % 2 ? Qt::RightButton : Qt::LeftButton);
-        QTRY_VERIFY(t->PMenu->qmenu()->isVisible());
+        EXPECT_TRUE(test::waitUntil([&] { return t->PMenu->qmenu()->isVisible(); }));
         EXPECT_EQ(t->PauseMenuItem->Caption(), c.paused ? QStringLiteral("&Resume") : QStringLiteral("&Pause"));
         EXPECT_EQ(t->AlwaysOnTopMenuItem->Checked(), !c.notOnTop);
         EXPECT_EQ(t->ChartBrowserMenuItem->Checked(), c.chartOpen);
