@@ -10,20 +10,6 @@
 
 namespace quoterra {
 
-namespace {
-
-QString mainSetting(const char* name)
-{
-    return GetString(HKEY_CURRENT_USER, kMainKey, QString::fromLatin1(name));
-}
-
-void writeMain(const char* name, const QString& value)
-{
-    WriteValue(HKEY_CURRENT_USER, kMainKey, QString::fromLatin1(name), REG_SZ, value);
-}
-
-} // namespace
-
 QString Config::intervalMessage()
 {
     return QStringLiteral("The update interval must be a whole number of seconds from %1 to %2.")
@@ -120,9 +106,9 @@ void Config::Form_Load()
     CreateKey(HKEY_CURRENT_USER, kMainKey);
     ConfigOpen = true;
     holding_ = true;
-    txtSeconds->setText(mainSetting("Interval"));
-    txtTimeout->setText(mainSetting("Timeout"));
-    const QString size = mainSetting("Size");
+    txtSeconds->setText(MainSetting("Interval"));
+    txtTimeout->setText(MainSetting("Timeout"));
+    const QString size = MainSetting("Size");
     if (size == QLatin1String("Standard"))
         optTickerSize[0]->setValue(true);
     else if (size == QLatin1String("Large"))
@@ -161,22 +147,22 @@ void Config::ok()
         return;
     }
 
-    writeMain("Interval", QString::number(*interval));
+    WriteMainSetting("Interval", QString::number(*interval));
     if (optTickerSize[0]->Value())
-        writeMain("Size", QStringLiteral("Standard"));
+        WriteMainSetting("Size", QStringLiteral("Standard"));
     else if (optTickerSize[1]->Value())
-        writeMain("Size", QStringLiteral("Large"));
+        WriteMainSetting("Size", QStringLiteral("Large"));
     if (timeout)
-        writeMain("Timeout", QString::number(*timeout));
+        WriteMainSetting("Timeout", QString::number(*timeout));
     ConfigOpen = false;
 
     CreateKey(HKEY_CURRENT_USER, kMainKey);
     if (auto* ticker = Forms::find<Ticker>()) {
-        writeMain("Left", formatCoordinate(ticker->Left()));
-        writeMain("Top", formatCoordinate(ticker->Top()));
-        writeMain("Height", ticker->picWindow->Tag == QLatin1String("Shade") ? QStringLiteral("Shade")
+        WriteMainSetting("Left", formatCoordinate(ticker->Left()));
+        WriteMainSetting("Top", formatCoordinate(ticker->Top()));
+        WriteMainSetting("Height", ticker->picWindow->Tag == QLatin1String("Shade") ? QStringLiteral("Shade")
                                                                              : QStringLiteral("Full"));
-        writeMain("Always On Top", ticker->notOnTop ? QStringLiteral("False") : QStringLiteral("True"));
+        WriteMainSetting("Always On Top", ticker->notOnTop ? QStringLiteral("False") : QStringLiteral("True"));
     }
 
     Unload();

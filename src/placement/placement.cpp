@@ -28,8 +28,8 @@ bool within(double value, double edge)
 
 void writeChartPlace(double left, double top)
 {
-    WriteValue(HKEY_CURRENT_USER, kChartsKey, QStringLiteral("Left"), REG_SZ, toPositionField(left));
-    WriteValue(HKEY_CURRENT_USER, kChartsKey, QStringLiteral("Top"), REG_SZ, toPositionField(top));
+    WriteChartsSetting(QStringLiteral("Left"), toPositionField(left));
+    WriteChartsSetting(QStringLiteral("Top"), toPositionField(top));
 }
 
 double savedChart(const char* name)

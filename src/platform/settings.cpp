@@ -140,10 +140,29 @@ double GetNumber(Hive hive, const QString& keyPath, const QString& valueName, do
     return parseNumber(*fallback).value_or(0);
 }
 
+QString MainSetting(const QString& name)
+{
+    return GetString(HKEY_CURRENT_USER, kMainKey, name);
+}
+
+QString ChartsSetting(const QString& name)
+{
+    return GetString(HKEY_CURRENT_USER, kChartsKey, name);
+}
+
+void WriteMainSetting(const QString& name, const QVariant& value)
+{
+    WriteValue(HKEY_CURRENT_USER, kMainKey, name, REG_SZ, value);
+}
+
+void WriteChartsSetting(const QString& name, const QVariant& value)
+{
+    WriteValue(HKEY_CURRENT_USER, kChartsKey, name, REG_SZ, value);
+}
+
 void AlwaysOnTop(Form& form)
 {
-    form.setTopmost(GetString(HKEY_CURRENT_USER, kMainKey, QStringLiteral("Always On Top"))
-                    == QLatin1String("True"));
+    form.setTopmost(MainSetting(QStringLiteral("Always On Top")) == QLatin1String("True"));
 }
 
 } // namespace quoterra

@@ -42,6 +42,12 @@ QString GetString(Hive hive, const QString& keyPath, const QString& valueName);
 double GetNumber(Hive hive, const QString& keyPath, const QString& valueName,
                  double min = -2147483648.0, double max = 2147483647.0);
 
+// Shorthands for the two keys' settings, read and written as above.
+QString MainSetting(const QString& name);
+QString ChartsSetting(const QString& name);
+void WriteMainSetting(const QString& name, const QVariant& value);
+void WriteChartsSetting(const QString& name, const QVariant& value);
+
 // Applies the "Always On Top" setting to a window.
 void AlwaysOnTop(Form& form);
 

@@ -15,21 +15,6 @@ namespace quoterra {
 
 namespace {
 
-QString mainSetting(const char* name)
-{
-    return GetString(HKEY_CURRENT_USER, kMainKey, QString::fromLatin1(name));
-}
-
-void writeMain(const char* name, const QVariant& value)
-{
-    WriteValue(HKEY_CURRENT_USER, kMainKey, QString::fromLatin1(name), REG_SZ, value);
-}
-
-void writeCharts(const char* name, const QVariant& value)
-{
-    WriteValue(HKEY_CURRENT_USER, kChartsKey, QString::fromLatin1(name), REG_SZ, value);
-}
-
 QString captionOf(Form* form, const char* controlName)
 {
     auto* label = qobject_cast<Label*>(form->control(QString::fromLatin1(controlName)));
@@ -100,8 +85,8 @@ void Ticker::Form_Load()
             l->setTop(15);
     }
 
-    picWindow->Tag = mainSetting("Height");
-    const bool standard = mainSetting("Size") == QLatin1String("Standard");
+    picWindow->Tag = MainSetting("Height");
+    const bool standard = MainSetting("Size") == QLatin1String("Standard");
     if (picWindow->Tag == QLatin1String("Shade"))
         setHeight(standard ? picDefaultShade->Height() : picLargeShade->Height());
     else
@@ -122,16 +107,16 @@ void Ticker::Form_Load()
     for (PictureBox* button : {picOptions, picWindow, picExit})
         button->setTop((picDefaultShade->Height() - button->Height()) / 2);
 
-    if (mainSetting("Size") == QLatin1String("Large"))
+    if (MainSetting("Size") == QLatin1String("Large"))
         growToLargeSkin();
 
     setHeight(picSkin->Height());
-    placement().docked = mainSetting("Docked") == QLatin1String("True");
+    placement().docked = MainSetting("Docked") == QLatin1String("True");
     AlwaysOnTop(*this);
-    notOnTop = mainSetting("Always On Top") != QLatin1String("True");
+    notOnTop = MainSetting("Always On Top") != QLatin1String("True");
     inetQuotes->setRequestTimeout(int(roundHalfEven(GetNumber(HKEY_CURRENT_USER, kMainKey, QStringLiteral("Timeout"), 0))));
 
-    if (GetString(HKEY_CURRENT_USER, kChartsKey, QStringLiteral("StartUp")) == QLatin1String("True"))
+    if (ChartsSetting(QStringLiteral("StartUp")) == QLatin1String("True"))
         Forms::show(kChartBrowserName);
     if (Form* c = loadedChartBrowser())
         CheckDocking(*this, *c);
@@ -156,29 +141,29 @@ void Ticker::Form_Load()
 void Ticker::SaveState()
 {
     CreateKey(HKEY_CURRENT_USER, kMainKey);
-    writeMain("Left", formatCoordinate(Left()));
-    writeMain("Top", formatCoordinate(Top()));
-    writeMain("Height", picWindow->Tag == QLatin1String("Shade") ? "Shade" : "Full");
-    writeMain("Docked", placement().docked ? "True" : "False");
-    writeMain("Always On Top", notOnTop ? "False" : "True");
+    WriteMainSetting("Left", formatCoordinate(Left()));
+    WriteMainSetting("Top", formatCoordinate(Top()));
+    WriteMainSetting("Height", picWindow->Tag == QLatin1String("Shade") ? "Shade" : "Full");
+    WriteMainSetting("Docked", placement().docked ? "True" : "False");
+    WriteMainSetting("Always On Top", notOnTop ? "False" : "True");
 
     Form* chart = loadedChartBrowser();
     const bool chartOpen = chart != nullptr;
     if (chartOpen) {
-        writeCharts("Symbol", captionOf(chart, "lblSymbol"));
-        writeCharts("Chart Type", captionOf(chart, "lblChartType"));
+        WriteChartsSetting("Symbol", captionOf(chart, "lblSymbol"));
+        WriteChartsSetting("Chart Type", captionOf(chart, "lblChartType"));
     }
-    writeCharts("StartUp", chartOpen ? "True" : "False");
+    WriteChartsSetting("StartUp", chartOpen ? "True" : "False");
     // A closed chart browser is loaded (not shown) to ask its place, which
     // its load restores from the saved one; without it the saved place stays.
     if (!chart)
         chart = Forms::load(kChartBrowserName);
     if (chart) {
-        writeCharts("Left", formatCoordinate(chart->Left()));
-        writeCharts("Top", formatCoordinate(chart->Top()));
+        WriteChartsSetting("Left", formatCoordinate(chart->Left()));
+        WriteChartsSetting("Top", formatCoordinate(chart->Top()));
     } else {
-        writeCharts("Left", GetString(HKEY_CURRENT_USER, kChartsKey, QStringLiteral("Left")));
-        writeCharts("Top", GetString(HKEY_CURRENT_USER, kChartsKey, QStringLiteral("Top")));
+        WriteChartsSetting("Left", ChartsSetting(QStringLiteral("Left")));
+        WriteChartsSetting("Top", ChartsSetting(QStringLiteral("Top")));
     }
 }
 

@@ -10,7 +10,7 @@ namespace {
 
 bool standardSkin()
 {
-    return GetString(HKEY_CURRENT_USER, kMainKey, QStringLiteral("Size")) == QLatin1String("Standard");
+    return MainSetting(QStringLiteral("Size")) == QLatin1String("Standard");
 }
 
 } // namespace
