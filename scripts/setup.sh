@@ -9,7 +9,7 @@ packages=(
   libcpp-httplib-dev libssl-dev libgif-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils curl
 )
 
 missing=()
