@@ -163,9 +163,6 @@ void NextEntry(SymbolCursor& cursor)
 
 bool SaveSymbolList(const QList<SymbolEntry>& rows, SymbolCursor& cursor)
 {
-    files::closeAll();
-    cursor.fileHandle = 0;
-
     const QString path = applicationDirectory() + QLatin1Char('/') + kSymbolFileName;
     QByteArray bytes;
     bytes.reserve(rows.size() * kRecordLength);
@@ -177,16 +174,21 @@ bool SaveSymbolList(const QList<SymbolEntry>& rows, SymbolCursor& cursor)
     ok = ok && file.write(bytes) == bytes.size();
     ok = ok && file.commit();
     if (!ok) {
+        // Every open file stays open: the ticker reads on from the old list.
         const QString reason = file.errorString();
         file.cancelWriting();
         MsgBox(QStringLiteral("Quoterra could not save the symbol list to\n%1\n\n%2.\n\nThe list on disk is unchanged.")
                    .arg(path, reason),
                vbExclamation, kFileErrorTitle);
+        return false;
     }
 
+    // Readers still hold the replaced list; they open the new one afresh.
+    files::closeAll();
+    cursor.fileHandle = 0;
     makeApplicationDirectoryCurrent();
     LoadSymbolFile(cursor);
-    return ok;
+    return true;
 }
 
 } // namespace quoterra

@@ -55,9 +55,10 @@ void ReadEntry(SymbolCursor& cursor);
 void NextEntry(SymbolCursor& cursor);
 
 // Replaces stockdata.std with `rows`, atomically: at every instant the file
-// on disk is the whole old list or the whole new one. Closes every open
-// file first and leaves `cursor` open on the new file. On failure the old
-// file stays, the user is told why, and false comes back.
+// on disk is the whole old list or the whole new one. Once the new list is
+// in place every open file is closed and `cursor` is left open on the new
+// file. On failure the old file stays, every open file (the ticker's too)
+// stays open, the user is told why, and false comes back.
 bool SaveSymbolList(const QList<SymbolEntry>& rows, SymbolCursor& cursor);
 
 } // namespace quoterra
