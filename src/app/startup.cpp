@@ -8,6 +8,8 @@
 #include "platform/paths.h"
 #include "platform/screen.h"
 #include "platform/settings.h"
+#include "symbols/symbol_dialogs.h"
+#include "symbols/symbol_editor.h"
 #include "symbols/symbol_file.h"
 #include "ticker/ticker.h"
 #include "update/update_checker.h"
@@ -24,6 +26,10 @@ void registerForms()
     Forms::registerForm<About>(About::kName);
     Forms::registerForm<UpdateChecker>(UpdateChecker::kName);
     Forms::registerForm<UpdateAvailable>(UpdateAvailable::kName);
+    Forms::registerForm<SymbolEditor>(SymbolEditor::kName);
+    Forms::registerForm<NewSymbol>(NewSymbol::kName);
+    Forms::registerForm<SymbolProperties>(SymbolProperties::kName);
+    Forms::registerForm<SymbolLookup>(SymbolLookup::kName);
 }
 
 bool StartUp()
