@@ -1,0 +1,105 @@
+#include "symbol_manager_fixture.h"
+
+#include "app/startup.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+#include "symbols/subclass.h"
+#include "symbols/symbol_file.h"
+
+#include <QFile>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace quoterra::test {
+
+void SymbolManagerTest::SetUpTestSuite()
+{
+    service = new ServiceProcess;
+    registerForms();
+}
+
+void SymbolManagerTest::TearDownTestSuite()
+{
+    delete service;
+    service = nullptr;
+}
+
+void SymbolManagerTest::SetUp()
+{
+    ASSERT_TRUE(service->isRunning());
+    qputenv("QUOTERRA_SERVICE", service->origin().toUtf8());
+    service->reset();
+    CreateKey(HKEY_CURRENT_USER, kMainKey);
+    CreateKey(HKEY_CURRENT_USER, kChartsKey);
+}
+
+void SymbolManagerTest::TearDown()
+{
+    Forms::reset();
+    // Windows closed by their own buttons go when the event loop is idle;
+    // none may leave its window procedure hooked.
+    EXPECT_TRUE(QTest::qWaitFor([] { return WinProc::EntryCount() == 0; }, 2000));
+    files::closeAll();
+    qunsetenv("QUOTERRA_SERVICE");
+}
+
+QString SymbolManagerTest::symbolFile()
+{
+    // The profile in force, which a test may have replaced with its own.
+    return applicationDirectory() + QStringLiteral("/stockdata.std");
+}
+
+SymbolEditor* SymbolManagerTest::openEditor(const Rows& rows)
+{
+    writeSymbolFile(symbolFile(), rows);
+    return qobject_cast<SymbolEditor*>(Forms::show(SymbolEditor::kName));
+}
+
+QByteArray SymbolManagerTest::fileBytes() const
+{
+    QFile f(symbolFile());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+Rows numbered(int count)
+{
+    Rows rows;
+    for (int i = 1; i <= count; ++i)
+        rows.append({QStringLiteral("S%1").arg(i), QStringLiteral("Name %1").arg(i)});
+    return rows;
+}
+
+QStringList symbolsOf(const ListView* list)
+{
+    QStringList out;
+    for (int i = 1; i <= list->Count(); ++i)
+        out.append(list->Item(i).Text());
+    return out;
+}
+
+QPoint rowCentre(const ListView* list, int index)
+{
+    return list->tree()->visualItemRect(list->tree()->topLevelItem(index - 1)).center();
+}
+
+int selectedIndex(const ListView* list)
+{
+    const ListItem row = list->SelectedItem();
+    return row ? row.Index() : 0;
+}
+
+void doubleClick(QWidget* widget, QPoint at)
+{
+    QTest::mousePress(widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+}
+
+bool focusedIn(QWidget* dialog, QWidget* editor)
+{
+    return QTest::qWaitForWindowActive(dialog) && dialog->focusWidget() == editor;
+}
+
+} // namespace quoterra::test
