@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
@@ -18,12 +19,12 @@ namespace {
 
 constexpr int kDropHighlightRole = Qt::UserRole + 0x4C56;
 
-// The drop highlight looks like a selection, as it always has.
+// Rows get a little air, and the drop target a light wash of the
+// selection colour, so it is told apart from the row being dragged.
 class ListDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    // A little air between rows: the text alone makes a cramped list.
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
@@ -31,12 +32,15 @@ public:
         return size;
     }
 
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        QStyledItemDelegate::initStyleOption(option, index);
-        if (index.siblingAtColumn(0).data(kDropHighlightRole).toBool())
-            option->state |= QStyle::State_Selected | QStyle::State_Active;
+        if (index.siblingAtColumn(0).data(kDropHighlightRole).toBool()
+            && !option.state.testFlag(QStyle::State_Selected)) {
+            QColor wash = option.palette.color(QPalette::Highlight);
+            wash.setAlpha(70);
+            painter->fillRect(option.rect, wash);
+        }
+        QStyledItemDelegate::paint(painter, option, index);
     }
 };
 

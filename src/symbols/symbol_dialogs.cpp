@@ -33,7 +33,7 @@ SymbolFieldsDialog::SymbolFieldsDialog(const QString& name, const QString& capti
     setCaption(caption);
     constexpr float frameWidth = 4560;
     constexpr float frameHeight = 1380;
-    constexpr float boxLeft = 1560;
+    constexpr float boxLeft = 1800;
 
     fraProperties = new Frame(this, QStringLiteral("fraProperties"), QStringLiteral("Properties"));
     fraProperties->Move(kMargin, kMargin, frameWidth, frameHeight);
