@@ -26,9 +26,38 @@ shoot() { # name size height [action]
   kill "$app"; wait "$app" 2>/dev/null || true
 }
 
+# The Symbol Manager, opened with the list button of the full window, on a
+# list with the four indices, a row selected.
+shoot_symbol_manager() {
+  printf '[Software\\Quoterra]\nLeft=1500\nTop=1500\nSize=Standard\nHeight=Full\nInterval=60\n[Software\\Quoterra\\Charts]\n' \
+    > "$work/config/Quoterra/registry.ini"
+  printf '%-10s%-40s' IBM "International Business Machines" MSFT "Microsoft Corporation" \
+    DJIA "Dow Jones Industrials Average" NASDAQ "NASDAQ Composite" "S&P 500" "S&P 500 Index" \
+    30YR "30 Year Bond" AAPL "Apple Inc." GE "General Electric" > "$work/home/stockdata.std"
+  "$build/src/app/quoterra" & local app=$!
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --classname quoterra >/dev/null 2>&1 && break; sleep 0.1
+  done
+  sleep 1.5
+  # The list button: left 2760, top 1020 twips from the window's corner.
+  xdotool mousemove 294 176 click 1
+  local win=""
+  for _ in $(seq 100); do
+    win=$(xdotool search --onlyvisible --name "Quoterra - Symbol Manager" 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && break; sleep 0.1
+  done
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  xdotool mousemove $((X + 60)) $((Y + 75)) click 1
+  sleep 0.5
+  import -window "$win" "$out/symbol-manager.png"
+  kill "$app"; wait "$app" 2>/dev/null || true
+}
+
 shoot ticker-standard-shaded Standard Shade
 shoot ticker-standard-full Standard Full
 shoot ticker-large-shaded Large Shade
 shoot ticker-large-full Large Full
 shoot options-menu Standard Shade menu
+shoot_symbol_manager
 echo "pictures written to $out"
