@@ -5,8 +5,8 @@
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "symbols/subclass.h"
-#include "symbols/symbol_file.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QTest>
 #include <QTreeWidget>
@@ -37,8 +37,8 @@ void SymbolManagerTest::SetUp()
 void SymbolManagerTest::TearDown()
 {
     Forms::reset();
-    // Windows closed by their own buttons go when the event loop is idle;
-    // none may leave its window procedure hooked.
+    // Windows closed by their own buttons go once the event loop is idle;
+    // none may leave a window procedure hooked.
     EXPECT_TRUE(QTest::qWaitFor([] { return WinProc::EntryCount() == 0; }, 2000));
     files::closeAll();
     qunsetenv("QUOTERRA_SERVICE");
@@ -46,20 +46,19 @@ void SymbolManagerTest::TearDown()
 
 QString SymbolManagerTest::symbolFile()
 {
-    // The profile in force, which a test may have replaced with its own.
     return applicationDirectory() + QStringLiteral("/stockdata.std");
+}
+
+QByteArray SymbolManagerTest::fileBytes()
+{
+    QFile f(symbolFile());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 SymbolEditor* SymbolManagerTest::openEditor(const Rows& rows)
 {
     writeSymbolFile(symbolFile(), rows);
     return qobject_cast<SymbolEditor*>(Forms::show(SymbolEditor::kName));
-}
-
-QByteArray SymbolManagerTest::fileBytes() const
-{
-    QFile f(symbolFile());
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 Rows numbered(int count)
@@ -83,6 +82,11 @@ QPoint rowCentre(const ListView* list, int index)
     return list->tree()->visualItemRect(list->tree()->topLevelItem(index - 1)).center();
 }
 
+void clickRow(ListView* list, int index, Qt::MouseButton button)
+{
+    QTest::mouseClick(list->tree()->viewport(), button, {}, rowCentre(list, index));
+}
+
 int selectedIndex(const ListView* list)
 {
     const ListItem row = list->SelectedItem();
@@ -100,6 +104,12 @@ void doubleClick(QWidget* widget, QPoint at)
 bool focusedIn(QWidget* dialog, QWidget* editor)
 {
     return QTest::qWaitForWindowActive(dialog) && dialog->focusWidget() == editor;
+}
+
+void closePopups()
+{
+    while (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
 }
 
 } // namespace quoterra::test
