@@ -51,27 +51,27 @@ int MsgBox(const QString& prompt, int style, const QString& title, QWidget* pare
     QMessageBox box(iconFor(style & 0x70), title, prompt, QMessageBox::NoButton, parent);
     box.setObjectName(QStringLiteral("MsgBox"));
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    for (const auto& spec : buttons)
-        box.addButton(spec.button);
+    for (const auto& choice : buttons)
+        box.addButton(choice.button);
     box.setDefaultButton(buttons.front().button);
     // Escape: Cancel when offered, else No, else the only button.
     QMessageBox::StandardButton escape = buttons.back().button;
-    for (const auto& spec : buttons) {
-        if (spec.result == vbCancel)
-            escape = spec.button;
+    for (const auto& choice : buttons) {
+        if (choice.result == vbCancel)
+            escape = choice.button;
     }
     box.setEscapeButton(escape);
 
     NestedWait wait;
     box.exec();
     const auto clicked = box.standardButton(box.clickedButton());
-    for (const auto& spec : buttons) {
-        if (spec.button == clicked)
-            return spec.result;
+    for (const auto& choice : buttons) {
+        if (choice.button == clicked)
+            return choice.result;
     }
-    for (const auto& spec : buttons) {
-        if (spec.button == escape)
-            return spec.result;
+    for (const auto& choice : buttons) {
+        if (choice.button == escape)
+            return choice.result;
     }
     return vbCancel;
 }
