@@ -55,7 +55,6 @@ public:
     QString Tag;
 
     bool Visible() const { return !isHidden(); }
-    void setVisibleState(bool visible) { setVisible(visible); }
 
     QString ToolTipText() const { return toolTip(); }
     void setToolTipText(const QString& text) { setToolTip(text); }
@@ -67,7 +66,6 @@ public:
     void setForeColor(const QColor& color);
 
     void setFontSize(double points);
-    void Refresh() { repaint(); }
 
     // Re-applies the twips geometry in pixels (after the screen changed).
     void applyGeometry();

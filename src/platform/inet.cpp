@@ -15,21 +15,12 @@
 
 namespace quoterra {
 
-namespace {
-int g_active = 0;
-}
-
 Inet::Inet(QObject* parent)
     : QObject(parent)
 {
 }
 
 Inet::~Inet() = default;
-
-int Inet::activeTransfers()
-{
-    return g_active;
-}
 
 void Inet::setRequestTimeout(int seconds)
 {
@@ -83,7 +74,6 @@ QByteArray Inet::fetch(const QString& address, qint64 cap)
                       QStringLiteral("Quoterra/%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
 
     executing_ = true;
-    ++g_active;
     NestedWait wait;
 
     QPointer<QNetworkReply> reply = manager_->get(request);
@@ -134,7 +124,6 @@ QByteArray Inet::fetch(const QString& address, qint64 cap)
         reply->deleteLater();
     }
 
-    --g_active;
     executing_ = false;
     if (!problem.isEmpty()) {
         fail(problem);

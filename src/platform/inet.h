@@ -16,7 +16,7 @@ class Inet : public QObject {
     Q_OBJECT
 public:
     enum DataType { icString = 0, icByteArray = 1 };
-    enum State { icConnected = 4, icResponseReceived = 8, icError = 11, icResponseCompleted = 12 };
+    enum State { icError = 11, icResponseCompleted = 12 };
 
     static constexpr int kBuiltInTimeoutSeconds = 60;
     static constexpr qint64 kTextCap = qint64(1) << 20;   // quotes, version file
@@ -37,9 +37,6 @@ public:
     bool StillExecuting() const { return executing_; }
     bool lastTransferFailed() const { return failed_; }
     QString lastError() const { return error_; }
-
-    // Transfers waiting anywhere in the program.
-    static int activeTransfers();
 
 signals:
     void StateChanged(int state);

@@ -36,11 +36,6 @@ NestedWait::~NestedWait()
         schedule();
 }
 
-int NestedWait::depth()
-{
-    return g_depth;
-}
-
 void NestedWait::whenIdle(std::function<void()> work)
 {
     g_pending.push_back(std::move(work));

@@ -15,7 +15,6 @@ public:
     NestedWait(const NestedWait&) = delete;
     NestedWait& operator=(const NestedWait&) = delete;
 
-    static int depth();
     // Runs `work` from the event loop once no nested wait is running.
     static void whenIdle(std::function<void()> work);
 };

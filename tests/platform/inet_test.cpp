@@ -108,6 +108,7 @@ TEST(Inet, FaultsAreFailuresWithStateElevenAndNoBody)
         EXPECT_TRUE(o.failed);
         EXPECT_TRUE(o.body.isEmpty());
         EXPECT_EQ(o.errorStates, 1);
+        EXPECT_FALSE(inet.lastError().isEmpty());
     }
 }
 
