@@ -2,51 +2,34 @@
 
 #include "service_process.h"
 
-#include <httplib.h>
+#include <QImage>
+#include <QStringList>
 
-#include <cstdint>
-#include <map>
-#include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace service_test {
 
-// A client for the service under test; symbols go out unescaped but for
-// spaces, '+', ',' and non-ASCII bytes, which httplib escapes.
-std::unique_ptr<httplib::Client> client(const ServiceProcess& service);
-httplib::Result get(const ServiceProcess& service, const std::string& target);
+// Sends the bytes as they are on a fresh connection and reads the answer up
+// to the close; status -1 when nothing came back. Safe from any thread.
+ServiceProcess::Answer rawExchange(quint16 port, const QByteArray& bytes);
+ServiceProcess::Answer get(const ServiceProcess& service, const QByteArray& target);
 
-// An exchange on a plain socket, for requests that must go out byte for byte.
-struct RawAnswer {
-    bool answered = false;
-    int status = 0;
-    std::multimap<std::string, std::string> headers; // names lower-cased
-    std::string body;
-    std::string header(const std::string& lowerName) const;
+// A quote line of the shape the ticker reads:
+// "SYM",last,"M/D/YYYY","h:mmam",change,open,high,low,volume CRLF
+struct Quote {
+    QString symbol;
+    double last = 0, open = 0, high = 0, low = 0;
 };
-RawAnswer rawExchange(std::uint16_t port, const std::string& requestBytes);
-RawAnswer rawGet(std::uint16_t port, const std::string& target);
+std::optional<Quote> parseQuote(const QByteArray& line);
 
-struct DecodedGif {
-    int width = 0;
-    int height = 0;
-    int colours = 0;
-    std::vector<std::uint8_t> pixels; // palette indices of the first image
-    std::vector<std::string> comments;
-};
-// Decodes with giflib; nullopt for anything giflib rejects.
-std::optional<DecodedGif> decodeGif(const std::string& bytes);
+// The chart as the ticker's image reader sees it; null for a broken or cut-off GIF.
+QImage gifImage(const QByteArray& bytes);
 
-// The ten fields of a quote line, parsed strictly; nullopt when the line
-// does not have the shape "SYM",last,"M/D/YYYY","h:mmam",change,open,high,low,volume CRLF.
-struct QuoteFields {
-    std::string symbol, date, time;
-    double last = 0, change = 0, open = 0, high = 0, low = 0;
-    long long volume = 0;
-    std::string changeText;
+// Runs the service to its end (it must end by itself).
+struct Finished {
+    int exitCode = -1; // -1 when it crashed or had to be killed
+    QString err;
 };
-std::optional<QuoteFields> parseQuote(const std::string& line);
+Finished runService(const QStringList& args);
 
 } // namespace service_test

@@ -1,0 +1,366 @@
+// The bundled quote service, asked over HTTP exactly as the ticker asks it.
+
+#include "test_util.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QProcess>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+using namespace service_test;
+
+namespace {
+
+QByteArray quoteTarget(const QByteArray& symbol)
+{
+    // symbols go out unescaped, as the ticker writes them
+    return "/d/quotes.csv?s=" + symbol + "&f=sl1d1t1c1ohgv&e=.csv";
+}
+
+TEST(ServiceQuotes, KnownSymbolsGetAQuoteLine)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    struct Case {
+        QByteArray sent;
+        QString echoed;
+        double low, high; // where the last trade may plausibly lie
+    };
+    const Case cases[] = {
+        {"IBM", "IBM", 0.01, 1e6},
+        {"msft", "MSFT", 0.01, 1e6},
+        {"AT&T", "AT&T", 0.01, 1e6}, // '&' inside the symbol, not a new parameter
+        {"S%20P", "S P", 0.01, 1e6}, // a space, escaped on the way
+        {"^DJI", "^DJI", 30000, 48000},
+        {"^IXIC", "^IXIC", 12000, 21000},
+        {"^SPC", "^SPC", 4000, 6500},
+        {"^TYX", "^TYX", 25, 70}, // the 30-year yield times ten
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sent.toStdString());
+        const auto a = get(service, quoteTarget(c.sent));
+        ASSERT_EQ(a.status, 200);
+        const auto q = parseQuote(a.body);
+        ASSERT_TRUE(q) << a.body.toStdString();
+        EXPECT_EQ(q->symbol, c.echoed);
+        EXPECT_GE(q->last, c.low);
+        EXPECT_LE(q->last, c.high);
+        EXPECT_LE(q->low, std::min(q->last, q->open));
+        EXPECT_GE(q->high, std::max(q->last, q->open));
+    }
+}
+
+TEST(ServiceQuotes, UnknownSymbolsGetNotAvailableFields)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    struct Case {
+        QByteArray target;
+        QByteArray echoed;
+    };
+    const Case cases[] = {
+        {quoteTarget(""), ""},
+        {"/d/quotes.csv", ""},
+        {quoteTarget("zzztop"), "ZZZTOP"},
+        {quoteTarget("^FOO"), "^FOO"},
+        {quoteTarget("XYZ!"), "XYZ!"},
+        {quoteTarget("ABCDEFGHIJK"), "ABCDEFGHIJK"},
+        // a comma, a quote or a line break in the echo would shift the ticker's fields
+        {quoteTarget("A%2CB%22C%0D%0AD"), "ABCD"},
+    };
+    for (const Case& c : cases) {
+        const auto a = get(service, c.target);
+        EXPECT_EQ(a.status, 200) << c.target.toStdString();
+        EXPECT_EQ(a.body, "\"" + c.echoed + "\",N/A,\"N/A\",\"N/A\",N/A,N/A,N/A,N/A,N/A\r\n") << c.target.toStdString();
+    }
+}
+
+TEST(ServiceQuotes, TheMarketMovesOnWithTheClock)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    const QByteArray first = get(service, quoteTarget("IBM")).body;
+    QByteArray later = first;
+    // one simulated minute passes each second
+    for (QDeadlineTimer deadline(5000); later == first && !deadline.hasExpired();)
+        later = get(service, quoteTarget("IBM")).body;
+    const auto a = parseQuote(first), b = parseQuote(later);
+    ASSERT_TRUE(a && b);
+    EXPECT_NE(later, first) << "the quote never changes";
+    EXPECT_EQ(a->open, b->open);
+}
+
+TEST(ServiceQuotes, SameSeedGivesTheSameMarket)
+{
+    ServiceProcess a({"--seed", "77"});
+    ServiceProcess b({"--seed", "77"});
+    ServiceProcess other({"--seed", "78"});
+    ASSERT_TRUE(a.isRunning() && b.isRunning() && other.isRunning());
+    for (const QByteArray symbol : {"IBM", "^DJI", "MSFT"}) {
+        SCOPED_TRACE(symbol.toStdString());
+        QByteArray la, lb;
+        // two asks can straddle a simulated minute; one of a few tries will not
+        for (int attempt = 0; attempt < 5 && (la.isEmpty() || la != lb); ++attempt) {
+            la = get(a, quoteTarget(symbol)).body;
+            lb = get(b, quoteTarget(symbol)).body;
+        }
+        const auto mine = parseQuote(la), theirs = parseQuote(get(other, quoteTarget(symbol)).body);
+        ASSERT_TRUE(mine && theirs);
+        EXPECT_EQ(la, lb);
+        EXPECT_NE(mine->last, theirs->last) << "another seed should give another market";
+    }
+}
+
+TEST(ServiceCharts, EveryChartPathDecodes)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    struct Case {
+        QByteArray target;
+        bool known;
+    };
+    const Case cases[] = {
+        {"/t?s=IBM", true},          {"/t?s=ibm", true},     {"/v?s=MSFT", true},       {"/v?s=IBM", true},
+        {"/c/0b/i/ibm.gif", true},   {"/c/0b/%5E/%5Edji.gif", true},
+        {"/t?s=ZZZ", false},         {"/v?s=^FOO", false},   {"/c/0b/z/zzzq.gif", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target.toStdString());
+        const auto a = get(service, c.target);
+        EXPECT_EQ(a.status, 200);
+        const QImage image = gifImage(a.body);
+        ASSERT_FALSE(image.isNull());
+        if (c.known) {
+            EXPECT_EQ(image.size(), QSize(192, 96));
+            EXPECT_NE(a.body.size(), 150);
+        } else {
+            EXPECT_EQ(a.body.size(), 150); // the length the ticker takes for "no chart"
+        }
+    }
+}
+
+TEST(ServiceVersion, BodyIsExactlyTheConfiguredText)
+{
+    for (const auto& [args, text] : {std::pair{QStringList{}, QByteArray("4.00")},
+                                     std::pair{QStringList{"--version-file-text", "4.12 beta"}, QByteArray("4.12 beta")}}) {
+        ServiceProcess service(args);
+        ASSERT_TRUE(service.isRunning());
+        const auto a = get(service, "/currentversion.txt");
+        EXPECT_EQ(a.status, 200);
+        EXPECT_EQ(a.body, text);
+    }
+}
+
+TEST(ServicePages, ResearchAndLookupPagesAndNotFound)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    struct Case {
+        QByteArray target;
+        int status;
+        QByteArray title; // as it stands in the HTML
+        QByteArray also = {};
+    };
+    const Case cases[] = {
+        {"/n/I/IBM.html", 200, "News for IBM"},
+        {"/p/m/msft.html", 200, "Profile for MSFT"},
+        {"/e/l/I/IBM.html", 200, "SEC filings for IBM"},
+        {"/z/a/I/IBM.html", 200, "Research for IBM"},
+        {"/t/I/IBM.html", 200, "Insider trading for IBM"},
+        {"/n//.html", 200, "News"},
+        {"/n/S/S&&P%20500.html", 200, "News for S&amp;&amp;P 500"},
+        {"/n/%3C/%3Cscript%3E.html", 200, "News for &lt;SCRIPT&gt;"},
+        // the images chart pages show are the ones the chart test decodes
+        {"/q?s=IBM&d=1b", 200, "Chart for IBM (1 day)", "src=\"/t?s=IBM\""},
+        {"/q?s=msft&d=5d", 200, "Chart for MSFT (5 day)", "src=\"/v?s=MSFT\""},
+        {"/q?s=%5EDJI&d=1y", 200, "Chart for ^DJI (1 year)", "src=\"/c/0b/%5E/%5Edji.gif\""},
+        {"/q?s=%3Cscript%3E&d=1b", 200, "Chart for &lt;SCRIPT&gt; (1 day)"},
+        {"/?action=q&board=IBM", 200, "Message board for IBM"},
+        {"/l?s=international+business", 200, "Symbol lookup: international business", ">IBM</a>"},
+        {"/l?s=%3Cscript%3E", 200, "Symbol lookup: &lt;script&gt;"},
+        {"/", 200, "Quoterra quote service"},
+        {"/nothing", 404, {}},
+        {"/n/IBM.html", 404, {}},
+        {"/T?s=IBM", 404, {}},
+        {"/currentversion.txt.bak", 404, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target.toStdString());
+        const auto a = get(service, c.target);
+        EXPECT_EQ(a.status, c.status);
+        EXPECT_FALSE(a.body.toLower().contains("<script")) << a.body.toStdString();
+        if (!c.title.isEmpty()) {
+            EXPECT_TRUE(a.body.contains("<title>" + c.title + "</title>")) << a.body.toStdString();
+            EXPECT_TRUE(a.body.endsWith("</html>\n"));
+        }
+        EXPECT_TRUE(a.body.contains(c.also)) << a.body.toStdString();
+    }
+}
+
+TEST(ServiceWire, MalformedRequestsGetBadRequestAndTheServiceCarriesOn)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    for (const QByteArray bytes : {"GARBAGE\r\n\r\n", "GET / HTTP/9.9\r\n\r\n", "GET /d/quotes.csv?s=A B HTTP/1.1\r\n\r\n"}) {
+        SCOPED_TRACE(bytes.toStdString());
+        EXPECT_EQ(rawExchange(service.port(), bytes).status, 400);
+        EXPECT_EQ(get(service, "/currentversion.txt").status, 200);
+    }
+}
+
+TEST(ServiceWire, IdleAndStalledClientsDoNotHoldUpOthers)
+{
+    // the ticker and a browser keep connections open; each holds a worker
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    std::vector<std::unique_ptr<QTcpSocket>> idle;
+    for (int i = 0; i < 12; ++i) {
+        idle.push_back(std::make_unique<QTcpSocket>());
+        idle.back()->connectToHost(QHostAddress::LocalHost, service.port());
+        ASSERT_TRUE(idle.back()->waitForConnected(5000));
+        if (i % 2) { // half stop in the middle of a request
+            idle.back()->write("GET /d/quo");
+            ASSERT_TRUE(idle.back()->waitForBytesWritten(5000));
+        }
+    }
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(get(service, quoteTarget("IBM")).status, 200);
+    EXPECT_LT(timer.elapsed(), 1500); // a stall lasts until the 2 s keep-alive timeout
+}
+
+TEST(ServiceWire, ConcurrentClientsAreAllAnswered)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    constexpr int kThreads = 8, kRequests = 10;
+    std::atomic<int> good{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            // each thread its own symbol, so an answer sent to the wrong client shows
+            const QByteArray symbol = "T" + QByteArray::number(t);
+            for (int i = 0; i < kRequests; ++i) {
+                const int kind = (t + i) % 3;
+                const auto a = get(service, kind == 0   ? quoteTarget(symbol)
+                                            : kind == 1 ? "/t?s=" + symbol
+                                                        : "/n/T/" + symbol + ".html");
+                good += a.status == 200
+                        && (kind == 0   ? a.body.startsWith("\"" + symbol + "\",")
+                            : kind == 1 ? a.body.startsWith("GIF89a")
+                                        : a.body.contains("<title>News for " + symbol + "</title>"));
+            }
+        });
+    }
+    for (auto& th : threads)
+        th.join();
+    EXPECT_EQ(good.load(), kThreads * kRequests);
+    EXPECT_EQ(service.requests().size(), kThreads * kRequests);
+}
+
+TEST(ServiceFailures, FailRateOneFailsQuotesChartsAndVersionOnly)
+{
+    ServiceProcess service({"--fail-rate", "1"});
+    ASSERT_TRUE(service.isRunning());
+    for (const QByteArray target : {"/d/quotes.csv?s=IBM", "/t?s=IBM", "/v?s=ZZZ", "/c/0b/i/ibm.gif", "/currentversion.txt"}) {
+        const auto a = get(service, target);
+        EXPECT_EQ(a.status, 503) << target.toStdString();
+        EXPECT_TRUE(a.body.isEmpty()) << target.toStdString();
+    }
+    EXPECT_EQ(get(service, "/n/I/IBM.html").status, 200);
+}
+
+TEST(ServiceFailures, FailNextFailsThatManyQuotesChartsOrVersions)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    service.failNext(2);
+    EXPECT_EQ(get(service, "/currentversion.txt").status, 503);
+    EXPECT_EQ(get(service, "/n/I/IBM.html").status, 200); // pages do not use one up
+    EXPECT_EQ(get(service, "/t?s=IBM").status, 503);
+    EXPECT_EQ(get(service, "/d/quotes.csv?s=IBM").status, 200);
+
+    service.failNext(3);
+    service.reset();
+    EXPECT_EQ(get(service, "/d/quotes.csv?s=IBM").status, 200);
+}
+
+TEST(ServiceControl, RequestLogHoldsTargetsExactlyAsSent)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    const QStringList sent = {"/d/quotes.csv?s=^DJI&f=sl1d1t1c1ohgv&e=.csv", "/n/S/S&&P%20500.html", "/nothing"};
+    for (const QString& target : sent)
+        get(service, target.toLatin1());
+    EXPECT_EQ(service.requests(), sent);
+    service.reset();
+    EXPECT_TRUE(service.requests().isEmpty());
+}
+
+TEST(ServiceLatency, AnswersWaitAtLeastTheGivenTime)
+{
+    ServiceProcess service({"--latency-ms", "300"});
+    ASSERT_TRUE(service.isRunning());
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(get(service, "/d/quotes.csv?s=IBM").status, 200);
+    EXPECT_GE(timer.elapsed(), 300);
+}
+
+TEST(ServiceProcessLife, BadOptionsAreRefusedWithExitCodeTwo)
+{
+    const QStringList cases[] = {
+        {"--port", "70000"}, {"--port", "abc"},       {"--port"},     {"--seed", "-3"},
+        {"--latency-ms", "1.5"}, {"--fail-rate", "1.5"}, {"--bogus"}, {"--bind", "no.such.host.invalid"},
+    };
+    for (const QStringList& args : cases) {
+        const Finished r = runService(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(args.first())) << r.err.toStdString();
+    }
+}
+
+TEST(ServiceProcessLife, SigtermEndsItPromptlyEvenWithAnIdleClient)
+{
+    QProcess p;
+    p.start(QStringLiteral(QUOTERRA_SERVICE_BIN), {"--port=0", "--seed=1"});
+    QDeadlineTimer deadline(10000);
+    while (!p.canReadLine() && p.waitForReadyRead(int(deadline.remainingTime()))) {
+    }
+    // "quoterra-service listening on http://127.0.0.1:PORT"
+    const quint16 port = QString::fromLatin1(p.readLine()).section(':', -1).trimmed().toUShort();
+    ASSERT_EQ(rawExchange(port, "GET /currentversion.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n").status, 200);
+
+    QTcpSocket idle; // a keep-alive client that went quiet
+    idle.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(idle.waitForConnected(5000));
+    QElapsedTimer timer;
+    timer.start();
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_LT(timer.elapsed(), 1500);
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+}
+
+TEST(ServiceProcessLife, ATakenPortIsReported)
+{
+    // a second service must not share the port and answer half the ticker's requests
+    ServiceProcess first;
+    ASSERT_TRUE(first.isRunning());
+    const Finished second = runService({"--port", QString::number(first.port())});
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_TRUE(second.err.contains(QString::number(first.port()))) << second.err.toStdString();
+}
+
+} // namespace
