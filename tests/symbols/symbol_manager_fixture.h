@@ -3,10 +3,21 @@
 #include "service_process.h"
 #include "test_support.h"
 
-#include "platform/listview.h"
+#include "app/startup.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+#include "symbols/subclass.h"
 #include "symbols/symbol_editor.h"
 
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <stdexcept>
 
 namespace quoterra::test {
 
@@ -16,16 +27,54 @@ using Rows = QList<QPair<QString, QString>>;
 // the program is registered, so a save can restart the ticker.
 class SymbolManagerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite();
-    static void TearDownTestSuite();
-    void SetUp() override;
-    void TearDown() override;
+    static void SetUpTestSuite()
+    {
+        service = new ServiceProcess;
+        registerForms();
+    }
+    static void TearDownTestSuite()
+    {
+        delete service;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(service->isRunning());
+        qputenv("QUOTERRA_SERVICE", service->origin().toUtf8());
+        service->reset();
+        CreateKey(HKEY_CURRENT_USER, kMainKey);
+        CreateKey(HKEY_CURRENT_USER, kChartsKey);
+    }
+    void TearDown() override
+    {
+        Forms::reset();
+        // Windows closed by their own buttons go once the event loop is
+        // idle; none may leave a window procedure hooked.
+        EXPECT_TRUE(waitUntil([] { return WinProc::EntryCount() == 0; }, 2000));
+        files::closeAll();
+        qunsetenv("QUOTERRA_SERVICE");
+    }
 
     // The list file of the profile in force (a test may make its own).
-    static QString symbolFile();
-    static QByteArray fileBytes();
-    // Writes the list, then opens the Symbol Manager on it.
-    static SymbolEditor* openEditor(const Rows& rows);
+    static QString symbolFile() { return applicationDirectory() + QStringLiteral("/stockdata.std"); }
+    static QByteArray fileBytes()
+    {
+        QFile f(symbolFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+    // Opens the Symbol Manager; a window that does not open fails the test
+    // (GoogleTest reports the exception).
+    static SymbolEditor* showEditor()
+    {
+        auto* e = qobject_cast<SymbolEditor*>(Forms::show(SymbolEditor::kName));
+        if (!e)
+            throw std::runtime_error("the Symbol Manager did not open");
+        return e;
+    }
+    static SymbolEditor* openEditor(const Rows& rows)
+    {
+        writeSymbolFile(symbolFile(), rows);
+        return showEditor();
+    }
 
     static inline ServiceProcess* service = nullptr;
     TestProfile profile;
@@ -33,17 +82,53 @@ protected:
 };
 
 // "S1".."Sn" named "Name 1".."Name n".
-Rows numbered(int count);
-QStringList symbolsOf(const ListView* list);
+inline Rows numbered(int count)
+{
+    Rows rows;
+    for (int i = 1; i <= count; ++i)
+        rows.append({QStringLiteral("S%1").arg(i), QStringLiteral("Name %1").arg(i)});
+    return rows;
+}
+
+inline QStringList symbolsOf(const ListView* list)
+{
+    QStringList out;
+    for (int i = 1; i <= list->Count(); ++i)
+        out.append(list->Item(i).Text());
+    return out;
+}
+
 // The middle of a row, in the list's viewport pixels.
-QPoint rowCentre(const ListView* list, int index);
-void clickRow(ListView* list, int index, Qt::MouseButton button = Qt::LeftButton);
+inline QPoint rowCentre(const ListView* list, int index)
+{
+    return list->tree()->visualItemRect(list->tree()->topLevelItem(index - 1)).center();
+}
+
+inline void clickRow(ListView* list, int index, Qt::MouseButton button = Qt::LeftButton)
+{
+    QTest::mouseClick(list->tree()->viewport(), button, {}, rowCentre(list, index));
+}
+
 // The selected row's index, 0 for none.
-int selectedIndex(const ListView* list);
+inline int selectedIndex(const ListView* list)
+{
+    const ListItem row = list->SelectedItem();
+    return row ? row.Index() : 0;
+}
+
 // A double click as the system delivers it: press, release, double click, release.
-void doubleClick(QWidget* widget, QPoint at);
-// Waits for a dialog's window and tells whether `editor` holds its focus.
-bool focusedIn(QWidget* dialog, QWidget* editor);
-void closePopups();
+inline void doubleClick(QWidget* widget, QPoint at)
+{
+    QTest::mousePress(widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+}
+
+inline void closePopups()
+{
+    while (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+}
 
 } // namespace quoterra::test
