@@ -82,6 +82,8 @@ QByteArray Inet::fetch(const QString& address, qint64 cap)
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
+    // A coarse timer may fire up to 5% early: the time-out is the user's.
+    deadline.setTimerType(Qt::PreciseTimer);
 
     auto stop = [&](const QString& why) {
         if (problem.isEmpty())
