@@ -1,5 +1,4 @@
-#include "service_process.h"
-#include "test_support.h"
+#include "service_test.h"
 
 #include "app/about.h"
 #include "app/config.h"
@@ -26,17 +25,6 @@ using test::MessageBoxAnswerer;
 using test::TestProfile;
 using test::UrlRecorder;
 
-void setMain(const char* name, const QString& value)
-{
-    CreateKey(HKEY_CURRENT_USER, kMainKey);
-    WriteValue(HKEY_CURRENT_USER, kMainKey, QString::fromLatin1(name), REG_SZ, value);
-}
-
-QString mainValue(const char* name)
-{
-    return GetString(HKEY_CURRENT_USER, kMainKey, QString::fromLatin1(name));
-}
-
 int quoteRequests(const ServiceProcess& service)
 {
     int n = 0;
@@ -45,32 +33,23 @@ int quoteRequests(const ServiceProcess& service)
     return n;
 }
 
-class DialogsTest : public ::testing::Test {
+class DialogsTest : public test::ServiceTest {
 protected:
     static void SetUpTestSuite()
     {
-        service = new ServiceProcess;
+        ServiceTest::SetUpTestSuite();
         registerForms();
-    }
-    static void TearDownTestSuite()
-    {
-        delete service;
-        service = nullptr;
     }
     void SetUp() override
     {
-        ASSERT_TRUE(service->isRunning());
-        qputenv("QUOTERRA_SERVICE", service->origin().toUtf8());
+        ServiceTest::SetUp();
         test::writeSymbolFile(profile.symbolFile(), {{"IBM", "IBM"}, {"MSFT", "Microsoft"}});
     }
-    void TearDown() override { qunsetenv("QUOTERRA_SERVICE"); }
 
     Ticker* startTicker() { return qobject_cast<Ticker*>(Forms::show(Ticker::kName)); }
     Config* openConfig() { return qobject_cast<Config*>(Forms::show(Config::kName)); }
     static void click(CommandButton* b) { QTest::mouseClick(b->button(), Qt::LeftButton); }
 
-    static inline ServiceProcess* service = nullptr;
-    TestProfile profile;
     FakeScreen screen;
 };
 
@@ -84,8 +63,10 @@ TEST_F(DialogsTest, ConfigShowsTheStoredValuesAndSizeChoice)
                           Case{"Huge", false, false}}) {
         SCOPED_TRACE(c.size ? c.size : "fresh profile");
         TestProfile fresh;
-        if (c.size)
-            setMain("Size", QString::fromLatin1(c.size));
+        if (c.size) {
+            CreateKey(HKEY_CURRENT_USER, kMainKey);
+            WriteMainSetting(QStringLiteral("Size"), QString::fromLatin1(c.size));
+        }
         Config* config = openConfig();
         ASSERT_NE(config, nullptr);
         EXPECT_EQ(config->txtSeconds->Text(), QStringLiteral("10"));
@@ -128,10 +109,10 @@ TEST_F(DialogsTest, OkWithTheLargeSizeSavesTheTickerAndReloadsItLarger)
     EXPECT_EQ(reloaded->notOnTop, notOnTop);
     EXPECT_EQ(reloaded->cycle.Interval, 15);
     EXPECT_EQ(reloaded->inetQuotes->RequestTimeout(), 30);
-    EXPECT_EQ(mainValue("Size"), QStringLiteral("Large"));
-    EXPECT_EQ(mainValue("Interval"), QStringLiteral("15"));
-    EXPECT_EQ(mainValue("Timeout"), QStringLiteral("30"));
-    EXPECT_EQ(mainValue("Always On Top"), notOnTop ? QStringLiteral("False") : QStringLiteral("True"));
+    EXPECT_EQ(MainSetting(QStringLiteral("Size")), QStringLiteral("Large"));
+    EXPECT_EQ(MainSetting(QStringLiteral("Interval")), QStringLiteral("15"));
+    EXPECT_EQ(MainSetting(QStringLiteral("Timeout")), QStringLiteral("30"));
+    EXPECT_EQ(MainSetting(QStringLiteral("Always On Top")), notOnTop ? QStringLiteral("False") : QStringLiteral("True"));
 }
 
 TEST_F(DialogsTest, AcceptedNumbersAreStoredPlainAndAnEmptyTimeoutKeepsTheOldOne)
@@ -142,7 +123,7 @@ TEST_F(DialogsTest, AcceptedNumbersAreStoredPlainAndAnEmptyTimeoutKeepsTheOldOne
     for (const Case& c : {Case{"0", "1", "0", "1"}, Case{"32767", "32767", "32767", "32767"},
                           Case{"007", " 45", "7", "45"}, Case{"10", "", "10", "25"}, Case{"10", "  ", "10", "25"}}) {
         SCOPED_TRACE(std::string(c.interval) + " / " + c.timeout);
-        setMain("Timeout", QStringLiteral("25"));
+        WriteMainSetting(QStringLiteral("Timeout"), QStringLiteral("25"));
         startTicker();
         Config* config = openConfig();
         ASSERT_NE(config, nullptr);
@@ -152,8 +133,8 @@ TEST_F(DialogsTest, AcceptedNumbersAreStoredPlainAndAnEmptyTimeoutKeepsTheOldOne
         click(config->Command1);
         EXPECT_TRUE(noBoxes.seen().isEmpty());
         EXPECT_FALSE(Forms::isLoaded(Config::kName));
-        EXPECT_EQ(mainValue("Interval"), QString::fromLatin1(c.storedInterval));
-        EXPECT_EQ(mainValue("Timeout"), QString::fromLatin1(c.storedTimeout));
+        EXPECT_EQ(MainSetting(QStringLiteral("Interval")), QString::fromLatin1(c.storedInterval));
+        EXPECT_EQ(MainSetting(QStringLiteral("Timeout")), QString::fromLatin1(c.storedTimeout));
         ASSERT_NE(Forms::find<Ticker>(), nullptr);
         EXPECT_EQ(Forms::find<Ticker>()->inetQuotes->RequestTimeout(), QString::fromLatin1(c.storedTimeout).toInt());
     }
@@ -250,7 +231,7 @@ TEST_F(DialogsTest, EveryDialogFollowsTheAlwaysOnTopSetting)
     for (const char* stored : {"True", "False"}) {
         for (const QString& name : {Config::kName, About::kName, UpdateChecker::kName, UpdateAvailable::kName}) {
             SCOPED_TRACE(std::string(stored) + " " + name.toStdString());
-            setMain("Always On Top", QString::fromLatin1(stored));
+            WriteMainSetting(QStringLiteral("Always On Top"), QString::fromLatin1(stored));
             Form* form = Forms::show(name);
             ASSERT_NE(form, nullptr);
             EXPECT_EQ(form->topmost(), QLatin1String(stored) == QLatin1String("True"));

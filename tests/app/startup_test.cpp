@@ -1,5 +1,4 @@
-#include "service_process.h"
-#include "test_support.h"
+#include "service_test.h"
 
 #include "app/startup.h"
 #include "app/welcome.h"
@@ -21,23 +20,13 @@ using test::FakeScreen;
 using test::MessageBoxAnswerer;
 using test::TestProfile;
 
-class StartUpTest : public ::testing::Test {
+class StartUpTest : public test::ServiceTest {
 protected:
     static void SetUpTestSuite()
     {
-        service = new ServiceProcess;
+        ServiceTest::SetUpTestSuite();
         registerForms();
     }
-    static void TearDownTestSuite()
-    {
-        delete service;
-        service = nullptr;
-    }
-    void SetUp() override { qputenv("QUOTERRA_SERVICE", service->origin().toUtf8()); }
-    void TearDown() override { qunsetenv("QUOTERRA_SERVICE"); }
-
-    static inline ServiceProcess* service = nullptr;
-    TestProfile profile;
 };
 
 TEST_F(StartUpTest, SmallAndLargeFontScreensStartTheTicker)

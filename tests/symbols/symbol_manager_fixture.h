@@ -1,7 +1,6 @@
 #pragma once
 
-#include "service_process.h"
-#include "test_support.h"
+#include "service_test.h"
 
 #include "app/startup.h"
 #include "platform/files.h"
@@ -25,24 +24,12 @@ using Rows = QList<QPair<QString, QString>>;
 
 // A fresh profile, a fake screen and the quote service; every window of
 // the program is registered, so a save can restart the ticker.
-class SymbolManagerTest : public ::testing::Test {
+class SymbolManagerTest : public ServiceTest {
 protected:
     static void SetUpTestSuite()
     {
-        service = new ServiceProcess;
+        ServiceTest::SetUpTestSuite();
         registerForms();
-    }
-    static void TearDownTestSuite()
-    {
-        delete service;
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(service->isRunning());
-        qputenv("QUOTERRA_SERVICE", service->origin().toUtf8());
-        service->reset();
-        CreateKey(HKEY_CURRENT_USER, kMainKey);
-        CreateKey(HKEY_CURRENT_USER, kChartsKey);
     }
     void TearDown() override
     {
@@ -51,7 +38,7 @@ protected:
         // idle; none may leave a window procedure hooked.
         EXPECT_TRUE(waitUntil([] { return WinProc::EntryCount() == 0; }, 2000));
         files::closeAll();
-        qunsetenv("QUOTERRA_SERVICE");
+        ServiceTest::TearDown();
     }
 
     // The list file of the profile in force (a test may make its own).
@@ -76,8 +63,6 @@ protected:
         return showEditor();
     }
 
-    static inline ServiceProcess* service = nullptr;
-    TestProfile profile;
     FakeScreen screen{96, QRect(0, 0, 1024, 738)};
 };
 

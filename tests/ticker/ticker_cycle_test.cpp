@@ -65,7 +65,7 @@ TEST_F(TickerCycle, AThreeEntryListStartsAtItsFirstEntryAndWraps)
 
 TEST_F(TickerCycle, OneEntryAndEmptyListsAtIntervalZero)
 {
-    setMain(QStringLiteral("Interval"), QStringLiteral("0"));
+    WriteMainSetting(QStringLiteral("Interval"), QStringLiteral("0"));
     test::writeSymbolFile(profile.symbolFile(), {{"IBM", "IBM"}});
     Ticker* t = load();
     ASSERT_NE(t, nullptr);
@@ -80,7 +80,7 @@ TEST_F(TickerCycle, OneEntryAndEmptyListsAtIntervalZero)
     test::TestProfile empty;
     TickerTest::SetUp();
     quoteState() = QuoteState{};
-    setMain(QStringLiteral("Interval"), QStringLiteral("0"));
+    WriteMainSetting(QStringLiteral("Interval"), QStringLiteral("0"));
     service->reset();
     t = load();
     ASSERT_NE(t, nullptr);
@@ -91,7 +91,7 @@ TEST_F(TickerCycle, OneEntryAndEmptyListsAtIntervalZero)
 
 TEST_F(TickerCycle, PauseAndTheConfigurationDialogHoldTheCycle)
 {
-    setMain(QStringLiteral("Interval"), QStringLiteral("0"));
+    WriteMainSetting(QStringLiteral("Interval"), QStringLiteral("0"));
     test::writeSymbolFile(profile.symbolFile(), {{"IBM", "IBM"}, {"MSFT", "MSFT"}});
     Ticker* t = load();
     ASSERT_NE(t, nullptr);
@@ -112,8 +112,8 @@ TEST_F(TickerCycle, PauseAndTheConfigurationDialogHoldTheCycle)
 
 TEST_F(TickerCycle, AFailedAnswerShowsErrorAndTheNextOneRecovers)
 {
-    setMain(QStringLiteral("Interval"), QStringLiteral("0"));
-    setMain(QStringLiteral("Height"), QStringLiteral("Shade"));
+    WriteMainSetting(QStringLiteral("Interval"), QStringLiteral("0"));
+    WriteMainSetting(QStringLiteral("Height"), QStringLiteral("Shade"));
     test::writeSymbolFile(profile.symbolFile(), {{"IBM", "IBM"}, {"MSFT", "MSFT"}});
     Ticker* t = load();
     ASSERT_NE(t, nullptr);
@@ -132,8 +132,8 @@ TEST_F(TickerCycle, AFailedAnswerShowsErrorAndTheNextOneRecovers)
 
 TEST_F(TickerCycle, TheTimeOutAndIntervalComeFromTheSettings)
 {
-    setMain(QStringLiteral("Timeout"), QStringLiteral("7"));
-    setMain(QStringLiteral("Interval"), QStringLiteral("25"));
+    WriteMainSetting(QStringLiteral("Timeout"), QStringLiteral("7"));
+    WriteMainSetting(QStringLiteral("Interval"), QStringLiteral("25"));
     Ticker* t = load();
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->inetQuotes->RequestTimeout(), 7);
@@ -145,15 +145,15 @@ class TickerExit : public test::TickerTest {
 protected:
     void seed()
     {
-        setMain(QStringLiteral("Left"), QStringLiteral("1500"));
-        setMain(QStringLiteral("Top"), QStringLiteral("-900"));
-        setMain(QStringLiteral("Height"), QStringLiteral("Shade"));
-        setMain(QStringLiteral("Docked"), QStringLiteral("True"));
-        setMain(QStringLiteral("Always On Top"), QStringLiteral("False"));
-        setCharts(QStringLiteral("Left"), QStringLiteral("4650"));
-        setCharts(QStringLiteral("Top"), QStringLiteral("210"));
-        setCharts(QStringLiteral("Symbol"), QStringLiteral("IBM"));
-        setCharts(QStringLiteral("StartUp"), QStringLiteral("True"));
+        WriteMainSetting(QStringLiteral("Left"), QStringLiteral("1500"));
+        WriteMainSetting(QStringLiteral("Top"), QStringLiteral("-900"));
+        WriteMainSetting(QStringLiteral("Height"), QStringLiteral("Shade"));
+        WriteMainSetting(QStringLiteral("Docked"), QStringLiteral("True"));
+        WriteMainSetting(QStringLiteral("Always On Top"), QStringLiteral("False"));
+        WriteChartsSetting(QStringLiteral("Left"), QStringLiteral("4650"));
+        WriteChartsSetting(QStringLiteral("Top"), QStringLiteral("210"));
+        WriteChartsSetting(QStringLiteral("Symbol"), QStringLiteral("IBM"));
+        WriteChartsSetting(QStringLiteral("StartUp"), QStringLiteral("True"));
     }
     void expectTickerSaved()
     {
@@ -169,7 +169,7 @@ protected:
 TEST_F(TickerExit, ExitSavesEveryValueAndEndsTheProgram)
 {
     seed();
-    setCharts(QStringLiteral("StartUp"), QStringLiteral("False"));
+    WriteChartsSetting(QStringLiteral("StartUp"), QStringLiteral("False"));
     Ticker* t = load();
     ASSERT_NE(t, nullptr);
     EXPECT_TRUE(placement().docked);

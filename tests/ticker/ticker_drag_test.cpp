@@ -15,9 +15,9 @@ class TickerDrag : public test::TickerTest {
 protected:
     Ticker* loadAt(float left, float top, const char* mode = "Shade")
     {
-        setMain(QStringLiteral("Left"), QString::number(left));
-        setMain(QStringLiteral("Top"), QString::number(top));
-        setMain(QStringLiteral("Height"), QLatin1String(mode));
+        WriteMainSetting(QStringLiteral("Left"), QString::number(left));
+        WriteMainSetting(QStringLiteral("Top"), QString::number(top));
+        WriteMainSetting(QStringLiteral("Height"), QLatin1String(mode));
         placement() = PlacementState{};
         Ticker* t = load();
         if (t && !QTest::qWaitForWindowExposed(t))
@@ -114,8 +114,8 @@ TEST_F(TickerDrag, LeftAndRightHeldTogetherDoNotDrag)
 
 TEST_F(TickerDrag, LettingGoOverTheFaceDocksOrUndocksButOverALabelChangesNothing)
 {
-    setCharts(QStringLiteral("Left"), QStringLiteral("3000"));
-    setCharts(QStringLiteral("Top"), QStringLiteral("3210"));
+    WriteChartsSetting(QStringLiteral("Left"), QStringLiteral("3000"));
+    WriteChartsSetting(QStringLiteral("Top"), QStringLiteral("3210"));
     Ticker* t = loadAt(6000, 1200);
     ASSERT_NE(t, nullptr);
     ASSERT_FALSE(placement().docked);
@@ -137,9 +137,9 @@ TEST_F(TickerDrag, LettingGoOverTheFaceDocksOrUndocksButOverALabelChangesNothing
 
     // A docked pair whose left edges are 300 twips apart moves as one, but
     // nothing holds it together: let go over the face, it is undocked.
-    setMain(QStringLiteral("Docked"), QStringLiteral("True"));
-    setCharts(QStringLiteral("Left"), QStringLiteral("4800"));
-    setCharts(QStringLiteral("Top"), QStringLiteral("3210"));
+    WriteMainSetting(QStringLiteral("Docked"), QStringLiteral("True"));
+    WriteChartsSetting(QStringLiteral("Left"), QStringLiteral("4800"));
+    WriteChartsSetting(QStringLiteral("Top"), QStringLiteral("3210"));
     t = loadAt(4500, 3000);
     ASSERT_NE(t, nullptr);
     ASSERT_TRUE(placement().docked);
@@ -154,9 +154,9 @@ TEST_F(TickerDrag, LettingGoOverTheFaceDocksOrUndocksButOverALabelChangesNothing
 
 TEST_F(TickerDrag, ADockedDragWithTheChartBrowserClosedRewritesItsSavedPlaceAtEachMove)
 {
-    setCharts(QStringLiteral("Left"), QStringLiteral("4500"));
-    setCharts(QStringLiteral("Top"), QStringLiteral("3210"));
-    setMain(QStringLiteral("Docked"), QStringLiteral("True"));
+    WriteChartsSetting(QStringLiteral("Left"), QStringLiteral("4500"));
+    WriteChartsSetting(QStringLiteral("Top"), QStringLiteral("3210"));
+    WriteMainSetting(QStringLiteral("Docked"), QStringLiteral("True"));
     Ticker* t = loadAt(4200, 3000);
     ASSERT_NE(t, nullptr);
     ASSERT_TRUE(placement().docked);
@@ -174,7 +174,7 @@ TEST_F(TickerDrag, ADockedDragWithTheChartBrowserClosedRewritesItsSavedPlaceAtEa
 
 TEST_F(TickerDrag, AnOpenDockedChartBrowserTravelsWithTheTicker)
 {
-    setMain(QStringLiteral("Docked"), QStringLiteral("True"));
+    WriteMainSetting(QStringLiteral("Docked"), QStringLiteral("True"));
     Ticker* t = loadAt(3000, 3000);
     ASSERT_NE(t, nullptr);
     auto* chart = new StandIn(QStringLiteral("Charts"), 3300, 3210);

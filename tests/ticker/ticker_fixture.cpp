@@ -4,39 +4,14 @@ namespace quoterra::test {
 
 void TickerTest::SetUpTestSuite()
 {
-    service = new ServiceProcess;
+    ServiceTest::SetUpTestSuite();
     Forms::registerForm<Ticker>(Ticker::kName);
-}
-
-void TickerTest::TearDownTestSuite()
-{
-    delete service;
-    service = nullptr;
 }
 
 void TickerTest::SetUp()
 {
-    ASSERT_TRUE(service->isRunning());
-    qputenv("QUOTERRA_SERVICE", service->origin().toUtf8());
-    service->reset();
-    CreateKey(HKEY_CURRENT_USER, kMainKey);
-    CreateKey(HKEY_CURRENT_USER, kChartsKey);
+    ServiceTest::SetUp();
     ConfigOpen = false;
-}
-
-void TickerTest::TearDown()
-{
-    qunsetenv("QUOTERRA_SERVICE");
-}
-
-void TickerTest::setMain(const QString& name, const QString& value)
-{
-    WriteValue(HKEY_CURRENT_USER, kMainKey, name, REG_SZ, value);
-}
-
-void TickerTest::setCharts(const QString& name, const QString& value)
-{
-    WriteValue(HKEY_CURRENT_USER, kChartsKey, name, REG_SZ, value);
 }
 
 QString TickerTest::stored(const QString& key, const QString& name) const

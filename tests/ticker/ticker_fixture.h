@@ -1,7 +1,6 @@
 #pragma once
 
-#include "service_process.h"
-#include "test_support.h"
+#include "service_test.h"
 
 #include "platform/registry.h"
 #include "platform/settings.h"
@@ -13,20 +12,15 @@ namespace quoterra::test {
 
 // A fresh profile, a fake screen and the quote service for ticker tests.
 // Settings written before load() are what the ticker restores.
-class TickerTest : public ::testing::Test {
+class TickerTest : public ServiceTest {
 protected:
     static void SetUpTestSuite();
-    static void TearDownTestSuite();
     void SetUp() override;
-    void TearDown() override;
 
-    void setMain(const QString& name, const QString& value);
-    void setCharts(const QString& name, const QString& value);
+    // What the store holds, without writing a default for a missing value.
     QString stored(const QString& key, const QString& name) const;
     Ticker* load();
 
-    static inline ServiceProcess* service = nullptr;
-    TestProfile profile;
     FakeScreen screen{96, QRect(0, 0, 1024, 738)};
 };
 

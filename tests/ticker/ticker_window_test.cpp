@@ -42,8 +42,8 @@ TEST_F(TickerWindow, SizeAndPlacesFollowSkinModeAndFontSize)
         test::TestProfile fresh;
         SetUp();
         screen.dpi = c.dpi;
-        setMain(QStringLiteral("Size"), QLatin1String(c.size));
-        setMain(QStringLiteral("Height"), QLatin1String(c.height));
+        WriteMainSetting(QStringLiteral("Size"), QLatin1String(c.size));
+        WriteMainSetting(QStringLiteral("Height"), QLatin1String(c.height));
         Ticker* t = load();
         ASSERT_NE(t, nullptr);
         EXPECT_NEAR(t->Width(), c.width, 0.01);
@@ -110,9 +110,9 @@ TEST_F(TickerWindow, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
         SCOPED_TRACE(std::string(c.size) + " at " + std::to_string(c.top));
         test::TestProfile fresh;
         SetUp();
-        setMain(QStringLiteral("Size"), QLatin1String(c.size));
-        setMain(QStringLiteral("Height"), QStringLiteral("Shade"));
-        setMain(QStringLiteral("Top"), QString::number(c.top));
+        WriteMainSetting(QStringLiteral("Size"), QLatin1String(c.size));
+        WriteMainSetting(QStringLiteral("Height"), QStringLiteral("Shade"));
+        WriteMainSetting(QStringLiteral("Top"), QString::number(c.top));
         Ticker* t = load();
         ASSERT_NE(t, nullptr);
         const float shadeHeight = t->Height();
@@ -137,7 +137,7 @@ TEST_F(TickerWindow, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
 
 TEST_F(TickerWindow, ADoubleClickOnTheFaceSwitchesTheModeAndStopsDragging)
 {
-    setMain(QStringLiteral("Height"), QStringLiteral("Shade"));
+    WriteMainSetting(QStringLiteral("Height"), QStringLiteral("Shade"));
     Ticker* t = load();
     ASSERT_NE(t, nullptr);
     QTest::mouseDClick(t->picSkin, Qt::LeftButton, {}, QPoint(60, 5));
@@ -156,8 +156,8 @@ TEST_F(TickerWindow, AWindowSavedOutsideTheWorkAreaIsPulledBackIn)
     for (const auto& [left, top, expectLeft, expectTop] : cases) {
         test::TestProfile fresh;
         SetUp();
-        setMain(QStringLiteral("Left"), QString::number(left));
-        setMain(QStringLiteral("Top"), QString::number(top));
+        WriteMainSetting(QStringLiteral("Left"), QString::number(left));
+        WriteMainSetting(QStringLiteral("Top"), QString::number(top));
         Ticker* t = load();
         ASSERT_NE(t, nullptr);
         EXPECT_FLOAT_EQ(t->Left(), expectLeft) << left;
@@ -265,7 +265,7 @@ TEST_F(TickerWindow, TheMenuItemsCarryTheirCaptions)
 
 TEST_F(TickerWindow, AlwaysOnTopTogglesFromTheMenu)
 {
-    setMain(QStringLiteral("Always On Top"), QStringLiteral("False"));
+    WriteMainSetting(QStringLiteral("Always On Top"), QStringLiteral("False"));
     Ticker* t = load();
     ASSERT_NE(t, nullptr);
     EXPECT_FALSE(t->topmost());
