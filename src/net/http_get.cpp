@@ -1,0 +1,201 @@
+#include "http_get.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+
+namespace quoterra::net {
+
+namespace {
+
+struct Transfer {
+    const GetOptions* options = nullptr;
+    std::string body;
+    std::size_t headerBytes = 0;
+    bool bodyTooLarge = false;
+    bool headersTooLarge = false;
+};
+
+std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user)
+{
+    auto* t = static_cast<Transfer*>(user);
+    const std::size_t n = size * count;
+    if (t->body.size() + n > t->options->maxBody) {
+        t->bodyTooLarge = true;
+        return 0; // stops the transfer
+    }
+    t->body.append(data, n);
+    return n;
+}
+
+std::size_t onHeader(char*, std::size_t size, std::size_t count, void* user)
+{
+    auto* t = static_cast<Transfer*>(user);
+    const std::size_t n = size * count;
+    t->headerBytes += n;
+    if (t->headerBytes > t->options->maxHeaderBytes) {
+        t->headersTooLarge = true;
+        return 0;
+    }
+    return n;
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    const auto* t = static_cast<Transfer*>(user);
+    return t->options->cancel && t->options->cancel->load() ? 1 : 0;
+}
+
+std::string lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+// Loopback never goes through a proxy, whatever the environment names.
+std::string noProxyList()
+{
+    std::string list;
+    for (const char* name : {"no_proxy", "NO_PROXY"}) {
+        if (const char* v = std::getenv(name); v && *v) {
+            list = v;
+            break;
+        }
+    }
+    if (!list.empty())
+        list += ',';
+    return list + "localhost,127.0.0.1,::1";
+}
+
+using Easy = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+using Headers = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
+
+} // namespace
+
+std::string originOf(const std::string& url)
+{
+    CURLU* u = curl_url();
+    if (!u)
+        return {};
+    std::string origin;
+    if (curl_url_set(u, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK) {
+        char* scheme = nullptr;
+        char* host = nullptr;
+        char* port = nullptr;
+        if (curl_url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK
+            && curl_url_get(u, CURLUPART_HOST, &host, 0) == CURLUE_OK
+            && curl_url_get(u, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+            const std::string s = lower(scheme);
+            if (s == "http" || s == "https")
+                origin = s + "://" + lower(host) + ":" + port;
+        }
+        curl_free(scheme);
+        curl_free(host);
+        curl_free(port);
+    }
+    curl_url_cleanup(u);
+    return origin;
+}
+
+GetResult get(const std::string& url, const GetOptions& options)
+{
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+
+    GetResult result;
+    const std::string origin = originOf(url);
+    if (origin.empty()) {
+        result.error = "not an http or https address";
+        return result;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + options.timeout;
+
+    Headers headers(nullptr, &curl_slist_free_all);
+    for (const std::string& h : options.headers)
+        headers.reset(curl_slist_append(headers.release(), h.c_str()));
+    const std::string noProxy = noProxyList();
+
+    std::string address = url;
+    for (int hop = 0;; ++hop) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            result.error = "no complete answer in time";
+            return result;
+        }
+        Easy easy(curl_easy_init(), &curl_easy_cleanup);
+        if (!easy) {
+            result.error = "out of memory";
+            return result;
+        }
+        Transfer t;
+        t.options = &options;
+        char message[CURL_ERROR_SIZE] = {};
+        CURL* c = easy.get();
+        curl_easy_setopt(c, CURLOPT_URL, address.c_str());
+        curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(left.count()));
+        curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(left.count()));
+        curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &onBody);
+        curl_easy_setopt(c, CURLOPT_WRITEDATA, &t);
+        curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, &onHeader);
+        curl_easy_setopt(c, CURLOPT_HEADERDATA, &t);
+        curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &onProgress);
+        curl_easy_setopt(c, CURLOPT_XFERINFODATA, &t);
+        curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(options.maxBody));
+        curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, "");
+        curl_easy_setopt(c, CURLOPT_NOPROXY, noProxy.c_str());
+        curl_easy_setopt(c, CURLOPT_ERRORBUFFER, message);
+        if (!options.userAgent.empty())
+            curl_easy_setopt(c, CURLOPT_USERAGENT, options.userAgent.c_str());
+        if (headers)
+            curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
+
+        const CURLcode code = curl_easy_perform(c);
+        long status = 0;
+        curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+        result.status = status;
+        if (code != CURLE_OK) {
+            if (t.bodyTooLarge || code == CURLE_FILESIZE_EXCEEDED)
+                result.error = "the answer is larger than " + std::to_string(options.maxBody) + " bytes";
+            else if (t.headersTooLarge)
+                result.error = "the answer's header is larger than " + std::to_string(options.maxHeaderBytes) + " bytes";
+            else if (code == CURLE_ABORTED_BY_CALLBACK)
+                result.error = "cancelled";
+            else if (code == CURLE_OPERATION_TIMEDOUT)
+                result.error = "no complete answer in time";
+            else
+                result.error = message[0] ? message : curl_easy_strerror(code);
+            return result;
+        }
+        char* type = nullptr;
+        if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+            result.contentType = type;
+        if (status < 300 || status >= 400) {
+            result.body = std::move(t.body);
+            return result;
+        }
+        char* next = nullptr;
+        curl_easy_getinfo(c, CURLINFO_REDIRECT_URL, &next);
+        if (!next) {
+            result.body = std::move(t.body);
+            return result;
+        }
+        if (originOf(next) != origin) {
+            result.error = "redirected to another site";
+            return result;
+        }
+        if (hop >= options.maxRedirects) {
+            result.error = "too many redirects";
+            return result;
+        }
+        address = next;
+    }
+}
+
+} // namespace quoterra::net
