@@ -13,7 +13,7 @@ Xvfb "$display" -screen 0 1024x768x24 -noreset -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 
-"$build/service/quoterra-service" --port 0 --seed 1 > "$work/service.out" &
+"$build/service/quoterra-service" --port 0 --seed 1 --market simulated > "$work/service.out" &
 pids+=($!)
 for _ in $(seq 50); do grep -q listening "$work/service.out" 2>/dev/null && break; sleep 0.1; done
 origin=$(sed -n 's/.*listening on //p' "$work/service.out")

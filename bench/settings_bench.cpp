@@ -1,9 +1,10 @@
+// Settings on the hot path: reads and writes, the worst drag step, and
+// parsing a large hand-made settings file.
 #include "bench_main.h"
 
+#include "app/context/settings.h"
+#include "core/registry.h"
 #include "placement/placement.h"
-#include "platform/forms.h"
-#include "platform/registry.h"
-#include "platform/settings.h"
 
 #include <chrono>
 
@@ -11,76 +12,79 @@ using namespace quoterra;
 
 namespace {
 
-void freshKeys()
-{
-    CreateKey(HKEY_CURRENT_USER, kMainKey);
-    CreateKey(HKEY_CURRENT_USER, kChartsKey);
-    GetString(HKEY_CURRENT_USER, kMainKey, QStringLiteral("Left"));
-    RegistryStore::flushAll();
-}
+struct Profile {
+    QTemporaryDir dir;
+    RegistryStore store{dir.path() + QStringLiteral("/registry.ini")};
+    Settings settings{store};
+    Profile()
+    {
+        settings.CreateKeys();
+        settings.GetString(Setting::Left);
+        store.flush();
+    }
+};
 
 void GetStringOfAnExistingValue(benchmark::State& state)
 {
-    freshKeys();
+    Profile p;
     for (auto _ : state)
-        benchmark::DoNotOptimize(GetString(HKEY_CURRENT_USER, kMainKey, QStringLiteral("Left")));
+        benchmark::DoNotOptimize(p.settings.GetString(Setting::Left));
 }
 BENCHMARK(GetStringOfAnExistingValue);
 
 void WriteValueOfAChangedValue(benchmark::State& state)
 {
-    freshKeys();
+    Profile p;
     int i = 0;
     for (auto _ : state)
-        WriteValue(HKEY_CURRENT_USER, kChartsKey, QStringLiteral("Left"), REG_SZ, ++i);
-    RegistryStore::flushAll();
+        p.settings.WriteValue(Setting::ChartLeft, QString::number(++i));
 }
 BENCHMARK(WriteValueOfAChangedValue);
-
-void OneReadAndOneWrite(benchmark::State& state)
-{
-    freshKeys();
-    int i = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(GetString(HKEY_CURRENT_USER, kChartsKey, QStringLiteral("Top")));
-        WriteValue(HKEY_CURRENT_USER, kChartsKey, QStringLiteral("Left"), REG_SZ, ++i);
-    }
-    RegistryStore::flushAll();
-}
-BENCHMARK(OneReadAndOneWrite);
-
-class Strip : public Form {
-public:
-    Strip()
-        : Form(QStringLiteral("Ticker"), Window)
-    {
-        setBorderless(true);
-        Move(3000, 3000, 3150, 210);
-    }
-};
 
 // The worst drag step: a docked pair with the chart browser closed reads
 // the saved place twice and writes it twice at every mouse move.
 void DragTickerDockedWithTheChartBrowserClosed(benchmark::State& state)
 {
-    freshKeys();
-    Strip ticker;
-    placement().docked = true;
-    TakeChartOffsets(ticker);
+    Profile p;
+    PlacementState placement;
+    placement.docked = true;
+    RectTwips ticker{3000, 3000, 3150, 210};
+    TakeChartOffsets(placement, ticker, nullptr, QPointF(3000, 3210));
     std::vector<double> steps;
     steps.reserve(20000);
     int n = 0;
     for (auto _ : state) {
-        const QPointF grab(1000 + (n % 400), 100 + (n % 200));
-        ++n;
         const auto start = std::chrono::steady_clock::now();
-        DragTicker(ticker, grab);
+        const DragPointer pointer{QPoint(300 + n % 400, 200 + n % 200), QPointF(45, 30), 15, 15, {0, 0, 15360, 11070}};
+        const TickerStep step = DragTicker(placement, pointer, ticker, nullptr,
+                                           QPointF(p.settings.number(Setting::ChartLeft), p.settings.number(Setting::ChartTop)));
+        ticker = step.ticker;
+        if (step.savedChart) {
+            p.settings.WriteValue(Setting::ChartLeft, QString::number(step.savedChart->x()));
+            p.settings.WriteValue(Setting::ChartTop, QString::number(step.savedChart->y()));
+        }
         steps.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+        ++n;
     }
     reportSteps(state, std::move(steps));
-    RegistryStore::flushAll();
 }
 BENCHMARK(DragTickerDockedWithTheChartBrowserClosed)->Iterations(20000);
+
+// A settings file of 10 MB: many sections of many values and stray lines.
+void ParseATenMegabyteSettingsFile(benchmark::State& state)
+{
+    QByteArray text;
+    for (int key = 0; text.size() < 10 << 20; ++key) {
+        text += "[Software\\Quoterra\\Key" + QByteArray::number(key) + "]\n";
+        for (int v = 0; v < 200; ++v)
+            text += "Value " + QByteArray::number(v) + "=some text \\n with escapes " + QByteArray::number(key) + "\n";
+        text += "; a comment\n";
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RegistryDocument::parse(text));
+    state.counters["MB"] = double(text.size()) / (1 << 20);
+}
+BENCHMARK(ParseATenMegabyteSettingsFile)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

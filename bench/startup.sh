@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Start-up: process start to first paint of the ticker, and to its first
-# quote painted, next to a bare Qt window's start to first paint, measured
-# in the same run on a private X server. Medians of RUNS runs (default 21).
+# quote painted, next to two floors measured in the same run on a private X
+# server: a bare Qt window, and a frameless window with one text label (the
+# fair floor for a program that shows text). Medians of RUNS runs (default 21).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 runs="${RUNS:-21}"
@@ -21,12 +22,12 @@ roundtrip() {
 
 "$probe" --ticker > /dev/null # first start writes the settings
 for _ in $(seq "$runs"); do
-  measure --bare >> "$work/bare"
-  measure --ticker >> "$work/ticker"
-  measure --quote >> "$work/quote"
+  for what in bare label ticker quote; do measure "--$what" >> "$work/$what"; done
   roundtrip >> "$work/rtt"
 done
-bare=$(median < "$work/bare"); ticker=$(median < "$work/ticker"); quote=$(median < "$work/quote"); rtt=$(median < "$work/rtt")
-echo "bare Qt window, start to first paint:   ${bare} us"
-echo "ticker, start to first paint:           ${ticker} us ($(awk "BEGIN { printf \"%.2f\", $ticker / $bare }")x bare)"
-echo "ticker, start to first quote painted:   ${quote} us ($(awk "BEGIN { printf \"%.2f\", $quote / ($bare + $rtt) }")x bare + one round trip of ${rtt} us)"
+for what in bare label ticker quote rtt; do declare "$what=$(median < "$work/$what")"; done
+ratio() { awk "BEGIN { printf \"%.2f\", $1 / $2 }"; }
+echo "bare Qt window, start to first paint:      ${bare} us"
+echo "label window, start to first paint:        ${label} us"
+echo "ticker, start to first paint:              ${ticker} us ($(ratio "$ticker" "$label")x label, $(ratio "$ticker" "$bare")x bare)"
+echo "ticker, start to first quote painted:      ${quote} us ($(ratio "$quote" "$label + $rtt")x label + one round trip of ${rtt} us)"

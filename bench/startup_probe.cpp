@@ -1,15 +1,19 @@
 // Start-up probe: prints the wall-clock time (ns) at which the chosen window
 // first painted, then ends at once. bench/startup.sh starts it and compares.
-//   --bare    a plain Qt window (the yardstick)
+//   --bare    a plain Qt window
+//   --label   a frameless Qt window with one text label: the fair floor for
+//             a program that shows text (fontconfig loaded)
 //   --ticker  the Quoterra ticker, started exactly as the program starts
 //   --quote   the ticker, until its first quote is painted
-//   --stay    with --bare or --ticker: keep running (for memory figures)
-#include "app/startup.h"
-#include "platform/forms.h"
-#include "ticker/ticker.h"
+//   --stay    with any of them: keep running (for memory figures)
+#include "app/context/application.h"
+#include "app/program.h"
+#include "core/paths.h"
+#include "ui/controls.h"
+#include "ui/system_screen.h"
 
 #include <QApplication>
-#include <QWidget>
+#include <QLabel>
 
 #include <chrono>
 #include <cstdio>
@@ -39,12 +43,11 @@ public:
         bool hit = false;
         if (quote_) {
             auto* label = qobject_cast<quoterra::Label*>(watched);
-            bool number = false;
-            if (label && label->Name() == QLatin1String("qLastPrice"))
-                label->Caption().toDouble(&number);
-            hit = number;
+            if (label && label->objectName() == QLatin1String("qLastPrice"))
+                label->caption().toDouble(&hit);
         } else {
-            hit = qobject_cast<QWidget*>(watched) && static_cast<QWidget*>(watched)->isWindow();
+            auto* w = qobject_cast<QWidget*>(watched);
+            hit = w && w->isWindow();
         }
         if (hit) {
             done_ = true;
@@ -65,22 +68,26 @@ private:
 
 int main(int argc, char** argv)
 {
-    const bool bare = argc > 1 && std::strcmp(argv[1], "--bare") == 0;
-    const bool quote = argc > 1 && std::strcmp(argv[1], "--quote") == 0;
+    const auto is = [&](const char* what) { return argc > 1 && std::strcmp(argv[1], what) == 0; };
     const bool stay = argc > 2 && std::strcmp(argv[2], "--stay") == 0;
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication app(argc, argv);
-    FirstPaint watcher(quote, stay);
+    FirstPaint watcher(is("--quote"), stay);
     app.installEventFilter(&watcher);
-    if (bare) {
-        QWidget window;
+    if (is("--bare") || is("--label")) {
+        QWidget window(nullptr, is("--label") ? Qt::FramelessWindowHint : Qt::WindowFlags());
         window.resize(210, 116);
+        if (is("--label"))
+            new QLabel(QStringLiteral("IBM 112.45 +1.25"), &window);
         window.show();
         return QApplication::exec();
     }
-    quoterra::registerForms();
-    quoterra::Forms::setQuitWhenLastUnloaded(true);
-    if (!quoterra::StartUp())
+    using namespace quoterra;
+    SystemScreen screen;
+    Application application(screen, registryFilePath(), applicationDirectory().path, hostsFromEnvironment());
+    Program program(application);
+    application.forms().setQuitWhenNoneLoaded(true);
+    if (!program.StartUp())
         return 1;
     return QApplication::exec();
 }

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build, run and test
-# Quoterra. Safe to run again: it only installs what is missing.
+# Quoterra (with --fuzz also clang and libFuzzer). Safe to run again: it only
+# installs what is missing.
 set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
-  libcpp-httplib-dev libssl-dev libgif-dev
+  libcurl4-openssl-dev libcpp-httplib-dev libssl-dev libgif-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool x11-utils curl
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

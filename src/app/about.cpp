@@ -1,105 +1,121 @@
 #include "about.h"
 
-#include "platform/hosts.h"
-#include "platform/hourglass.h"
-#include "platform/settings.h"
-#include "platform/shell.h"
+#include "app/context/application.h"
+#include "ui/controls.h"
+#include "ui/shell.h"
 
-#include <QPalette>
+#include <QGroupBox>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include <version.h>
 
 namespace quoterra {
 
 namespace {
 
-// Only the left button follows a link; the address is asked for at the
-// press, so a changed service origin is honoured.
-template <class Address>
-void makeLink(TwipsWidget* link, Address address)
+// Only the left button follows a link.
+class Link : public QObject {
+public:
+    Link(QWidget* target, std::function<QString()> address)
+        : QObject(target)
+        , address_(std::move(address))
+    {
+        target->setCursor(Qt::PointingHandCursor);
+        target->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            Hourglass busy;
+            openInBrowser(address_());
+            return true;
+        }
+        return false;
+    }
+
+private:
+    std::function<QString()> address_;
+};
+
+Label* label(QWidget* parent, const char* name, const QString& caption, float left, float top, float width, float height)
 {
-    link->setCursor(Qt::PointingHandCursor);
-    QObject::connect(link, &TwipsWidget::MouseDown, link, [address](int button, int, float, float) {
-        if (button != vbLeftButton)
-            return;
-        Hourglass busy;
-        ShellOpen(address());
-    });
+    auto* l = new Label(parent, QLatin1String(name), caption);
+    l->setGeometryTwips(left, top, width, height);
+    return l;
 }
 
-void lookLikeLink(Label* label)
+QGroupBox* frame(QWidget* parent, const char* name, float left, float top, float width, float height)
 {
-    QFont f = label->font();
-    f.setUnderline(true);
-    label->setFont(f);
-    label->setForeColor(label->palette().color(QPalette::Link));
+    auto* f = new QGroupBox(parent);
+    f->setObjectName(QLatin1String(name));
+    placeTwips(f, left, top, width, height);
+    return f;
 }
 
 } // namespace
 
-About::About()
-    : Form(kName, Dialog)
+About::About(Application& app)
+    : Dialog(app.forms())
+    , app_(app)
 {
-    setCaption(QStringLiteral("About Quoterra"));
-    Move(0, 0, 5820, 4980);
+    setObjectName(QStringLiteral("About"));
+    setWindowTitle(QStringLiteral("About Quoterra"));
+    setGeometryTwips(0, 0, 5820, 4980);
 
-    Picture1 = new PictureBox(this, QStringLiteral("Picture1"));
-    Picture1->Move(240, 300, 960, 960);
-    Picture1->setPicture(QPixmap(QStringLiteral(":/about/product.png")));
+    auto* product = new PictureBox(this, QStringLiteral("picProduct"));
+    product->setGeometryTwips(240, 300, 960, 960);
+    product->setPicture(QPixmap(QStringLiteral(":/about/product.png")));
 
-    Frame1 = new Frame(this, QStringLiteral("Frame1"), QString());
-    Frame1->Move(1440, 120, 4260, 2760);
-    Label1 = new Label(Frame1, QStringLiteral("Label1"), QStringLiteral("Quoterra - King of Stock Tickers"));
-    Label1->Move(180, 240, 3900, 300);
-    {
-        QFont f = Label1->font();
-        f.setBold(true);
-        f.setPointSizeF(f.pointSizeF() + 1);
-        Label1->setFont(f);
+    QGroupBox* title = frame(this, "fraTitle", 1440, 120, 4260, 2760);
+    Label* name = label(title, "lblTitle", QStringLiteral("Quoterra - King of Stock Tickers"), 180, 240, 3900, 300);
+    QFont bold = name->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() + 1);
+    name->setFont(bold);
+    label(title, "lblVersion",
+          QStringLiteral("Version %1 - %2").arg(QLatin1String(kVersionText), QLatin1String(kReleaseDate)), 180, 600,
+          3900, 255);
+    label(title, "lblDisclaimer",
+          QStringLiteral("The quotes and other data shown are for information only and are not meant for trading. "
+                         "Neither the maker of Quoterra nor its data providers are liable for any delays or errors in "
+                         "the content, or for any actions taken on it."),
+          180, 1020, 3900, 1620)
+        ->setWordWrap(true);
+
+    QGroupBox* links = frame(this, "fraLinks", 120, 3000, 5580, 1260);
+    label(links, "lblPoweredBy", QStringLiteral("Powered By"), 180, 240, 1800, 255);
+    auto* dataService = new PictureBox(links, QStringLiteral("picDataService"));
+    dataService->setGeometryTwips(180, 570, 1560, 480);
+    dataService->setPicture(QPixmap(QStringLiteral(":/about/data-service.png")));
+    label(links, "lblWebSiteCaption", QStringLiteral("Quoterra Web Site:"), 2280, 240, 3180, 255);
+    Label* site = label(links, "lblWebSite", app.hosts().makerSite, 2280, 540, 3180, 255);
+    Label* contact = label(links, "lblContact", app.hosts().makerName, 2280, 840, 3180, 255);
+    site->setToolTip(app.hosts().makerSite);
+    contact->setToolTip(app.hosts().makerMail);
+    dataService->setToolTip(app.hosts().dataProvider + u'/');
+    for (Label* link : {site, contact}) {
+        QFont f = link->font();
+        f.setUnderline(true);
+        link->setFont(f);
+        link->setForeColor(link->palette().color(QPalette::Link));
     }
-    Label3 = new Label(Frame1, QStringLiteral("Label3"), QStringLiteral("Version 4.00 - March 11, 2001"));
-    Label3->Move(180, 600, 3900, 255);
-    Label9 = new Label(Frame1, QStringLiteral("Label9"),
-                       QStringLiteral("The quotes and other data shown are for information only and are not meant "
-                                      "for trading. Neither the maker of Quoterra nor its data providers are liable "
-                                      "for any delays or errors in the content, or for any actions taken on it."));
-    Label9->setWordWrap(true);
-    Label9->Move(180, 1020, 3900, 1620);
+    new Link(dataService, [&app] { return app.hosts().dataProvider + u'/'; });
+    new Link(site, [&app] { return app.hosts().makerSite; });
+    new Link(contact, [&app] { return QStringLiteral("mailto:") + app.hosts().makerMail; });
 
-    Frame3 = new Frame(this, QStringLiteral("Frame3"), QString());
-    Frame3->Move(120, 3000, 5580, 1260);
-    Label6 = new Label(Frame3, QStringLiteral("Label6"), QStringLiteral("Powered By"));
-    Label6->Move(180, 240, 1800, 255);
-    Picture2 = new PictureBox(Frame3, QStringLiteral("Picture2"));
-    Picture2->Move(180, 570, 1560, 480);
-    Picture2->setPicture(QPixmap(QStringLiteral(":/about/data-service.png")));
-    Label4 = new Label(Frame3, QStringLiteral("Label4"), QStringLiteral("Quoterra Web Site:"));
-    Label4->Move(2280, 240, 3180, 255);
-    Label5 = new Label(Frame3, QStringLiteral("Label5"));
-    Label5->Move(2280, 540, 3180, 255);
-    Label7 = new Label(Frame3, QStringLiteral("Label7"));
-    Label7->Move(2280, 840, 3180, 255);
-
-    Command1 = new CommandButton(this, QStringLiteral("Command1"), QStringLiteral("OK"));
-    Command1->Move(4500, 4440, 1200, 375);
-    Command1->setDefault(true);
-    Command1->setCancel(true);
-
-    for (Label* link : {Label5, Label7})
-        lookLikeLink(link);
-    makeLink(Picture2, [] { return hosts().dataProvider + u'/'; });
-    makeLink(Label5, [] { return hosts().makerSite; });
-    makeLink(Label7, [] { return QStringLiteral("mailto:") + hosts().makerMail; });
-
-    connect(Command1, &CommandButton::Click, this, &Form::Unload);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    placeTwips(ok, 4500, 4440, 1200, 375);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] { unload(); });
 }
 
-void About::Form_Load()
+void About::onLoad()
 {
-    Label5->setCaption(hosts().makerSite);
-    Label5->setToolTipText(hosts().makerSite);
-    Label7->setCaption(hosts().makerName);
-    Label7->setToolTipText(hosts().makerMail);
-    Picture2->setToolTipText(hosts().dataProvider + u'/');
-    AlwaysOnTop(*this);
+    app_.AlwaysOnTop(*this);
 }
 
 } // namespace quoterra

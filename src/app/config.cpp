@@ -1,28 +1,41 @@
 #include "config.h"
 
-#include "platform/msgbox.h"
-#include "platform/numbers.h"
-#include "platform/settings.h"
-#include "quotes/refresh_cycle.h"
-#include "ticker/ticker.h"
+#include "program.h"
 
+#include "app/context/application.h"
+#include "ticker/ticker.h"
+#include "ui/controls.h"
+#include "ui/msgbox.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 
 namespace quoterra {
 
-QString Config::intervalMessage()
+namespace {
+
+template <class W>
+W* make(QWidget* parent, const char* name, const QString& text, float left, float top, float width, float height)
 {
-    return QStringLiteral("The update interval must be a whole number of seconds from %1 to %2.")
-        .arg(kMinInterval)
-        .arg(kMaxSeconds);
+    auto* w = new W(text, parent);
+    w->setObjectName(QLatin1String(name));
+    placeTwips(w, left, top, width, height);
+    return w;
 }
 
-QString Config::timeoutMessage()
+QLineEdit* box(QWidget* parent, const char* name)
 {
-    return QStringLiteral("The request timeout must be a whole number of seconds from %1 to %2.")
-        .arg(kMinTimeout)
-        .arg(kMaxSeconds);
+    auto* line = new QLineEdit(parent);
+    line->setObjectName(QLatin1String(name));
+    placeTwips(line, 2400, 300, 840, 330);
+    return line;
 }
+
+} // namespace
 
 std::optional<int> Config::wholeSeconds(const QString& text, int min, int max)
 {
@@ -41,140 +54,118 @@ std::optional<int> Config::wholeSeconds(const QString& text, int min, int max)
     return value;
 }
 
-bool Config::open()
+Config::Config(Application& app, Program& program)
+    : Dialog(app.forms())
+    , app_(app)
+    , program_(program)
 {
-    return ConfigOpen;
-}
+    setObjectName(QStringLiteral("Config"));
+    setWindowTitle(QStringLiteral("Quoterra - Configuration"));
+    setGeometryTwips(0, 0, 4800, 3420);
 
-void Config::setOpen(bool on)
-{
-    ConfigOpen = on;
-}
+    auto* interval = make<QGroupBox>(this, "fraInterval", QStringLiteral("Update Interval"), 120, 120, 4560, 780);
+    make<QLabel>(interval, "lblEvery", QStringLiteral("Update quotes every:"), 240, 360, 2100, 255);
+    txtSeconds = box(interval, "txtSeconds");
+    make<QLabel>(interval, "lblSeconds", QStringLiteral("seconds"), 3360, 360, 1080, 255);
 
-Config::Config()
-    : Form(kName, Dialog)
-{
-    setCaption(QStringLiteral("Quoterra - Configuration"));
-    Move(0, 0, 4800, 3420);
+    auto* size = make<QGroupBox>(this, "fraSize", QStringLiteral("Ticker Size"), 120, 1020, 4560, 780);
+    optTickerSize[0] = make<QRadioButton>(size, "optStandard", QStringLiteral("Standard Ticker"), 240, 330, 2040, 300);
+    optTickerSize[1] = make<QRadioButton>(size, "optLarge", QStringLiteral("Large Ticker"), 2400, 330, 2040, 300);
+    // A group that may also hold neither, when the setting names no size.
+    auto* sizes = new QButtonGroup(size);
+    sizes->setExclusive(false);
+    for (QRadioButton* option : optTickerSize) {
+        option->setAutoExclusive(false);
+        sizes->addButton(option);
+    }
+    connect(sizes, &QButtonGroup::buttonClicked, this, [this](QAbstractButton* chosen) {
+        for (QRadioButton* option : optTickerSize)
+            option->setChecked(option == chosen);
+    });
 
-    Frame3 = new Frame(this, QStringLiteral("Frame3"), QStringLiteral("Update Interval"));
-    Frame3->Move(120, 120, 4560, 780);
-    Label3 = new Label(Frame3, QStringLiteral("Label3"), QStringLiteral("Update quotes every:"));
-    Label3->Move(240, 360, 2100, 255);
-    txtSeconds = new TextBox(Frame3, QStringLiteral("txtSeconds"));
-    txtSeconds->Move(2400, 300, 840, 330);
-    Label4 = new Label(Frame3, QStringLiteral("Label4"), QStringLiteral("seconds"));
-    Label4->Move(3360, 360, 1080, 255);
+    auto* timeout = make<QGroupBox>(this, "fraTimeout", QStringLiteral("Request Timeout"), 120, 1920, 4560, 780);
+    make<QLabel>(timeout, "lblTimeoutAfter", QStringLiteral("Timeout after:"), 240, 360, 2100, 255);
+    txtTimeout = box(timeout, "txtTimeout");
+    make<QLabel>(timeout, "lblTimeoutSeconds", QStringLiteral("seconds"), 3360, 360, 1080, 255);
 
-    Frame4 = new Frame(this, QStringLiteral("Frame4"), QStringLiteral("Ticker Size"));
-    Frame4->Move(120, 1020, 4560, 780);
-    optTickerSize[0] = new OptionButton(Frame4, QStringLiteral("optTickerSize(0)"), QStringLiteral("Standard Ticker"));
-    optTickerSize[0]->Move(240, 330, 2040, 300);
-    optTickerSize[1] = new OptionButton(Frame4, QStringLiteral("optTickerSize(1)"), QStringLiteral("Large Ticker"));
-    optTickerSize[1]->Move(2400, 330, 2040, 300);
-
-    Frame5 = new Frame(this, QStringLiteral("Frame5"), QStringLiteral("Request Timeout"));
-    Frame5->Move(120, 1920, 4560, 780);
-    Label2 = new Label(Frame5, QStringLiteral("Label2"), QStringLiteral("Timeout after:"));
-    Label2->Move(240, 360, 2100, 255);
-    txtTimeout = new TextBox(Frame5, QStringLiteral("txtTimeout"));
-    txtTimeout->Move(2400, 300, 840, 330);
-    Label5 = new Label(Frame5, QStringLiteral("Label5"), QStringLiteral("seconds"));
-    Label5->Move(3360, 360, 1080, 255);
-
-    Command1 = new CommandButton(this, QStringLiteral("Command1"), QStringLiteral("OK"));
-    Command1->Move(2160, 2880, 1200, 375);
-    Command1->setDefault(true);
-    Command2 = new CommandButton(this, QStringLiteral("Command2"), QStringLiteral("Cancel"));
-    Command2->Move(3480, 2880, 1200, 375);
-    Command2->setCancel(true);
-
-    connect(Command1, &CommandButton::Click, this, &Config::ok);
-    connect(Command2, &CommandButton::Click, this, &Config::cancel);
+    auto* ok = make<QPushButton>(this, "cmdOK", QStringLiteral("OK"), 2160, 2880, 1200, 375);
+    ok->setDefault(true);
+    auto* cancel = make<QPushButton>(this, "cmdCancel", QStringLiteral("Cancel"), 3480, 2880, 1200, 375);
+    connect(ok, &QPushButton::clicked, this, &Config::ok);
+    connect(cancel, &QPushButton::clicked, this, [this] { unload(); });
 }
 
 Config::~Config()
 {
-    // Destroyed without an unload (the program ending): the ticker must not
-    // stay held.
+    // Destroyed without an unload (the program ending): fetching goes on.
     if (holding_)
-        ConfigOpen = false;
+        app_.setFetchingHeld(false);
 }
 
-void Config::Form_Load()
+void Config::onLoad()
 {
-    CreateKey(HKEY_CURRENT_USER, kMainKey);
-    ConfigOpen = true;
+    Settings& s = app_.settings();
+    app_.settingsFile().createKey(kMainKey);
+    app_.setFetchingHeld(true);
     holding_ = true;
-    txtSeconds->setText(MainSetting("Interval"));
-    txtTimeout->setText(MainSetting("Timeout"));
-    const QString size = MainSetting("Size");
-    if (size == QLatin1String("Standard"))
-        optTickerSize[0]->setValue(true);
-    else if (size == QLatin1String("Large"))
-        optTickerSize[1]->setValue(true);
-    AlwaysOnTop(*this);
+    txtSeconds->setText(s.GetString(Setting::Interval));
+    txtTimeout->setText(s.GetString(Setting::Timeout));
+    const QString size = s.GetString(Setting::Size);
+    optTickerSize[0]->setChecked(size == QLatin1String("Standard"));
+    optTickerSize[1]->setChecked(size == QLatin1String("Large"));
+    app_.AlwaysOnTop(*this);
 }
 
-void Config::Form_Unload(int&)
+bool Config::onUnload()
 {
-    setMousePointer(vbDefault);
-    ConfigOpen = false;
+    unsetCursor();
+    app_.setFetchingHeld(false);
     holding_ = false;
+    return true;
 }
 
-void Config::refuse(TextBox* box, const QString& message)
+void Config::refuse(QLineEdit* box, const QString& message)
 {
-    MsgBox(message, vbExclamation + vbOKOnly, kApplicationTitle, this);
-    box->SetFocus();
-    if (auto* line = qobject_cast<QLineEdit*>(box->editor()))
-        line->selectAll();
+    messageBox(this, message, QMessageBox::Warning);
+    box->setFocus(Qt::OtherFocusReason);
+    box->selectAll();
 }
 
 void Config::ok()
 {
     // Both boxes are checked before anything is written, so a refused OK
     // leaves every setting as it was.
-    const std::optional<int> interval = wholeSeconds(txtSeconds->Text(), kMinInterval, kMaxSeconds);
+    const std::optional<int> interval = wholeSeconds(txtSeconds->text(), kMinInterval, kMaxSeconds);
     if (!interval) {
-        refuse(txtSeconds, intervalMessage());
+        refuse(txtSeconds, QStringLiteral("The update interval must be a whole number of seconds from %1 to %2.")
+                               .arg(kMinInterval)
+                               .arg(kMaxSeconds));
         return;
     }
-    const bool keepTimeout = txtTimeout->Text().trimmed().isEmpty();
-    const std::optional<int> timeout = keepTimeout ? std::nullopt : wholeSeconds(txtTimeout->Text(), kMinTimeout, kMaxSeconds);
+    const bool keepTimeout = txtTimeout->text().trimmed().isEmpty();
+    const std::optional<int> timeout = keepTimeout ? std::nullopt : wholeSeconds(txtTimeout->text(), kMinTimeout, kMaxSeconds);
     if (!keepTimeout && !timeout) {
-        refuse(txtTimeout, timeoutMessage());
+        refuse(txtTimeout, QStringLiteral("The request timeout must be a whole number of seconds from %1 to %2.")
+                               .arg(kMinTimeout)
+                               .arg(kMaxSeconds));
         return;
     }
 
-    WriteMainSetting("Interval", QString::number(*interval));
-    if (optTickerSize[0]->Value())
-        WriteMainSetting("Size", QStringLiteral("Standard"));
-    else if (optTickerSize[1]->Value())
-        WriteMainSetting("Size", QStringLiteral("Large"));
+    Settings& s = app_.settings();
+    s.WriteValue(Setting::Interval, QString::number(*interval));
+    if (optTickerSize[0]->isChecked())
+        s.WriteValue(Setting::Size, QStringLiteral("Standard"));
+    else if (optTickerSize[1]->isChecked())
+        s.WriteValue(Setting::Size, QStringLiteral("Large"));
     if (timeout)
-        WriteMainSetting("Timeout", QString::number(*timeout));
-    ConfigOpen = false;
-
-    CreateKey(HKEY_CURRENT_USER, kMainKey);
-    if (auto* ticker = Forms::find<Ticker>()) {
-        WriteMainSetting("Left", formatCoordinate(ticker->Left()));
-        WriteMainSetting("Top", formatCoordinate(ticker->Top()));
-        WriteMainSetting("Height", ticker->picWindow->Tag == QLatin1String("Shade") ? QStringLiteral("Shade")
-                                                                             : QStringLiteral("Full"));
-        WriteMainSetting("Always On Top", ticker->notOnTop ? QStringLiteral("False") : QStringLiteral("True"));
-    }
-
-    Unload();
+        s.WriteValue(Setting::Timeout, QString::number(*timeout));
+    app_.setFetchingHeld(false);
+    app_.settingsFile().createKey(kMainKey);
+    if (Ticker* ticker = program_.ticker())
+        ticker->SavePlaceAndMode();
+    unload();
     // Every new value takes effect through the ticker's own load.
-    Forms::unload(Ticker::kName);
-    Forms::show(Ticker::kName);
-}
-
-void Config::cancel()
-{
-    ConfigOpen = false;
-    Unload();
+    program_.reloadTicker();
 }
 
 } // namespace quoterra

@@ -1,79 +1,129 @@
-#include "startup.h"
+// quoterra: the desktop stock ticker.
 
-#include "platform/forms.h"
-#include "platform/registry.h"
-#include "ticker/ticker.h"
+#include "program.h"
+
+#include "app/context/application.h"
+#include "core/paths.h"
+#include "ui/msgbox.h"
+#include "ui/system_screen.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QSessionManager>
 #include <QSocketNotifier>
 
+#include <version.h>
+
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
+using namespace quoterra;
+
 namespace {
 
-int g_signalPipe[2] = {-1, -1};
+int signalPipe[2] = {-1, -1};
 
 void onSignal(int)
 {
     const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
 }
 
-// Saves what the ticker's exit saves, then ends: a signal or the end of the
-// desktop session must not lose the user's place and settings.
-void exitLikeTheTicker()
+// SIGTERM, SIGINT and SIGHUP (the terminal closing) save what the ticker's
+// exit saves, then end.
+void handleSignals(Program& program, QObject* owner)
 {
-    using namespace quoterra;
-    if (auto* ticker = Forms::find<Ticker>())
-        ticker->ExitProgram();
-    else
-        Forms::endApplication();
-}
-
-void installSignalHandlers(QObject* owner)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, owner);
-    QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [&program] {
         char byte = 0;
-        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
-        exitLikeTheTicker();
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+        program.exitLikeTheTicker();
     });
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(sig, &action, nullptr);
 }
+
+// The X server going away ends the program from inside Qt with exit(): what
+// the program knows is saved on the way out.
+Program* runningProgram = nullptr;
+
+void saveOnSuddenExit()
+{
+    if (runningProgram)
+        runningProgram->saveWithoutDisplay();
+}
+
+const char* const kUsage = "Usage: quoterra [--help] [--version]\n";
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("%s"
+                        "A desktop stock ticker: shows one delayed quote of your symbol list at a time.\n\n"
+                        "  --help     show this text and exit\n"
+                        "  --version  show the version and exit\n\n"
+                        "Files: the symbol list in $QUOTERRA_HOME (else ~/.local/share/Quoterra), settings in\n"
+                        "$XDG_CONFIG_HOME/Quoterra/registry.ini (else ~/.config/Quoterra/registry.ini).\n"
+                        "QUOTERRA_SERVICE=http://HOST:PORT names the quote service (default %s).\n",
+                        kUsage, qPrintable(ServiceHosts::kBundledOrigin));
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("Quoterra %s - %s\n", kVersionText, kReleaseDate);
+            return 0;
+        }
+        std::fprintf(stderr, "quoterra: unknown option '%s'\n%s", argv[i], kUsage);
+        return 2;
+    }
+
     // The program places its windows in twips for 96 and 120 dpi itself;
     // Qt's own scaling would turn 120 dpi into a pixel ratio and hide it.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    QApplication app(argc, argv);
+    QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quoterra"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quoterra.png")));
 
-    using namespace quoterra;
-    registerForms();
-    Forms::setQuitWhenLastUnloaded(true);
-    installSignalHandlers(&app);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager&) { exitLikeTheTicker(); });
-
-    if (!StartUp() || Forms::ending()) {
-        RegistryStore::flushAll();
-        return 0;
+    QString problem;
+    const ServiceHosts hosts = hostsFromEnvironment(&problem);
+    const ApplicationDirectory directory = applicationDirectory();
+    if (problem.isEmpty() && !directory.problem.isEmpty()) {
+        problem = QStringLiteral("Quoterra cannot keep its symbol list in\n%1\n\n%2\n\nSet QUOTERRA_HOME to a folder "
+                                 "you can write to.")
+                      .arg(directory.path, directory.problem);
     }
-    const int code = QApplication::exec();
-    RegistryStore::flushAll();
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "quoterra: %s\n", qPrintable(problem));
+        messageBox(nullptr, problem, QMessageBox::Critical);
+        return 1;
+    }
+
+    SystemScreen screen;
+    Application app(screen, registryFilePath(), directory.path, hosts);
+    Program program(app);
+    app.forms().setQuitWhenNoneLoaded(true);
+    handleSignals(program, &qapp);
+    QObject::connect(&qapp, &QGuiApplication::commitDataRequest, &qapp,
+                     [&program](QSessionManager&) { program.exitLikeTheTicker(); });
+    runningProgram = &program;
+    std::atexit(saveOnSuddenExit);
+
+    int code = 0;
+    if (program.StartUp() && !app.forms().ending())
+        code = QApplication::exec();
+    runningProgram = nullptr;
     return code;
 }

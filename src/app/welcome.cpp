@@ -1,8 +1,14 @@
 #include "welcome.h"
 
+#include "app/context/application.h"
+#include "ui/controls.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+
 namespace quoterra {
 
-QString frmWelcome::welcomeText()
+QString Welcome::welcomeText()
 {
     const QString paragraph = QStringLiteral("\r\n\r\n");
     return QStringLiteral("Welcome to Quoterra!") + paragraph
@@ -17,28 +23,30 @@ QString frmWelcome::welcomeText()
                          "symbols.");
 }
 
-frmWelcome::frmWelcome()
-    : Form(kName, Dialog)
+Welcome::Welcome(Application& app)
+    : Dialog(app.forms())
 {
-    setCaption(QStringLiteral("Welcome to Quoterra"));
-    Move(0, 0, 6300, 4500);
-    txtInfo = new TextBox(this, QStringLiteral("txtInfo"), true);
-    txtInfo->Move(180, 180, 5940, 3420);
-    txtInfo->setLocked(true);
-    // The text is for reading: it never takes the focus or shows a caret.
-    txtInfo->editor()->setFocusPolicy(Qt::NoFocus);
-    cmdOK = new CommandButton(this, QStringLiteral("cmdOK"), QStringLiteral("OK"));
-    cmdOK->Move(4740, 3780, 1380, 420);
+    setObjectName(QStringLiteral("Welcome"));
+    setWindowTitle(QStringLiteral("Welcome to Quoterra"));
+    setGeometryTwips(0, 0, 6300, 4500);
+    auto* info = new QPlainTextEdit(this);
+    info->setObjectName(QStringLiteral("txtInfo"));
+    placeTwips(info, 180, 180, 5940, 3420);
+    info->setReadOnly(true);
+    info->setPlainText(QString(welcomeText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // The text is for reading: a click leaves the keyboard on OK.
+    info->setFocusPolicy(Qt::NoFocus);
+    info->viewport()->setFocusPolicy(Qt::NoFocus);
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    placeTwips(cmdOK, 4740, 3780, 1380, 420);
     cmdOK->setDefault(true);
-
-    connect(txtInfo, &TextBox::MouseDown, cmdOK, [this] { cmdOK->SetFocus(); });
-    connect(txtInfo, &TextBox::Click, cmdOK, [this] { cmdOK->SetFocus(); });
-    connect(cmdOK, &CommandButton::Click, this, &Form::Unload);
+    connect(cmdOK, &QPushButton::clicked, this, [this] { unload(); });
 }
 
-void frmWelcome::Form_Load()
+void Welcome::onLoad()
 {
-    txtInfo->setText(welcomeText());
+    cmdOK->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace quoterra

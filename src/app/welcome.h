@@ -1,24 +1,28 @@
 #pragma once
 
-#include "platform/controls.h"
-#include "platform/forms.h"
+#include "ui/form.h"
+
+class QPushButton;
 
 namespace quoterra {
 
+class Application;
+
 // The first-run text that tells a new user how to build a symbol list.
-class frmWelcome : public Form {
+class Welcome : public Dialog {
     Q_OBJECT
 public:
-    static inline const QString kName = QStringLiteral("frmWelcome");
     static QString welcomeText();
 
-    frmWelcome();
-
-    TextBox* txtInfo;
-    CommandButton* cmdOK;
+    explicit Welcome(Application& app);
+    // Where the keyboard goes: the text never keeps a caret.
+    QPushButton* okButton() const { return cmdOK; }
 
 protected:
-    void Form_Load() override;
+    void onLoad() override;
+
+private:
+    QPushButton* cmdOK;
 };
 
 } // namespace quoterra

@@ -1,10 +1,8 @@
 #include "placement.h"
 
-#include "platform/forms.h"
-#include "platform/numbers.h"
-#include "platform/screen.h"
-#include "platform/settings.h"
+#include "core/numbers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -21,29 +19,17 @@ bool near(double a, double b)
     return diff >= -kSnapDistance - noise && diff <= kSnapDistance + noise;
 }
 
-bool within(double value, double edge)
+bool overlapsHorizontally(const RectTwips& a, const RectTwips& b)
 {
-    return near(value, edge);
+    return a.left + a.width >= b.left && b.left + b.width >= a.left;
 }
 
-void writeChartPlace(double left, double top)
+bool overlapsVertically(const RectTwips& a, const RectTwips& b)
 {
-    WriteChartsSetting(QStringLiteral("Left"), toPositionField(left));
-    WriteChartsSetting(QStringLiteral("Top"), toPositionField(top));
-}
-
-double savedChart(const char* name)
-{
-    return GetNumber(HKEY_CURRENT_USER, kChartsKey, QString::fromLatin1(name));
+    return a.top + a.height >= b.top && b.top + b.height >= a.top;
 }
 
 } // namespace
-
-PlacementState& placement()
-{
-    static PlacementState state;
-    return state;
-}
 
 qint32 toPositionField(double twips)
 {
@@ -55,243 +41,322 @@ qint32 toPositionField(double twips)
     return qint32(std::clamp(r, lo, hi));
 }
 
-Form* loadedChartBrowser()
+WorkAreaTwips workAreaTwips(const Screen& screen)
 {
-    return Forms::find(kChartBrowserName);
+    const QRect a = screen.workArea();
+    const double tx = screen.twipsPerPixelX();
+    const double ty = screen.twipsPerPixelY();
+    return WorkAreaTwips{toPositionField(a.x() * tx), toPositionField(a.y() * ty),
+                         toPositionField((a.x() + a.width()) * tx), toPositionField((a.y() + a.height()) * ty)};
 }
 
-WorkAreaTwips workAreaTwips()
+RectTwips KeepInWorkArea(RectTwips w, const WorkAreaTwips& area)
 {
-    const Screen& s = screen();
-    const QRect area = s.workArea();
-    const double tx = s.twipsPerPixelX();
-    const double ty = s.twipsPerPixelY();
-    WorkAreaTwips w;
-    w.left = toPositionField(area.x() * tx);
-    w.top = toPositionField(area.y() * ty);
-    w.right = toPositionField((area.x() + area.width()) * tx);
-    w.bottom = toPositionField((area.y() + area.height()) * ty);
+    if (w.top < float(area.top))
+        w.top = float(area.top);
+    if (w.top + w.height > float(area.bottom))
+        w.top = float(area.bottom) - w.height;
+    if (w.left < float(area.left))
+        w.left = float(area.left);
+    if (w.left + w.width > float(area.right))
+        w.left = float(area.right) - w.width;
     return w;
 }
 
-void KeepInWorkArea(TwipsWidget& window)
+void CheckDocking(PlacementState& state, const RectTwips& a, const RectTwips& b)
 {
-    const WorkAreaTwips w = workAreaTwips();
-    if (window.Top() < w.top)
-        window.setTop(w.top);
-    if (window.Top() + window.Height() > w.bottom)
-        window.setTop(w.bottom - window.Height());
-    if (window.Left() < w.left)
-        window.setLeft(w.left);
-    if (window.Left() + window.Width() > w.right)
-        window.setLeft(w.right - window.Width());
+    const bool h = overlapsHorizontally(a, b);
+    const bool v = overlapsVertically(a, b);
+    state.magnet = v; // the vertical test is the last to set it
+    state.docked = h && v;
 }
 
-double CursorLeft(double x, double formPosX)
+DragPointer dragPointer(const Screen& screen, QPoint cursor, QPointF grab)
 {
-    const double tpp = screen().twipsPerPixelX();
-    return (x - formPosX / tpp) * tpp;
+    return DragPointer{cursor, grab, screen.twipsPerPixelX(), screen.twipsPerPixelY(), workAreaTwips(screen)};
 }
 
-double CursorTop(double y, double formPosY)
+double CursorLeft(const DragPointer& p)
 {
-    const double tpp = screen().twipsPerPixelY();
-    return (y - formPosY / tpp) * tpp;
+    const double tpp = p.twipsPerPixelX;
+    return (p.cursor.x() - p.grab.x() / tpp) * tpp;
 }
 
-void CheckDocking(const TwipsWidget& a, const TwipsWidget& b)
+double CursorTop(const DragPointer& p)
 {
-    const bool h = (a.Left() + a.Width() >= b.Left()) && (b.Left() + b.Width() >= a.Left());
-    placement().magnet = h;
-    const bool v = (a.Top() + a.Height() >= b.Top()) && (b.Top() + b.Height() >= a.Top());
-    placement().magnet = v;
-    placement().docked = h && v;
+    const double tpp = p.twipsPerPixelY;
+    return (p.cursor.y() - p.grab.y() / tpp) * tpp;
 }
 
-void SnapVertical(const TwipsWidget& window, QPointF grab)
+// Both axes walk the same tests: the dragged window's near edge, the docked
+// chart browser's near edge, then the far edges the same way.
+namespace {
+
+struct Axis {
+    double cursor;       // where the window's near edge would go
+    double areaNear, areaFar;
+    double windowStart, windowSize;
+    std::optional<double> chartStart, chartSize;
+};
+
+std::pair<qint32, bool> snapAxis(const Axis& a, bool docked)
 {
-    PlacementState& p = placement();
-    const WorkAreaTwips w = workAreaTwips();
-    const double t = CursorTop(screen().cursorPos().y(), grab.y());
-    p.snapped = true;
-    if (within(t, w.top)) {
-        p.SnapTop = w.top;
-        return;
+    if (near(a.cursor, a.areaNear))
+        return {qint32(a.areaNear), true};
+    const bool withChart = docked && a.chartStart;
+    if (withChart) {
+        const double d = a.windowStart - *a.chartStart;
+        if (near(a.cursor - d, a.areaNear))
+            return {toPositionField(a.areaNear + d), true};
     }
-    if (p.docked) {
-        if (const Form* c = loadedChartBrowser()) {
-            const double d = double(window.Top()) - c->Top();
-            if (within(t - d, w.top)) {
-                p.SnapTop = toPositionField(w.top + d);
-                return;
-            }
-        }
+    if (near(a.cursor + a.windowSize, a.areaFar))
+        return {toPositionField(a.areaFar - a.windowSize), true};
+    if (withChart) {
+        const double e = *a.chartStart + *a.chartSize - a.windowStart;
+        if (near(a.cursor + e, a.areaFar))
+            return {toPositionField(a.areaFar - e), true};
     }
-    if (within(t + window.Height(), w.bottom)) {
-        p.SnapTop = toPositionField(w.bottom - double(window.Height()));
-        return;
-    }
-    if (p.docked) {
-        if (const Form* c = loadedChartBrowser()) {
-            const double e = double(c->Top()) + c->Height() - window.Top();
-            if (within(t + e, w.bottom)) {
-                p.SnapTop = toPositionField(w.bottom - e);
-                return;
-            }
-        }
-    }
-    p.SnapTop = toPositionField(t);
-    p.snapped = false;
+    return {toPositionField(a.cursor), false};
 }
 
-void SnapHorizontal(const TwipsWidget& window, QPointF grab)
+} // namespace
+
+void SnapVertical(PlacementState& state, const DragPointer& p, const RectTwips& window, const RectTwips* chart)
 {
-    PlacementState& p = placement();
-    const WorkAreaTwips w = workAreaTwips();
-    const double l = CursorLeft(screen().cursorPos().x(), grab.x());
-    p.snapped = true;
-    if (within(l, w.left)) {
-        p.SnapLeft = w.left;
-        return;
-    }
-    if (p.docked) {
-        if (const Form* c = loadedChartBrowser()) {
-            const double d = double(window.Left()) - c->Left();
-            if (within(l - d, w.left)) {
-                p.SnapLeft = toPositionField(w.left + d);
-                return;
-            }
-        }
-    }
-    if (within(l + window.Width(), w.right)) {
-        p.SnapLeft = toPositionField(w.right - double(window.Width()));
-        return;
-    }
-    if (p.docked) {
-        if (const Form* c = loadedChartBrowser()) {
-            const double e = double(c->Left()) + c->Width() - window.Left();
-            if (within(l + e, w.right)) {
-                p.SnapLeft = toPositionField(w.right - e);
-                return;
-            }
-        }
-    }
-    p.SnapLeft = toPositionField(l);
-    p.snapped = false;
+    const Axis axis{CursorTop(p), double(p.area.top), double(p.area.bottom), window.top, window.height,
+                    chart ? std::optional<double>(chart->top) : std::nullopt,
+                    chart ? std::optional<double>(chart->height) : std::nullopt};
+    std::tie(state.SnapTop, state.snapped) = snapAxis(axis, state.docked);
 }
 
-void SnapToEdges(const TwipsWidget& window, QPointF grab)
+void SnapHorizontal(PlacementState& state, const DragPointer& p, const RectTwips& window, const RectTwips* chart)
 {
-    PlacementState& p = placement();
-    p.snapped = false;
-    SnapVertical(window, grab);
-    if (p.snapped) {
-        SnapHorizontal(window, grab);
-        p.snapped = true;
-    } else {
-        SnapHorizontal(window, grab);
-    }
+    const Axis axis{CursorLeft(p), double(p.area.left), double(p.area.right), window.left, window.width,
+                    chart ? std::optional<double>(chart->left) : std::nullopt,
+                    chart ? std::optional<double>(chart->width) : std::nullopt};
+    std::tie(state.SnapLeft, state.snapped) = snapAxis(axis, state.docked);
 }
 
-void TakeChartOffsets(const TwipsWidget& ticker)
+void SnapToEdges(PlacementState& state, const DragPointer& p, const RectTwips& window, const RectTwips* chart)
 {
-    PlacementState& p = placement();
-    if (const Form* c = loadedChartBrowser()) {
-        p.ChartOffsetX = toPositionField(double(ticker.Left()) - c->Left());
-        p.ChartOffsetY = toPositionField(double(ticker.Top()) - c->Top());
-        return;
-    }
-    p.ChartOffsetX = toPositionField(double(ticker.Left()) - savedChart("Left"));
-    p.ChartOffsetY = toPositionField(double(ticker.Top()) - savedChart("Top"));
+    state.snapped = false;
+    SnapVertical(state, p, window, chart);
+    const bool vertical = state.snapped;
+    SnapHorizontal(state, p, window, chart);
+    state.snapped = state.snapped || vertical;
 }
 
-void DragTicker(TwipsWidget& t, QPointF grab)
+void TakeChartOffsets(PlacementState& state, const RectTwips& ticker, const RectTwips* chart, QPointF savedChart)
 {
-    PlacementState& p = placement();
-    const QPoint cursor = screen().cursorPos();
-    SnapToEdges(t, grab);
-    const double L = CursorLeft(cursor.x(), grab.x());
-    const double T = CursorTop(cursor.y(), grab.y());
+    const double left = chart ? chart->left : savedChart.x();
+    const double top = chart ? chart->top : savedChart.y();
+    state.ChartOffsetX = toPositionField(double(ticker.left) - left);
+    state.ChartOffsetY = toPositionField(double(ticker.top) - top);
+}
+
+TickerStep DragTicker(PlacementState& state, const DragPointer& p, const RectTwips& ticker, const RectTwips* chart,
+                      QPointF savedChart)
+{
+    TickerStep step{ticker, {}, {}};
+    RectTwips& t = step.ticker;
+    SnapToEdges(state, p, t, chart);
+    const double L = CursorLeft(p);
+    const double T = CursorTop(p);
+    const double snapOrCursorLeft = state.snapped ? double(state.SnapLeft) : L;
+    const double snapOrCursorTop = state.snapped ? double(state.SnapTop) : T;
 
     // A docked chart browser, or its saved place while it is closed, follows.
-    if (p.docked) {
-        Form* c = loadedChartBrowser();
-        if (p.snapped) {
-            t.Move(float(p.SnapLeft), float(p.SnapTop));
-            if (c)
-                c->Move(float(p.SnapLeft - p.ChartOffsetX), float(p.SnapTop - p.ChartOffsetY));
-            else
-                writeChartPlace(double(p.SnapLeft) - p.ChartOffsetX, double(p.SnapTop) - p.ChartOffsetY);
+    if (state.docked) {
+        t.left = float(snapOrCursorLeft);
+        t.top = float(snapOrCursorTop);
+        const double left = double(t.left) - state.ChartOffsetX;
+        const double top = double(t.top) - state.ChartOffsetY;
+        if (chart) {
+            step.chart = *chart;
+            step.chart->left = float(left);
+            step.chart->top = float(top);
         } else {
-            t.Move(float(L), float(T));
-            if (c)
-                c->Move(t.Left() - float(p.ChartOffsetX), t.Top() - float(p.ChartOffsetY));
-            else
-                writeChartPlace(double(t.Left()) - p.ChartOffsetX, double(t.Top()) - p.ChartOffsetY);
+            step.savedChart = QPoint(toPositionField(left), toPositionField(top));
+            savedChart = *step.savedChart;
         }
     }
+    const RectTwips closed{float(toPositionField(savedChart.x())), float(toPositionField(savedChart.y())),
+                           kClosedChartWidth, kClosedChartHeight};
+    const RectTwips c = step.chart ? *step.chart : chart ? *chart : closed;
 
-    const double SL = toPositionField(savedChart("Left"));
-    const double ST = toPositionField(savedChart("Top"));
-    const double snapOrCursorLeft = p.snapped ? double(p.SnapLeft) : L;
-    const double snapOrCursorTop = p.snapped ? double(p.SnapTop) : T;
-    const Form* c = loadedChartBrowser();
+    // Vertical magnet: only against an open, undocked chart browser beside
+    // or over the ticker. The last test that holds wins.
+    if (chart && !state.docked && overlapsHorizontally(t, c)) {
+        const bool below = near(T, double(c.top) + c.height);
+        const bool tops = near(T, c.top);
+        const bool above = near(T + t.height, c.top);
+        state.magnet = below || tops || above;
+        t.top = float(snapOrCursorTop);
+        if (below)
+            t.top = c.top + c.height;
+        if (tops)
+            t.top = c.top;
+        if (above)
+            t.top = c.top - t.height;
+    } else {
+        t.top = float(snapOrCursorTop);
+        state.magnet = false;
+    }
 
-    // Vertical magnet: only against an open, undocked chart browser that
-    // overlaps the ticker horizontally. The last test that holds wins.
-    const bool overlapH = c && (t.Left() + t.Width() >= c->Left()) && (c->Left() + c->Width() >= t.Left());
-    if (c && !p.docked && overlapH) {
-        const double cTop = c->Top();
-        const double cBottom = double(c->Top()) + c->Height();
-        const bool a = near(T, cBottom);
-        const bool b = near(T, cTop);
-        const bool cc = near(T + t.Height(), cTop);
-        if (a || b || cc) {
-            if (a) t.setTop(float(cBottom));
-            if (b) t.setTop(float(cTop));
-            if (cc) t.setTop(float(cTop - t.Height()));
-            p.magnet = true;
-        } else {
-            t.setTop(float(snapOrCursorTop));
-            p.magnet = false;
+    // Horizontal magnet, against the closed chart browser's saved rectangle
+    // too. The last test that holds wins.
+    const bool side = chart ? overlapsVertically(t, c)
+                            : double(t.top) + t.height >= c.top && double(t.top) <= double(c.top) + c.height;
+    if (!side) {
+        t.left = float(snapOrCursorLeft);
+        state.magnet = false;
+        return step;
+    }
+    const bool right = near(L, double(c.left) + c.width);
+    const bool lefts = near(L, c.left);
+    const bool left = near(L + t.width, c.left);
+    t.left = float(snapOrCursorLeft);
+    if (right || lefts || left)
+        state.magnet = true;
+    if (right)
+        t.left = c.left + c.width;
+    if (lefts)
+        t.left = c.left;
+    if (left)
+        t.left = c.left - t.width;
+    return step;
+}
+
+RectTwips DragChartWindow(PlacementState& state, const DragPointer& p, const RectTwips& chart, const RectTwips& t)
+{
+    RectTwips c = chart;
+    SnapToEdges(state, p, c, &c);
+    const double L = CursorLeft(p);
+    const double T = CursorTop(p);
+    const double snapOrCursorLeft = state.snapped ? double(state.SnapLeft) : L;
+    const double snapOrCursorTop = state.snapped ? double(state.SnapTop) : T;
+
+    // Vertical: four alignments, the first that holds wins; a top inside the
+    // ticker's height holds too.
+    bool v = false;
+    if (overlapsHorizontally(c, t)) {
+        const double tBottom = double(t.top) + t.height;
+        v = true;
+        if (near(T, tBottom))
+            c.top = float(tBottom);
+        else if (near(T, t.top))
+            c.top = t.top;
+        else if (near(T + c.height, t.top))
+            c.top = t.top - c.height;
+        else if (near(T + c.height, tBottom))
+            c.top = float(tBottom - c.height);
+        else if (t.top < T && T < tBottom)
+            c.top = float(T);
+        else {
+            c.top = float(snapOrCursorTop);
+            v = false;
         }
     } else {
-        t.setTop(float(snapOrCursorTop));
-        p.magnet = false;
+        c.top = float(snapOrCursorTop);
     }
+    state.magnet = v;
 
-    // Horizontal magnet: against the open chart browser, or against the
-    // closed one's saved rectangle. The last test that holds wins.
-    double left = 0, width = 0, top = 0, height = 0;
-    if (c) {
-        left = c->Left();
-        width = c->Width();
-        top = c->Top();
-        height = c->Height();
+    // Horizontal: three alignments, the last that holds wins.
+    bool h = false;
+    c.left = float(snapOrCursorLeft);
+    if (overlapsVertically(c, t)) {
+        const bool right = near(L, double(t.left) + t.width);
+        const bool lefts = near(L, t.left);
+        const bool left = near(L + c.width, t.left);
+        h = right || lefts || left;
+        if (right)
+            c.left = t.left + t.width;
+        if (lefts)
+            c.left = t.left;
+        if (left)
+            c.left = t.left - c.width;
+    }
+    state.magnet = h;
+    state.docked = v && h;
+    return c;
+}
+
+Pair CorrectRestoredChartPlace(const PlacementState& state, RectTwips c, RectTwips t, float shadeHeight,
+                               float fullHeight, const WorkAreaTwips& area)
+{
+    // Saved directly below the ticker in either height: below it at its
+    // present one.
+    if (c.top - shadeHeight == t.top)
+        c.top = t.top + t.height;
+    if (c.top - fullHeight == t.top)
+        c.top = t.top + t.height;
+    if (state.docked) {
+        // Below the ticker and past the bottom: the ticker moves up so the
+        // stacked pair fits.
+        if (t.top + t.height <= c.top && t.top + t.height + c.height > float(area.bottom))
+            t.top = float(area.bottom) - (c.height + t.height);
+        // At the top with the chart browser above it, not beside it: the
+        // ticker moves down by the chart browser's height.
+        if (t.top == float(area.top) && c.top <= t.top && t.left + t.width != c.left && t.left - c.width != c.left)
+            t.top = t.top + c.height;
+    }
+    return Pair{c, t};
+}
+
+Pair SwitchWindowMode(PlacementState& state, ModeMemory& memory, const ModeSwitch& change, RectTwips t,
+                      std::optional<RectTwips> chart)
+{
+    const bool toFull = change.from == WindowMode::Shade;
+    const float B = float(change.area.bottom);
+    const float before = t.height;
+    const float after = toFull ? change.fullHeight : change.shadeHeight;
+
+    // How a docked chart browser stands against the ticker decides whether
+    // it moves with the ticker as one column.
+    enum class Stand { Apart, Below, Above, BesideBottoms, BesideTops };
+    Stand stand = Stand::Apart;
+    RectTwips c = chart.value_or(RectTwips{});
+    if (chart && state.docked) {
+        if (c.top > t.top)
+            stand = Stand::Below;
+        else if (c.top < t.top)
+            stand = c.top + c.height == t.top + before ? Stand::BesideBottoms : Stand::Above;
+        else
+            stand = Stand::BesideTops;
+    }
+    const float above = stand == Stand::Above ? c.height : 0.0f;
+    const float below = stand == Stand::Below ? c.height : 0.0f;
+    const float F = change.fullHeight + above + below;
+    const float S = change.shadeHeight + above + below;
+
+    float top = t.top - above; // the column's top
+    if (toFull) {
+        if (top + F >= B) {
+            memory.rememberedTop = toPositionField(top);
+            memory.movedUp = true;
+        }
+        if (top + F > B)
+            top = B - F;
     } else {
-        left = SL;
-        width = kClosedChartWidth;
-        top = ST;
-        height = kClosedChartHeight;
+        if (top + F >= B)
+            top = B - S;
+        if (memory.movedUp && B - float(memory.rememberedTop) < F && B - top <= F)
+            top = float(memory.rememberedTop);
+        memory.movedUp = false;
     }
-    const bool overlapV = c ? (t.Top() + t.Height() >= c->Top()) && (c->Top() + c->Height() >= t.Top())
-                            : (double(t.Top()) + t.Height() >= top) && (double(t.Top()) <= top + height);
-    if (!overlapV) {
-        t.setLeft(float(snapOrCursorLeft));
-        p.magnet = false;
-        return;
+    t.top = top + above;
+    t.height = after;
+
+    switch (stand) {
+    case Stand::Below: c.top = t.top + t.height; break;
+    case Stand::Above: c.top = t.top - c.height; break;
+    case Stand::BesideBottoms: c.top = t.top + t.height - c.height; break;
+    case Stand::BesideTops: c.top = t.top; break;
+    case Stand::Apart: break;
     }
-    const bool a = near(L, left + width);
-    const bool b = near(L, left);
-    const bool cc = near(L + t.Width(), left);
-    if (a || b || cc) {
-        if (a) t.setLeft(float(left + width));
-        if (b) t.setLeft(float(left));
-        if (cc) t.setLeft(float(left - t.Width()));
-        p.magnet = true;
-    } else {
-        t.setLeft(float(snapOrCursorLeft));
-    }
+    if (chart)
+        CheckDocking(state, t, c);
+    return Pair{c, t};
 }
 
 } // namespace quoterra

@@ -1,6 +1,6 @@
 #include "quote_text.h"
 
-#include "platform/numbers.h"
+#include "core/numbers.h"
 
 #include <algorithm>
 
@@ -58,12 +58,12 @@ void SplitColor(const QString& text, std::array<qint16, 4>& places)
     });
 }
 
-QColor colorFromText(const QString& text, const QColor& previous)
+Rgb colorFromText(const QString& text, Rgb previous)
 {
-    std::array<qint16, 4> places{qint16(previous.red()), qint16(previous.green()), qint16(previous.blue()), 0};
+    std::array<qint16, 4> places{qint16(previous.red), qint16(previous.green), qint16(previous.blue), 0};
     SplitColor(text, places);
     auto channel = [](qint16 v) { return std::clamp<int>(v, 0, 255); };
-    return QColor(channel(places[0]), channel(places[1]), channel(places[2]));
+    return Rgb{channel(places[0]), channel(places[1]), channel(places[2])};
 }
 
 QString shortNameFor(const QString& symbol)

@@ -1,7 +1,8 @@
 #include "resizer.h"
 
-#include "platform/forms.h"
-#include "platform/numbers.h"
+#include "core/numbers.h"
+
+#include <algorithm>
 
 namespace quoterra {
 
@@ -25,14 +26,8 @@ rObject* rObjects::Add(qint32 width, qint32 height, qint32 top, qint32 left, con
 {
     if (!key.isEmpty() && find(key) != entries_.end())
         return nullptr;
-    auto object = std::make_unique<rObject>();
-    object->oWidth = width;
-    object->oHeight = height;
-    object->oTop = top;
-    object->oLeft = left;
-    rObject* raw = object.get();
-    entries_.push_back(Entry{key, std::move(object)});
-    return raw;
+    entries_.push_back(Entry{key, rObject{height, width, top, left}});
+    return &entries_.back().object;
 }
 
 bool rObjects::Exists(const QString& key) const
@@ -40,10 +35,10 @@ bool rObjects::Exists(const QString& key) const
     return !key.isEmpty() && find(key) != entries_.end();
 }
 
-rObject* rObjects::Item(const QString& key) const
+const rObject* rObjects::Item(const QString& key) const
 {
     const auto it = find(key);
-    return it == entries_.end() ? nullptr : it->object.get();
+    return it == entries_.end() ? nullptr : &it->object;
 }
 
 bool rObjects::Remove(const QString& key)
@@ -55,50 +50,41 @@ bool rObjects::Remove(const QString& key)
     return true;
 }
 
-Resizer::Resizer(QObject* parent)
-    : QObject(parent)
+bool Resizer::CaptureLayout(const WindowLayout* window)
 {
-}
-
-bool Resizer::CaptureLayout(QObject* window)
-{
-    auto* form = qobject_cast<Form*>(window);
-    if (!form) {
+    if (!window) {
         recorded_ = false;
         return false;
     }
-    recordedHeight_ = toLong(form->Height());
-    recordedWidth_ = toLong(form->Width());
-    for (TwipsWidget* control : form->Controls()) {
-        // A second control of the same name keeps the first one's record.
-        objects_.Add(toLong(control->Width()), toLong(control->Height()), toLong(control->Top()),
-                     toLong(control->Left()), control->Name());
-    }
+    recordedHeight_ = toLong(window->height);
+    recordedWidth_ = toLong(window->width);
+    // A second control of the same name keeps the first one's record.
+    for (const auto& c : window->controls)
+        objects_.Add(toLong(c.width), toLong(c.height), toLong(c.top), toLong(c.left), c.name);
     recorded_ = true;
     return true;
 }
 
-bool Resizer::Resize(QObject* window)
+bool Resizer::Resize(WindowLayout* window)
 {
     if (!recorded_ && !CaptureLayout(window)) {
         emit ResizeError(QStringLiteral("RError: Object does not support this property or method"), 438);
         return false;
     }
-    auto* form = qobject_cast<Form*>(window);
-    if (!form)
+    if (!window)
         return false;
-    lastHeight_ = toLong(form->Height());
-    lastWidth_ = toLong(form->Width());
-    heightFactor_ = recordedHeight_ != 0 ? float(double(lastHeight_) / recordedHeight_) : 1.0f;
-    widthFactor_ = recordedWidth_ != 0 ? float(double(lastWidth_) / recordedWidth_) : 1.0f;
-    for (TwipsWidget* control : form->Controls()) {
-        if (!objects_.Exists(control->Name()))
+    const qint32 height = toLong(window->height);
+    const qint32 width = toLong(window->width);
+    heightFactor_ = recordedHeight_ != 0 ? float(double(height) / recordedHeight_) : 1.0f;
+    widthFactor_ = recordedWidth_ != 0 ? float(double(width) / recordedWidth_) : 1.0f;
+    for (auto& c : window->controls) {
+        const rObject* o = objects_.Item(c.name);
+        if (!o)
             continue;
-        const rObject* o = objects_.Item(control->Name());
-        control->setHeight(float(double(heightFactor_) * o->oHeight));
-        control->setWidth(float(double(widthFactor_) * o->oWidth));
-        control->setTop(float(double(heightFactor_) * o->oTop));
-        control->setLeft(float(double(widthFactor_) * o->oLeft));
+        c.height = float(double(heightFactor_) * o->oHeight);
+        c.width = float(double(widthFactor_) * o->oWidth);
+        c.top = float(double(heightFactor_) * o->oTop);
+        c.left = float(double(widthFactor_) * o->oLeft);
     }
     return true;
 }

@@ -1,11 +1,16 @@
 #include "symbol_dialogs.h"
 
 #include "symbol_editor.h"
+#include "symbol_list.h"
 
-#include "platform/hosts.h"
-#include "platform/settings.h"
-#include "platform/shell.h"
-#include "quotes/quote_text.h"
+#include "app/context/application.h"
+#include "ui/controls.h"
+#include "ui/shell.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 
 namespace quoterra {
 
@@ -17,151 +22,148 @@ constexpr float kButtonHeight = 360;
 constexpr float kBoxHeight = 345;
 constexpr float kLabelHeight = 255;
 
-void fixSize(Form& form, float width, float height)
+template <class W>
+W* make(QWidget* parent, const char* name, float left, float top, float width, float height, const QString& text = {})
 {
-    form.Move(form.Left(), form.Top(), width, height);
-    form.setFixedSize(form.size());
+    auto* w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    if constexpr (std::is_same_v<W, QLabel> || std::is_same_v<W, QLineEdit> || std::is_same_v<W, QPushButton>)
+        w->setText(text);
+    placeTwips(w, left, top, width, height);
+    return w;
+}
+
+void fixSize(Dialog& dialog, float width, float height)
+{
+    dialog.setGeometryTwips(dialog.leftTwips(), dialog.topTwips(), width, height);
+    dialog.setFixedSize(dialog.size());
 }
 
 } // namespace
 
 // ---- The shared face ------------------------------------------------------
 
-SymbolFieldsDialog::SymbolFieldsDialog(const QString& name, const QString& caption)
-    : Form(name, Dialog)
+SymbolFieldsDialog::SymbolFieldsDialog(Application& app, SymbolEditor& editor, const QString& caption)
+    : Dialog(app.forms())
+    , app_(app)
+    , editor_(editor)
 {
-    setCaption(caption);
+    setWindowTitle(caption);
     constexpr float frameWidth = 4560;
     constexpr float frameHeight = 1380;
     constexpr float boxLeft = 1800;
-
-    fraProperties = new Frame(this, QStringLiteral("fraProperties"), QStringLiteral("Properties"));
-    fraProperties->Move(kMargin, kMargin, frameWidth, frameHeight);
-
-    lblTickerSymbol = new Label(fraProperties, QStringLiteral("lblTickerSymbol"), QStringLiteral("Ticker Symbol:"));
-    lblTickerSymbol->Move(240, 405 + (kBoxHeight - kLabelHeight) / 2, boxLeft - 300, kLabelHeight);
-    txtTickerSymbol = new TextBox(fraProperties, QStringLiteral("txtTickerSymbol"));
-    txtTickerSymbol->Move(boxLeft, 405, 1560, kBoxHeight);
-
-    lblName = new Label(fraProperties, QStringLiteral("lblName"), QStringLiteral("Symbol Name:"));
-    lblName->Move(240, 855 + (kBoxHeight - kLabelHeight) / 2, boxLeft - 300, kLabelHeight);
-    txtSymbolName = new TextBox(fraProperties, QStringLiteral("txtSymbolName"));
-    txtSymbolName->Move(boxLeft, 855, frameWidth - boxLeft - 240, kBoxHeight);
+    auto* frame = new QGroupBox(QStringLiteral("Properties"), this);
+    frame->setObjectName(QStringLiteral("fraProperties"));
+    placeTwips(frame, kMargin, kMargin, frameWidth, frameHeight);
+    const float labelOffset = (kBoxHeight - kLabelHeight) / 2;
+    make<QLabel>(frame, "lblTickerSymbol", 240, 405 + labelOffset, boxLeft - 300, kLabelHeight, QStringLiteral("Ticker Symbol:"));
+    txtTickerSymbol = make<QLineEdit>(frame, "txtTickerSymbol", boxLeft, 405, 1560, kBoxHeight);
+    make<QLabel>(frame, "lblName", 240, 855 + labelOffset, boxLeft - 300, kLabelHeight, QStringLiteral("Symbol Name:"));
+    txtSymbolName = make<QLineEdit>(frame, "txtSymbolName", boxLeft, 855, frameWidth - boxLeft - 240, kBoxHeight);
 
     const float buttonTop = kMargin + frameHeight + kMargin;
     const float cancelLeft = kMargin + frameWidth - kButtonWidth;
-    cmdOK = new CommandButton(this, QStringLiteral("cmdOK"), QStringLiteral("OK"));
-    cmdOK->Move(cancelLeft - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
-    cmdOK->setDefault(true);
-    cmdCancel = new CommandButton(this, QStringLiteral("cmdCancel"), QStringLiteral("Cancel"));
-    cmdCancel->Move(cancelLeft, buttonTop, kButtonWidth, kButtonHeight);
-    cmdCancel->setCancel(true);
-
+    auto* ok = make<QPushButton>(this, "cmdOK", cancelLeft - kMargin - kButtonWidth, buttonTop, kButtonWidth,
+                                 kButtonHeight, QStringLiteral("OK"));
+    ok->setDefault(true);
+    auto* cancel = make<QPushButton>(this, "cmdCancel", cancelLeft, buttonTop, kButtonWidth, kButtonHeight,
+                                     QStringLiteral("Cancel"));
     fixSize(*this, kMargin + frameWidth + kMargin, buttonTop + kButtonHeight + kMargin);
 
-    connect(cmdOK, &CommandButton::Click, this, [this] { cmdOK_Click(); });
-    connect(cmdCancel, &CommandButton::Click, this, &Form::Unload);
-}
-
-SymbolEditor* SymbolFieldsDialog::editor()
-{
-    return qobject_cast<SymbolEditor*>(Forms::find(SymbolEditor::kName));
+    connect(ok, &QPushButton::clicked, this, [this] { accepted(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { unload(); });
 }
 
 // ---- NewSymbol ------------------------------------------------------------
 
-NewSymbol::NewSymbol()
-    : SymbolFieldsDialog(kName, QStringLiteral("Quoterra - New Symbol"))
+NewSymbol::NewSymbol(Application& app, SymbolEditor& editor)
+    : SymbolFieldsDialog(app, editor, QStringLiteral("Quoterra - New Symbol"))
 {
+    setObjectName(QStringLiteral("NewSymbol"));
 }
 
-void NewSymbol::Form_Load()
+void NewSymbol::onLoad()
 {
-    AlwaysOnTop(*this);
-    Show();
-    txtTickerSymbol->SetFocus();
+    app_.AlwaysOnTop(*this);
+    loadAndShow();
+    txtTickerSymbol->setFocus(Qt::OtherFocusReason);
 }
 
-void NewSymbol::cmdOK_Click()
+void NewSymbol::accepted()
 {
-    if (SymbolEditor* e = editor())
-        e->AddRow(txtTickerSymbol->Text(), txtSymbolName->Text());
-    Unload();
+    editor_.AddRow(txtTickerSymbol->text(), txtSymbolName->text());
+    unload();
 }
 
 // ---- SymbolProperties -----------------------------------------------------
 
-SymbolProperties::SymbolProperties()
-    : SymbolFieldsDialog(kName, QStringLiteral("Quoterra - Symbol Properties"))
+SymbolProperties::SymbolProperties(Application& app, SymbolEditor& editor)
+    : SymbolFieldsDialog(app, editor, QStringLiteral("Quoterra - Symbol Properties"))
 {
+    setObjectName(QStringLiteral("SymbolProperties"));
 }
 
-void SymbolProperties::Form_Load()
+void SymbolProperties::onLoad()
 {
-    SymbolEditor* e = editor();
-    const ListItem row = e ? e->ListView1->SelectedItem() : ListItem();
+    const QTreeWidgetItem* row = editor_.list().selectedRow();
     // Nothing to edit: the dialog goes away before it is ever seen.
-    if (!row || row.Text().isEmpty()) {
-        Unload();
+    if (!row || row->text(0).isEmpty()) {
+        unload();
         return;
     }
-    txtTickerSymbol->setText(row.Text());
-    txtSymbolName->setText(row.SubItems(1));
-    AlwaysOnTop(*this);
-    Show();
-    txtTickerSymbol->SetFocus();
+    txtTickerSymbol->setText(row->text(0));
+    txtSymbolName->setText(row->text(1));
+    app_.AlwaysOnTop(*this);
+    loadAndShow();
+    txtTickerSymbol->setFocus(Qt::OtherFocusReason);
 }
 
-void SymbolProperties::cmdOK_Click()
+void SymbolProperties::accepted()
 {
-    SymbolEditor* e = editor();
-    if (const ListItem row = e ? e->ListView1->SelectedItem() : ListItem()) {
-        row.setText(txtTickerSymbol->Text());
-        row.setSubItems(1, txtSymbolName->Text());
+    if (QTreeWidgetItem* row = editor_.list().selectedRow()) {
+        row->setText(0, txtTickerSymbol->text());
+        row->setText(1, txtSymbolName->text());
     }
-    Unload();
+    unload();
 }
 
 // ---- SymbolLookup ---------------------------------------------------------
 
-SymbolLookup::SymbolLookup()
-    : Form(kName, Dialog)
+SymbolLookup::SymbolLookup(Application& app)
+    : Dialog(app.forms())
+    , app_(app)
 {
-    setCaption(QStringLiteral("Quoterra - Symbol Lookup"));
+    setObjectName(QStringLiteral("SymbolLookup"));
+    setWindowTitle(QStringLiteral("Quoterra - Symbol Lookup"));
     constexpr float width = 4800;
-    Label1 = new Label(this, QStringLiteral("Label1"),
-                       QStringLiteral("Enter any part of the company name, mutual fund, market index, or corporate bond:"));
-    Label1->setWordWrap(true);
-    Label1->Move(kMargin, kMargin, width - 2 * kMargin, 2 * kLabelHeight);
-    Text1 = new TextBox(this, QStringLiteral("Text1"));
-    Text1->Move(kMargin, kMargin + 2 * kLabelHeight + kMargin, width - 2 * kMargin, kBoxHeight);
-    const float buttonTop = Text1->Top() + kBoxHeight + kMargin;
-    Command1 = new CommandButton(this, QStringLiteral("Command1"), QStringLiteral("Search"));
-    Command1->Move(width - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
-    Command1->setDefault(true);
-
+    auto* prompt = make<QLabel>(this, "lblPrompt", kMargin, kMargin, width - 2 * kMargin, 2 * kLabelHeight,
+                                QStringLiteral("Enter any part of the company name, mutual fund, market index, or corporate bond:"));
+    prompt->setWordWrap(true);
+    const float boxTop = kMargin + 2 * kLabelHeight + kMargin;
+    txtSearch = make<QLineEdit>(this, "txtSearch", kMargin, boxTop, width - 2 * kMargin, kBoxHeight);
+    const float buttonTop = boxTop + kBoxHeight + kMargin;
+    auto* search = make<QPushButton>(this, "cmdSearch", width - kMargin - kButtonWidth, buttonTop, kButtonWidth,
+                                     kButtonHeight, QStringLiteral("Search"));
+    search->setDefault(true);
     fixSize(*this, width, buttonTop + kButtonHeight + kMargin);
 
-    connect(Command1, &CommandButton::Click, this, &SymbolLookup::Command1_Click);
+    connect(search, &QPushButton::clicked, this, [this] {
+        // The browser reports its own failures; there is nothing to add here.
+        openInBrowser(lookupAddress(app_.hosts().symbolLookup, txtSearch->text()));
+        unload();
+    });
 }
 
-QString SymbolLookup::lookupAddress(const QString& text)
+QString SymbolLookup::lookupAddress(const QString& host, const QString& text)
 {
-    return hosts().symbolLookup + QStringLiteral("/l?s=") + ReplaceText(text, QStringLiteral(" "), QStringLiteral("+"));
+    return host + QStringLiteral("/l?s=") + QString(text).replace(u' ', u'+');
 }
 
-void SymbolLookup::Form_Load()
+void SymbolLookup::onLoad()
 {
-    AlwaysOnTop(*this);
-    Show();
-    Text1->SetFocus();
-}
-
-void SymbolLookup::Command1_Click()
-{
-    // The browser reports its own failures; there is nothing to add here.
-    ShellOpen(lookupAddress(Text1->Text()));
-    Unload();
+    app_.AlwaysOnTop(*this);
+    loadAndShow();
+    txtSearch->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace quoterra

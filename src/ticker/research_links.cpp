@@ -1,12 +1,11 @@
 #include "research_links.h"
 
-#include "platform/hosts.h"
+#include "app/context/hosts.h"
 
 namespace quoterra {
 
-QString researchAddress(ResearchLink link, const QString& symbol, const QString& chartCode)
+QString researchAddress(const ServiceHosts& h, ResearchLink link, const QString& symbol, const QString& chartCode)
 {
-    const ServiceHosts& h = hosts();
     const QString first = symbol.left(1);
     auto companyPage = [&](const char* prefix) {
         return h.companyPages + QLatin1String(prefix) + first + u'/' + symbol + QStringLiteral(".html");

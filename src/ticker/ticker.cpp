@@ -1,50 +1,63 @@
 #include "ticker.h"
 
-#include "placement/placement.h"
-#include "research_links.h"
-#include "skin_pictures.h"
-
-#include "platform/inet.h"
-#include "platform/screen.h"
-#include "platform/shell.h"
+#include "app/context/application.h"
+#include "core/transfer.h"
 #include "resizer/resizer.h"
+#include "ui/controls.h"
+
+#include <QMouseEvent>
 
 namespace quoterra {
 
 namespace {
 
-PictureBox* picture(QWidget* form, const QString& name, float left, float top, const QString& pictureName,
-                    bool visible = true)
+// Places of the standard skin, in twips.
+constexpr float kCaptionRight = 1305; // captions of the full block end here
+constexpr float kValueLeft = 1410;    // and values start here
+
+PictureBox* picture(QWidget* form, const char* name, float left, float top, const QPixmap& pixmap)
 {
-    auto* box = new PictureBox(form, name);
+    auto* box = new PictureBox(form, QLatin1String(name));
     box->setAutoSize(true);
-    box->Move(left, top);
-    box->setPicture(skinPicture(pictureName));
-    box->setVisible(visible);
+    box->moveTwips(left, top);
+    box->setPicture(pixmap);
     return box;
 }
 
-Label* label(QWidget* form, const QString& name, float left, float top, const QFont& font,
-             const QString& caption = {}, Label::Alignment alignment = Label::LeftJustify)
+Label* label(QWidget* form, const char* name, float left, float top, const QFont& font, const QString& caption = {})
 {
-    auto* l = new Label(form, name, caption);
+    auto* l = new Label(form, QLatin1String(name), caption);
     l->setFont(font);
-    l->Move(left, top);
-    l->setAlignment(alignment);
+    l->moveTwips(left, top);
     l->setAutoSize(true);
     return l;
 }
 
-// Captions of the full block end here; values start at kValueLeft.
-constexpr float kCaptionRight = 1305;
-constexpr float kValueLeft = 1410;
+QColor qcolor(const Rgb& c)
+{
+    return QColor(c.red, c.green, c.blue);
+}
+
+// A hostile answer may be a megabyte; a tool tip shows a line.
+QString tip(const QString& text)
+{
+    constexpr qsizetype longest = 200;
+    return text.size() > longest ? text.left(longest) + QChar(0x2026) : text;
+}
 
 } // namespace
 
-Ticker::Ticker()
-    : Form(kName, Window)
+Ticker::Ticker(Application& app, TickerWindows windows)
+    : Window(app.forms())
+    , app_(app)
+    , about_(std::move(windows.about))
+    , configuration_(std::move(windows.configuration))
+    , updateChecker_(std::move(windows.updateChecker))
+    , symbolManager_(std::move(windows.symbolManager))
+    , chartBrowser_(std::move(windows.chartBrowser))
 {
-    setFont(vbFont(QStringLiteral("Arial"), 8.25, true));
+    setObjectName(QStringLiteral("Ticker"));
+    setFont(designFont(QStringLiteral("Arial"), 8.25, true));
     // Shown only where no picture covers the window.
     setAutoFillBackground(true);
     QPalette p = palette();
@@ -53,61 +66,41 @@ Ticker::Ticker()
 
     buildControls();
     buildMenus();
-    connectHandlers();
+
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setObjectName(QStringLiteral("refreshTimer"));
+    refreshTimer_->setInterval(1000);
+    connect(refreshTimer_, &QTimer::timeout, this, &Ticker::RefreshStep);
+    inetQuotes = new Transfer(this);
+    inetQuotes->setObjectName(QStringLiteral("inetQuotes"));
 }
 
 Ticker::~Ticker() = default;
 
 void Ticker::buildControls()
 {
-    picSkin = picture(this, QStringLiteral("picSkin"), 0, 0, QStringLiteral("picDefaultShade"));
+    const bool largeFonts = app_.screen().dpiX() == 120;
+    standard_ = SkinPictures::standard(largeFonts);
+    large_ = SkinPictures::large(largeFonts);
 
-    const QStringList holders = {
-        QStringLiteral("picDefaultShade"),      QStringLiteral("picDefaultFull"),
-        QStringLiteral("picDefaultWIndowShade"), QStringLiteral("picDefaultWindowFull"),
-        QStringLiteral("picDefaultOptions"),    QStringLiteral("picDefaultExit"),
-        QStringLiteral("picLargeShade"),        QStringLiteral("picLargeFull"),
-        QStringLiteral("picLargeWindowShade"),  QStringLiteral("picLargeWindowFull"),
-        QStringLiteral("picLargeOptions"),      QStringLiteral("picLargeExit"),
-        QStringLiteral("picLargeChartBrowser"), QStringLiteral("picLargeSymbolManager"),
-    };
-    QList<PictureBox*> made;
-    for (const QString& name : holders)
-        made.append(picture(this, name, 0, 0, name, false));
-    picDefaultShade = made[0];
-    picDefaultFull = made[1];
-    picDefaultWIndowShade = made[2];
-    picDefaultWindowFull = made[3];
-    picDefaultOptions = made[4];
-    picDefaultExit = made[5];
-    picLargeShade = made[6];
-    picLargeFull = made[7];
-    picLargeWindowShade = made[8];
-    picLargeWindowFull = made[9];
-    picLargeOptions = made[10];
-    picLargeExit = made[11];
-    picLargeChartBrowser = made[12];
-    picLargeSymbolManager = made[13];
+    picSkin = picture(this, "picSkin", 0, 0, standard_.shadeFace);
+    picOptions = picture(this, "picOptions", 30, 30, standard_.options);
+    picWindow = picture(this, "picWindow", 2790, 30, standard_.modeButtonShade);
+    picExit = picture(this, "picExit", 2970, 30, standard_.exit);
+    picChart = picture(this, "picChart", 2760, 660, standard_.chartBrowser);
+    picSymbolEditor = picture(this, "picSymbolEditor", 2760, 1020, standard_.symbolManager);
+    picWindow->setToolTip(QStringLiteral("Toggle Windowshade Mode"));
+    picOptions->setToolTip(QStringLiteral("Options Menu"));
+    picExit->setToolTip(QStringLiteral("Close"));
+    picChart->setToolTip(QStringLiteral("Chart Browser"));
+    picSymbolEditor->setToolTip(QStringLiteral("Symbol Manager"));
 
-    picOptions = picture(this, QStringLiteral("picOptions"), kOptionsLeft, 30, QStringLiteral("picDefaultOptions"));
-    picWindow = picture(this, QStringLiteral("picWindow"), kWindowLeft, 30, QStringLiteral("picDefaultWIndowShade"));
-    picExit = picture(this, QStringLiteral("picExit"), kExitLeft, 30, QStringLiteral("picDefaultExit"));
-    picChart = picture(this, QStringLiteral("picChart"), kChartLeft, kChartTop, QStringLiteral("picChart"));
-    picSymbolEditor = picture(this, QStringLiteral("picSymbolEditor"), kChartLeft, kSymbolEditorTop,
-                              QStringLiteral("picSymbolEditor"));
-    picWindow->setToolTipText(QStringLiteral("Toggle Windowshade Mode"));
-    picOptions->setToolTipText(QStringLiteral("Options Menu"));
-    picExit->setToolTipText(QStringLiteral("Close"));
-    picChart->setToolTipText(QStringLiteral("Chart Browser"));
-    picSymbolEditor->setToolTipText(QStringLiteral("Symbol Manager"));
-
-    const QFont arialBold = vbFont(QStringLiteral("Arial"), 8.25, true);
-    const QFont arialSmall = vbFont(QStringLiteral("Arial"), 6.75);
-    const QFont sansSerif = vbFont(QStringLiteral("MS Sans Serif"), 8.25);
-
-    Label1 = label(this, QStringLiteral("Label1"), 220, 0, arialBold);
-    Label2 = label(this, QStringLiteral("Label2"), 1105, 25, arialSmall);
-    Label3 = label(this, QStringLiteral("Label3"), 1900, 25, arialSmall);
+    const QFont arialBold = designFont(QStringLiteral("Arial"), 8.25, true);
+    const QFont arialSmall = designFont(QStringLiteral("Arial"), 6.75);
+    const QFont sansSerif = designFont(QStringLiteral("MS Sans Serif"), 8.25);
+    lblCompactSymbol = label(this, "lblCompactSymbol", 220, 0, arialBold);
+    lblCompactPrice = label(this, "lblCompactPrice", 1105, 25, arialSmall);
+    lblCompactChange = label(this, "lblCompactChange", 1900, 25, arialSmall);
 
     struct Row {
         Label** caption;
@@ -128,159 +121,217 @@ void Ticker::buildControls()
         {&lblVolume, &qVolume, "lblVolume", "qVolume", "Volume:", 735, 1440},
     };
     for (const Row& row : rows) {
-        Label* caption = label(this, QLatin1String(row.captionName), row.captionLeft, row.top, sansSerif,
-                               QLatin1String(row.text), Label::RightJustify);
         // Right-justified captions grow leftwards from a common right edge.
-        caption->Move(row.captionLeft, row.top, kCaptionRight - row.captionLeft);
+        Label* caption = new Label(this, QLatin1String(row.captionName), QLatin1String(row.text));
+        caption->setFont(sansSerif);
+        caption->setAlignment(Label::Alignment::Right);
+        caption->setGeometryTwips(row.captionLeft, row.top, kCaptionRight - row.captionLeft, 0);
         caption->setAutoSize(true);
         *row.caption = caption;
-        const bool symbol = row.value == &qCurrentStock;
-        *row.value = label(this, QLatin1String(row.valueName), kValueLeft, row.top, symbol ? arialBold : sansSerif);
+        *row.value = label(this, row.valueName, kValueLeft, row.top, row.value == &qCurrentStock ? arialBold : sansSerif);
     }
 
-    Timer2 = new Timer(this, QStringLiteral("Timer2"), 1000);
-    inetQuotes = new Inet(this);
-    inetQuotes->setObjectName(QStringLiteral("inetQuotes"));
+    // Whatever a value holds, the buttons stay on top of it and usable.
+    for (PictureBox* button : {picWindow, picOptions, picExit, picChart, picSymbolEditor})
+        button->raise();
+
+    for (QWidget* part : std::initializer_list<QWidget*>{this, picSkin, picWindow, picOptions, picExit, picChart,
+                                                         picSymbolEditor, lblCompactSymbol, lblCompactPrice,
+                                                         lblCompactChange, qCurrentStock})
+        part->installEventFilter(this);
 }
 
-TickerLabels Ticker::labels() const
+void Ticker::showView()
 {
-    return TickerLabels{Label1, Label2, Label3, qCurrentStock, qLastPrice, qChange,
-                        qOpenPrice, qDailyHigh, qDailyLow, qVolume};
-}
-
-void Ticker::connectHandlers()
-{
-    connect(Timer2, &Timer::Tick, this, &Ticker::RefreshStep);
-
-    // The form, the compact labels and the face move the window.
-    connect(this, &Ticker::MouseDown, this, [this](int button, int, float x, float y) {
-        if (button == vbLeftButton) {
-            setMousePointer(vbDefault);
-            grab(x, y);
-        }
-    });
-    for (Label* l : {Label1, Label2, Label3}) {
-        connect(l, &Label::MouseDown, this, [this, l](int button, int, float x, float y) {
-            if (button == vbLeftButton) {
-                l->setMousePointer(vbDefault);
-                grab(l->Left() + x, l->Top() + y);
-            } else if (button == vbRightButton && l == Label1) {
-                ResearchSymbol = Label1->Caption();
-                PopupMenu(ResearchMenu);
-            }
-        });
-        connect(l, &Label::MouseMove, this, [this](int button, int, float, float) { dragMove(button); });
-        connect(l, &Label::MouseUp, this, [this, l](int button, int, float, float) {
-            if (button == vbLeftButton)
-                l->setMousePointer(vbDefault);
-            DoubleClick = false;
-        });
+    const QuoteView& v = cycle_.view;
+    const std::pair<Label*, const LabelText*> shown[] = {
+        {lblCompactSymbol, &v.compactSymbol}, {lblCompactPrice, &v.compactPrice}, {lblCompactChange, &v.compactChange},
+        {qCurrentStock, &v.qCurrentStock},    {qLastPrice, &v.qLastPrice},        {qChange, &v.qChange},
+        {qOpenPrice, &v.qOpenPrice},          {qDailyHigh, &v.qDailyHigh},        {qDailyLow, &v.qDailyLow},
+        {qVolume, &v.qVolume},
+    };
+    for (const auto& [label, text] : shown) {
+        label->setCaption(text->caption);
+        label->setToolTip(tip(text->toolTip));
+        label->setForeColor(qcolor(text->color));
     }
-    connect(this, &Ticker::MouseMove, this, [this](int button, int, float, float) { dragMove(button); });
-    connect(this, &Ticker::MouseUp, this, [this](int button, int, float, float) {
-        if (button == vbLeftButton)
-            setMousePointer(vbDefault);
-        DoubleClick = false;
-    });
-
-    connect(picSkin, &PictureBox::MouseDown, this, [this](int button, int, float x, float y) {
-        DoubleClick = false;
-        if (button == vbLeftButton) {
-            picSkin->setMousePointer(vbDefault);
-            grab(x, y);
-        }
-    });
-    connect(picSkin, &PictureBox::MouseMove, this, [this](int button, int, float, float) { dragMove(button); });
-    connect(picSkin, &PictureBox::MouseUp, this, [this](int button, int, float, float) {
-        DoubleClick = false;
-        if (button == vbLeftButton)
-            picSkin->setMousePointer(vbDefault);
-        // Letting go over the face decides whether the pair is docked.
-        placement().docked = placement().magnet;
-    });
-    connect(picSkin, &PictureBox::DblClick, this, [this] {
-        ToggleWindowMode();
-        DoubleClick = true;
-    });
-
-    connect(Label1, &Label::DblClick, this, &Ticker::TogglePause);
-    connect(qCurrentStock, &Label::DblClick, this, &Ticker::TogglePause);
-    connect(qCurrentStock, &Label::MouseDown, this, [this](int button, int, float, float) {
-        if (button != vbRightButton)
-            return;
-        ResearchSymbol = qCurrentStock->Caption();
-        PopupMenu(ResearchMenu);
-    });
-
-    connect(picWindow, &PictureBox::Click, this, &Ticker::ToggleWindowMode);
-    connect(picOptions, &PictureBox::MouseDown, this, [this](int, int, float, float) { ShowOptionsMenu(); });
-    connect(picExit, &PictureBox::MouseUp, this, [this](int, int, float, float) { ExitProgram(); });
-    connect(picChart, &PictureBox::Click, this, [] { Forms::show(QStringLiteral("Charts")); });
-    connect(picSymbolEditor, &PictureBox::Click, this, [] { Forms::show(QStringLiteral("SymbolEditor")); });
-}
-
-void Ticker::grab(float x, float y)
-{
-    FormPosX = x;
-    FormPosY = y;
-    TakeChartOffsets(*this);
-}
-
-void Ticker::dragMove(int button)
-{
-    // Exactly the left button: left and right held together do not drag.
-    if (button == vbLeftButton && !DoubleClick)
-        DragTicker(*this, QPointF(FormPosX, FormPosY));
 }
 
 void Ticker::ApplyStandardSkin()
 {
+    TickerColors& colors = cycle_.colors;
+    QuoteView& v = cycle_.view;
     colors = TickerColors{};
-    Label2->setTop(25);
-    Label3->setTop(25);
-    if (!Label3->Caption().isEmpty()) {
-        const QColor c = colorFromText(colors.forChange(firstCharacter(Label3->Caption())), Label3->ForeColor());
-        Label3->setForeColor(c);
-        qChange->setForeColor(c);
+    lblCompactPrice->setTopTwips(25);
+    lblCompactChange->setTopTwips(25);
+    if (!v.compactChange.caption.isEmpty()) {
+        const Rgb c = colorFromText(colors.forChange(firstCharacter(v.compactChange.caption)), v.compactChange.color);
+        v.compactChange.color = c;
+        v.qChange.color = c;
     }
-    Label1->setForeColor(colorFromText(colors.SymbolColor, Label1->ForeColor()));
-    Label2->setForeColor(colorFromText(colors.TextColor, Label2->ForeColor()));
-    for (Label* l : {lblCurrentStock, qCurrentStock, lblLastPrice, qLastPrice, lblChange, qChange,
-                     lblOpenPrice, qOpenPrice, lblDailyHigh, qDailyHigh, lblDailyLow, qDailyLow, lblVolume,
-                     qVolume})
-        l->setForeColor(colorFromText(colors.TextColor, l->ForeColor()));
+    v.compactSymbol.color = colorFromText(colors.SymbolColor, v.compactSymbol.color);
+    v.compactPrice.color = colorFromText(colors.TextColor, v.compactPrice.color);
+    for (LabelText* value : {&v.qCurrentStock, &v.qLastPrice, &v.qChange, &v.qOpenPrice, &v.qDailyHigh, &v.qDailyLow,
+                             &v.qVolume})
+        value->color = colorFromText(colors.TextColor, value->color);
+    for (Label* caption : {lblCurrentStock, lblLastPrice, lblChange, lblOpenPrice, lblDailyHigh, lblDailyLow, lblVolume}) {
+        const QColor old = caption->foreColor();
+        caption->setForeColor(qcolor(colorFromText(colors.TextColor, Rgb{old.red(), old.green(), old.blue()})));
+    }
+    showView();
 
-    picOptions->setPicture(picDefaultOptions->Picture());
-    picExit->setPicture(picDefaultExit->Picture());
-    if (picWindow->Tag == QLatin1String("Shade")) {
-        picSkin->setPicture(picDefaultShade->Picture());
-        picWindow->setPicture(picDefaultWIndowShade->Picture());
-    } else {
-        picSkin->setPicture(picDefaultFull->Picture());
-        picWindow->setPicture(picDefaultWindowFull->Picture());
-    }
+    picOptions->setPicture(standard_.options);
+    picExit->setPicture(standard_.exit);
+    const bool shade = mode_ == WindowMode::Shade;
+    picSkin->setPicture(shade ? standard_.shadeFace : standard_.fullFace);
+    picWindow->setPicture(shade ? standard_.modeButtonShade : standard_.modeButtonFull);
 }
 
 void Ticker::TogglePause()
 {
-    PauseMenuItem->setCaption(QString::fromLatin1(cycle.togglePause()));
+    refresh_.paused = !refresh_.paused;
+    PauseMenuItem->setText(refresh_.pauseCaption());
 }
 
 void Ticker::RefreshStep()
 {
-    if (cycle.tick(ConfigOpen) != RefreshCycle::Step::Fetch)
+    if (refresh_.tick(app_.fetchingHeld()) != RefreshCycle::Step::Fetch)
         return;
-    Timer2->setEnabled(false);
-    BuildQuoteRequest(labels());
+    // An empty list has no symbol to ask for.
+    if (cycle_.cursor.EntryCount <= 0) {
+        refresh_.fetched();
+        return;
+    }
+    refreshTimer_->stop();
+    cycle_.BuildQuoteRequest(app_.hosts().quotes);
+    showView();
     QPointer<Ticker> self(this);
-    FetchQuote(*inetQuotes, labels(), colors);
+    cycle_.FetchQuote(*inetQuotes);
     // The window may have been closed or reloaded while the answer was awaited.
-    if (!self || !loaded())
+    if (!self || !isLoaded())
         return;
-    cycle.fetched();
-    AdvanceSymbol(hold);
-    Timer2->setEnabled(true);
+    refresh_.fetched();
+    cycle_.AdvanceSymbol();
+    showView();
+    refreshTimer_->start();
+}
+
+// ---- Mouse ----------------------------------------------------------------
+
+void Ticker::grab(QPointF twips)
+{
+    grab_ = twips;
+    const ChartWindow* c = chartBrowser();
+    const RectTwips chart = c ? rectOf(*c) : RectTwips{};
+    Settings& s = app_.settings();
+    TakeChartOffsets(placement_, rectOf(*this), c ? &chart : nullptr,
+                     QPointF(s.number(Setting::ChartLeft), s.number(Setting::ChartTop)));
+}
+
+void Ticker::dragStep(QPoint globalPos)
+{
+    ChartWindow* c = chartBrowser();
+    const RectTwips chart = c ? rectOf(*c) : RectTwips{};
+    Settings& s = app_.settings();
+    const TickerStep step = DragTicker(placement_, dragPointer(app_.screen(), globalPos, grab_), rectOf(*this),
+                                       c ? &chart : nullptr, QPointF(s.number(Setting::ChartLeft), s.number(Setting::ChartTop)));
+    moveTwips(step.ticker.left, step.ticker.top);
+    if (c && step.chart)
+        c->moveTwips(step.chart->left, step.chart->top);
+    if (step.savedChart) {
+        s.WriteValue(Setting::ChartLeft, QString::number(step.savedChart->x()));
+        s.WriteValue(Setting::ChartTop, QString::number(step.savedChart->y()));
+    }
+}
+
+// The face, the compact line and the window itself take part in dragging.
+bool Ticker::mouseOnMovingPart(QWidget* part, QMouseEvent* event)
+{
+    const Screen& s = app_.screen();
+    const QPointF at(s.twipsX(event->position().x()), s.twipsY(event->position().y()));
+    auto* compact = qobject_cast<Label*>(part);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (part == picSkin)
+            doubleClick_ = false;
+        if (event->button() == Qt::LeftButton)
+            grab(compact ? at + QPointF(compact->leftTwips(), compact->topTwips()) : at);
+        else if (event->button() == Qt::RightButton && part == lblCompactSymbol)
+            popupResearchMenu(lblCompactSymbol->caption(), event->globalPosition().toPoint());
+        return true;
+    case QEvent::MouseMove:
+        // Exactly the left button: left and right held together do not drag.
+        if (event->buttons() == Qt::LeftButton && !doubleClick_)
+            dragStep(event->globalPosition().toPoint());
+        return true;
+    case QEvent::MouseButtonRelease:
+        doubleClick_ = false;
+        // Letting go over the face decides whether the pair is docked.
+        if (part == picSkin)
+            placement_.docked = placement_.magnet;
+        return true;
+    case QEvent::MouseButtonDblClick:
+        if (event->button() != Qt::LeftButton) {
+            if (event->button() == Qt::RightButton && part == lblCompactSymbol)
+                popupResearchMenu(lblCompactSymbol->caption(), event->globalPosition().toPoint());
+            return true;
+        }
+        if (part == picSkin) {
+            ToggleWindowMode();
+            doubleClick_ = true;
+        } else if (part == lblCompactSymbol) {
+            TogglePause();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Ticker::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseMove
+        && type != QEvent::MouseButtonDblClick)
+        return Window::eventFilter(watched, event);
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    auto* part = static_cast<QWidget*>(watched);
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    // A click is a press and a release of the left button on the same part;
+    // the second press of a double click starts none.
+    const bool click = type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton && clickStart_ == part
+                       && part->rect().contains(mouse->position().toPoint());
+    if (type == QEvent::MouseButtonPress)
+        clickStart_ = part;
+    else if (type != QEvent::MouseMove)
+        clickStart_ = nullptr;
+
+    if (part == this || part == picSkin || part == lblCompactSymbol || part == lblCompactPrice || part == lblCompactChange)
+        return mouseOnMovingPart(part, mouse);
+    if (part == qCurrentStock) {
+        if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
+            TogglePause();
+        else if (press && mouse->button() == Qt::RightButton)
+            popupResearchMenu(qCurrentStock->caption(), mouse->globalPosition().toPoint());
+        return true;
+    }
+    if (part == picOptions) {
+        if (press)
+            showOptionsMenu(mouse->globalPosition().toPoint());
+        return true;
+    }
+    if (part == picExit) {
+        if (type == QEvent::MouseButtonRelease)
+            ExitProgram();
+        return true;
+    }
+    if (click && part == picWindow)
+        ToggleWindowMode();
+    else if (click && part == picChart)
+        chartBrowser_.loadAndShow();
+    else if (click && part == picSymbolEditor)
+        symbolManager_.loadAndShow();
+    return true;
 }
 
 } // namespace quoterra

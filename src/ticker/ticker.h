@@ -1,174 +1,178 @@
 #pragma once
 
-#include "platform/controls.h"
-#include "platform/forms.h"
-#include "platform/menus.h"
-#include "quotes/quote_get.h"
-#include "quotes/refresh_cycle.h"
+#include "skin.h"
+
+#include "placement/placement.h"
+#include "quotes/quote_cycle.h"
+#include "ui/form.h"
+
+#include <QPointF>
+#include <QTimer>
 
 #include <memory>
 
+class QAction;
+class QMenu;
+
 namespace quoterra {
 
-class Inet;
+class Application;
+class Label;
+class PictureBox;
 class Resizer;
+class Transfer;
+
+// The chart browser as the ticker sees it.
+class ChartWindow : public Window {
+    Q_OBJECT
+public:
+    using Window::Window;
+    virtual QString symbolCaption() const = 0;
+    virtual QString chartTypeCaption() const = 0;
+};
+
+// A window's place and size as the placement functions take them.
+inline RectTwips rectOf(const Form& form)
+{
+    return {form.leftTwips(), form.topTwips(), form.widthTwips(), form.heightTwips()};
+}
+
+// The windows the ticker opens; the program makes them.
+struct TickerWindows {
+    std::function<Form*()> about;
+    std::function<Form*()> configuration;
+    std::function<Form*()> updateChecker;
+    std::function<Form*()> symbolManager;
+    std::function<ChartWindow*()> chartBrowser;
+};
 
 // The main window: a borderless strip drawn from skin pictures that shows
 // one quote of the user's list at a time, shaded (one line) or full (seven
 // values), and cycles through the list on its one-second timer.
-class Ticker : public Form {
+class Ticker : public Window {
     Q_OBJECT
 public:
-    static inline const QString kName = QStringLiteral("Ticker");
-
-    // Places of the skin's buttons, standard skin, in twips.
-    static constexpr float kOptionsLeft = 30;
-    static constexpr float kWindowLeft = 2790;
-    static constexpr float kExitLeft = 2970;
-    static constexpr float kChartLeft = 2760;
-    static constexpr float kChartTop = 660;
-    static constexpr float kSymbolEditorTop = 1020;
-
-    Ticker();
+    Ticker(Application& app, TickerWindows windows);
     ~Ticker() override;
 
-    // The face and its buttons.
-    PictureBox* picSkin;
-    PictureBox* picWindow;
-    PictureBox* picOptions;
-    PictureBox* picExit;
-    PictureBox* picChart;
-    PictureBox* picSymbolEditor;
+    Application& app() const { return app_; }
+    WindowMode windowMode() const { return mode_; }
+    bool notOnTop() const { return notOnTop_; }
+    // The docked, magnet and snap state of the two windows.
+    PlacementState& placement() { return placement_; }
+    // The chart browser when it is loaded, else nullptr.
+    ChartWindow* chartBrowser() const { return chartBrowser_.loaded(); }
+    // The heights of the standard strip and full window as this ticker's
+    // skin scaled them: where a chart browser docked below it stood.
+    float standardShadeHeight() const;
+    float standardFullHeight() const;
 
-    // Hidden holders of the skin pictures.
-    PictureBox* picDefaultShade;
-    PictureBox* picDefaultFull;
-    PictureBox* picDefaultWIndowShade;
-    PictureBox* picDefaultWindowFull;
-    PictureBox* picDefaultOptions;
-    PictureBox* picDefaultExit;
-    PictureBox* picLargeShade;
-    PictureBox* picLargeFull;
-    PictureBox* picLargeWindowShade;
-    PictureBox* picLargeWindowFull;
-    PictureBox* picLargeOptions;
-    PictureBox* picLargeExit;
-    PictureBox* picLargeChartBrowser;
-    PictureBox* picLargeSymbolManager;
+    // The symbol of the list the ticker shows now, as the quote request has it.
+    QString currentSymbol() const { return cycle_.cursor.CurrentSymbol; }
+    // Pops up the research menu about `symbol`.
+    void popupResearchMenu(const QString& symbol, QPoint globalPos);
 
-    // The compact line.
-    Label* Label1;
-    Label* Label2;
-    Label* Label3;
-
-    // The full block: captions and values.
-    Label* lblCurrentStock;
-    Label* qCurrentStock;
-    Label* lblLastPrice;
-    Label* qLastPrice;
-    Label* lblChange;
-    Label* qChange;
-    Label* lblOpenPrice;
-    Label* qOpenPrice;
-    Label* lblDailyHigh;
-    Label* qDailyHigh;
-    Label* lblDailyLow;
-    Label* qDailyLow;
-    Label* lblVolume;
-    Label* qVolume;
-
-    Timer* Timer2;
-    Inet* inetQuotes;
-
-    // The options menu.
-    MenuItem* PMenu;
-    MenuItem* AboutMenuItem;
-    MenuItem* ConfiguartionMenuItem;
-    MenuItem* CheckforUpdatesMenuItem;
-    MenuItem* ChartBrowserMenuItem;
-    MenuItem* SymbolManagerMenuItem;
-    MenuItem* AlwaysOnTopMenuItem;
-    MenuItem* PauseMenuItem;
-    MenuItem* ExitMenuItem;
-
-    // The research menu.
-    MenuItem* ResearchMenu;
-    MenuItem* NewsMenuItem;
-    MenuItem* ChartsMenuItem;
-    MenuItem* SmallMenuItem;
-    MenuItem* SOneDayMenuItem;
-    MenuItem* SFiveDayMenuItem;
-    MenuItem* SOneYearMenuItem;
-    MenuItem* LargeMenuItem;
-    MenuItem* LOneDayMenuItem;
-    MenuItem* LFiveDayMenuItem;
-    MenuItem* LThreeMonthMenuItem;
-    MenuItem* LOneYearMenuItem;
-    MenuItem* LTwoYearMenuITem;
-    MenuItem* LFiveYearMenuITem;
-    MenuItem* MessageBoardMenuItem;
-    MenuItem* CompanyProfileMenuItem;
-    MenuItem* SECMenuItem;
-    MenuItem* ResearchMenuItem;
-    MenuItem* InsiderMenuItem;
-
-    // Values other windows read and write.
-    RefreshCycle cycle;       // interval, tick counter, paused flag
-    bool hold = false;        // the next step keeps the current symbol once
-    QString ResearchSymbol;
-    bool notOnTop = false;
-    TickerColors colors;
-
-    // Dragging: the grab point and the double-click guard.
-    float FormPosX = 0;
-    float FormPosY = 0;
-    bool DoubleClick = false;
-
-    // Window-shade switching near the work-area bottom.
-    bool movedUp = false;
-    qint32 rememberedTop = 0;
-
-    TickerLabels labels() const;
-
-    void ApplyStandardSkin();
-    // Shaded <-> full (the mode button, or a double click on the face).
-    void ToggleWindowMode();
-    // Pause <-> run (double click on the symbol, or the menu).
-    void TogglePause();
-    // One tick of Timer2.
-    void RefreshStep();
-    // Brings the options menu up to date and pops it up.
-    void ShowOptionsMenu();
-    void ToggleAlwaysOnTop();
-    // Saves the ticker's and the chart browser's state (exit steps 1-8).
-    void SaveState();
+    // Saves place, mode and the on-top choice, as the exit does.
+    void SavePlaceAndMode();
+    // Saves the ticker's and the chart browser's state (the exit's saving).
+    // Without `mayOpenWindows` (the display is gone) a closed chart
+    // browser's place is kept as it was saved.
+    void SaveState(bool mayOpenWindows = true);
     // Saves and ends the program at once.
     void ExitProgram();
 
-    // Heights of the two modes for the skin the settings name now.
-    float fullHeight() const;
-    float shadeHeight() const;
+    // Shaded <-> full (the mode button, or a double click on the face).
+    void ToggleWindowMode();
+    // Pause <-> run (a double click on the symbol, or the menu).
+    void TogglePause();
+    void ToggleAlwaysOnTop();
+    // One tick of the refresh timer.
+    void RefreshStep();
+
+    const QuoteView& view() const { return cycle_.view; }
+    bool paused() const { return refresh_.paused; }
 
 protected:
-    void Form_Load() override;
-    void Form_Unload(int& cancel) override;
+    void onLoad() override;
+    bool onUnload() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
     void buildMenus();
-    void connectHandlers();
-    void useLargeFontPictures();
+    void ApplyStandardSkin();
     void growToLargeSkin();
-    void placeChartBrowserAfterModeSwitch(float leavingHeight);
-    void openResearch(int link, const QString& chartCode = {});
-    void toggleWindow(MenuItem* item, const QString& formName);
+    void showView();
+    void showOptionsMenu(QPoint globalPos);
+    void fetchAndAdvance();
+    bool standardSkinNow() const;
+    float fullHeight() const;
+    float shadeHeight() const;
 
-    // Mouse protocol of the parts that move the window.
-    void grab(float x, float y);
-    void dragMove(int button);
-    void releaseOver(int button);
+    // The mouse protocol of the parts that move the window.
+    void grab(QPointF twips);
+    void dragStep(QPoint globalPos);
+    bool mouseOnMovingPart(QWidget* part, QMouseEvent* event);
 
+    Application& app_;
+    FormSlot<Form> about_;
+    FormSlot<Form> configuration_;
+    FormSlot<Form> updateChecker_;
+    FormSlot<Form> symbolManager_;
+    FormSlot<ChartWindow> chartBrowser_;
+
+    SkinPictures standard_;
+    SkinPictures large_;
+    WindowMode mode_ = WindowMode::Full;
+    QuoteCycle cycle_;
+    RefreshCycle refresh_;
+    PlacementState placement_;
+    ModeMemory modeMemory_;
     std::unique_ptr<Resizer> resizer_;
+    float largeFactor_ = 1; // how the large skin scaled the standard one
+    bool notOnTop_ = false;
+    // How far the load got: an exit before a value was restored leaves its
+    // saved value alone.
+    int loadedThrough_ = 0;
+
+    // Dragging: the grab point and the double-click guard.
+    QPointF grab_;
+    bool doubleClick_ = false;
+    QWidget* clickStart_ = nullptr;
+
+    PictureBox* picSkin = nullptr;
+    PictureBox* picWindow = nullptr;
+    PictureBox* picOptions = nullptr;
+    PictureBox* picExit = nullptr;
+    PictureBox* picChart = nullptr;
+    PictureBox* picSymbolEditor = nullptr;
+    Label* lblCompactSymbol = nullptr;
+    Label* lblCompactPrice = nullptr;
+    Label* lblCompactChange = nullptr;
+    Label* lblCurrentStock = nullptr;
+    Label* lblLastPrice = nullptr;
+    Label* lblChange = nullptr;
+    Label* lblOpenPrice = nullptr;
+    Label* lblDailyHigh = nullptr;
+    Label* lblDailyLow = nullptr;
+    Label* lblVolume = nullptr;
+    Label* qCurrentStock = nullptr;
+    Label* qLastPrice = nullptr;
+    Label* qChange = nullptr;
+    Label* qOpenPrice = nullptr;
+    Label* qDailyHigh = nullptr;
+    Label* qDailyLow = nullptr;
+    Label* qVolume = nullptr;
+    QTimer* refreshTimer_;
+    Transfer* inetQuotes = nullptr;
+
+    QMenu* optionsMenu = nullptr;
+    QAction* PauseMenuItem = nullptr;
+    QAction* AlwaysOnTopMenuItem = nullptr;
+    QAction* ChartBrowserMenuItem = nullptr;
+    QAction* SymbolManagerMenuItem = nullptr;
+    QMenu* ResearchMenu = nullptr;
+    QString ResearchSymbol;
 };
 
 } // namespace quoterra

@@ -2,119 +2,110 @@
 
 #include "research_links.h"
 
-#include "platform/shell.h"
+#include "app/context/application.h"
+#include "ui/controls.h"
+#include "ui/shell.h"
+
+#include <QMenu>
 
 namespace quoterra {
 
 void Ticker::buildMenus()
 {
-    auto item = [this](const char* name, const char* caption, MenuItem* parentMenu) {
-        return new MenuItem(this, QLatin1String(name), QString::fromUtf8(caption), parentMenu);
+    optionsMenu = new QMenu(this);
+    optionsMenu->setObjectName(QStringLiteral("optionsMenu"));
+    auto item = [](QMenu* menu, const char* name, const char* caption) {
+        QAction* a = menu->addAction(QString::fromUtf8(caption));
+        a->setObjectName(QLatin1String(name));
+        return a;
     };
+    connect(item(optionsMenu, "AboutMenuItem", "&About Quoterra..."), &QAction::triggered, this,
+            [this] { about_.loadAndShow(); });
+    optionsMenu->addSeparator();
+    connect(item(optionsMenu, "ConfigurationMenuItem", "&Configuation..."), &QAction::triggered, this,
+            [this] { configuration_.loadAndShow(); });
+    connect(item(optionsMenu, "CheckforUpdatesMenuItem", "Check For &Updates..."), &QAction::triggered, this,
+            [this] { updateChecker_.loadAndShow(); });
+    optionsMenu->addSeparator();
+    ChartBrowserMenuItem = item(optionsMenu, "ChartBrowserMenuItem", "Chart Browser");
+    SymbolManagerMenuItem = item(optionsMenu, "SymbolManagerMenuItem", "Symbol Manager");
+    optionsMenu->addSeparator();
+    AlwaysOnTopMenuItem = item(optionsMenu, "AlwaysOnTopMenuItem", "Always On &Top");
+    optionsMenu->addSeparator();
+    PauseMenuItem = item(optionsMenu, "PauseMenuItem", "&Pause");
+    optionsMenu->addSeparator();
+    connect(item(optionsMenu, "ExitMenuItem", "E&xit"), &QAction::triggered, this, &Ticker::ExitProgram);
+    connect(AlwaysOnTopMenuItem, &QAction::triggered, this, &Ticker::ToggleAlwaysOnTop);
+    connect(PauseMenuItem, &QAction::triggered, this, &Ticker::TogglePause);
 
-    PMenu = item("PMenu", "PMenu", nullptr);
-    AboutMenuItem = item("AboutMenuItem", "&About Quoterra...", PMenu);
-    item("MenuDivider7", "-", PMenu);
-    ConfiguartionMenuItem = item("ConfiguartionMenuItem", "&Configuation...", PMenu);
-    CheckforUpdatesMenuItem = item("CheckforUpdatesMenuItem", "Check For &Updates...", PMenu);
-    item("MenuDivider8", "-", PMenu);
-    ChartBrowserMenuItem = item("ChartBrowserMenuItem", "Chart Browser", PMenu);
-    SymbolManagerMenuItem = item("SymbolManagerMenuItem", "Symbol Manager", PMenu);
-    item("MenuDivider6", "-", PMenu);
-    AlwaysOnTopMenuItem = item("AlwaysOnTopMenuItem", "Always On &Top", PMenu);
-    item("MenuDivider2", "-", PMenu);
-    PauseMenuItem = item("PauseMenuItem", "&Pause", PMenu);
-    item("MenuDivider", "-", PMenu);
-    ExitMenuItem = item("ExitMenuItem", "E&xit", PMenu);
-
-    ResearchMenu = item("ResearchMenu", "ResearchMenu", nullptr);
-    NewsMenuItem = item("NewsMenuItem", "&News", ResearchMenu);
-    ChartsMenuItem = item("ChartsMenuItem", "C&harts", ResearchMenu);
-    SmallMenuItem = item("SmallMenuItem", "&Small", ChartsMenuItem);
-    SOneDayMenuItem = item("SOneDayMenuItem", "1 Day", SmallMenuItem);
-    SFiveDayMenuItem = item("SFiveDayMenuItem", "5 Day", SmallMenuItem);
-    item("MenuDivider3", "-", SmallMenuItem);
-    SOneYearMenuItem = item("SOneYearMenuItem", "1 Year", SmallMenuItem);
-    LargeMenuItem = item("LargeMenuItem", "&Large", ChartsMenuItem);
-    LOneDayMenuItem = item("LOneDayMenuItem", "1 Day", LargeMenuItem);
-    LFiveDayMenuItem = item("LFiveDayMenuItem", "5 Day", LargeMenuItem);
-    item("MenuDivider4", "-", LargeMenuItem);
-    LThreeMonthMenuItem = item("LThreeMonthMenuItem", "3 Month", LargeMenuItem);
-    item("MenuDivider5", "-", LargeMenuItem);
-    LOneYearMenuItem = item("LOneYearMenuItem", "1 Year", LargeMenuItem);
-    LTwoYearMenuITem = item("LTwoYearMenuITem", "2 Year", LargeMenuItem);
-    LFiveYearMenuITem = item("LFiveYearMenuITem", "5 Year", LargeMenuItem);
-    MessageBoardMenuItem = item("MessageBoardMenuItem", "&Message Board", ResearchMenu);
-    CompanyProfileMenuItem = item("CompanyProfileMenuItem", "Company &Profile", ResearchMenu);
-    SECMenuItem = item("SECMenuItem", "&SEC", ResearchMenu);
-    ResearchMenuItem = item("ResearchMenuItem", "&Research", ResearchMenu);
-    InsiderMenuItem = item("InsiderMenuItem", "&Insider", ResearchMenu);
-
-    connect(AboutMenuItem, &MenuItem::Click, this, [] { Forms::show(QStringLiteral("About")); });
-    connect(ConfiguartionMenuItem, &MenuItem::Click, this, [] { Forms::show(QStringLiteral("Config")); });
-    connect(CheckforUpdatesMenuItem, &MenuItem::Click, this, [] { Forms::show(QStringLiteral("UpdateChecker")); });
-    connect(ChartBrowserMenuItem, &MenuItem::Click, this,
-            [this] { toggleWindow(ChartBrowserMenuItem, QStringLiteral("Charts")); });
-    connect(SymbolManagerMenuItem, &MenuItem::Click, this,
-            [this] { toggleWindow(SymbolManagerMenuItem, QStringLiteral("SymbolEditor")); });
-    connect(AlwaysOnTopMenuItem, &MenuItem::Click, this, &Ticker::ToggleAlwaysOnTop);
-    connect(PauseMenuItem, &MenuItem::Click, this, &Ticker::TogglePause);
-    connect(ExitMenuItem, &MenuItem::Click, this, &Ticker::ExitProgram);
-
-    const int chart = int(ResearchLink::Chart);
-    const std::pair<MenuItem*, int> links[] = {
-        {NewsMenuItem, int(ResearchLink::News)},
-        {CompanyProfileMenuItem, int(ResearchLink::Profile)},
-        {SECMenuItem, int(ResearchLink::Filings)},
-        {ResearchMenuItem, int(ResearchLink::Research)},
-        {InsiderMenuItem, int(ResearchLink::Insider)},
-        {MessageBoardMenuItem, int(ResearchLink::MessageBoard)},
+    // A marked item closes its window, an unmarked one opens it. Only a
+    // marked item can be checked, so the mark it had is whether it is
+    // checkable.
+    auto toggles = [this](QAction* action, auto& slot) {
+        connect(action, &QAction::triggered, this, [action, &slot] {
+            if (action->isCheckable()) {
+                slot.unload();
+                setCheckMark(action, false);
+            } else if (slot.loadAndShow()) {
+                setCheckMark(action, true);
+            }
+        });
     };
-    for (const auto& [menuItem, link] : links)
-        connect(menuItem, &MenuItem::Click, this, [this, link = link] { openResearch(link); });
-    const std::pair<MenuItem*, const char*> charts[] = {
-        {SOneDayMenuItem, "&d=1b"},  {SFiveDayMenuItem, "&d=2b"}, {SOneYearMenuItem, "&d=0b"},
-        {LOneDayMenuItem, "&d=1d"},  {LFiveDayMenuItem, "&d=5d"}, {LThreeMonthMenuItem, "&d=3m"},
-        {LOneYearMenuItem, "&d=1y"}, {LTwoYearMenuITem, "&d=2y"}, {LFiveYearMenuITem, "&d=5y"},
+    toggles(ChartBrowserMenuItem, chartBrowser_);
+    toggles(SymbolManagerMenuItem, symbolManager_);
+
+    ResearchMenu = new QMenu(this);
+    ResearchMenu->setObjectName(QStringLiteral("ResearchMenu"));
+    auto link = [this, item](QMenu* menu, const char* name, const char* caption, ResearchLink to, const char* code = "") {
+        connect(item(menu, name, caption), &QAction::triggered, this, [this, to, code] {
+            openInBrowser(researchAddress(app_.hosts(), to, ResearchSymbol, QLatin1String(code)));
+        });
     };
-    for (const auto& [menuItem, code] : charts)
-        connect(menuItem, &MenuItem::Click, this,
-                [this, chart, code = code] { openResearch(chart, QLatin1String(code)); });
+    link(ResearchMenu, "NewsMenuItem", "&News", ResearchLink::News);
+    QMenu* charts = ResearchMenu->addMenu(QStringLiteral("C&harts"));
+    charts->menuAction()->setObjectName(QStringLiteral("ChartsMenuItem"));
+    QMenu* small = charts->addMenu(QStringLiteral("&Small"));
+    small->menuAction()->setObjectName(QStringLiteral("SmallMenuItem"));
+    link(small, "SOneDayMenuItem", "1 Day", ResearchLink::Chart, "&d=1b");
+    link(small, "SFiveDayMenuItem", "5 Day", ResearchLink::Chart, "&d=2b");
+    small->addSeparator();
+    link(small, "SOneYearMenuItem", "1 Year", ResearchLink::Chart, "&d=0b");
+    QMenu* large = charts->addMenu(QStringLiteral("&Large"));
+    large->menuAction()->setObjectName(QStringLiteral("LargeMenuItem"));
+    link(large, "LOneDayMenuItem", "1 Day", ResearchLink::Chart, "&d=1d");
+    link(large, "LFiveDayMenuItem", "5 Day", ResearchLink::Chart, "&d=5d");
+    large->addSeparator();
+    link(large, "LThreeMonthMenuItem", "3 Month", ResearchLink::Chart, "&d=3m");
+    large->addSeparator();
+    link(large, "LOneYearMenuItem", "1 Year", ResearchLink::Chart, "&d=1y");
+    link(large, "LTwoYearMenuItem", "2 Year", ResearchLink::Chart, "&d=2y");
+    link(large, "LFiveYearMenuItem", "5 Year", ResearchLink::Chart, "&d=5y");
+    link(ResearchMenu, "MessageBoardMenuItem", "&Message Board", ResearchLink::MessageBoard);
+    link(ResearchMenu, "CompanyProfileMenuItem", "Company &Profile", ResearchLink::Profile);
+    link(ResearchMenu, "SECMenuItem", "&SEC", ResearchLink::Filings);
+    link(ResearchMenu, "ResearchMenuItem", "&Research", ResearchLink::Research);
+    link(ResearchMenu, "InsiderMenuItem", "&Insider", ResearchLink::Insider);
 }
 
-void Ticker::ShowOptionsMenu()
+void Ticker::showOptionsMenu(QPoint globalPos)
 {
-    PauseMenuItem->setCaption(QString::fromLatin1(cycle.pauseCaption()));
-    AlwaysOnTopMenuItem->setChecked(!notOnTop);
-    ChartBrowserMenuItem->setChecked(Forms::isLoaded(QStringLiteral("Charts")));
-    SymbolManagerMenuItem->setChecked(Forms::isLoaded(QStringLiteral("SymbolEditor")));
-    PopupMenu(PMenu);
+    PauseMenuItem->setText(refresh_.pauseCaption());
+    setCheckMark(AlwaysOnTopMenuItem, !notOnTop_);
+    setCheckMark(ChartBrowserMenuItem, chartBrowser_.loaded() != nullptr);
+    setCheckMark(SymbolManagerMenuItem, symbolManager_.loaded() != nullptr);
+    optionsMenu->popup(globalPos);
+}
+
+void Ticker::popupResearchMenu(const QString& symbol, QPoint globalPos)
+{
+    ResearchSymbol = symbol;
+    ResearchMenu->popup(globalPos);
 }
 
 void Ticker::ToggleAlwaysOnTop()
 {
-    if (notOnTop) {
-        setTopmost(true);
-        notOnTop = false;
-    } else {
-        setTopmost(false);
-        notOnTop = true;
-    }
-}
-
-void Ticker::toggleWindow(MenuItem* item, const QString& formName)
-{
-    if (item->Checked()) {
-        Forms::unload(formName);
-        item->setChecked(false);
-    } else if (Forms::show(formName)) {
-        item->setChecked(true);
-    }
-}
-
-void Ticker::openResearch(int link, const QString& chartCode)
-{
-    ShellOpen(researchAddress(ResearchLink(link), ResearchSymbol, chartCode));
+    setTopmost(notOnTop_);
+    notOnTop_ = !notOnTop_;
 }
 
 } // namespace quoterra

@@ -1,13 +1,13 @@
 #include "update_checker.h"
 
-#include "platform/hosts.h"
-#include "platform/hourglass.h"
-#include "platform/inet.h"
-#include "platform/settings.h"
-#include "platform/shell.h"
-#include "quotes/refresh_cycle.h"
+#include "app/context/application.h"
+#include "core/numbers.h"
+#include "core/transfer.h"
+#include "ui/controls.h"
+#include "ui/shell.h"
 
 #include <QPointer>
+#include <QPushButton>
 
 #include <version.h>
 
@@ -15,134 +15,90 @@ namespace quoterra {
 
 namespace {
 
-struct Version {
-    int major = kVersionMajor;
-    int minor = kVersionMinor;
-    int revision = kVersionRevision;
-};
-
-Version& runningVersion()
+PictureBox* productPicture(QWidget* parent)
 {
-    static Version v;
-    return v;
+    auto* picture = new PictureBox(parent, QStringLiteral("picProduct"));
+    picture->setGeometryTwips(240, 240, 960, 960);
+    picture->setPicture(QPixmap(QStringLiteral(":/about/product.png")));
+    return picture;
 }
 
-// Reads a text of digits with at most one point; QString's conversion is
-// the C locale's whatever the desktop's is.
-double decimal(const QString& text)
+Label* boldLabel(QWidget* parent, const char* name, const QString& caption, float left, float top, float width)
 {
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    // Only a number too long for a double fails here; it reads as no number.
-    return ok ? value : 0;
+    auto* label = new Label(parent, QLatin1String(name), caption);
+    label->setGeometryTwips(left, top, width, 255);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
 }
 
-QPixmap productPicture()
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, float left, float top, float width)
 {
-    return QPixmap(QStringLiteral(":/about/product.png"));
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    placeTwips(b, left, top, width, 375);
+    return b;
 }
 
 } // namespace
 
-double versionFileNumber(QStringView text)
+QString versionText(int major, int minor, int revision)
 {
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\r' || text[i] == u'\n'))
-        ++i;
-    QString number;
-    bool point = false;
-    bool digit = false;
-    for (; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c >= u'0' && c <= u'9') {
-            digit = true;
-        } else if (c == u'.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-        number += c;
-    }
-    return digit ? decimal(number) : 0;
-}
-
-QString runningVersionText()
-{
-    const Version& v = runningVersion();
-    return QString::number(v.major) + u'.' + QString::number(v.minor) + QString::number(v.revision);
-}
-
-double runningVersionNumber()
-{
-    return versionFileNumber(runningVersionText());
-}
-
-void setRunningVersion(int major, int minor, int revision)
-{
-    runningVersion() = Version{major, minor, revision};
+    return QString::number(major) + u'.' + QString::number(minor) + QString::number(revision);
 }
 
 // ---- UpdateChecker --------------------------------------------------------
 
-UpdateChecker::UpdateChecker()
-    : Form(kName, Dialog)
+UpdateChecker::UpdateChecker(Application& app)
+    : Dialog(app.forms())
+    , app_(app)
+    , running_(QLatin1String(kVersionText))
+    , available_([&app] { return new UpdateAvailable(app); })
 {
-    setCaption(QStringLiteral("Quoterra - Check For Updates"));
-    Move(0, 0, 5160, 2100);
-
-    Picture1 = new PictureBox(this, QStringLiteral("Picture1"));
-    Picture1->Move(240, 240, 960, 960);
-    Picture1->setPicture(productPicture());
-
-    Label1 = new Label(this, QStringLiteral("Label1"), QStringLiteral("Status:"));
-    Label1->Move(1440, 300, 3480, 255);
-    QFont bold = Label1->font();
-    bold.setBold(true);
-    Label1->setFont(bold);
+    setObjectName(QStringLiteral("UpdateChecker"));
+    setWindowTitle(QStringLiteral("Quoterra - Check For Updates"));
+    setGeometryTwips(0, 0, 5160, 2100);
+    setFixedSize(size());
+    productPicture(this);
+    boldLabel(this, "lblStatus", QStringLiteral("Status:"), 1440, 300, 3480);
     lblState = new Label(this, QStringLiteral("lblState"), QStringLiteral("Ready"));
     lblState->setWordWrap(true);
-    lblState->Move(1440, 630, 3480, 510);
-
-    cmdCheck = new CommandButton(this, QStringLiteral("cmdCheck"), QStringLiteral("Check for Updates"));
-    cmdCheck->Move(1440, 1440, 2100, 375);
+    lblState->setGeometryTwips(1440, 630, 3480, 510);
+    cmdCheck = button(this, "cmdCheck", QStringLiteral("Check for Updates"), 1440, 1440, 2100);
     cmdCheck->setDefault(true);
-    cmdClose = new CommandButton(this, QStringLiteral("cmdClose"), QStringLiteral("Close"));
-    cmdClose->Move(3720, 1440, 1200, 375);
-    cmdClose->setCancel(true);
+    auto* cmdClose = button(this, "cmdClose", QStringLiteral("Close"), 3720, 1440, 1200);
 
-    inetUpdate = new Inet(this);
+    inetUpdate = new Transfer(this);
     inetUpdate->setObjectName(QStringLiteral("inetUpdate"));
-
-    connect(inetUpdate, &Inet::StateChanged, this, [this](int state) {
-        if (state == Inet::icError)
+    connect(inetUpdate, &Transfer::StateChanged, this, [this](int state) {
+        if (state == Transfer::kErrorState)
             lblState->setCaption(QStringLiteral("Failed to Connect"));
     });
-    connect(cmdCheck, &CommandButton::Click, this, &UpdateChecker::check);
-    connect(cmdClose, &CommandButton::Click, this, [this] {
-        ConfigOpen = false;
-        Unload();
-    });
+    connect(cmdCheck, &QPushButton::clicked, this, &UpdateChecker::check);
+    connect(cmdClose, &QPushButton::clicked, this, [this] { unload(); });
 }
 
 UpdateChecker::~UpdateChecker()
 {
-    // Destroyed without an unload (the program ending).
+    // Destroyed without an unload (the program ending): fetching goes on.
     if (holding_)
-        ConfigOpen = false;
+        app_.setFetchingHeld(false);
 }
 
-void UpdateChecker::Form_Load()
+void UpdateChecker::onLoad()
 {
     // No quotes are fetched while the check may be talking to the network.
-    ConfigOpen = true;
+    app_.setFetchingHeld(true);
     holding_ = true;
-    AlwaysOnTop(*this);
+    app_.AlwaysOnTop(*this);
 }
 
-void UpdateChecker::Form_Unload(int&)
+bool UpdateChecker::onUnload()
 {
-    ConfigOpen = false;
+    app_.setFetchingHeld(false);
     holding_ = false;
+    return true;
 }
 
 void UpdateChecker::check()
@@ -150,70 +106,60 @@ void UpdateChecker::check()
     if (inetUpdate->StillExecuting())
         return;
     lblState->setCaption(QStringLiteral("Looking for a Newer Version..."));
-    Show();
+    loadAndShow();
 
     QPointer<UpdateChecker> self(this);
-    const QString answer = inetUpdate->OpenURL(hosts().updateSite + kVersionPath);
+    const QString answer = inetUpdate->OpenURL(app_.hosts().updateSite + kVersionPath);
     // Closed while the answer was awaited: the user no longer asks.
-    if (!self || !loaded())
+    if (!self || !isLoaded())
         return;
     lastAnswer_ = answer;
-    // The failure is already on show; an empty answer must not read as
-    // "no update".
+    // The failure is on show already; an empty answer must not read as "no
+    // update".
     if (inetUpdate->lastTransferFailed())
         return;
-
-    if (versionFileNumber(lastAnswer_) <= runningVersionNumber()) {
+    if (leadingNumber(lastAnswer_) <= leadingNumber(running_)) {
         lblState->setCaption(QStringLiteral("No update is needed."));
         return;
     }
-    Forms::show(UpdateAvailable::kName);
-    Unload();
+    available_.loadAndShow();
+    unload();
 }
 
 // ---- UpdateAvailable ------------------------------------------------------
 
-UpdateAvailable::UpdateAvailable()
-    : Form(kName, Dialog)
+UpdateAvailable::UpdateAvailable(Application& app)
+    : Dialog(app.forms())
+    , app_(app)
 {
-    setCaption(QStringLiteral("Quoterra - Update Available"));
-    Move(0, 0, 5760, 2160);
+    setObjectName(QStringLiteral("UpdateAvailable"));
+    setWindowTitle(QStringLiteral("Quoterra - Update Available"));
+    setGeometryTwips(0, 0, 5760, 2160);
+    setFixedSize(size());
+    productPicture(this);
+    boldLabel(this, "lblNewVersion", QStringLiteral("A new version of Quoterra is available."), 1440, 240, 4080);
+    auto* where = new Label(this, QStringLiteral("lblWhere"),
+                            QStringLiteral("You can go to the Quoterra Web Site to download the latest version by "
+                                           "clicking the button below."));
+    where->setWordWrap(true);
+    where->setGeometryTwips(1440, 600, 4080, 780);
+    auto* go = button(this, "cmdGoToSite", QStringLiteral("Go to the Quoterra Web Site"), 1440, 1560, 2760);
+    go->setDefault(true);
+    auto* cancel = button(this, "cmdCancel", QStringLiteral("Cancel"), 4320, 1560, 1200);
 
-    Picture1 = new PictureBox(this, QStringLiteral("Picture1"));
-    Picture1->Move(240, 240, 960, 960);
-    Picture1->setPicture(productPicture());
-
-    Label1 = new Label(this, QStringLiteral("Label1"), QStringLiteral("A new version of Quoterra is available."));
-    Label1->Move(1440, 240, 4080, 255);
-    QFont bold = Label1->font();
-    bold.setBold(true);
-    Label1->setFont(bold);
-    Label2 = new Label(this, QStringLiteral("Label2"),
-                       QStringLiteral("You can go to the Quoterra Web Site to download the latest version by "
-                                      "clicking the button below."));
-    Label2->setWordWrap(true);
-    Label2->Move(1440, 600, 4080, 780);
-
-    Command1 = new CommandButton(this, QStringLiteral("Command1"), QStringLiteral("Go to the Quoterra Web Site"));
-    Command1->Move(1440, 1560, 2760, 375);
-    Command1->setDefault(true);
-    Command2 = new CommandButton(this, QStringLiteral("Command2"), QStringLiteral("Cancel"));
-    Command2->Move(4320, 1560, 1200, 375);
-    Command2->setCancel(true);
-
-    connect(Command1, &CommandButton::Click, this, [this] {
+    connect(go, &QPushButton::clicked, this, [this] {
         {
             Hourglass busy;
-            ShellOpen(hosts().makerSite);
+            openInBrowser(app_.hosts().makerSite);
         }
-        Unload();
+        unload();
     });
-    connect(Command2, &CommandButton::Click, this, &Form::Unload);
+    connect(cancel, &QPushButton::clicked, this, [this] { unload(); });
 }
 
-void UpdateAvailable::Form_Load()
+void UpdateAvailable::onLoad()
 {
-    AlwaysOnTop(*this);
+    app_.AlwaysOnTop(*this);
 }
 
 } // namespace quoterra

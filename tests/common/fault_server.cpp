@@ -55,6 +55,7 @@ struct FaultServer::Connection {
     std::size_t bodyLeft = 0;    // Oversize: body bytes not yet queued
     bool finalChunkDue = false;  // Oversize, chunked: the terminating chunk
     bool closeWhenFlushed = false;
+    bool endless = false;        // EndlessHeaders and EndlessHeaderLine: more is always due
     bool trickling = false;
     std::size_t trickleLeft = 0;
     Clock::time_point nextTrickle;
@@ -150,6 +151,11 @@ void FaultServer::onRequest(Connection& c)
         c.finalChunkDue = k.framing == Framing::Chunked;
         c.closeWhenFlushed = true;
         break;
+    case Mode::EndlessHeaders:
+    case Mode::EndlessHeaderLine:
+        c.out = k.mode == Mode::EndlessHeaders ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 200 OK\r\nX-Filler: ";
+        c.endless = true;
+        break;
     case Mode::Fixed: {
         c.out = "HTTP/1.1 " + std::to_string(k.status) + ' ' + reason(k.status) + "\r\n";
         bool hasLength = false, hasConnection = false;
@@ -175,7 +181,14 @@ void FaultServer::refill(Connection& c)
         return;
     c.out.clear();
     c.outPos = 0;
-    if (c.bodyLeft > 0) {
+    if (c.endless) {
+        if (m_config.mode == Mode::EndlessHeaders) {
+            while (c.out.size() < kChunk)
+                c.out += "X-Filler: " + std::string(70, 'f') + "\r\n";
+        } else {
+            c.out.assign(kChunk, 'f');
+        }
+    } else if (c.bodyLeft > 0) {
         const std::size_t n = std::min(kChunk, c.bodyLeft);
         if (m_config.framing == Framing::Chunked) {
             char size[32];
@@ -227,7 +240,7 @@ void FaultServer::run()
         const auto now = Clock::now();
         for (Connection& c : conns) {
             short events = POLLIN;
-            if (c.outPos < c.out.size() || c.bodyLeft > 0 || c.finalChunkDue)
+            if (c.outPos < c.out.size() || c.bodyLeft > 0 || c.finalChunkDue || c.endless)
                 events |= POLLOUT;
             fds.push_back({c.fd, events, 0});
             order.push_back(&c);

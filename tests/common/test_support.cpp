@@ -1,8 +1,6 @@
 #include "test_support.h"
 
-#include "platform/forms.h"
-#include "platform/registry.h"
-#include "symbols/symbol_file.h"
+#include "symbols/file/symbol_file.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -15,52 +13,54 @@
 namespace quoterra::test {
 
 TestProfile::TestProfile()
-    : oldConfig_(qgetenv("XDG_CONFIG_HOME"))
-    , oldHome_(qgetenv("QUOTERRA_HOME"))
-    , oldData_(qgetenv("XDG_DATA_HOME"))
 {
-    Forms::reset();
-    QDir().mkpath(configHome());
+    QDir().mkpath(configHome() + QStringLiteral("/Quoterra"));
     QDir().mkpath(appDir());
-    QDir().mkpath(root_.path() + QStringLiteral("/data"));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome()));
-    qputenv("QUOTERRA_HOME", QFile::encodeName(appDir()));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root_.path() + QStringLiteral("/data")));
 }
 
-TestProfile::~TestProfile()
+void TestProfile::writeSettings(const QByteArray& text) const
 {
-    Forms::reset();
-    RegistryStore::flushAll();
-    qputenv("XDG_CONFIG_HOME", oldConfig_);
-    qputenv("QUOTERRA_HOME", oldHome_);
-    qputenv("XDG_DATA_HOME", oldData_);
-}
-
-QString TestProfile::registryText() const
-{
-    RegistryStore::open(registryFile())->flush();
     QFile f(registryFile());
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(f.readAll());
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(text);
 }
 
-FakeScreen::FakeScreen(int dpi_, QRect workArea)
-    : dpi(dpi_)
-    , area(workArea)
+void TestProfile::writeSymbols(const QList<QPair<QString, QString>>& entries) const
 {
-    setScreen(this);
+    QFile f(symbolFile());
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    for (const auto& [symbol, name] : entries)
+        f.write(encodeRecord(SymbolEntry{symbol, name}));
 }
 
-FakeScreen::~FakeScreen()
+TestApp::TestApp(const QString& origin, int dpi)
+    : screen(dpi)
+    , app(std::make_unique<Application>(screen, profile.registryFile(), profile.appDir(), ServiceHosts::at(origin)))
 {
-    setScreen(nullptr);
+    app->settings().CreateKeys();
 }
 
-MessageBoxAnswerer::MessageBoxAnswerer(QMessageBox::StandardButton answer)
-    : MessageBoxAnswerer(QList<QMessageBox::StandardButton>{answer})
+TestApp::~TestApp()
 {
+    // Windows unloaded during the test go first, then the rest with the app.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    app.reset();
+}
+
+QString TestApp::saved(Setting setting)
+{
+    app->settingsFile().flush();
+    const QString section = u'[' + Settings::key(setting) + u']';
+    const QString name = Settings::name(setting) + u'=';
+    QString current;
+    for (const QString& line : QString::fromUtf8(readFile(profile.registryFile())).split(u'\n')) {
+        if (line.startsWith(u'['))
+            current = line;
+        else if (current == section && line.startsWith(name))
+            return line.mid(name.size());
+    }
+    return QStringLiteral("<missing>");
 }
 
 MessageBoxAnswerer::MessageBoxAnswerer(QList<QMessageBox::StandardButton> answers)
@@ -120,13 +120,10 @@ bool waitUntil(const std::function<bool()>& condition, int ms)
     return true;
 }
 
-void writeSymbolFile(const QString& path, const QList<QPair<QString, QString>>& entries)
+QByteArray readFile(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    for (const auto& [symbol, name] : entries)
-        f.write(encodeRecord(SymbolEntry{symbol, name}));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace quoterra::test

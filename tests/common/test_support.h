@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/screen.h"
+#include "app/context/application.h"
+#include "core/screen.h"
 
 #include <QList>
 #include <QMessageBox>
@@ -11,7 +12,7 @@
 #include <QUrl>
 
 #include <functional>
-
+#include <memory>
 #include <ostream>
 
 // Readable failure messages for texts.
@@ -22,37 +23,57 @@ inline void PrintTo(const QString& text, std::ostream* out)
 
 namespace quoterra::test {
 
-// A fresh profile for one test: its own settings file, application
-// directory and data directory, and no windows left over from before.
-class TestProfile {
-public:
-    TestProfile();
-    ~TestProfile();
-    QString configHome() const { return root_.path() + QStringLiteral("/config"); }
-    QString appDir() const { return root_.path() + QStringLiteral("/home"); }
-    QString registryFile() const { return configHome() + QStringLiteral("/Quoterra/registry.ini"); }
-    QString symbolFile() const { return appDir() + QStringLiteral("/stockdata.std"); }
-    // The registry file as it is on disk once every write has landed.
-    QString registryText() const;
-
-private:
-    QTemporaryDir root_;
-    QByteArray oldConfig_, oldHome_, oldData_;
-};
-
-// A screen of the test's choosing.
+// A screen of the test's choosing: 1024 x 738 pixels of work area at 96 dpi
+// unless told otherwise.
 class FakeScreen : public Screen {
 public:
-    explicit FakeScreen(int dpi = 96, QRect workArea = QRect(0, 0, 1024, 738));
-    ~FakeScreen() override;
+    explicit FakeScreen(int dots = 96, QRect workArea = QRect(0, 0, 1024, 738))
+        : dpi(dots)
+        , area(workArea)
+    {
+    }
     int dpiX() const override { return dpi; }
     int dpiY() const override { return dpi; }
     QRect workArea() const override { return area; }
-    QPoint systemCursorPos() const override { return cursor; }
+    QPoint cursorPos() const override { return cursor; }
 
     int dpi;
     QRect area;
     QPoint cursor;
+};
+
+// A throw-away profile: a settings folder and an application directory.
+class TestProfile {
+public:
+    TestProfile();
+    QString root() const { return root_.path(); }
+    QString configHome() const { return root_.path() + QStringLiteral("/config"); }
+    QString appDir() const { return root_.path() + QStringLiteral("/home"); }
+    QString registryFile() const { return configHome() + QStringLiteral("/Quoterra/registry.ini"); }
+    QString symbolFile() const { return appDir() + QStringLiteral("/stockdata.std"); }
+    // Writes the settings file as a person would.
+    void writeSettings(const QByteArray& text) const;
+    void writeSymbols(const QList<QPair<QString, QString>>& entries) const;
+
+private:
+    QTemporaryDir root_;
+};
+
+// One run of the program's windows for a test: its own profile and screen,
+// the quote service at `origin`, both settings keys made as start-up makes
+// them. Every window is gone when it ends.
+class TestApp {
+public:
+    explicit TestApp(const QString& origin = QStringLiteral("http://127.0.0.1:9"), int dpi = 96);
+    ~TestApp();
+
+    TestProfile profile;
+    FakeScreen screen;
+    std::unique_ptr<Application> app;
+
+    Settings& settings() { return app->settings(); }
+    // A setting as the file on disk holds it, once pending writes are in.
+    QString saved(Setting setting);
 };
 
 // Answers every message box that opens while it lives, recording each.
@@ -64,9 +85,8 @@ public:
         QMessageBox::Icon icon;
         QList<QMessageBox::StandardButton> buttons;
     };
-    explicit MessageBoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok);
     // Answers to give in turn; the last one repeats.
-    explicit MessageBoxAnswerer(QList<QMessageBox::StandardButton> answers);
+    explicit MessageBoxAnswerer(QList<QMessageBox::StandardButton> answers = {QMessageBox::Ok});
     const QList<Seen>& seen() const { return seen_; }
 
 private:
@@ -88,11 +108,9 @@ public slots:
     void open(const QUrl& url);
 };
 
-// Lets events run until `condition` holds or `ms` pass; says which. (QtTest's
-// QTRY_ macros report to QtTest, not to GoogleTest, so tests use this.)
+// Lets events run until `condition` holds or `ms` pass; says which.
 bool waitUntil(const std::function<bool()>& condition, int ms = 5000);
 
-// Writes a symbol list file of whole records.
-void writeSymbolFile(const QString& path, const QList<QPair<QString, QString>>& entries);
+QByteArray readFile(const QString& path);
 
 } // namespace quoterra::test

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "hosts.h"
+#include "settings.h"
+
+#include "core/registry.h"
+#include "ui/form.h"
+
+#include <QObject>
+
+namespace quoterra {
+
+class SymbolCursor;
+
+// What every window of one run of the program shares: the screen, the
+// record of loaded windows, the settings, the outside addresses, the
+// application directory, and whether fetching is held.
+class Application : public QObject {
+    Q_OBJECT
+public:
+    Application(Screen& screen, const QString& registryFile, const QString& applicationDirectory,
+                ServiceHosts hosts, QObject* parent = nullptr);
+    ~Application() override;
+
+    Screen& screen() const { return forms_.screen(); }
+    FormRegistry& forms() { return forms_; }
+    RegistryStore& settingsFile() { return store_; }
+    Settings& settings() { return settings_; }
+    const ServiceHosts& hosts() const { return hosts_; }
+    const QString& applicationDirectory() const { return directory_; }
+
+    // While the configuration dialog or the update checker is open, the
+    // ticker fetches no quotes.
+    bool fetchingHeld() const { return fetchingHeld_; }
+    void setFetchingHeld(bool held) { fetchingHeld_ = held; }
+
+    // Applies the "Always On Top" setting to a window.
+    void AlwaysOnTop(Form& form);
+
+    // Opens the symbol list on `cursor` and reads its first entry. A file
+    // error is shown (and the open tried again while the user chooses
+    // Retry); the cursor then holds an empty list. True when it is open.
+    bool LoadSymbolFile(SymbolCursor& cursor, QWidget* parent = nullptr);
+
+private:
+    RegistryStore store_;
+    Settings settings_;
+    ServiceHosts hosts_;
+    QString directory_;
+    bool fetchingHeld_ = false;
+    // Last, so the windows go before the settings they may still write.
+    FormRegistry forms_;
+};
+
+enum class FileErrorAction { Retry, GiveUp };
+// Shows the "File Error" message for a file error and turns the answer into
+// an action; an error without a message gives up without a word.
+FileErrorAction ReportFileError(int error, QWidget* parent = nullptr);
+
+} // namespace quoterra

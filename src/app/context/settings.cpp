@@ -1,0 +1,116 @@
+#include "settings.h"
+
+#include "core/numbers.h"
+#include "core/registry.h"
+
+#include <array>
+#include <limits>
+#include <optional>
+
+namespace quoterra {
+
+namespace {
+
+constexpr double kWhole = std::numeric_limits<qint32>::max();
+constexpr double kNotNumber = std::numeric_limits<double>::quiet_NaN();
+
+struct Entry {
+    Setting setting;
+    bool charts;
+    const char* name;
+    const char* value;
+    double min; // NaN for texts
+    double max;
+};
+
+constexpr std::array<Entry, 13> kTable = {{
+    {Setting::Left, false, "Left", "0", -kWhole - 1, kWhole},
+    {Setting::Top, false, "Top", "0", -kWhole - 1, kWhole},
+    {Setting::Height, false, "Height", "Full", kNotNumber, kNotNumber},
+    {Setting::Interval, false, "Interval", "10", -32768, 32767},
+    {Setting::AlwaysOnTop, false, "Always On Top", "True", kNotNumber, kNotNumber},
+    {Setting::Size, false, "Size", "Standard", kNotNumber, kNotNumber},
+    // A time-out beyond what a timer holds would never fire.
+    {Setting::Timeout, false, "Timeout", "60", 1, std::numeric_limits<int>::max() / 1000},
+    {Setting::Docked, false, "Docked", "False", kNotNumber, kNotNumber},
+    {Setting::ChartSymbol, true, "Symbol", "IBM", kNotNumber, kNotNumber},
+    {Setting::ChartType, true, "Chart Type", "1 Year", kNotNumber, kNotNumber},
+    {Setting::ChartLeft, true, "Left", "0", -kWhole - 1, kWhole},
+    {Setting::ChartTop, true, "Top", "0", -kWhole - 1, kWhole},
+    {Setting::ChartStartUp, true, "StartUp", "False", kNotNumber, kNotNumber},
+}};
+
+constexpr bool inTableOrder()
+{
+    for (size_t i = 0; i < kTable.size(); ++i) {
+        if (kTable[i].setting != Setting(i))
+            return false;
+    }
+    return true;
+}
+static_assert(inTableOrder(), "the table lists the settings in the enum's order");
+
+const Entry& entry(Setting setting)
+{
+    return kTable[size_t(setting)];
+}
+
+} // namespace
+
+QString Settings::key(Setting setting)
+{
+    return entry(setting).charts ? kChartsKey : kMainKey;
+}
+
+QString Settings::name(Setting setting)
+{
+    return QLatin1String(entry(setting).name);
+}
+
+QString Settings::defaultValue(Setting setting)
+{
+    return QLatin1String(entry(setting).value);
+}
+
+void Settings::CreateKeys()
+{
+    store_.createKey(kMainKey);
+    store_.createKey(kChartsKey);
+}
+
+QString Settings::GetString(Setting setting)
+{
+    auto readable = [&](bool* keyExists) -> std::optional<QString> {
+        auto v = store_.value(key(setting), name(setting), keyExists);
+        if (!v || v->size() > kLongestReadableValue)
+            return std::nullopt;
+        return v;
+    };
+    bool keyExists = false;
+    if (auto v = readable(&keyExists))
+        return *v;
+    if (!keyExists)
+        return {};
+    WriteValue(setting, defaultValue(setting));
+    // One more read only: a write that did not take reads empty.
+    return readable(nullptr).value_or(QString());
+}
+
+void Settings::WriteValue(Setting setting, const QString& text)
+{
+    store_.setValue(key(setting), name(setting), text);
+}
+
+double Settings::number(Setting setting)
+{
+    const Entry& e = entry(setting);
+    const QString text = GetString(setting);
+    if (text.isEmpty())
+        return 0;
+    if (const auto n = parseNumber(text); n && *n >= e.min && *n <= e.max)
+        return *n;
+    WriteValue(setting, defaultValue(setting));
+    return parseNumber(defaultValue(setting)).value_or(0);
+}
+
+} // namespace quoterra

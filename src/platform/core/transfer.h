@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <climits>
+
+namespace quoterra {
+
+// The internet transfer component: a blocking HTTP GET of one whole
+// resource. The caller's handler waits, but every other window event
+// (timers, mouse, painting) keeps running meanwhile. The transfer itself runs
+// on a thread of its own and ends at its deadline whatever the server sends;
+// reading stops at a cap. A failure (no connection, an error status, the
+// time-out, a body over the cap, a redirect to another site) returns an empty
+// result and reports the error state through StateChanged.
+class Transfer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kErrorState = 11;
+    static constexpr int kCompletedState = 12;
+    static constexpr qint64 kBuiltInTimeoutSeconds = 60;
+    // The longest time-out a timer can hold.
+    static constexpr qint64 kLongestTimeoutSeconds = INT_MAX / 1000;
+    static constexpr qint64 kTextCap = qint64(1) << 20;   // quotes, version file
+    static constexpr qint64 kBytesCap = qint64(16) << 20; // chart pictures
+
+    explicit Transfer(QObject* parent = nullptr);
+    ~Transfer() override;
+
+    // Seconds allowed for the whole transfer, not only for silence. A value
+    // outside 1..kLongestTimeoutSeconds keeps the built-in time-out.
+    qint64 RequestTimeout() const { return timeoutSeconds_; }
+    void setRequestTimeout(qint64 seconds);
+
+    // The body as Windows-1252 text.
+    QString OpenURL(const QString& address);
+    QByteArray OpenURLBytes(const QString& address);
+
+    bool StillExecuting() const { return executing_; }
+    bool lastTransferFailed() const { return failed_; }
+    QString lastError() const { return error_; }
+
+signals:
+    void StateChanged(int state);
+
+private:
+    QByteArray fetch(const QString& address, qint64 cap);
+
+    qint64 timeoutSeconds_ = kBuiltInTimeoutSeconds;
+    bool executing_ = false;
+    bool failed_ = false;
+    QString error_;
+    // Set while a transfer waits, so a destroyed component stops its thread.
+    struct Pending;
+    Pending* pending_ = nullptr;
+};
+
+} // namespace quoterra

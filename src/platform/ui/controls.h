@@ -1,0 +1,79 @@
+#pragma once
+
+#include "form.h"
+
+#include <QColor>
+#include <QPixmap>
+#include <QWidget>
+
+class QAction;
+
+namespace quoterra {
+
+// A caption drawn over whatever lies beneath it (transparent background):
+// "&&" shows one "&", a single "&" underlines the next character. With
+// auto-size it fits its text; a right-justified one keeps its right edge.
+class Label : public QWidget, public TwipsPlacement {
+    Q_OBJECT
+public:
+    enum class Alignment { Left, Right };
+
+    Label(QWidget* parent, const QString& name, const QString& caption = {});
+
+    QString caption() const { return caption_; }
+    void setCaption(const QString& caption);
+    void setAutoSize(bool on);
+    void setAlignment(Alignment alignment);
+    void setWordWrap(bool on);
+    QColor foreColor() const { return foreColor_; }
+    void setForeColor(const QColor& color);
+    void setFontSize(double points);
+    // The text a reader sees, "&" marks resolved.
+    QString displayedText() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void fit();
+    int flags() const;
+    QString drawnCaption() const;
+
+    QString caption_;
+    QColor foreColor_;
+    bool autoSize_ = false;
+    bool wordWrap_ = false;
+    Alignment alignment_ = Alignment::Left;
+};
+
+// A picture; with auto-size the box takes the picture's size.
+class PictureBox : public QWidget, public TwipsPlacement {
+    Q_OBJECT
+public:
+    PictureBox(QWidget* parent, const QString& name);
+
+    QPixmap picture() const { return picture_; }
+    void setPicture(const QPixmap& picture);
+    void setAutoSize(bool on);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap picture_;
+    bool autoSize_ = false;
+};
+
+// Places one of Qt's own widgets in twips, on the screen of its window.
+void placeTwips(QWidget* widget, float left, float top, float width, float height);
+
+// A font by the name the windows were designed with. Arial is drawn with its
+// metric twin Liberation Sans, and so is MS Sans Serif, whose nearest match
+// on this desktop it is.
+QFont designFont(const QString& family, double points, bool bold = false);
+
+// A menu item's check mark: an unchecked item shows no box at all.
+void setCheckMark(QAction* item, bool checked);
+
+} // namespace quoterra

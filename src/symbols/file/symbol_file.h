@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace quoterra {
+
+// The user's list, stockdata.std in the application directory: a plain run
+// of 50-byte records, a 10-byte ticker symbol then a 40-byte name, each
+// Windows-1252 text padded with spaces. No header, no count.
+inline constexpr int kRecordLength = 50;
+inline constexpr int kSymbolWidth = 10;
+inline constexpr int kNameWidth = 40;
+inline const QString kSymbolFileName = QStringLiteral("stockdata.std");
+
+struct SymbolEntry {
+    QString TickerSymbol;
+    QString SymbolName;
+    bool operator==(const SymbolEntry&) const = default;
+};
+
+QByteArray encodeRecord(const SymbolEntry& entry);
+SymbolEntry decodeRecord(const QByteArray& record);
+
+// File errors by the classic runtime numbers, so one routine can turn each
+// into its message.
+enum FileError {
+    kNoFileError = 0,
+    kBadFileNameOrNumber = 52,
+    kFileAlreadyOpen = 55,
+    kDeviceIOError = 57,
+    kBadFileName = 64,
+    kDeviceUnavailable = 68,
+    kDiskNotReady = 71,
+    kPathFileAccessError = 75,
+    kPathNotFound = 76,
+};
+// The message a file error shows; empty when it has none of its own.
+QString fileErrorMessage(int error);
+
+// A reader over the list that holds the file open: the entry last read,
+// its symbol and name trimmed.
+class SymbolCursor {
+public:
+    // Opens the list for reading and writing, creating it empty when missing
+    // (for reading only when it may not be changed). Returns the file error,
+    // kNoFileError when open; `reason` gets the system's own words.
+    int OpenSymbolFile(const QString& directory, const QString& fileName = kSymbolFileName, QString* reason = nullptr);
+    bool isOpen() const { return file_.isOpen(); }
+    void close() { file_.close(); }
+
+    void ResetCursor();
+    void ReadEntry();
+    // The next entry, from the last back to the first. With no entries the
+    // cursor holds no symbol.
+    void NextEntry();
+    // Every entry at once, as the Symbol Manager shows them.
+    QList<SymbolEntry> entries();
+
+    qint32 CurrentIndex = 0;
+    qint32 EntryCount = 0;
+    QString CurrentSymbol;
+    QString CurrentName;
+
+private:
+    QFile file_;
+};
+
+// Replaces the list with `rows`, atomically: at every instant the file on
+// disk is the whole old list or the whole new one. Returns why it failed,
+// nothing when it succeeded; on failure the old list stays.
+std::optional<QString> SaveSymbolList(const QString& directory, const QList<SymbolEntry>& rows);
+
+} // namespace quoterra

@@ -1,0 +1,227 @@
+#include "ticker.h"
+
+#include "app/context/application.h"
+#include "core/numbers.h"
+#include "core/transfer.h"
+#include "resizer/resizer.h"
+#include "ui/controls.h"
+#include "ui/msgbox.h"
+
+#include <QDir>
+
+namespace quoterra {
+
+bool Ticker::standardSkinNow() const
+{
+    return app_.settings().GetString(Setting::Size) == QLatin1String("Standard");
+}
+
+float Ticker::fullHeight() const
+{
+    return standardSkinNow() ? app_.screen().twipsY(standard_.fullFace.height()) : 2320.0f;
+}
+
+float Ticker::shadeHeight() const
+{
+    return standardSkinNow() ? app_.screen().twipsY(standard_.shadeFace.height()) : 280.0f;
+}
+
+float Ticker::standardShadeHeight() const
+{
+    return app_.screen().twipsY(standard_.shadeFace.height()) * largeFactor_;
+}
+
+float Ticker::standardFullHeight() const
+{
+    return app_.screen().twipsY(standard_.fullFace.height()) * largeFactor_;
+}
+
+void Ticker::growToLargeSkin()
+{
+    resizer_ = std::make_unique<Resizer>();
+    connect(resizer_.get(), &Resizer::ResizeError, this,
+            [this] { messageBox(this, QStringLiteral("Resize Error"), QMessageBox::NoIcon); });
+    // The controls of the window, in the order they were made.
+    std::vector<TwipsPlacement*> controls;
+    for (QObject* child : children()) {
+        if (auto* control = dynamic_cast<TwipsPlacement*>(child))
+            controls.push_back(control);
+    }
+    auto layout = [&] {
+        WindowLayout l{widthTwips(), heightTwips(), {}};
+        for (TwipsPlacement* c : controls)
+            l.controls.push_back({dynamic_cast<QObject*>(c)->objectName(), c->leftTwips(), c->topTwips(),
+                                  c->widthTwips(), c->heightTwips()});
+        return l;
+    };
+    WindowLayout recorded = layout();
+    resizer_->Resize(&recorded);
+    setWidthTwips(widthTwips() * 4 / 3);
+    setHeightTwips(heightTwips() * 4 / 3);
+    WindowLayout grown = layout();
+    if (resizer_->Resize(&grown)) {
+        for (size_t i = 0; i < controls.size(); ++i) {
+            const auto& g = grown.controls[i];
+            controls[i]->setGeometryTwips(g.left, g.top, g.width, g.height);
+        }
+        largeFactor_ = resizer_->heightFactor();
+    }
+
+    picOptions->setPicture(large_.options);
+    picExit->setPicture(large_.exit);
+    picChart->setPicture(large_.chartBrowser);
+    picSymbolEditor->setPicture(large_.symbolManager);
+    for (Label* l : {lblCurrentStock, lblLastPrice, lblChange, lblOpenPrice, lblDailyHigh, lblDailyLow, lblVolume,
+                     qCurrentStock, qLastPrice, qChange, qOpenPrice, qDailyHigh, qDailyLow, qVolume})
+        l->setFontSize(11);
+    lblCompactSymbol->setTopTwips(15);
+    lblCompactPrice->setTopTwips(30);
+    lblCompactChange->setTopTwips(30);
+    lblCompactSymbol->setFontSize(11);
+    lblCompactPrice->setFontSize(10);
+    lblCompactChange->setFontSize(10);
+    if (app_.screen().dpiX() == 120) {
+        for (PictureBox* button : {picExit, picWindow, picOptions})
+            button->setTopTwips(50);
+    }
+    const bool shade = mode_ == WindowMode::Shade;
+    picWindow->setPicture(shade ? large_.modeButtonShade : large_.modeButtonFull);
+    picSkin->setPicture(shade ? large_.shadeFace : large_.fullFace);
+}
+
+void Ticker::onLoad()
+{
+    refreshTimer_->stop();
+    QDir::setCurrent(app_.applicationDirectory());
+    QPointer<Ticker> self(this);
+    app_.LoadSymbolFile(cycle_.cursor, this);
+    // An end asked for while a file error was on show.
+    if (!self || !isLoaded())
+        return;
+    loadedThrough_ = 3;
+    setBorderless(true);
+    Settings& s = app_.settings();
+    moveTwips(float(s.number(Setting::Left)), float(s.number(Setting::Top)));
+    loadedThrough_ = 5;
+
+    const Screen& screen = app_.screen();
+    if (screen.dpiX() == 120) {
+        for (Label* l : {lblCompactSymbol, lblCompactPrice, lblCompactChange})
+            l->setTopTwips(15);
+    }
+    mode_ = s.GetString(Setting::Height) == QLatin1String("Shade") ? WindowMode::Shade : WindowMode::Full;
+    loadedThrough_ = 7;
+    const SkinPictures& sized = s.GetString(Setting::Size) == QLatin1String("Standard") ? standard_ : large_;
+    setHeightTwips(screen.twipsY((mode_ == WindowMode::Shade ? sized.shadeFace : sized.fullFace).height()));
+    setWidthTwips(picSkin->widthTwips());
+    if (mode_ == WindowMode::Full) {
+        for (Label* l : {lblCompactSymbol, lblCompactPrice, lblCompactChange})
+            l->hide();
+    }
+    ApplyStandardSkin();
+    setWidthTwips(picSkin->widthTwips());
+    const RectTwips kept = KeepInWorkArea(rectOf(*this), workAreaTwips(screen));
+    moveTwips(kept.left, kept.top);
+
+    refresh_.paused = false;
+    refresh_.Interval = short(roundHalfEven(s.number(Setting::Interval)));
+    const float strip = screen.twipsY(standard_.shadeFace.height());
+    for (PictureBox* button : {picOptions, picWindow, picExit})
+        button->setTopTwips((strip - button->heightTwips()) / 2);
+    if (s.GetString(Setting::Size) == QLatin1String("Large"))
+        growToLargeSkin();
+    setHeightTwips(picSkin->heightTwips());
+
+    placement_.docked = s.isTrue(Setting::Docked);
+    loadedThrough_ = 17;
+    app_.AlwaysOnTop(*this);
+    notOnTop_ = !s.isTrue(Setting::AlwaysOnTop);
+    loadedThrough_ = 18;
+    inetQuotes->setRequestTimeout(qint64(roundHalfEven(s.number(Setting::Timeout))));
+    if (s.isTrue(Setting::ChartStartUp))
+        chartBrowser_.loadAndShow();
+    if (!self || !isLoaded())
+        return;
+    loadedThrough_ = 20;
+    if (const ChartWindow* c = chartBrowser())
+        CheckDocking(placement_, rectOf(*this), rectOf(*c));
+
+    // The list's first symbol is shown, and asked for, at once.
+    const bool empty = cycle_.cursor.EntryCount <= 0;
+    if (!empty && !cycle_.cursor.CurrentSymbol.isEmpty()) {
+        cycle_.hold = true;
+        cycle_.AdvanceSymbol();
+        cycle_.BuildQuoteRequest(app_.hosts().quotes);
+    }
+    showView();
+    loadAndShow();
+
+    if (empty) {
+        cycle_.showNothing();
+    } else {
+        cycle_.FetchQuote(*inetQuotes);
+        if (!self || !isLoaded())
+            return;
+        cycle_.AdvanceSymbol();
+    }
+    showView();
+    refreshTimer_->start();
+}
+
+void Ticker::SavePlaceAndMode()
+{
+    Settings& s = app_.settings();
+    if (loadedThrough_ >= 5) {
+        s.WriteValue(Setting::Left, formatCoordinate(leftTwips()));
+        s.WriteValue(Setting::Top, formatCoordinate(topTwips()));
+    }
+    if (loadedThrough_ >= 7)
+        s.WriteValue(Setting::Height, mode_ == WindowMode::Shade ? QStringLiteral("Shade") : QStringLiteral("Full"));
+    if (loadedThrough_ >= 18)
+        s.WriteFlag(Setting::AlwaysOnTop, !notOnTop_);
+}
+
+void Ticker::SaveState(bool mayOpenWindows)
+{
+    Settings& s = app_.settings();
+    app_.settingsFile().createKey(kMainKey);
+    SavePlaceAndMode();
+    if (loadedThrough_ >= 17)
+        s.WriteFlag(Setting::Docked, placement_.docked);
+    // A load that never reached the chart browser knows nothing of it.
+    if (loadedThrough_ < 20)
+        return;
+    ChartWindow* chart = chartBrowser();
+    if (chart) {
+        s.WriteValue(Setting::ChartSymbol, chart->symbolCaption());
+        s.WriteValue(Setting::ChartType, chart->chartTypeCaption());
+    }
+    s.WriteFlag(Setting::ChartStartUp, chart != nullptr);
+    // A closed chart browser is loaded (not shown) to ask its place, which
+    // its load restores from the saved one.
+    if (!chart && mayOpenWindows && !app_.forms().ending())
+        chart = chartBrowser_.load();
+    if (chart) {
+        s.WriteValue(Setting::ChartLeft, formatCoordinate(chart->leftTwips()));
+        s.WriteValue(Setting::ChartTop, formatCoordinate(chart->topTwips()));
+    } else {
+        s.WriteValue(Setting::ChartLeft, s.GetString(Setting::ChartLeft));
+        s.WriteValue(Setting::ChartTop, s.GetString(Setting::ChartTop));
+    }
+}
+
+void Ticker::ExitProgram()
+{
+    SaveState();
+    app_.forms().endApplication();
+}
+
+bool Ticker::onUnload()
+{
+    refreshTimer_->stop();
+    SaveState();
+    chartBrowser_.unload();
+    return true;
+}
+
+} // namespace quoterra

@@ -1,0 +1,178 @@
+// The program on a desktop, under a real pointer and keyboard: dragging,
+// menus, the configuration dialog and the Symbol Manager.
+#include "e2e_fixture.h"
+#include "fault_server.h"
+
+#include "symbols/file/symbol_file.h"
+
+namespace quoterra::test {
+namespace {
+
+class Desktop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(x.display().isEmpty()) << "Xvfb did not start";
+        ASSERT_TRUE(service.isRunning());
+    }
+    // Starts the program; returns the ticker's window.
+    QString start(const QByteArray& settings, const QList<QByteArray>& symbols, const QString& pathFirst = {},
+                  const QString& origin = {})
+    {
+        profile.seed(settings, symbols);
+        program = std::make_unique<RunningProgram>(profile, origin.isEmpty() ? service.origin() : origin,
+                                                   QStringLiteral("xcb"), x.display(), pathFirst);
+        const QString id = x.window(QStringLiteral("quoterra"), true);
+        QTest::qWait(300);
+        return id;
+    }
+    void drag(QPoint from, QPoint to, int steps = 6) const
+    {
+        x.xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
+        for (int i = 1; i <= steps; ++i) {
+            const QPoint at = from + (to - from) * i / steps;
+            x.xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.03"});
+        }
+        x.xdotool({"mouseup", "1"});
+    }
+    QStringList savedList() const
+    {
+        QStringList symbols;
+        const QByteArray bytes = readFile(profile.symbolFile());
+        for (qsizetype at = 0; at + kRecordLength <= bytes.size(); at += kRecordLength)
+            symbols << decodeRecord(bytes.mid(at, kRecordLength)).TickerSymbol;
+        return symbols;
+    }
+
+    Xvfb x;
+    ServiceProcess service;
+    Profile profile;
+    std::unique_ptr<RunningProgram> program;
+};
+
+const QByteArray kStrip = "[Software\\Quoterra]\nLeft=3000\nTop=3000\nHeight=Shade\n[Software\\Quoterra\\Charts]\n";
+const QByteArray kFull = "[Software\\Quoterra]\nLeft=3000\nTop=3000\nHeight=Full\n[Software\\Quoterra\\Charts]\n";
+
+TEST_F(Desktop, TheTickerDragsAndSnapsUnderARealPointer)
+{
+    const QString ticker = start(kStrip, {"IBM"});
+    ASSERT_FALSE(ticker.isEmpty());
+    // The strip is 200 px from the screen's corner: grab its face, drag it.
+    drag({300, 206}, {380, 306}, 5);
+    EXPECT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(280, 300); }, 3000));
+    // Up to 6 px below the top edge: it snaps flush.
+    drag({380, 306}, {380, 6});
+    EXPECT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(280, 0); }, 3000));
+    ASSERT_TRUE(program->signal(SIGTERM));
+    EXPECT_EQ(profile.main("Left"), QStringLiteral("4200"));
+    EXPECT_EQ(profile.main("Top"), QStringLiteral("0"));
+}
+
+// While a quote request hangs the strip still moves and repaints.
+TEST_F(Desktop, TheTickerStaysResponsiveWhileARequestHangs)
+{
+    FaultServer silent(FaultServer::Mode::Hang);
+    const QString ticker = start(kStrip, {"IBM"}, {}, silent.origin());
+    ASSERT_FALSE(ticker.isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return silent.connections() > 0; }));
+    drag({300, 206}, {340, 246}, 4);
+    EXPECT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(240, 240); }, 3000));
+}
+
+TEST_F(Desktop, AResearchItemReachesTheDesktopsBrowserLauncher)
+{
+    // A launcher that only writes down what it was asked to open.
+    const QString bin = profile.root() + QStringLiteral("/bin");
+    const QString record = profile.root() + QStringLiteral("/opened.txt");
+    QDir().mkpath(bin);
+    QFile launcher(bin + QStringLiteral("/xdg-open"));
+    ASSERT_TRUE(launcher.open(QIODevice::WriteOnly));
+    launcher.write(QStringLiteral("#!/bin/sh\necho \"$#:$1\" >> '%1'\n").arg(record).toUtf8());
+    launcher.close();
+    launcher.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_FALSE(start(kStrip, {"IBM", "MSFT"}, bin).isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return !service.requests().isEmpty(); }));
+    // Right-click the symbol, then choose Company Profile by its access key.
+    x.click({218, 205}, 3);
+    QTest::qWait(300);
+    x.key(QStringLiteral("p"));
+    EXPECT_TRUE(waitUntil([&] { return !readFile(record).isEmpty(); })) << "the launcher was never called";
+    // One argument, the page on the service.
+    EXPECT_EQ(QString::fromUtf8(readFile(record)).trimmed(), QStringLiteral("1:") + service.origin() + QStringLiteral("/p/I/IBM.html"));
+}
+
+// OK in the configuration dialog reloads the ticker with the new size; the
+// program goes on running.
+TEST_F(Desktop, ConfigurationOkReloadsTheTickerAndTheProgramRunsOn)
+{
+    const QString ticker = start(kStrip, {"IBM"});
+    ASSERT_FALSE(ticker.isEmpty());
+    x.click({206, 203}); // the options button
+    QTest::qWait(300);
+    x.key(QStringLiteral("c"));
+    const QString dialog = x.window(QStringLiteral("Quoterra - Configuration"));
+    ASSERT_FALSE(dialog.isEmpty());
+    const QRect d = x.geometry(dialog);
+    x.click(d.topLeft() + QPoint(172, 97)); // Large Ticker
+    x.key(QStringLiteral("Return"));
+    EXPECT_TRUE(waitUntil([&] { return profile.main("Size") == QLatin1String("Large"); }));
+    QTest::qWait(500);
+    ASSERT_TRUE(program->running()) << "OK ended the program";
+    const QString reloaded = x.window(QStringLiteral("quoterra"), true);
+    ASSERT_FALSE(reloaded.isEmpty());
+    EXPECT_EQ(x.geometry(reloaded).width(), 280);
+}
+
+// OK then Yes in the Symbol Manager saves the list and restarts the ticker
+// on it; the program goes on running.
+TEST_F(Desktop, SymbolManagerOkSavesTheListAndTheProgramRunsOn)
+{
+    ASSERT_FALSE(start(kFull, {"IBM", "MSFT", "DJIA"}).isEmpty());
+    x.click({200 + 184 + 5, 200 + 68 + 5}); // the list button on the full face
+    const QString editor = x.window(QStringLiteral("Quoterra - Symbol Manager"));
+    ASSERT_FALSE(editor.isEmpty());
+    const QRect e = x.geometry(editor);
+    x.click(e.topLeft() + QPoint(60, 55)); // the first row
+    x.key(QStringLiteral("Delete"));
+    x.key(QStringLiteral("Delete"));
+    x.click(e.topLeft() + QPoint(e.width() - 140, e.height() - 20)); // OK
+    QTest::qWait(300);
+    x.key(QStringLiteral("Return")); // Yes
+    // The second Delete found nothing selected.
+    EXPECT_TRUE(waitUntil([&] { return savedList() == QStringList{"MSFT", "DJIA"}; }));
+    QTest::qWait(500);
+    ASSERT_TRUE(program->running()) << "OK ended the program";
+    EXPECT_FALSE(x.window(QStringLiteral("quoterra"), true).isEmpty());
+    EXPECT_TRUE(waitUntil([&] { return service.requests().contains(QStringLiteral("/d/quotes.csv?s=MSFT&f=sl1d1t1c1ohgv&e=.csv")); }));
+}
+
+// A row dragged to the last row in sight, the pointer resting there: the
+// list scrolls on and the row with it, one row a step.
+TEST_F(Desktop, ARowDraggedToTheBottomScrollsTheListWhileThePointerRests)
+{
+    QList<QByteArray> many;
+    for (int i = 1; i <= 60; ++i)
+        many << "S" + QByteArray::number(i);
+    ASSERT_FALSE(start(kFull, many).isEmpty());
+    x.click({200 + 184 + 5, 200 + 68 + 5});
+    const QString editor = x.window(QStringLiteral("Quoterra - Symbol Manager"));
+    ASSERT_FALSE(editor.isEmpty());
+    const QRect e = x.geometry(editor);
+    const QPoint first = e.topLeft() + QPoint(60, 55);
+    const QPoint bottom = e.topLeft() + QPoint(60, 262); // on the last row in sight
+    x.xdotool({"mousemove", QString::number(first.x()), QString::number(first.y()), "mousedown", "1"});
+    for (int i = 1; i <= 8; ++i) {
+        const QPoint at = first + (bottom - first) * i / 8;
+        x.xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.03"});
+    }
+    QTest::qWait(2000); // resting: no pointer motion at all
+    x.xdotool({"mouseup", "1"});
+    x.click(e.topLeft() + QPoint(e.width() - 140, e.height() - 20));
+    QTest::qWait(300);
+    x.key(QStringLiteral("Return"));
+    ASSERT_TRUE(waitUntil([&] { return savedList().size() == 60 && savedList().first() != QLatin1String("S1"); }));
+    EXPECT_GE(savedList().indexOf(QStringLiteral("S1")), 20) << savedList().join(u' ').toStdString();
+}
+
+} // namespace
+} // namespace quoterra::test

@@ -1,0 +1,153 @@
+// The program as a process: its command line, the signals that end it, and
+// what it does with a bad environment.
+#include "e2e_fixture.h"
+#include "fault_server.h"
+
+namespace quoterra::test {
+namespace {
+
+const QByteArray kPlaced = "[Software\\Quoterra]\nLeft=-3000\nTop=450\nHeight=Shade\nAlways On Top=False\n"
+                           "[Software\\Quoterra\\Charts]\n";
+
+TEST(CommandLine, HelpVersionAndUnknownOptions)
+{
+    struct Case {
+        const char* arg;
+        int code;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {"--help", 0, "Usage: quoterra [--help] [--version]", ""},
+        {"--version", 0, "Quoterra 4.00 - March 11, 2001", ""},
+        {"--frobnicate", 2, "", "quoterra: unknown option '--frobnicate'\nUsage: quoterra [--help] [--version]"},
+    };
+    for (const Case& c : cases) {
+        QProcess p;
+        p.start(kProgram, {QLatin1String(c.arg)});
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_EQ(p.exitCode(), c.code) << c.arg;
+        EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).left(qsizetype(strlen(c.out))), QLatin1String(c.out));
+        EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()).left(qsizetype(strlen(c.err))), QLatin1String(c.err));
+    }
+}
+
+// Ending by signal or with the session saves what the exit saves.
+TEST(Signals, EndTheProgramAfterSavingItsState)
+{
+    ServiceProcess service;
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        Profile profile;
+        profile.seed(kPlaced, {"IBM", "MSFT"});
+        RunningProgram program(profile, service.origin(), QStringLiteral("offscreen"));
+        ASSERT_TRUE(waitUntil([&] { return !service.requests().isEmpty(); })) << "the ticker never asked for a quote";
+        service.reset();
+        ASSERT_TRUE(program.signal(sig));
+        EXPECT_EQ(program.process.exitCode(), 0);
+        EXPECT_EQ(profile.main("Left"), QStringLiteral("0")); // pulled inside the work area at load
+        EXPECT_EQ(profile.main("Top"), QStringLiteral("450"));
+        EXPECT_EQ(profile.main("Height"), QStringLiteral("Shade"));
+        EXPECT_EQ(profile.main("Always On Top"), QStringLiteral("False"));
+        EXPECT_EQ(profile.setting(QStringLiteral("Software\\Quoterra\\Charts"), QStringLiteral("StartUp")), QStringLiteral("False"));
+    }
+}
+
+TEST(Signals, EndTheProgramWhileAQuoteRequestHangs)
+{
+    FaultServer silent(FaultServer::Mode::Hang);
+    Profile profile;
+    profile.seed(kPlaced, {"IBM"});
+    RunningProgram program(profile, silent.origin(), QStringLiteral("offscreen"));
+    ASSERT_TRUE(waitUntil([&] { return silent.connections() > 0; }));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(program.signal(SIGTERM));
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_EQ(profile.main("Left"), QStringLiteral("0"));
+}
+
+// A signal while a file error is on show at start-up: the place the program
+// had not restored yet is not overwritten.
+TEST(Signals, AnEndBeforeThePlaceWasRestoredLeavesTheSavedPlace)
+{
+    Xvfb x;
+    ASSERT_FALSE(x.display().isEmpty());
+    Profile profile;
+    profile.seed(kPlaced, {});
+    QFile::remove(profile.symbolFile());
+    QDir().mkpath(profile.symbolFile());
+    RunningProgram program(profile, QStringLiteral("http://127.0.0.1:9"), QStringLiteral("xcb"), x.display());
+    EXPECT_FALSE(x.window(QStringLiteral("File Error")).isEmpty()) << "no message about the list";
+    ASSERT_TRUE(program.signal(SIGTERM));
+    EXPECT_EQ(profile.main("Left"), QStringLiteral("-3000"));
+    EXPECT_EQ(profile.main("Top"), QStringLiteral("450"));
+    EXPECT_EQ(profile.main("Height"), QStringLiteral("Shade"));
+}
+
+TEST(Signals, TheDisplayGoingAwaySavesTheState)
+{
+    ServiceProcess service;
+    auto x = std::make_unique<Xvfb>();
+    ASSERT_FALSE(x->display().isEmpty());
+    Profile profile;
+    profile.seed(kPlaced, {"IBM"});
+    RunningProgram program(profile, service.origin(), QStringLiteral("xcb"), x->display());
+    ASSERT_FALSE(x->window(QStringLiteral("quoterra"), true).isEmpty());
+    x.reset();
+    ASSERT_TRUE(program.process.waitForFinished(10000));
+    EXPECT_EQ(profile.main("Left"), QStringLiteral("0"));
+    EXPECT_EQ(profile.main("Height"), QStringLiteral("Shade"));
+}
+
+// What the user set up wrongly is said plainly, and nothing is put elsewhere.
+TEST(Environment, AnUnusableServiceAddressOrHomeIsRefusedWithAMessage)
+{
+    Xvfb x;
+    ASSERT_FALSE(x.display().isEmpty());
+    struct Case {
+        const char* what;
+        const char* service;
+        bool homeIsAFile;
+        const char* said;
+    } cases[] = {
+        {"IPv6 without brackets", "http://::1:8642", false, "QUOTERRA_SERVICE=http://::1:8642 cannot be used"},
+        {"not a web address", "ftp://127.0.0.1", false, "only http and https are supported"},
+        {"a file for a home", "http://127.0.0.1:9", true, "Quoterra cannot keep its symbol list in"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Profile profile;
+        if (c.homeIsAFile) {
+            QDir(profile.appDir()).removeRecursively();
+            QFile(profile.appDir()).open(QIODevice::WriteOnly);
+        }
+        RunningProgram program(profile, QLatin1String(c.service), QStringLiteral("xcb"), x.display());
+        const QString box = x.window(QStringLiteral("Quoterra"));
+        EXPECT_FALSE(box.isEmpty()) << "no message box";
+        x.key(QStringLiteral("Return"));
+        ASSERT_TRUE(program.process.waitForFinished(10000));
+        EXPECT_EQ(program.process.exitCode(), 1);
+        EXPECT_TRUE(QString::fromUtf8(program.process.readAllStandardError()).contains(QLatin1String(c.said)));
+        EXPECT_FALSE(QFile::exists(profile.root() + QStringLiteral("/stockdata.std")));
+        EXPECT_FALSE(QFile::exists(profile.registryFile()));
+    }
+}
+
+TEST(Environment, ASettingsFileThatCannotBeReadIsToldOnceAndLeftAlone)
+{
+    Xvfb x;
+    ASSERT_FALSE(x.display().isEmpty());
+    ServiceProcess service;
+    Profile profile;
+    profile.writeSymbols({{"IBM", ""}});
+    QDir().mkpath(profile.registryFile() + QStringLiteral("/inside"));
+    RunningProgram program(profile, service.origin(), QStringLiteral("xcb"), x.display());
+    EXPECT_FALSE(x.window(QStringLiteral("Quoterra")).isEmpty()) << "no message about the settings";
+    x.key(QStringLiteral("Return"));
+    ASSERT_FALSE(x.window(QStringLiteral("quoterra"), true).isEmpty()) << "the ticker did not run on defaults";
+    ASSERT_TRUE(program.signal(SIGTERM));
+    EXPECT_TRUE(QFileInfo(profile.registryFile() + QStringLiteral("/inside")).isDir());
+}
+
+} // namespace
+} // namespace quoterra::test

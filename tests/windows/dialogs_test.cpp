@@ -1,0 +1,236 @@
+// Start-up, the configuration dialog, the about, welcome and update dialogs.
+#include "fault_server.h"
+#include "service_process.h"
+#include "window_fixture.h"
+
+#include "app/about.h"
+#include "app/config.h"
+#include "app/welcome.h"
+#include "update/update_checker.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace quoterra::test {
+namespace {
+
+class DialogTest : public WindowTest {
+protected:
+    Config* openConfig()
+    {
+        auto* config = new Config(*t->app, *program);
+        config->loadAndShow();
+        return config;
+    }
+    static QLineEdit* box(QWidget* w, const char* name) { return w->findChild<QLineEdit*>(QLatin1String(name)); }
+    static QPushButton* button(QWidget* w, const char* name) { return w->findChild<QPushButton*>(QLatin1String(name)); }
+    static QRadioButton* option(QWidget* w, const char* name) { return w->findChild<QRadioButton*>(QLatin1String(name)); }
+};
+
+TEST_F(DialogTest, StartUpRefusesOtherFontSizesAndWelcomesANewUser)
+{
+    start(144);
+    {
+        MessageBoxAnswerer answer;
+        EXPECT_FALSE(program->StartUp());
+        ASSERT_EQ(answer.seen().size(), 1);
+        EXPECT_EQ(answer.seen()[0].text, kFontSizeMessage);
+        EXPECT_EQ(answer.seen()[0].title, QStringLiteral("Quoterra"));
+        EXPECT_TRUE(t->app->forms().loaded().isEmpty());
+        EXPECT_EQ(t->saved(Setting::Size), QStringLiteral("<missing>"));
+    }
+    for (const int dpi : {96, 120}) {
+        start(dpi);
+        ASSERT_TRUE(program->StartUp());
+        EXPECT_NE(program->ticker(), nullptr);
+        EXPECT_EQ(t->saved(Setting::Size), QStringLiteral("Standard"));
+        EXPECT_EQ(t->saved(Setting::Interval), QStringLiteral("10"));
+        EXPECT_TRUE(QFileInfo::exists(t->profile.symbolFile()));
+        auto* welcome = window<Welcome>("Welcome");
+        ASSERT_NE(welcome, nullptr);
+        EXPECT_EQ(welcome->focusWidget(), welcome->okButton());
+    }
+    start();
+    t->profile.writeSymbols({{"IBM", ""}});
+    ASSERT_TRUE(program->StartUp());
+    EXPECT_EQ(window("Welcome"), nullptr);
+}
+
+TEST_F(DialogTest, TheWelcomeTextAndItsOkButton)
+{
+    EXPECT_EQ(Welcome::welcomeText().split(QStringLiteral("\r\n\r\n")).size(), 4);
+    EXPECT_TRUE(Welcome::welcomeText().startsWith(QStringLiteral("Welcome to Quoterra!\r\n\r\nTo begin using Quoterra,")));
+    EXPECT_TRUE(Welcome::welcomeText().endsWith(QStringLiteral("to add, modify, or delete symbols.")));
+    auto* welcome = new Welcome(*t->app);
+    welcome->loadAndShow();
+    QTest::mouseClick(welcome->findChild<QPlainTextEdit*>()->viewport(), Qt::LeftButton);
+    EXPECT_EQ(welcome->focusWidget(), welcome->okButton());
+    QTest::keyClick(welcome->okButton(), Qt::Key_Return);
+    EXPECT_FALSE(welcome->isLoaded());
+}
+
+TEST_F(DialogTest, ConfigShowsTheStoredValuesAndHoldsFetchingWhileOpen)
+{
+    Config* config = openConfig();
+    EXPECT_EQ(config->windowTitle(), QStringLiteral("Quoterra - Configuration"));
+    EXPECT_EQ(box(config, "txtSeconds")->text(), QStringLiteral("10"));
+    EXPECT_EQ(box(config, "txtTimeout")->text(), QStringLiteral("60"));
+    EXPECT_TRUE(option(config, "optStandard")->isChecked());
+    EXPECT_TRUE(t->app->fetchingHeld());
+    QTest::keyClick(config, Qt::Key_Escape);
+    EXPECT_FALSE(config->isLoaded());
+    EXPECT_FALSE(t->app->fetchingHeld());
+
+    // A size the settings do not name selects neither.
+    set(Setting::Size, "Huge");
+    config = openConfig();
+    EXPECT_FALSE(option(config, "optStandard")->isChecked());
+    EXPECT_FALSE(option(config, "optLarge")->isChecked());
+    config->close();
+    EXPECT_EQ(t->saved(Setting::Size), QStringLiteral("Huge"));
+}
+
+TEST_F(DialogTest, ConfigOkWritesTheValuesAndReloadsTheTickerWithThem)
+{
+    t->profile.writeSymbols({{"IBM", ""}});
+    set(Setting::Left, "1500");
+    Ticker* ticker = openTicker();
+    ASSERT_NE(ticker, nullptr);
+    ticker->moveTwips(3000, 4500);
+    ticker->ToggleWindowMode();
+    Config* config = openConfig();
+    box(config, "txtSeconds")->setText(QStringLiteral(" 30 "));
+    box(config, "txtTimeout")->clear(); // keeps the stored one
+    QTest::mouseClick(option(config, "optLarge"), Qt::LeftButton);
+    button(config, "cmdOK")->click();
+    EXPECT_FALSE(config->isLoaded());
+    EXPECT_EQ(t->saved(Setting::Interval), QStringLiteral("30"));
+    EXPECT_EQ(t->saved(Setting::Timeout), QStringLiteral("60"));
+    EXPECT_EQ(t->saved(Setting::Size), QStringLiteral("Large"));
+    EXPECT_EQ(t->saved(Setting::Top), QStringLiteral("4500"));
+    EXPECT_EQ(t->saved(Setting::Height), QStringLiteral("Shade"));
+    Ticker* reloaded = program->ticker();
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_TRUE(reloaded->isVisible());
+    EXPECT_EQ(reloaded->width(), 280);
+    EXPECT_EQ(reloaded->pos(), QPoint(200, 300));
+    EXPECT_FALSE(t->app->fetchingHeld());
+}
+
+TEST_F(DialogTest, ConfigRefusesWhatIsNotAWholeNumberOfSecondsAndWritesNothing)
+{
+    struct Case {
+        const char* seconds;
+        const char* timeout;
+        const char* message;
+    } cases[] = {
+        {"ten", "60", "The update interval must be a whole number of seconds from 0 to 32767."},
+        {"-1", "60", "The update interval must be a whole number of seconds from 0 to 32767."},
+        {"1.5", "60", "The update interval must be a whole number of seconds from 0 to 32767."},
+        {"32768", "60", "The update interval must be a whole number of seconds from 0 to 32767."},
+        {"10", "0", "The request timeout must be a whole number of seconds from 1 to 32767."},
+        {"10", "4294968", "The request timeout must be a whole number of seconds from 1 to 32767."},
+    };
+    for (const Case& c : cases) {
+        Config* config = openConfig();
+        box(config, "txtSeconds")->setText(QLatin1String(c.seconds));
+        box(config, "txtTimeout")->setText(QLatin1String(c.timeout));
+        MessageBoxAnswerer answer;
+        button(config, "cmdOK")->click();
+        ASSERT_EQ(answer.seen().size(), 1) << c.seconds;
+        EXPECT_EQ(answer.seen()[0].text, QLatin1String(c.message));
+        EXPECT_TRUE(config->isLoaded());
+        EXPECT_EQ(t->saved(Setting::Interval), QStringLiteral("10"));
+        EXPECT_EQ(t->saved(Setting::Timeout), QStringLiteral("60"));
+        config->close();
+    }
+}
+
+TEST_F(DialogTest, EveryDialogFollowsTheAlwaysOnTopWordExactly)
+{
+    for (const char* word : {"True", "true", "False"}) {
+        set(Setting::AlwaysOnTop, word);
+        const bool top = QLatin1String(word) == QLatin1String("True");
+        std::vector<Form*> dialogs{openConfig(), new About(*t->app), new UpdateChecker(*t->app), new UpdateAvailable(*t->app)};
+        for (Form* d : dialogs) {
+            d->loadAndShow();
+            EXPECT_EQ(d->topmost(), top) << word << ' ' << d->widget().objectName().toStdString();
+            d->unload();
+        }
+    }
+}
+
+TEST_F(DialogTest, AboutShowsTheVersionAndOpensLinksOnTheLeftButtonOnly)
+{
+    UrlRecorder browser;
+    auto* about = new About(*t->app);
+    about->loadAndShow();
+    EXPECT_EQ(part(about, "lblVersion")->caption(), QStringLiteral("Version 4.00 - March 11, 2001"));
+    for (const char* link : {"picDataService", "lblWebSite", "lblContact"}) {
+        QWidget* w = about->findChild<QWidget*>(QLatin1String(link));
+        QTest::mouseClick(w, Qt::RightButton);
+        QTest::mouseClick(w, Qt::LeftButton);
+    }
+    EXPECT_EQ(browser.opened, (QStringList{service->origin() + u'/', service->origin() + u'/', "mailto:support@quoterra.example"}));
+    button(about, "cmdOK")->click();
+    EXPECT_FALSE(about->isLoaded());
+}
+
+TEST_F(DialogTest, TheUpdateCheckComparesTheVersionFileWithTheRunningVersion)
+{
+    struct Case {
+        const char* file;
+        int major, minor, revision;
+        bool offered;
+    } cases[] = {
+        {"4.00", 4, 0, 0, false},   {"4", 4, 0, 0, false},      {"  4.00 and some text", 4, 0, 0, false},
+        {"4.01", 4, 0, 0, true},    {"4.2", 4, 1, 2, true},     {"4.11", 4, 1, 2, false},
+        {"not a number", 4, 0, 0, false}, {"", 4, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        FaultServer site(FaultServer::Config{.mode = FaultServer::Mode::Fixed, .body = c.file});
+        start(96, site.origin());
+        auto* checker = new UpdateChecker(*t->app);
+        checker->setRunningVersion(c.major, c.minor, c.revision);
+        checker->loadAndShow();
+        EXPECT_TRUE(t->app->fetchingHeld());
+        EXPECT_EQ(part(checker, "lblState")->caption(), QStringLiteral("Ready"));
+        button(checker, "cmdCheck")->click();
+        EXPECT_EQ(site.requestLines().front(), "GET /currentversion.txt HTTP/1.1");
+        EXPECT_EQ(checker->lastAnswer(), QLatin1String(c.file));
+        EXPECT_EQ(window("UpdateAvailable") != nullptr, c.offered);
+        EXPECT_EQ(checker->isLoaded(), !c.offered);
+        if (!c.offered) {
+            EXPECT_EQ(part(checker, "lblState")->caption(), QStringLiteral("No update is needed."));
+        }
+        EXPECT_EQ(t->app->fetchingHeld(), !c.offered);
+    }
+}
+
+TEST_F(DialogTest, AFailedCheckSaysSoAndASecondClickWaitsForTheFirst)
+{
+    {
+        FaultServer broken(FaultServer::Mode::Reset);
+        start(96, broken.origin());
+        auto* checker = new UpdateChecker(*t->app);
+        checker->loadAndShow();
+        button(checker, "cmdCheck")->click();
+        EXPECT_EQ(part(checker, "lblState")->caption(), QStringLiteral("Failed to Connect"));
+        EXPECT_TRUE(checker->isLoaded());
+    }
+    ServiceProcess slow({QStringLiteral("--latency-ms"), QStringLiteral("400")});
+    start(96, slow.origin());
+    auto* checker = new UpdateChecker(*t->app);
+    checker->loadAndShow();
+    QTimer::singleShot(100, checker, [&] { button(checker, "cmdCheck")->click(); });
+    button(checker, "cmdCheck")->click();
+    EXPECT_EQ(slow.requests(), QStringList{QStringLiteral("/currentversion.txt")});
+    EXPECT_EQ(part(checker, "lblState")->caption(), QStringLiteral("No update is needed."));
+}
+
+} // namespace
+} // namespace quoterra::test

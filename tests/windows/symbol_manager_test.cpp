@@ -1,0 +1,280 @@
+// The Symbol Manager and its dialogs: editing the list, dragging rows, and
+// saving it for the ticker.
+#include "window_fixture.h"
+
+#include "symbols/symbol_dialogs.h"
+#include "symbols/symbol_editor.h"
+#include "symbols/symbol_list.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace quoterra::test {
+namespace {
+
+QList<QPair<QString, QString>> numbered(int count)
+{
+    QList<QPair<QString, QString>> rows;
+    for (int i = 1; i <= count; ++i)
+        rows.append({QStringLiteral("S%1").arg(i), QStringLiteral("Name %1").arg(i)});
+    return rows;
+}
+
+class SymbolManagerTest : public WindowTest {
+protected:
+    SymbolEditor* openEditor(const QList<QPair<QString, QString>>& rows)
+    {
+        t->profile.writeSymbols(rows);
+        editor = new SymbolEditor(*t->app);
+        editor->loadAndShow();
+        return editor;
+    }
+    SymbolList& list() { return editor->list(); }
+    QStringList symbols()
+    {
+        QStringList s;
+        for (int i = 1; i <= list().count(); ++i)
+            s << list().row(i)->text(0);
+        return s;
+    }
+    int selected() { return list().indexOf(list().selectedRow()); }
+    QPoint rowCentre(int index) { return list().visualItemRect(list().row(index)).center(); }
+    void press(int index, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mousePress(list().viewport(), button, {}, rowCentre(index));
+        QTest::mouseRelease(list().viewport(), button, {}, rowCentre(index));
+    }
+    QAction* action(const char* name) { return editor->findChild<QAction*>(QLatin1String(name)); }
+
+    SymbolEditor* editor = nullptr;
+};
+
+TEST_F(SymbolManagerTest, TheTickersListButtonOpensItOnTheFileRows)
+{
+    t->profile.writeSymbols({{"IBM", "International Business Machines"}, {"S&P 500", "S&P 500 Index"}, {"MSFT", ""}});
+    Ticker* ticker = openTicker();
+    ASSERT_NE(ticker, nullptr);
+    ticker->ToggleWindowMode(); // the list button shows on the full face
+    QTest::mouseClick(part<PictureBox>(ticker, "picSymbolEditor"), Qt::LeftButton);
+    editor = window<SymbolEditor>("SymbolEditor");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral("Quoterra - Symbol Manager"));
+    EXPECT_EQ(list().headerItem()->text(0) + u'|' + list().headerItem()->text(1), QStringLiteral("Ticker Symbol|Symbol Name"));
+    EXPECT_EQ(symbols(), (QStringList{"IBM", "S&P 500", "MSFT"}));
+    EXPECT_EQ(list().row(1)->text(1), QStringLiteral("International Business Machines"));
+    EXPECT_EQ(list().header()->sectionResizeMode(0), QHeaderView::Fixed);
+    EXPECT_EQ(list().header()->sectionResizeMode(1), QHeaderView::Fixed);
+    QStringList bar;
+    for (QAction* a : editor->findChild<QMenuBar*>()->actions())
+        bar << a->text();
+    EXPECT_EQ(bar, (QStringList{"&File", "S&ymbol"}));
+}
+
+TEST_F(SymbolManagerTest, AnIndexGoesAfterTheSelectionOrAtTheEndAndIsSelected)
+{
+    struct Case {
+        const char* item;
+        int selectedBefore; // 0: none
+        int row;
+        const char* text;
+    } cases[] = {
+        {"DJIAMenuItem2", 0, 6, "DJIA|Dow Jones Industrials Average"},
+        {"NASDAQMenuItem2", 3, 4, "NASDAQ|NASDAQ Composite"},
+        {"SP500MenuItem", 5, 6, "S&P 500|S&P 500 Index"},
+        {"Bond30YearMenuItem", 1, 2, "30YR|30 Year Bond"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item);
+        openEditor(numbered(5));
+        if (c.selectedBefore)
+            press(c.selectedBefore);
+        action(c.item)->trigger();
+        ASSERT_EQ(list().count(), 6);
+        EXPECT_EQ(list().row(c.row)->text(0) + u'|' + list().row(c.row)->text(1), QLatin1String(c.text));
+        EXPECT_EQ(selected(), c.row);
+        editor->unload();
+    }
+}
+
+TEST_F(SymbolManagerTest, TheDialogsTakeTextsAsTypedAndTheFileCutsThemWhenSaved)
+{
+    openEditor(numbered(3));
+    press(2);
+    action("AddSymbolMenuItem2")->trigger();
+    auto* add = window<NewSymbol>("NewSymbol");
+    ASSERT_NE(add, nullptr);
+    add->txtTickerSymbol->setText(QStringLiteral(" twelve chars"));
+    add->txtSymbolName->setText(QString(45, u'n'));
+    add->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    EXPECT_EQ(list().row(3)->text(0), QStringLiteral(" twelve chars"));
+    EXPECT_EQ(selected(), 3);
+
+    QTest::mouseDClick(list().viewport(), Qt::LeftButton, {}, rowCentre(1));
+    auto* properties = window<SymbolProperties>("SymbolProperties");
+    ASSERT_NE(properties, nullptr);
+    EXPECT_EQ(properties->txtTickerSymbol->text(), QStringLiteral("S1"));
+    properties->txtTickerSymbol->setText(QStringLiteral("ibm"));
+    QTest::keyClick(properties->txtTickerSymbol, Qt::Key_Return);
+    EXPECT_EQ(list().row(1)->text(0), QStringLiteral("ibm"));
+
+    ASSERT_TRUE(editor->Save());
+    EXPECT_EQ(readFile(t->profile.symbolFile()).mid(100, 50), " twelve ch" + QByteArray(40, 'n'));
+}
+
+// Delete acts on the selected row only, and nothing is selected after it:
+// pressing Delete again deletes nothing more.
+TEST_F(SymbolManagerTest, DeleteRemovesTheSelectedRowAndNothingElse)
+{
+    openEditor(numbered(25));
+    press(3);
+    for (int i = 0; i < 30; ++i)
+        QTest::keyClick(&list(), Qt::Key_Delete);
+    EXPECT_EQ(list().count(), 24);
+    EXPECT_FALSE(symbols().contains(QStringLiteral("S3")));
+    EXPECT_EQ(selected(), 0);
+
+    // Without a selection the menus offer neither Delete nor Properties.
+    auto* symbolMenu = editor->findChild<QMenuBar*>()->actions().value(1)->menu();
+    emit symbolMenu->aboutToShow();
+    EXPECT_FALSE(action("DeleteSymbolMenuItem2")->isEnabled());
+    EXPECT_FALSE(action("PropertiesMenuItem2")->isEnabled());
+    action("PropertiesMenuItem2")->trigger();
+    EXPECT_EQ(window("SymbolProperties"), nullptr);
+}
+
+TEST_F(SymbolManagerTest, ADraggedRowFollowsThePointerOnePlaceAStep)
+{
+    openEditor(numbered(8));
+    QWidget* rows = list().viewport();
+    QTest::mousePress(rows, Qt::LeftButton, {}, rowCentre(2));
+    QTest::mouseMove(rows, rowCentre(2) + QPoint(0, 2)); // starts the drag
+    ASSERT_TRUE(list().dragging());
+    QStringList trail;
+    for (int target : {3, 4, 5, 6, 6, 6}) {
+        QTest::mouseMove(rows, rowCentre(target));
+        trail << QString::number(selected());
+    }
+    QTest::mouseRelease(rows, Qt::LeftButton, {}, rowCentre(6));
+    // The row lags a step behind the pointer and comes to rest under it.
+    EXPECT_EQ(trail.join(u' '), QStringLiteral("2 3 4 5 6 6"));
+    EXPECT_EQ(symbols(), (QStringList{"S1", "S3", "S4", "S5", "S6", "S2", "S7", "S8"}));
+    EXPECT_FALSE(list().dragging());
+    EXPECT_EQ(list().dropHighlight(), nullptr);
+}
+
+// The pointer resting on the last row in sight: the list scrolls on and the
+// row travels with it, with no further movement of the pointer.
+TEST_F(SymbolManagerTest, RestingOnTheLastRowInSightScrollsTheList)
+{
+    openEditor(numbered(60));
+    const int inSight = list().VisibleRows;
+    ASSERT_GT(inSight, 3);
+    QWidget* rows = list().viewport();
+    QTest::mousePress(rows, Qt::LeftButton, {}, rowCentre(1));
+    QTest::mouseMove(rows, rowCentre(1) + QPoint(0, 2));
+    QTest::mouseMove(rows, rowCentre(inSight));
+    ASSERT_TRUE(waitUntil([&] { return selected() >= inSight + 5; }, 4000)) << selected();
+    EXPECT_GT(list().indexOf(list().firstVisibleRow()), 4);
+    QTest::mouseRelease(rows, Qt::LeftButton, {}, rowCentre(1));
+}
+
+TEST_F(SymbolManagerTest, SaveWritesTheListAndRestartsTheTickerOnIt)
+{
+    t->profile.writeSymbols({{"OLD", ""}});
+    Ticker* ticker = openTicker();
+    ASSERT_NE(ticker, nullptr);
+    ticker->findChild<QAction*>(QStringLiteral("SymbolManagerMenuItem"))->trigger();
+    editor = window<SymbolEditor>("SymbolEditor");
+    ASSERT_NE(editor, nullptr);
+    list().clear();
+    editor->AddRow(QStringLiteral("IBM"), QStringLiteral("International"));
+    editor->AddRow(QStringLiteral("MSFT"), QString());
+    ASSERT_TRUE(editor->Save());
+    EXPECT_EQ(readFile(t->profile.symbolFile()).size(), 100);
+    ticker = program->ticker();
+    ASSERT_NE(ticker, nullptr);
+    EXPECT_EQ(part(ticker, "lblCompactSymbol")->caption(), QStringLiteral("IBM"));
+    EXPECT_TRUE(editor->isLoaded());
+
+    // A list that cannot be written: everything stays as it was.
+    const QByteArray before = readFile(t->profile.symbolFile());
+    QFile::remove(t->profile.symbolFile());
+    QDir().mkpath(t->profile.symbolFile() + QStringLiteral("/blocked"));
+    MessageBoxAnswerer answer;
+    EXPECT_FALSE(editor->Save());
+    ASSERT_EQ(answer.seen().size(), 1);
+    EXPECT_EQ(answer.seen()[0].title, QStringLiteral("File Error"));
+    EXPECT_EQ(list().count(), 2);
+    EXPECT_TRUE(editor->isLoaded());
+}
+
+TEST_F(SymbolManagerTest, OkAsksFirstWhileCancelAndExitCloseAtOnce)
+{
+    struct Case {
+        QMessageBox::StandardButton answer;
+        bool saved;
+        bool open;
+    } cases[] = {{QMessageBox::Yes, true, false}, {QMessageBox::No, false, false}, {QMessageBox::Cancel, false, true}};
+    for (const Case& c : cases) {
+        openEditor({{"OLD", ""}});
+        action("DJIAMenuItem")->trigger();
+        MessageBoxAnswerer answer({c.answer});
+        editor->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        ASSERT_EQ(answer.seen().size(), 1);
+        EXPECT_EQ(answer.seen()[0].text, QStringLiteral("Save changes?"));
+        EXPECT_EQ(answer.seen()[0].title, QStringLiteral("Quoterra"));
+        EXPECT_EQ(readFile(t->profile.symbolFile()).size(), c.saved ? 100 : 50);
+        EXPECT_EQ(editor->isLoaded(), c.open);
+        if (editor->isLoaded())
+            editor->unload();
+    }
+    for (const char* how : {"cmdCancel", "ExitMenuItem", "escape"}) {
+        openEditor({{"OLD", ""}});
+        action("DJIAMenuItem")->trigger();
+        if (QLatin1String(how) == QLatin1String("escape")) {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+            QTest::keyClick(editor, Qt::Key_Escape);
+        }
+        else if (auto* button = editor->findChild<QPushButton*>(QLatin1String(how)))
+            button->click();
+        else
+            action(how)->trigger();
+        EXPECT_FALSE(editor->isLoaded()) << how;
+        EXPECT_EQ(readFile(t->profile.symbolFile()).size(), 50) << how;
+    }
+}
+
+TEST_F(SymbolManagerTest, ARightClickOnTheHeaderNamesTheColumn)
+{
+    openEditor(numbered(2));
+    QWidget* header = list().header()->viewport();
+    const int firstWidth = list().header()->sectionSize(0);
+    for (const auto& [x, column] : {std::pair{5, "0"}, {firstWidth + 5, "1"}, {header->width() - 2, "-1"}}) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(x, 5), header->mapToGlobal(QPoint(x, 5)));
+        QApplication::sendEvent(header, &click);
+        EXPECT_EQ(editor->windowTitle(), QStringLiteral("Right Click on Column ") + QLatin1String(column));
+    }
+}
+
+TEST_F(SymbolManagerTest, LookupSendsTheTextWithSpacesAsPlusSignsToTheBrowser)
+{
+    EXPECT_EQ(SymbolLookup::lookupAddress(QStringLiteral("http://h"), QStringLiteral("big  blue &co")),
+              QStringLiteral("http://h/l?s=big++blue+&co"));
+    UrlRecorder browser;
+    auto* lookup = new SymbolLookup(*t->app);
+    lookup->loadAndShow();
+    auto* box = lookup->findChild<QLineEdit*>(QStringLiteral("txtSearch"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(lookup->focusWidget(), box);
+    box->setText(QStringLiteral("international business"));
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(browser.opened, QStringList{service->origin() + QStringLiteral("/l?s=international+business")});
+    EXPECT_FALSE(lookup->isLoaded());
+}
+
+} // namespace
+} // namespace quoterra::test

@@ -1,0 +1,383 @@
+// The ticker window: its load and exit, the quote cycle on the real
+// service, its modes, menus, research links and the mouse.
+#include "fault_server.h"
+#include "window_fixture.h"
+
+#include "ticker/research_links.h"
+#include "ui/shell.h"
+
+#include <QDir>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+
+namespace quoterra::test {
+namespace {
+
+class TickerTest : public WindowTest {
+protected:
+    Ticker* openAt(float left, float top, const char* mode, QList<QPair<QString, QString>> symbols = {{"IBM", "I"}})
+    {
+        // The ticker open now saves its own place as it goes.
+        if (Ticker* old = program->ticker())
+            old->unload();
+        set(Setting::Left, QByteArray::number(left).constData());
+        set(Setting::Top, QByteArray::number(top).constData());
+        set(Setting::Height, mode);
+        t->profile.writeSymbols(symbols);
+        return openTicker();
+    }
+    static QString caption(Ticker* ticker, const char* label) { return part(ticker, label)->caption(); }
+    QStringList quoteRequests() const
+    {
+        QStringList symbols;
+        for (const QString& r : service->requests())
+            symbols << r.section(u'=', 1).section(u'&', 0, 0);
+        return symbols;
+    }
+};
+
+TEST_F(TickerTest, SizeAndButtonsFollowSkinModeAndFontSize)
+{
+    struct Case {
+        int dpi;
+        const char* size;
+        const char* mode;
+        QSize pixels;
+        int buttonTop; // twips
+    } cases[] = {
+        {96, "Standard", "Shade", {210, 14}, 30},  {96, "Standard", "Full", {210, 116}, 30},
+        {96, "Large", "Shade", {280, 19}, 40},     {96, "Large", "Full", {280, 155}, 40},
+        {120, "Standard", "Shade", {263, 18}, 30}, {120, "Large", "Full", {351, 193}, 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.dpi << ' ' << c.size << ' ' << c.mode);
+        start(c.dpi);
+        set(Setting::Size, c.size);
+        Ticker* ticker = openAt(1500, 1500, c.mode);
+        ASSERT_NE(ticker, nullptr);
+        EXPECT_TRUE(ticker->isVisible());
+        EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::FramelessWindowHint));
+        EXPECT_EQ(ticker->size(), c.pixels);
+        EXPECT_EQ(part<PictureBox>(ticker, "picExit")->topTwips(), c.buttonTop);
+        const bool full = QLatin1String(c.mode) == QLatin1String("Full");
+        EXPECT_EQ(part(ticker, "lblCompactPrice")->isVisible(), !full);
+        EXPECT_EQ(part(ticker, "lblCurrentStock")->foreColor(), QColor(Qt::white));
+    }
+}
+
+TEST_F(TickerTest, TheListIsShownFromItsFirstEntryAndWraps)
+{
+    set(Setting::Interval, "0");
+    Ticker* ticker = openAt(1500, 1500, "Shade", {{"IBM", "International"}, {"S&P 500", "Index"}, {"MSFT", "M"}});
+    ASSERT_NE(ticker, nullptr);
+    EXPECT_EQ(caption(ticker, "lblCompactSymbol"), QStringLiteral("IBM"));
+    EXPECT_EQ(part(ticker, "lblCompactSymbol")->toolTip(), QStringLiteral("International"));
+    EXPECT_FALSE(caption(ticker, "lblCompactPrice").isEmpty());
+    for (int i = 0; i < 3; ++i)
+        ticker->RefreshStep();
+    EXPECT_EQ(quoteRequests(), (QStringList{"IBM", "^SPC", "MSFT", "IBM"}));
+    EXPECT_EQ(part(ticker, "lblCompactSymbol")->displayedText(), QStringLiteral("IBM"));
+}
+
+// One entry shows its quote at once; an empty list shows nothing and asks
+// for nothing, before and after a restart.
+TEST_F(TickerTest, ShortListsShowTheRightSymbolAtOnce)
+{
+    set(Setting::Interval, "0");
+    Ticker* ticker = openAt(1500, 1500, "Shade", {{"MSFT", "Microsoft"}});
+    ASSERT_NE(ticker, nullptr);
+    EXPECT_EQ(caption(ticker, "lblCompactSymbol"), QStringLiteral("MSFT"));
+    EXPECT_NE(caption(ticker, "lblCompactPrice"), QStringLiteral("Error"));
+    EXPECT_EQ(quoteRequests(), QStringList{"MSFT"});
+
+    t->profile.writeSymbols({});
+    program->reloadTicker();
+    ticker = program->ticker();
+    ASSERT_NE(ticker, nullptr);
+    ticker->RefreshStep();
+    for (const char* label : {"lblCompactSymbol", "lblCompactPrice", "qCurrentStock", "qLastPrice"})
+        EXPECT_EQ(caption(ticker, label), QString()) << label;
+    EXPECT_EQ(quoteRequests(), QStringList{"MSFT"});
+}
+
+TEST_F(TickerTest, AFailedAnswerShowsErrorAndTheNextOneRecovers)
+{
+    set(Setting::Interval, "0");
+    Ticker* ticker = openAt(1500, 1500, "Full", {{"IBM", ""}, {"MSFT", ""}});
+    ASSERT_NE(ticker, nullptr);
+    service->failNext(1);
+    ticker->RefreshStep();
+    EXPECT_EQ(caption(ticker, "lblCompactPrice"), QStringLiteral("Error"));
+    EXPECT_EQ(caption(ticker, "qLastPrice"), QString());
+    ticker->RefreshStep();
+    EXPECT_NE(caption(ticker, "qLastPrice"), QString());
+}
+
+TEST_F(TickerTest, PauseAndOpenDialogsHoldTheCycle)
+{
+    set(Setting::Interval, "0");
+    Ticker* ticker = openAt(1500, 1500, "Shade", {{"IBM", ""}, {"MSFT", ""}});
+    ASSERT_NE(ticker, nullptr);
+    const int before = service->requests().size();
+    ticker->TogglePause();
+    ticker->RefreshStep();
+    ticker->TogglePause();
+    t->app->setFetchingHeld(true);
+    ticker->RefreshStep();
+    EXPECT_EQ(service->requests().size(), before);
+    t->app->setFetchingHeld(false);
+    ticker->RefreshStep();
+    EXPECT_EQ(service->requests().size(), before + 1);
+}
+
+TEST_F(TickerTest, ExitSavesEveryValueAndEndsWhileCloseOnlyCloses)
+{
+    set(Setting::AlwaysOnTop, "False");
+    Ticker* ticker = openAt(-3000, 450, "Shade");
+    ASSERT_NE(ticker, nullptr);
+    ticker->ToggleWindowMode();
+    ticker->placement().docked = true;
+    ticker->close();
+    EXPECT_FALSE(ticker->isLoaded());
+    EXPECT_FALSE(t->app->forms().ending());
+    EXPECT_EQ(t->saved(Setting::Left), QStringLiteral("0")); // pulled inside at load
+    EXPECT_EQ(t->saved(Setting::Height), QStringLiteral("Full"));
+    EXPECT_EQ(t->saved(Setting::Docked), QStringLiteral("True"));
+    EXPECT_EQ(t->saved(Setting::AlwaysOnTop), QStringLiteral("False"));
+    EXPECT_EQ(t->saved(Setting::ChartStartUp), QStringLiteral("False"));
+
+    ticker = openTicker();
+    ASSERT_NE(ticker, nullptr);
+    EXPECT_EQ(ticker->windowMode(), WindowMode::Full);
+    ticker->ExitProgram();
+    EXPECT_TRUE(t->app->forms().ending());
+    EXPECT_TRUE(t->app->forms().loaded().isEmpty());
+}
+
+// An end while the load waits on a file error keeps what was saved before.
+TEST_F(TickerTest, AnEndDuringTheLoadLeavesTheSavedPlaceAlone)
+{
+    set(Setting::Left, "4500");
+    set(Setting::Top, "600");
+    set(Setting::Height, "Shade");
+    QDir().mkpath(t->profile.symbolFile()); // the list cannot be opened
+    // The end comes while the message about the list is on show.
+    QTimer::singleShot(100, [this] {
+        program->exitLikeTheTicker();
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(w))
+                box->reject();
+        }
+    });
+    program->reloadTicker();
+    EXPECT_TRUE(t->app->forms().ending());
+    EXPECT_EQ(t->saved(Setting::Left), QStringLiteral("4500"));
+    EXPECT_EQ(t->saved(Setting::Top), QStringLiteral("600"));
+    EXPECT_EQ(t->saved(Setting::Height), QStringLiteral("Shade"));
+}
+
+TEST_F(TickerTest, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
+{
+    Ticker* ticker = openAt(3000, 10500, "Shade");
+    ASSERT_NE(ticker, nullptr);
+    QTest::mouseClick(part<PictureBox>(ticker, "picWindow"), Qt::LeftButton);
+    EXPECT_EQ(ticker->windowMode(), WindowMode::Full);
+    EXPECT_EQ(ticker->topTwips() + ticker->heightTwips(), 11070);
+    EXPECT_FALSE(part(ticker, "lblCompactSymbol")->isVisible());
+    QTest::mouseClick(part<PictureBox>(ticker, "picWindow"), Qt::LeftButton);
+    EXPECT_EQ(ticker->windowMode(), WindowMode::Shade);
+    EXPECT_EQ(ticker->topTwips(), 10500);
+    EXPECT_EQ(ticker->height(), 14);
+}
+
+// A mouse event at a place on the screen, with the buttons held as a real
+// mouse reports them.
+void sendAt(QWidget* w, QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QMouseEvent e(type, QPointF(w->mapFromGlobal(global)), QPointF(global), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// The same at a place inside the widget as it stands now.
+void send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    sendAt(w, type, w->mapToGlobal(at), button, held);
+}
+
+TEST_F(TickerTest, EveryGripKeepsItsGrabPointUnderThePointerAndEdgesSnap)
+{
+    for (const char* grip : {"picSkin", "lblCompactSymbol", "lblCompactPrice", "lblCompactChange"}) {
+        SCOPED_TRACE(grip);
+        Ticker* ticker = openAt(3000, 3000, "Shade");
+        ASSERT_NE(ticker, nullptr);
+        QWidget* w = ticker->findChild<QWidget*>(QLatin1String(grip));
+        const QPoint start = w->mapToGlobal(QPoint(3, 4));
+        sendAt(w, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+        for (int step = 1; step <= 4; ++step)
+            sendAt(w, QEvent::MouseMove, start + QPoint(25 * step, 10 * step), Qt::NoButton, Qt::LeftButton);
+        sendAt(w, QEvent::MouseButtonRelease, start + QPoint(100, 40), Qt::LeftButton, Qt::NoButton);
+        EXPECT_EQ(ticker->pos(), QPoint(200 + 100, 200 + 40));
+    }
+    // Toward the top edge, 240 px away: 8 px (120 twips) short it snaps.
+    Ticker* ticker = program->ticker();
+    QWidget* face = part<PictureBox>(ticker, "picSkin");
+    const QPoint grab(50, 5);
+    const QPoint global = face->mapToGlobal(grab);
+    sendAt(face, QEvent::MouseButtonPress, global, Qt::LeftButton, Qt::LeftButton);
+    sendAt(face, QEvent::MouseMove, global - QPoint(0, 240 - 8), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(ticker->topTwips(), 0);
+    sendAt(face, QEvent::MouseMove, global - QPoint(0, 240 - 9), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(ticker->topTwips(), 135);
+    // Left and right held together do not drag.
+    sendAt(face, QEvent::MouseMove, global, Qt::NoButton, Qt::LeftButton | Qt::RightButton);
+    EXPECT_EQ(ticker->topTwips(), 135);
+}
+
+TEST_F(TickerTest, ADoubleClickOnTheFaceSwitchesModeAndStopsDraggingUntilRelease)
+{
+    Ticker* ticker = openAt(3000, 3000, "Shade");
+    ASSERT_NE(ticker, nullptr);
+    QWidget* face = part<PictureBox>(ticker, "picSkin");
+    const QPoint at = face->mapToGlobal(QPoint(5, 5));
+    sendAt(face, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    sendAt(face, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    sendAt(face, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(ticker->windowMode(), WindowMode::Full);
+    sendAt(face, QEvent::MouseMove, at + QPoint(75, 35), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(ticker->pos(), QPoint(200, 200));
+    sendAt(face, QEvent::MouseButtonRelease, at + QPoint(75, 35), Qt::LeftButton, Qt::NoButton);
+    sendAt(face, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    sendAt(face, QEvent::MouseMove, at + QPoint(75, 35), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(ticker->pos(), QPoint(275, 235));
+}
+
+TEST_F(TickerTest, LettingGoOverTheFaceDecidesDockingAndOverALabelNot)
+{
+    Ticker* ticker = openAt(3000, 3000, "Shade");
+    ASSERT_NE(ticker, nullptr);
+    ticker->placement().docked = true;
+    ticker->placement().magnet = false;
+    QWidget* price = part(ticker, "lblCompactPrice");
+    send(price, QEvent::MouseButtonPress, {1, 1}, Qt::LeftButton, Qt::LeftButton);
+    send(price, QEvent::MouseButtonRelease, {1, 1}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(ticker->placement().docked);
+    QWidget* face = part<PictureBox>(ticker, "picSkin");
+    send(face, QEvent::MouseButtonPress, {1, 1}, Qt::RightButton, Qt::RightButton);
+    send(face, QEvent::MouseButtonRelease, {1, 1}, Qt::RightButton, Qt::NoButton);
+    EXPECT_FALSE(ticker->placement().docked);
+}
+
+TEST_F(TickerTest, TheOptionsMenuShowsTheStateAndUncheckedItemsHaveNoBox)
+{
+    Ticker* ticker = openAt(3000, 3000, "Shade");
+    ASSERT_NE(ticker, nullptr);
+    auto* menu = ticker->findChild<QMenu*>(QStringLiteral("optionsMenu"));
+    auto item = [&](const char* name) { return menu->findChild<QAction*>(QLatin1String(name)); };
+    auto open = [&] {
+        QTest::mousePress(part<PictureBox>(ticker, "picOptions"), Qt::LeftButton);
+        EXPECT_TRUE(waitUntil([&] { return menu->isVisible(); }));
+        menu->hide();
+    };
+    open();
+    EXPECT_TRUE(item("AlwaysOnTopMenuItem")->isChecked());
+    EXPECT_FALSE(item("SymbolManagerMenuItem")->isCheckable());
+    EXPECT_EQ(item("PauseMenuItem")->text(), QStringLiteral("&Pause"));
+
+    item("AlwaysOnTopMenuItem")->trigger();
+    item("PauseMenuItem")->trigger();
+    item("SymbolManagerMenuItem")->trigger();
+    EXPECT_NE(window("SymbolEditor"), nullptr);
+    open();
+    EXPECT_FALSE(item("AlwaysOnTopMenuItem")->isCheckable()); // no empty box once it was checked
+    EXPECT_FALSE(ticker->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(item("PauseMenuItem")->text(), QStringLiteral("&Resume"));
+    EXPECT_TRUE(item("SymbolManagerMenuItem")->isChecked());
+    item("SymbolManagerMenuItem")->trigger();
+    EXPECT_EQ(window("SymbolEditor"), nullptr);
+}
+
+TEST_F(TickerTest, EveryResearchItemOpensItsPageForTheSymbolAsShown)
+{
+    set(Setting::Interval, "0");
+    Ticker* ticker = openAt(3000, 3000, "Full", {{"S&P 500", ""}, {"ibm", ""}});
+    ASSERT_NE(ticker, nullptr);
+    UrlRecorder browser;
+    QTest::mousePress(part(ticker, "qCurrentStock"), Qt::RightButton);
+    auto* menu = ticker->findChild<QMenu*>(QStringLiteral("ResearchMenu"));
+    ASSERT_TRUE(waitUntil([&] { return menu->isVisible(); }));
+    menu->hide();
+    const std::pair<const char*, const char*> items[] = {
+        {"NewsMenuItem", "/n/S/S&&P 500.html"},
+        {"CompanyProfileMenuItem", "/p/S/S&&P 500.html"},
+        {"SECMenuItem", "/e/l/S/S&&P 500.html"},
+        {"ResearchMenuItem", "/z/a/S/S&&P 500.html"},
+        {"InsiderMenuItem", "/t/S/S&&P 500.html"},
+        {"MessageBoardMenuItem", "/?action=q&board=S&&P 500"},
+        {"SOneDayMenuItem", "/q?s=S&&P 500&d=1b"},  {"SFiveDayMenuItem", "/q?s=S&&P 500&d=2b"},
+        {"SOneYearMenuItem", "/q?s=S&&P 500&d=0b"}, {"LOneDayMenuItem", "/q?s=S&&P 500&d=1d"},
+        {"LFiveDayMenuItem", "/q?s=S&&P 500&d=5d"}, {"LThreeMonthMenuItem", "/q?s=S&&P 500&d=3m"},
+        {"LOneYearMenuItem", "/q?s=S&&P 500&d=1y"}, {"LTwoYearMenuItem", "/q?s=S&&P 500&d=2y"},
+        {"LFiveYearMenuItem", "/q?s=S&&P 500&d=5y"},
+    };
+    QStringList expected;
+    for (const auto& [name, path] : items) {
+        menu->findChild<QAction*>(QLatin1String(name))->trigger();
+        expected << QUrl(service->origin() + QString::fromUtf8(path), QUrl::TolerantMode).toString();
+    }
+    EXPECT_EQ(browser.opened, expected);
+    // The compact symbol, in lower case as listed.
+    ticker->ToggleWindowMode();
+    ticker->RefreshStep();
+    QTest::mousePress(part(ticker, "lblCompactSymbol"), Qt::RightButton);
+    menu->hide();
+    menu->findChild<QAction*>(QStringLiteral("CompanyProfileMenuItem"))->trigger();
+    EXPECT_EQ(browser.opened.last(), service->origin() + QStringLiteral("/p/i/ibm.html"));
+}
+
+TEST_F(TickerTest, AGarbageAnswerNeverCoversTheButtons)
+{
+    FaultServer garbage(FaultServer::Config{.mode = FaultServer::Mode::Fixed, .body = "1," + std::string(1 << 19, '9') + ",x"});
+    start(96, garbage.origin());
+    Ticker* ticker = openAt(3000, 3000, "Shade");
+    ASSERT_NE(ticker, nullptr);
+    EXPECT_TRUE(caption(ticker, "lblCompactPrice").startsWith(QStringLiteral("9999")));
+    QWidget* modeButton = part<PictureBox>(ticker, "picWindow");
+    const QPoint centre = modeButton->geometry().center();
+    EXPECT_EQ(ticker->childAt(centre), modeButton);
+    QTest::mouseClick(modeButton, Qt::LeftButton);
+    EXPECT_EQ(ticker->windowMode(), WindowMode::Full);
+}
+
+} // namespace
+} // namespace quoterra::test
+
+namespace quoterra::test {
+namespace {
+
+// Whatever a symbol holds, only a web page on the configured service reaches
+// the desktop's opener, and the opener takes nothing but web and mail
+// addresses.
+TEST(ResearchLinks, AHostileSymbolNeverLeavesTheServicesPages)
+{
+    const ServiceHosts hosts = ServiceHosts::at(QStringLiteral("http://127.0.0.1:8642"));
+    const char* symbols[] = {"A&B", "?x=1", "#top", "\"q\"", "a b", "%41%00", "../../etc/passwd", "javascript:alert(1)",
+                             "$(rm -rf ~)", ";ls", "a\nb", "Soci\xc3\xa9t\xc3\xa9", "//evil.example/x", "@evil.example", ""};
+    for (const char* symbol : symbols) {
+        for (const ResearchLink link : {ResearchLink::News, ResearchLink::Profile, ResearchLink::Filings,
+                                        ResearchLink::Research, ResearchLink::Insider, ResearchLink::Chart,
+                                        ResearchLink::MessageBoard}) {
+            const QUrl url(researchAddress(hosts, link, QString::fromUtf8(symbol), QStringLiteral("&d=1b")), QUrl::TolerantMode);
+            EXPECT_EQ(url.scheme(), QStringLiteral("http")) << symbol;
+            EXPECT_EQ(url.host(), QStringLiteral("127.0.0.1")) << symbol;
+            EXPECT_EQ(url.port(), 8642) << symbol;
+        }
+    }
+    UrlRecorder opener;
+    for (const char* address : {"file:///etc/passwd", "javascript:alert(1)", "ftp://127.0.0.1/x", "/usr/bin/xterm", "mailto:"})
+        EXPECT_FALSE(openInBrowser(QLatin1String(address))) << address;
+    EXPECT_TRUE(opener.opened.isEmpty());
+}
+
+} // namespace
+} // namespace quoterra::test

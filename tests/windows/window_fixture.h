@@ -1,0 +1,79 @@
+#pragma once
+
+#include "service_process.h"
+#include "test_support.h"
+
+#include "app/program.h"
+#include "ui/controls.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+namespace quoterra::test {
+
+// The program's windows on the offscreen platform: one quote service for
+// the suite, and for every test a fresh profile, screen and program.
+class WindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { service = new ServiceProcess; }
+    static void TearDownTestSuite()
+    {
+        delete service;
+        service = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(service->isRunning());
+        service->reset();
+        start();
+    }
+    void TearDown() override { stop(); }
+    // A fresh program (at `dpi`, on a quote service at `origin`), after the
+    // last one's windows are gone.
+    void start(int dpi = 96, const QString& origin = {})
+    {
+        stop();
+        t = std::make_unique<TestApp>(origin.isEmpty() ? service->origin() : origin, dpi);
+        program = std::make_unique<Program>(*t->app);
+    }
+    void stop()
+    {
+        t.reset();
+        program.reset();
+    }
+    Settings& settings() { return t->settings(); }
+    void set(Setting setting, const char* value) { settings().WriteValue(setting, QLatin1String(value)); }
+
+    // Loads and shows the ticker as start-up does, its timer held still.
+    Ticker* openTicker()
+    {
+        program->reloadTicker();
+        Ticker* ticker = program->ticker();
+        if (ticker)
+            ticker->findChild<QTimer*>(QStringLiteral("refreshTimer"))->stop();
+        return ticker;
+    }
+    template <class W = QWidget>
+    static W* window(const char* name)
+    {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* f = dynamic_cast<Form*>(w);
+            if (w->objectName() == QLatin1String(name) && (!f || f->isLoaded()))
+                return qobject_cast<W*>(w);
+        }
+        return nullptr;
+    }
+    template <class W = Label>
+    static W* part(QWidget* window, const char* name)
+    {
+        return window ? window->findChild<W*>(QLatin1String(name)) : nullptr;
+    }
+
+    static inline ServiceProcess* service = nullptr;
+    std::unique_ptr<TestApp> t;
+    std::unique_ptr<Program> program;
+};
+
+} // namespace quoterra::test
