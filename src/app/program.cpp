@@ -4,6 +4,8 @@
 #include "config.h"
 
 #include "app/context/application.h"
+#include "charts/charts.h"
+#include "symbols/symbol_dialogs.h"
 #include "symbols/symbol_editor.h"
 #include "symbols/file/symbol_file.h"
 #include "ui/msgbox.h"
@@ -37,7 +39,9 @@ Ticker* Program::makeTicker()
         });
         return editor;
     };
-    windows.chartBrowser = [] { return nullptr; };
+    windows.chartBrowser = [this](Ticker& ticker) {
+        return new Charts(app_, ticker, [this] { return new SymbolLookup(app_); });
+    };
     return new Ticker(app_, std::move(windows));
 }
 

@@ -54,7 +54,7 @@ Ticker::Ticker(Application& app, TickerWindows windows)
     , configuration_(std::move(windows.configuration))
     , updateChecker_(std::move(windows.updateChecker))
     , symbolManager_(std::move(windows.symbolManager))
-    , chartBrowser_(std::move(windows.chartBrowser))
+    , chartBrowser_([this, make = std::move(windows.chartBrowser)] { return make ? make(*this) : nullptr; })
 {
     setObjectName(QStringLiteral("Ticker"));
     setFont(designFont(QStringLiteral("Arial"), 8.25, true));

@@ -20,6 +20,7 @@ class Application;
 class Label;
 class PictureBox;
 class Resizer;
+class Ticker;
 class Transfer;
 
 // The chart browser as the ticker sees it.
@@ -43,7 +44,7 @@ struct TickerWindows {
     std::function<Form*()> configuration;
     std::function<Form*()> updateChecker;
     std::function<Form*()> symbolManager;
-    std::function<ChartWindow*()> chartBrowser;
+    std::function<ChartWindow*(Ticker&)> chartBrowser;
 };
 
 // The main window: a borderless strip drawn from skin pictures that shows

@@ -41,6 +41,17 @@ constexpr std::array kPictures{
     Picture{":/skins/picChartLargeFont.png", 25, 21},
     Picture{":/skins/picSymbolEditor.png", 20, 17},
     Picture{":/skins/picSymbolEditorLargeFont.png", 25, 21},
+    Picture{":/charts/picTop.png", 210, 40},
+    Picture{":/charts/picLeft.png", 10, 94},
+    Picture{":/charts/picRight.png", 9, 94},
+    Picture{":/charts/picBottom.png", 210, 10},
+    Picture{":/charts/picCharts.png", 191, 94},
+    Picture{":/charts/picSymbolUp.png", 74, 15},
+    Picture{":/charts/picSymbolDown.png", 74, 15},
+    Picture{":/charts/picChartTypeUp.png", 74, 15},
+    Picture{":/charts/picChartTypeDown.png", 74, 15},
+    Picture{":/charts/picUpdateUp.png", 52, 22},
+    Picture{":/charts/picUpdateDown.png", 52, 22},
     Picture{":/about/product.png", 64, 64},
     Picture{":/about/data-service.png", 104, 32},
     Picture{":/icons/quoterra.png", 64, 64},
@@ -49,11 +60,14 @@ constexpr std::array kPictures{
 
 } // namespace
 
-std::span<const Picture> pictures() { return kPictures; }
-
-const Picture *find(std::string_view path)
+std::span<const Picture> pictures()
 {
-    for (const Picture &p : kPictures)
+    return kPictures;
+}
+
+const Picture* find(std::string_view path)
+{
+    for (const Picture& p : kPictures)
         if (p.path == path)
             return &p;
     return nullptr;

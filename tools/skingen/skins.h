@@ -9,7 +9,7 @@ namespace quoterra::skins {
 // layout was measured against. Faces and buttons are placed in twips, so a
 // picture of another size would push the labels off their places.
 struct Picture {
-    std::string_view path;  // e.g. ":/skins/picDefaultShade.png"
+    std::string_view path; // e.g. ":/skins/picDefaultShade.png"
     int width;
     int height;
 };
@@ -18,6 +18,6 @@ struct Picture {
 std::span<const Picture> pictures();
 
 // The entry for a resource path, or nullptr when there is none.
-const Picture *find(std::string_view path);
+const Picture* find(std::string_view path);
 
 } // namespace quoterra::skins

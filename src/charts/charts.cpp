@@ -1,0 +1,310 @@
+#include "charts.h"
+
+#include "app/context/application.h"
+#include "core/numbers.h"
+#include "core/transfer.h"
+#include "ui/controls.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QSaveFile>
+
+namespace quoterra {
+
+namespace {
+
+constexpr int kHeaderPixels = 40; // the header covers the frame pieces' top
+
+PictureBox* picture(QWidget* parent, const char* name, float left, float top, const QString& file = {})
+{
+    auto* box = new PictureBox(parent, QLatin1String(name));
+    box->setAutoSize(true);
+    box->moveTwips(left, top);
+    if (!file.isEmpty())
+        box->setPicture(QPixmap(file));
+    return box;
+}
+
+QString art(const char* name)
+{
+    return QStringLiteral(":/charts/%1.png").arg(QLatin1String(name));
+}
+
+} // namespace
+
+Charts::Charts(Application& app, Ticker& ticker, std::function<Form*()> symbolLookup)
+    : ChartWindow(app.forms())
+    , app_(app)
+    , ticker_(ticker)
+    , newSymbol_([this, symbolLookup] { return new NewChartSymbol(app_, *this, symbolLookup); })
+{
+    setObjectName(QStringLiteral("Charts"));
+    setFont(designFont(QStringLiteral("Arial"), 8.25, true));
+    buildControls();
+    inetCharts = new Transfer(this);
+    inetCharts->setObjectName(QStringLiteral("inetCharts"));
+}
+
+Charts::~Charts() = default;
+
+void Charts::buildControls()
+{
+    // Made in the order they stack: the header lies over the frame pieces'
+    // tops, the buttons and labels over the header.
+    picLeft = picture(this, "picLeft", 0, 240, art("picLeft"));
+    picRight = picture(this, "picRight", 3015, 240, art("picRight"));
+    picCharts = picture(this, "picCharts", 150, 240, art("picCharts"));
+    gifCharts = new PictureBox(picCharts, QStringLiteral("gifCharts"));
+    picBottom = picture(this, "picBottom", 0, 1650, art("picBottom"));
+    picTop = picture(this, "picTop", 0, 0, art("picTop"));
+    picSymbol = picture(this, "picSymbol", 105, 75, art("picSymbolUp"));
+    picChartType = picture(this, "picChartType", 105, 375, art("picChartTypeUp"));
+    picUpdate = picture(this, "picUpdate", 2160, 180, art("picUpdateUp"));
+    picExit = picture(this, "picExit", 2955, 30, QStringLiteral(":/skins/picDefaultExit.png"));
+    picSymbol->setToolTip(QStringLiteral("Change the Chart Symbol"));
+    picChartType->setToolTip(QStringLiteral("Change the Chart Type"));
+    picUpdate->setToolTip(QStringLiteral("Update the Chart"));
+    picExit->setToolTip(QStringLiteral("Close"));
+
+    auto label = [this](const char* name, float left, float top, const QString& caption) {
+        auto* l = new Label(this, QLatin1String(name), caption);
+        l->setFont(font());
+        l->setForeColor(Qt::white);
+        l->moveTwips(left, top);
+        l->setAutoSize(true);
+        return l;
+    };
+    lblSymbol = label("lblSymbol", 1275, 105, {});
+    lblChartType = label("lblChartType", 1275, 390, {});
+    lblLoading = label("lblLoading", 1050, 600, QStringLiteral("Loading..."));
+    lblLoading->setFont(designFont(QStringLiteral("Arial"), 8.25));
+    lblLoading->hide();
+
+    mnuChartType = new QMenu(QStringLiteral("ChartType"), this);
+    mnuChartType->setObjectName(QStringLiteral("mnuChartType"));
+    for (const auto& [name, range] : {std::pair{"mnu1Day", "1 Day"}, {"mnu5Day", "5 Day"}, {"", ""}, {"mnu1Year", "1 Year"}}) {
+        if (!*name) {
+            mnuChartType->addSeparator();
+            continue;
+        }
+        QAction* item = mnuChartType->addAction(QLatin1String(range));
+        item->setObjectName(QLatin1String(name));
+        connect(item, &QAction::triggered, this, [this, range = QLatin1String(range)] { setChartType(range); });
+    }
+
+    for (QWidget* part : std::initializer_list<QWidget*>{picTop, picSymbol, picChartType, picUpdate, picExit, lblSymbol})
+        part->installEventFilter(this);
+}
+
+// The chart browser is laid out in pixels; at 120 dpi the same pixels are
+// other twips.
+void Charts::moveForLargeFonts()
+{
+    picLeft->setTopTwips(192);
+    picRight->moveTwips(2412, 192);
+    picCharts->moveTwips(120, 192);
+    lblLoading->moveTwips(840, 480);
+    picBottom->setTopTwips(1320);
+    picExit->moveTwips(2360, 20);
+    picSymbol->moveTwips(80, 65);
+    picChartType->moveTwips(80, 300);
+    lblSymbol->moveTwips(1020, 80);
+    lblSymbol->setFontSize(7);
+    lblChartType->moveTwips(1020, 310);
+    lblChartType->setFontSize(7);
+    picUpdate->moveTwips(1730, 140);
+}
+
+QString Charts::symbolCaption() const
+{
+    return lblSymbol->caption();
+}
+
+QString Charts::chartTypeCaption() const
+{
+    return lblChartType->caption();
+}
+
+void Charts::setSymbol(const QString& symbol)
+{
+    lblSymbol->setCaption(symbol);
+}
+
+void Charts::setChartType(const QString& range)
+{
+    lblChartType->setCaption(range);
+}
+
+QString Charts::chartAddress(const ServiceHosts& hosts, const QString& range, const QString& symbol)
+{
+    if (range == QLatin1String("1 Day"))
+        return hosts.charts + QStringLiteral("/t?s=") + symbol;
+    if (range == QLatin1String("5 Day"))
+        return hosts.charts + QStringLiteral("/v?s=") + symbol;
+    if (range == QLatin1String("1 Year")) {
+        const QString lower = symbol.toLower();
+        return hosts.chartArchive + QStringLiteral("/c/0b/") + lower.left(1) + u'/' + lower + QStringLiteral(".gif");
+    }
+    return {};
+}
+
+QString Charts::chartFile() const
+{
+    return QDir(app_.applicationDirectory()).filePath(QStringLiteral("chart.gif"));
+}
+
+bool Charts::chartShown() const
+{
+    return gifCharts->isVisible() && !gifCharts->picture().isNull();
+}
+
+// The chart fills the area under the header, kept in proportion; what is
+// not a GIF leaves the area empty.
+void Charts::showChartFile()
+{
+    const QImage chart = QImageReader(chartFile(), "gif").read();
+    const QSize area = gifCharts->size();
+    if (chart.isNull() || area.isEmpty()) {
+        gifCharts->setPicture({});
+        return;
+    }
+    QPixmap shown(area);
+    shown.fill(Qt::transparent);
+    QPainter painter(&shown);
+    const QImage fitted = chart.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    painter.drawImage((area.width() - fitted.width()) / 2, (area.height() - fitted.height()) / 2, fitted);
+    painter.end();
+    gifCharts->setPicture(shown);
+}
+
+void Charts::onLoad()
+{
+    const Screen& screen = app_.screen();
+    setBorderless(true);
+    if (screen.dpiX() == 120)
+        moveForLargeFonts();
+    const int below = kHeaderPixels - picCharts->y();
+    gifCharts->setGeometry(0, below, picCharts->width(), picCharts->height() - below);
+    setGeometryTwips(leftTwips(), topTwips(), picTop->widthTwips(), picBottom->topTwips() + picBottom->heightTwips());
+
+    Settings& s = app_.settings();
+    moveTwips(float(s.number(Setting::ChartLeft)), float(s.number(Setting::ChartTop)));
+    const Pair fitted = CorrectRestoredChartPlace(ticker_.placement(), rectOf(*this), rectOf(ticker_),
+                                                  ticker_.standardShadeHeight(), ticker_.standardFullHeight(),
+                                                  workAreaTwips(screen));
+    setTopTwips(fitted.chart.top);
+    ticker_.setTopTwips(fitted.ticker.top);
+
+    setSymbol(s.GetString(Setting::ChartSymbol));
+    setChartType(s.GetString(Setting::ChartType));
+    lblLoading->hide();
+    app_.AlwaysOnTop(*this);
+    showChartFile();
+    gifCharts->show();
+
+    const RectTwips kept = KeepInWorkArea(rectOf(*this), workAreaTwips(screen));
+    moveTwips(kept.left, kept.top);
+    CheckDocking(ticker_.placement(), rectOf(*this), rectOf(ticker_));
+}
+
+void Charts::SaveState()
+{
+    Settings& s = app_.settings();
+    app_.settingsFile().createKey(kChartsKey);
+    s.WriteValue(Setting::ChartSymbol, symbolCaption());
+    s.WriteValue(Setting::ChartType, chartTypeCaption());
+    s.WriteValue(Setting::ChartLeft, formatCoordinate(leftTwips()));
+    s.WriteValue(Setting::ChartTop, formatCoordinate(topTwips()));
+}
+
+bool Charts::onUnload()
+{
+    SaveState();
+    return true;
+}
+
+void Charts::UpdateChart()
+{
+    const QString address = chartAddress(app_.hosts(), chartTypeCaption(), symbolCaption());
+    gifCharts->hide();
+    lblLoading->show();
+    QPointer<Charts> self(this);
+    const QByteArray body = inetCharts->OpenURLBytes(address);
+    // Closed while the chart was awaited: nobody looks at it any more.
+    if (!self || !isLoaded())
+        return;
+    if (!inetCharts->lastTransferFailed())
+        lastResponse_ = body;
+    // An answer of 150 or 151 bytes is no chart: the one on disk stays.
+    if (lastResponse_.size() / 2 != 75) {
+        QSaveFile file(chartFile());
+        if (file.open(QIODevice::WriteOnly) && file.write(lastResponse_) == lastResponse_.size())
+            file.commit();
+    }
+    lblLoading->hide();
+    showChartFile();
+    gifCharts->show();
+}
+
+void Charts::dragStep(QPoint globalPos)
+{
+    const RectTwips moved = DragChartWindow(ticker_.placement(), dragPointer(app_.screen(), globalPos, grab_),
+                                            rectOf(*this), rectOf(ticker_));
+    moveTwips(moved.left, moved.top);
+}
+
+bool Charts::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseMove
+        && type != QEvent::MouseButtonDblClick)
+        return ChartWindow::eventFilter(watched, event);
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    const bool release = type == QEvent::MouseButtonRelease;
+    const QPoint global = mouse->globalPosition().toPoint();
+
+    if (watched == picTop) {
+        const Screen& s = app_.screen();
+        if (press && mouse->button() == Qt::LeftButton)
+            grab_ = QPoint(qint16(roundHalfEven(s.twipsX(mouse->position().x()))),
+                           qint16(roundHalfEven(s.twipsY(mouse->position().y()))));
+        else if (type == QEvent::MouseMove && mouse->buttons() == Qt::LeftButton)
+            dragStep(global);
+        return true;
+    }
+    if (watched == lblSymbol) {
+        if (press && mouse->button() == Qt::RightButton)
+            ticker_.popupResearchMenu(ticker_.currentSymbol(), global);
+        return true;
+    }
+    // The buttons show their pressed picture while a button is held; a
+    // left click inside acts.
+    auto* button = static_cast<PictureBox*>(watched);
+    if (button != picExit && (press || release))
+        button->setPicture(QPixmap(QStringLiteral(":/charts/%1%2.png")
+                                       .arg(button->objectName(), press ? QStringLiteral("Down") : QStringLiteral("Up"))));
+    if (!release || mouse->button() != Qt::LeftButton || !button->rect().contains(mouse->position().toPoint()))
+        return true;
+    if (button == picSymbol)
+        newSymbol_.loadAndShow();
+    else if (button == picChartType)
+        mnuChartType->popup(global);
+    else if (button == picUpdate)
+        UpdateChart();
+    else if (button == picExit)
+        unload();
+    return true;
+}
+
+void Charts::keyReleaseEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat())
+        UpdateChart();
+    ChartWindow::keyReleaseEvent(event);
+}
+
+} // namespace quoterra

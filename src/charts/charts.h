@@ -1,0 +1,98 @@
+#pragma once
+
+#include "ticker/ticker.h"
+
+#include <QByteArray>
+
+class QLineEdit;
+class QMenu;
+
+namespace quoterra {
+
+class Application;
+class Label;
+struct ServiceHosts;
+class PictureBox;
+class Transfer;
+
+// The chart browser: a price chart for one symbol over one day, five days
+// or a year, fetched as a GIF, kept as chart.gif in the application
+// directory and shown from there. It is dragged by its header, docks to the
+// ticker and remembers its symbol, range and place.
+class Charts : public ChartWindow {
+    Q_OBJECT
+public:
+    Charts(Application& app, Ticker& ticker, std::function<Form*()> symbolLookup);
+    ~Charts() override;
+
+    QString symbolCaption() const override;
+    QString chartTypeCaption() const override;
+    void setSymbol(const QString& symbol);
+    void setChartType(const QString& range);
+
+    // The chart for a range ("1 Day", "5 Day", "1 Year") and a symbol; empty
+    // for any other range.
+    static QString chartAddress(const ServiceHosts& hosts, const QString& range, const QString& symbol);
+    // Fetches the chart the labels name, stores it and shows it.
+    void UpdateChart();
+    // The body of the last fetch of this window's lifetime.
+    QByteArray lastResponse() const { return lastResponse_; }
+    // Whether a chart picture is on show.
+    bool chartShown() const;
+
+protected:
+    void onLoad() override;
+    bool onUnload() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    void buildControls();
+    void moveForLargeFonts();
+    void showChartFile();
+    void dragStep(QPoint globalPos);
+    QString chartFile() const;
+    void SaveState();
+
+    Application& app_;
+    Ticker& ticker_;
+    FormSlot<Form> newSymbol_;
+    QByteArray lastResponse_;
+    QPoint grab_; // whole twips, as the header's mouse-down left it
+
+    PictureBox* picTop;
+    PictureBox* picLeft;
+    PictureBox* picRight;
+    PictureBox* picBottom;
+    PictureBox* picCharts;
+    PictureBox* gifCharts;
+    PictureBox* picSymbol;
+    PictureBox* picChartType;
+    PictureBox* picUpdate;
+    PictureBox* picExit;
+    Label* lblSymbol;
+    Label* lblChartType;
+    Label* lblLoading;
+    QMenu* mnuChartType;
+    Transfer* inetCharts;
+};
+
+// Asks for the chart browser's next symbol; the Symbol Lookup label opens a
+// search in the browser.
+class NewChartSymbol : public Dialog {
+    Q_OBJECT
+public:
+    NewChartSymbol(Application& app, Charts& charts, std::function<Form*()> symbolLookup);
+
+protected:
+    void onLoad() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Application& app_;
+    FormSlot<Form> lookup_;
+    QLineEdit* txtTickerSymbol;
+    QWidget* lookupLabel_;
+};
+
+} // namespace quoterra

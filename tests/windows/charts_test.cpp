@@ -1,0 +1,185 @@
+// The chart browser: opened from the ticker, its load and places, fetching
+// and storing charts, its range menu and symbol dialog.
+#include "fault_server.h"
+#include "window_fixture.h"
+
+#include "charts/charts.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+namespace quoterra::test {
+namespace {
+
+class ChartsTest : public WindowTest {
+protected:
+    Charts* openCharts(const char* range = "1 Year", const char* symbol = "IBM")
+    {
+        set(Setting::ChartType, range);
+        set(Setting::ChartSymbol, symbol);
+        t->profile.writeSymbols({{"IBM", ""}});
+        Ticker* ticker = openTicker();
+        if (!ticker)
+            return nullptr;
+        QTest::mouseClick(part<PictureBox>(ticker, "picChart"), Qt::LeftButton);
+        return window<Charts>("Charts");
+    }
+    QByteArray chartFile() const { return readFile(t->profile.appDir() + QStringLiteral("/chart.gif")); }
+};
+
+TEST_F(ChartsTest, OpensFromTheTickerWithItsLabelsAndTheSavedChartWithoutFetching)
+{
+    QFile saved(t->profile.appDir() + QStringLiteral("/chart.gif"));
+    ASSERT_TRUE(saved.open(QIODevice::WriteOnly));
+    saved.write(service->exchange("GET", "/t?s=MSFT").body);
+    saved.close();
+    set(Setting::ChartLeft, "3000");
+    set(Setting::ChartTop, "9000");
+    Charts* charts = openCharts("5 Day", "MSFT");
+    ASSERT_NE(charts, nullptr);
+    EXPECT_TRUE(charts->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(charts->size(), QSize(210, 120));
+    EXPECT_EQ(charts->pos(), QPoint(200, 600));
+    EXPECT_EQ(charts->symbolCaption(), QStringLiteral("MSFT"));
+    EXPECT_EQ(charts->chartTypeCaption(), QStringLiteral("5 Day"));
+    EXPECT_TRUE(charts->chartShown());
+    EXPECT_FALSE(part(charts, "lblLoading")->isVisible());
+    EXPECT_EQ(part<PictureBox>(charts, "picUpdate")->toolTip(), QStringLiteral("Update the Chart"));
+    EXPECT_EQ(part<PictureBox>(charts, "picSymbol")->toolTip(), QStringLiteral("Change the Chart Symbol"));
+    EXPECT_EQ(part<PictureBox>(charts, "picChartType")->toolTip(), QStringLiteral("Change the Chart Type"));
+    for (const QString& r : service->requests())
+        EXPECT_FALSE(r.startsWith(QStringLiteral("/v"))) << r.toStdString();
+}
+
+TEST_F(ChartsTest, OnALargeFontScreenTheControlsMoveToTheirPlaces)
+{
+    start(120);
+    Charts* charts = openCharts();
+    ASSERT_NE(charts, nullptr);
+    const std::tuple<const char*, float, float> places[] = {
+        {"picRight", 2412, 192}, {"picCharts", 120, 192}, {"picExit", 2360, 20},  {"picSymbol", 80, 65},
+        {"picChartType", 80, 300}, {"picUpdate", 1730, 140}, {"lblSymbol", 1020, 80}, {"lblLoading", 840, 480},
+    };
+    for (const auto& [name, left, top] : places) {
+        auto* placed = dynamic_cast<TwipsPlacement*>(charts->findChild<QWidget*>(QLatin1String(name)));
+        ASSERT_NE(placed, nullptr) << name;
+        EXPECT_EQ(placed->leftTwips(), left) << name;
+        EXPECT_EQ(placed->topTwips(), top) << name;
+    }
+    EXPECT_EQ(charts->heightTwips(), 1320 + 120);
+    EXPECT_EQ(part(charts, "lblSymbol")->font().pointSizeF(), 7);
+}
+
+TEST_F(ChartsTest, EachRangeFetchesItsAddressAndTheChartIsStored)
+{
+    const std::tuple<const char*, const char*, const char*> ranges[] = {
+        {"1 Day", "msft", "/t?s=msft"}, {"5 Day", "MSFT", "/v?s=MSFT"}, {"1 Year", "IBM", "/c/0b/i/ibm.gif"}};
+    for (const auto& [range, symbol, path] : ranges) {
+        Charts* charts = openCharts(range, symbol);
+        ASSERT_NE(charts, nullptr);
+        service->reset();
+        QTest::mouseClick(part<PictureBox>(charts, "picUpdate"), Qt::LeftButton);
+        EXPECT_EQ(service->requests(), QStringList{QLatin1String(path)});
+        EXPECT_TRUE(chartFile().startsWith("GIF89a"));
+        EXPECT_EQ(chartFile(), charts->lastResponse());
+        EXPECT_TRUE(charts->chartShown()) << range;
+        charts->unload();
+    }
+    EXPECT_EQ(Charts::chartAddress(ServiceHosts::at(QStringLiteral("http://h")), QStringLiteral("2 Year"), QStringLiteral("IBM")),
+              QString());
+}
+
+// A 150-byte answer leaves the chart on disk; a failed fetch shows the last
+// chart again; a body that is no GIF shows nothing and breaks nothing.
+TEST_F(ChartsTest, WhatTheServiceSendsDecidesWhatIsStoredAndShown)
+{
+    Charts* charts = openCharts("1 Day", "IBM");
+    ASSERT_NE(charts, nullptr);
+    QTest::mouseClick(part<PictureBox>(charts, "picUpdate"), Qt::LeftButton);
+    const QByteArray good = chartFile();
+    ASSERT_TRUE(good.startsWith("GIF89a"));
+    struct Case {
+        const char* what;
+        FaultServer::Config answer;
+        bool storedKept;
+        bool shown;
+    } cases[] = {
+        {"150 bytes", {.mode = FaultServer::Mode::Fixed, .body = std::string(150, 'x')}, true, true},
+        {"151 bytes", {.mode = FaultServer::Mode::Fixed, .body = std::string(151, 'x')}, true, true},
+        {"a failed first fetch", {.mode = FaultServer::Mode::Fixed, .status = 503}, false, false},
+        {"a page instead of a picture", {.mode = FaultServer::Mode::Fixed, .body = "<html>no chart</html>"}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FaultServer server(c.answer);
+        t->app.reset(); // nothing of the old program may outlive it
+        start(96, server.origin());
+        QFile seed(t->profile.appDir() + QStringLiteral("/chart.gif"));
+        ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
+        seed.write(good);
+        seed.close();
+        charts = openCharts("1 Day", "IBM");
+        ASSERT_NE(charts, nullptr);
+        QTest::keyClick(charts, Qt::Key_Return);
+        EXPECT_EQ(chartFile() == good, c.storedKept);
+        EXPECT_EQ(charts->chartShown(), c.shown);
+    }
+}
+
+TEST_F(ChartsTest, TheRangeMenuAndTheSymbolDialogChangeOnlyTheLabels)
+{
+    Charts* charts = openCharts("1 Year", "IBM");
+    ASSERT_NE(charts, nullptr);
+    service->reset();
+    QTest::mouseClick(part<PictureBox>(charts, "picChartType"), Qt::LeftButton);
+    auto* menu = charts->findChild<QMenu*>(QStringLiteral("mnuChartType"));
+    ASSERT_TRUE(waitUntil([&] { return menu->isVisible(); }));
+    QStringList items;
+    for (QAction* a : menu->actions())
+        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(items, (QStringList{"1 Day", "5 Day", "-", "1 Year"}));
+    menu->hide();
+    menu->findChild<QAction*>(QStringLiteral("mnu5Day"))->trigger();
+    EXPECT_EQ(charts->chartTypeCaption(), QStringLiteral("5 Day"));
+
+    QTest::mouseClick(part<PictureBox>(charts, "picSymbol"), Qt::LeftButton);
+    auto* dialog = window<Dialog>("NewChartSymbol");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quoterra - New Chart Symbol"));
+    EXPECT_EQ(part(dialog, "lblSymbolLookup")->toolTip(),
+              QStringLiteral("Click to search for a stock or mutual fund symbol from Yahoo! Finance's database"));
+    QTest::mouseClick(part(dialog, "lblSymbolLookup"), Qt::LeftButton);
+    EXPECT_NE(window("SymbolLookup"), nullptr);
+    dialog->findChild<QLineEdit*>(QStringLiteral("txtTickerSymbol"))->setText(QStringLiteral("msft"));
+    dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    EXPECT_EQ(charts->symbolCaption(), QStringLiteral("MSFT"));
+    EXPECT_TRUE(service->requests().isEmpty());
+}
+
+TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
+{
+    Charts* charts = openCharts("1 Day", "IBM");
+    ASSERT_NE(charts, nullptr);
+    charts->setSymbol(QStringLiteral("DELL"));
+    charts->moveTwips(4500, 6000);
+    Ticker* ticker = program->ticker();
+    ticker->ExitProgram();
+    EXPECT_EQ(t->saved(Setting::ChartStartUp), QStringLiteral("True"));
+    EXPECT_EQ(t->saved(Setting::ChartSymbol), QStringLiteral("DELL"));
+    EXPECT_EQ(t->saved(Setting::ChartLeft), QStringLiteral("4500"));
+
+    start();
+    charts = openCharts("1 Day", "IBM");
+    ASSERT_NE(charts, nullptr);
+    charts->moveTwips(3000, 7000);
+    QTest::mouseClick(part<PictureBox>(charts, "picExit"), Qt::LeftButton);
+    EXPECT_FALSE(charts->isLoaded());
+    EXPECT_EQ(t->saved(Setting::ChartTop), QStringLiteral("7000"));
+    program->ticker()->ExitProgram();
+    EXPECT_EQ(t->saved(Setting::ChartStartUp), QStringLiteral("False"));
+    EXPECT_EQ(t->saved(Setting::ChartTop), QStringLiteral("7000"));
+}
+
+} // namespace
+} // namespace quoterra::test

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace skingen {
+
+// Every picture drawn, checked against the catalogue's sizes.
+bool drawAll(std::vector<std::pair<std::string, QImage>>& out);
+
+// The faces with sample labels on them, for review.
+int mockup(const QString& file);
+// Every picture enlarged on grey, for review.
+int contactSheet(const QString& file);
+
+} // namespace skingen
