@@ -3,7 +3,12 @@
 #include "charts.h"
 #include "pages.h"
 
+#include <boost/json.hpp>
+
 #include <array>
+#include <functional>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 namespace quoterra::service {
@@ -125,10 +130,38 @@ std::string queryValue(std::string_view rawQuery, std::string_view key, std::ini
     return {};
 }
 
+struct Routes::Cache {
+    // Enough for every symbol a few tickers and a chart browser show; a
+    // client asking for endless made-up symbols only churns it.
+    static constexpr std::size_t kMaxEntries = 4096;
+
+    std::string get(std::string key, SimTime now, const std::function<std::string()>& make)
+    {
+        {
+            std::lock_guard lock(mutex);
+            if (const auto it = entries.find(key); it != entries.end() && it->second.first == now)
+                return it->second.second;
+        }
+        std::string body = make();
+        std::lock_guard lock(mutex);
+        if (entries.size() >= kMaxEntries)
+            std::erase_if(entries, [&](const auto& e) { return e.second.first != now; });
+        if (entries.size() >= kMaxEntries)
+            entries.clear();
+        entries.insert_or_assign(std::move(key), std::pair{now, body});
+        return body;
+    }
+
+    std::mutex mutex;
+    std::unordered_map<std::string, std::pair<SimTime, std::string>> entries;
+};
+
 Routes::Routes(std::uint64_t seed, Calendar calendar, std::string versionText)
-    : market_(seed), calendar_(calendar), versionText_(std::move(versionText))
+    : market_(seed), calendar_(calendar), versionText_(std::move(versionText)), cache_(std::make_unique<Cache>())
 {
 }
+
+Routes::~Routes() = default;
 
 Reply Routes::answer(std::string_view target, SimTime now) const
 {
@@ -184,7 +217,10 @@ Reply Routes::quote(std::string_view symbol, SimTime now) const
 {
     const std::string upper = upperSymbol(symbol);
     Reply r{200, "text/csv; charset=us-ascii", {}, ReplyKind::Quote};
-    r.body = isKnownSymbol(upper) ? quoteLine(market_.quote(upper, now), calendar_) : unknownQuoteLine(upper);
+    if (!isKnownSymbol(upper))
+        r.body = unknownQuoteLine(upper);
+    else
+        r.body = cache_->get("q" + upper, now, [&] { return quoteLine(market_.quote(upper, now), calendar_); });
     return r;
 }
 
@@ -192,7 +228,11 @@ Reply Routes::chart(std::string_view symbol, ChartRange range, SimTime now) cons
 {
     const std::string upper = upperSymbol(symbol);
     Reply r{200, "image/gif", {}, ReplyKind::Chart};
-    r.body = isKnownSymbol(upper) ? chartGif(market_, calendar_, upper, range, now) : noChartGif();
+    if (!isKnownSymbol(upper))
+        r.body = noChartGif();
+    else
+        r.body = cache_->get(std::to_string(int(range)) + upper, now,
+                             [&] { return chartGif(market_, calendar_, upper, range, now); });
     return r;
 }
 
@@ -301,6 +341,28 @@ Reply Routes::startPage() const
     body += "</ul>\n<p>Newest version: " + htmlEscape(versionText_) + "</p>\n";
     body += "<p><a href=\"/l?s=\">Symbol lookup</a></p>\n";
     return html("Quoterra quote service", body);
+}
+
+SimulatedBackend::SimulatedBackend(std::uint64_t seed, std::string versionText)
+    : routes_(seed, Calendar::startingToday(), std::move(versionText)), clock_(std::chrono::steady_clock::now())
+{
+}
+
+void SimulatedBackend::answer(std::string_view target, Respond respond)
+{
+    respond(routes_.answer(target, clock_.now()));
+}
+
+std::string SimulatedBackend::status() const
+{
+    const SimTime now = clock_.now();
+    return boost::json::serialize(boost::json::object{
+               {"market", "simulated"},
+               {"seed", routes_.market().seed()},
+               {"day", now.day},
+               {"time", formatTime(now.minute)},
+           })
+           + "\n";
 }
 
 } // namespace quoterra::service
