@@ -83,7 +83,7 @@ std::string usage()
            "                           https://stooq.com)\n"
            "  --research-url URL       site the research links lead to\n"
            "                           (default https://finance.yahoo.com)\n"
-           "  --upstream-timeout SECONDS  limit for one request to a source, 1 to 59 (default 20)\n"
+           "  --upstream-timeout SECONDS  limit for one request to a source, 1 to 59 (default 10)\n"
            "\n"
            "Simulated market, tests and demos:\n"
            "  --seed N                 seed of the simulated market (default: from the clock)\n"

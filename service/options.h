@@ -26,7 +26,7 @@ struct Options {
     std::string chartSource = "https://query1.finance.yahoo.com";
     std::string csvSource = "https://stooq.com";
     std::string researchSite = "https://finance.yahoo.com";
-    std::chrono::seconds upstreamTimeout{20};
+    std::chrono::seconds upstreamTimeout{10};
     bool help = false;
     bool version = false;
 };

@@ -163,54 +163,101 @@ Routes::Routes(std::uint64_t seed, Calendar calendar, std::string versionText)
 
 Routes::~Routes() = default;
 
-Reply Routes::answer(std::string_view target, SimTime now) const
+Route routeOf(std::string_view target)
 {
     const std::size_t mark = target.find('?');
     const std::string_view path = target.substr(0, mark);
     const std::string_view query = mark == std::string_view::npos ? std::string_view() : target.substr(mark + 1);
-    std::string symbol;
+    Route r;
+    const auto is = [&r](Route::Kind kind) {
+        r.kind = kind;
+        return r;
+    };
 
-    if (path == "/d/quotes.csv")
-        return quote(queryValue(query, "s", {"s", "f", "e"}), now);
-    if (path == "/t")
-        return chart(queryValue(query, "s", {"s"}), ChartRange::OneDay, now);
-    if (path == "/v")
-        return chart(queryValue(query, "s", {"s"}), ChartRange::FiveDay, now);
-    if (symbolFromFile(path, "/c/0b/", ".gif", symbol))
-        return chart(symbol, ChartRange::OneYear, now);
+    if (path == "/d/quotes.csv") {
+        r.symbol = queryValue(query, "s", {"s", "f", "e"});
+        return is(Route::Kind::Quote);
+    }
+    if (path == "/t" || path == "/v") {
+        r.symbol = queryValue(query, "s", {"s"});
+        r.range = path == "/t" ? ChartRange::OneDay : ChartRange::FiveDay;
+        return is(Route::Kind::Chart);
+    }
+    if (symbolFromFile(path, "/c/0b/", ".gif", r.symbol)) {
+        r.range = ChartRange::OneYear;
+        return is(Route::Kind::Chart);
+    }
     if (path == "/currentversion.txt")
-        return Reply{200, "text/plain; charset=utf-8", versionText_, ReplyKind::Version};
+        return is(Route::Kind::Version);
 
     struct Research {
         std::string_view prefix;
-        std::string_view what;
+        std::string_view title;
+        std::string_view page;
     };
     static constexpr std::array<Research, 5> kResearch = {{
-        {"/n/", "News"},
-        {"/p/", "Profile"},
-        {"/e/l/", "SEC filings"},
-        {"/z/a/", "Research"},
-        {"/t/", "Insider trading"},
+        {"/n/", "News", "news"},
+        {"/p/", "Profile", "profile"},
+        {"/e/l/", "SEC filings", "sec-filings"},
+        {"/z/a/", "Research", "analysis"},
+        {"/t/", "Insider trading", "insider-transactions"},
     }};
-    for (const Research& r : kResearch)
-        if (symbolFromFile(path, r.prefix, ".html", symbol))
-            return researchPage(r.what, symbol, now);
+    for (const Research& research : kResearch) {
+        if (symbolFromFile(path, research.prefix, ".html", r.symbol)) {
+            r.title = research.title;
+            r.page = research.page;
+            return is(Route::Kind::Research);
+        }
+    }
 
-    if (path == "/q")
-        return chartPage(queryValue(query, "s", {"s", "d"}), queryValue(query, "d", {"s", "d"}), now);
-    if (path == "/l")
-        return lookupPage(queryValue(query, "s", {"s"}, true));
+    if (path == "/q") {
+        r.symbol = queryValue(query, "s", {"s", "d"});
+        r.code = queryValue(query, "d", {"s", "d"});
+        return is(Route::Kind::ChartPage);
+    }
+    if (path == "/l") {
+        r.symbol = queryValue(query, "s", {"s"}, true);
+        return is(Route::Kind::Lookup);
+    }
     if (path == "/") {
         const std::string action = queryValue(query, "action", {"action", "board"});
         bool hasBoard = false;
         for (std::string_view piece : splitOn(query, '&'))
             hasBoard = hasBoard || startsParameter(piece, "board");
-        if (action == "q" && hasBoard)
-            return boardPage(queryValue(query, "board", {"action", "board"}), now);
-        return startPage();
+        if (action == "q" && hasBoard) {
+            r.symbol = queryValue(query, "board", {"action", "board"});
+            return is(Route::Kind::Board);
+        }
+        return is(Route::Kind::Start);
     }
-    return Reply{404, "text/plain; charset=utf-8", "Not Found: the Quoterra quote service has no such page.\n",
-                 ReplyKind::NotFound};
+    return is(Route::Kind::NotFound);
+}
+
+Reply notFound()
+{
+    return textReply(404, "Not Found: the Quoterra quote service has no such page.\n", ReplyKind::NotFound);
+}
+
+Reply versionReply(const std::string& text)
+{
+    return textReply(200, text, ReplyKind::Version);
+}
+
+Reply Routes::answer(std::string_view target, SimTime now) const
+{
+    const Route r = routeOf(target);
+    switch (r.kind) {
+    case Route::Kind::Quote: return quote(r.symbol, now);
+    case Route::Kind::Chart: return chart(r.symbol, r.range, now);
+    case Route::Kind::Version: return versionReply(versionText_);
+    case Route::Kind::Research: return researchPage(r.title, r.symbol, now);
+    case Route::Kind::ChartPage: return chartPage(r.symbol, r.code, now);
+    case Route::Kind::Board: return boardPage(r.symbol, now);
+    case Route::Kind::Lookup: return lookupPage(r.symbol);
+    case Route::Kind::Start: return startPage();
+    case Route::Kind::NotFound: break;
+    }
+    return notFound();
 }
 
 Reply Routes::quote(std::string_view symbol, SimTime now) const

@@ -22,6 +22,21 @@ std::string percentDecode(std::string_view text, bool plusIsSpace);
 std::string queryValue(std::string_view rawQuery, std::string_view key,
                        std::initializer_list<std::string_view> keys, bool plusIsSpace = false);
 
+// The addresses of the ticker and its pages, told apart.
+struct Route {
+    enum class Kind { Quote, Chart, Version, Research, ChartPage, Board, Lookup, Start, NotFound };
+    Kind kind = Kind::NotFound;
+    std::string symbol;                    // decoded, as sent; for Lookup the query
+    ChartRange range = ChartRange::OneDay; // Chart
+    std::string_view title;                // Research: "News", "Profile", ...
+    std::string_view page;                 // Research: that page's name on a finance site
+    std::string code;                      // ChartPage: the range code, "1b", "5d", ...
+};
+Route routeOf(std::string_view target);
+
+Reply notFound();
+Reply versionReply(const std::string& text);
+
 // Answers one GET target (path and raw query, as on the request line) of the
 // quote, chart, version and research addresses from the simulated market.
 // Thread-safe.

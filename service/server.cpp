@@ -1,6 +1,7 @@
 #include "server.h"
 
 #include "http_server.h"
+#include "live_market.h"
 #include "routes.h"
 
 #include <charconv>
@@ -32,7 +33,9 @@ Reply methodNotAllowed(std::string_view allowed)
 
 std::unique_ptr<Backend> makeBackend(const Options& o)
 {
-    return std::make_unique<SimulatedBackend>(o.seed, o.versionText);
+    if (o.market == MarketKind::Simulated)
+        return std::make_unique<SimulatedBackend>(o.seed, o.versionText);
+    return std::make_unique<LiveMarket>(LiveMarket::Config::from(o));
 }
 
 ServerLimits limitsFor(const Options& o)
