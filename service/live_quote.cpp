@@ -92,7 +92,10 @@ std::optional<ChartSeries> liveSeries(const BarSeries& s, ChartRange range)
         return std::nullopt;
     ChartSeries out;
     const double last = s.bars.back().close;
-    const auto cents = [](double v) { return std::isfinite(v) ? std::llround(v * 100.0) : 0; };
+    const auto changeCents = [](double from, double to) -> std::int64_t {
+        const double cents = (to - from) * 100.0;
+        return std::isfinite(cents) ? std::llround(std::clamp(cents, -1e15, 1e15)) : 0;
+    };
     const double length = std::max(1, s.sessionLength);
     const auto inSession = [&](const Bar& b) {
         return std::clamp((exchangeMinute(b.time, s.utcOffset) - s.sessionOpen) / length, 0.0, 1.0);
@@ -106,7 +109,7 @@ std::optional<ChartSeries> liveSeries(const BarSeries& s, ChartRange range)
             months.push_back(dateOf(exchangeDay(s.bars[i].time, s.utcOffset)).month);
         }
         out.ticks = monthTicks(months);
-        out.changeCents = cents(last) - cents(s.bars.front().close);
+        out.changeCents = changeCents(s.bars.front().close, last);
         return out;
     }
 
@@ -131,7 +134,7 @@ std::optional<ChartSeries> liveSeries(const BarSeries& s, ChartRange range)
             weekdays.push_back(dateOf(d).weekday);
         out.ticks = dayTicks(weekdays);
     }
-    out.changeCents = std::isfinite(s.previousClose) ? cents(last) - cents(s.previousClose) : 0;
+    out.changeCents = changeCents(s.previousClose, last);
     return out;
 }
 

@@ -90,6 +90,13 @@ std::optional<std::int64_t> whole(const json::value* v)
     return std::int64_t(std::llround(d));
 }
 
+// A moment from 1970 to the year 2286; anything else is not a trade.
+std::optional<std::int64_t> moment(const json::value* v)
+{
+    const auto t = whole(v);
+    return t && *t >= 0 && *t < 10'000'000'000 ? t : std::nullopt;
+}
+
 const json::array* array(const json::value* v)
 {
     return v ? v->if_array() : nullptr;
@@ -131,7 +138,7 @@ SourceAnswer readChartJson(long status, std::string_view body, Span span)
     BarSeries& s = a.series;
     s.utcOffset = int(std::clamp<std::int64_t>(whole(member(meta, "gmtoffset")).value_or(0), -16 * 3600, 16 * 3600));
     const json::value* regular = member(member(meta, "currentTradingPeriod"), "regular");
-    const auto start = whole(member(regular, "start")), end = whole(member(regular, "end"));
+    const auto start = moment(member(regular, "start")), end = moment(member(regular, "end"));
     if (start && end && *end > *start && *end - *start < 86'400) {
         s.sessionOpen = exchangeMinute(*start, s.utcOffset);
         s.sessionLength = int((*end - *start) / 60);
@@ -147,7 +154,7 @@ SourceAnswer readChartJson(long status, std::string_view body, Span span)
     const json::array* opens = array(member(bars, "open"));
     if (times && closes) {
         for (std::size_t i = 0; i < times->size() && i < closes->size(); ++i) {
-            const auto t = whole(&(*times)[i]);
+            const auto t = moment(&(*times)[i]);
             const double close = at(closes, i);
             if (t && std::isfinite(close) && (s.bars.empty() || *t > s.bars.back().time))
                 s.bars.push_back({*t, close});
@@ -166,12 +173,12 @@ SourceAnswer readChartJson(long status, std::string_view body, Span span)
     q.high = number(member(meta, "regularMarketDayHigh"));
     q.low = number(member(meta, "regularMarketDayLow"));
     q.volume = whole(member(meta, "regularMarketVolume"));
-    q.time = whole(member(meta, "regularMarketTime")).value_or(s.bars.empty() ? 0 : s.bars.back().time);
+    q.time = moment(member(meta, "regularMarketTime")).value_or(s.bars.empty() ? 0 : s.bars.back().time);
     q.utcOffset = s.utcOffset;
     // The open is the first bar's of the quote's own day, whatever else the answer holds.
     if (times && opens) {
         for (std::size_t i = 0; i < times->size() && !std::isfinite(q.open); ++i) {
-            const auto t = whole(&(*times)[i]);
+            const auto t = moment(&(*times)[i]);
             if (t && exchangeDay(*t, q.utcOffset) == exchangeDay(q.time, q.utcOffset))
                 q.open = at(opens, i);
         }
