@@ -73,8 +73,7 @@ bool plausible(std::string_view upper)
 Clock::time_point nextMidnight(Clock::time_point now, int utcOffset)
 {
     const std::int64_t t = std::chrono::duration_cast<std::chrono::seconds>(Wall::now().time_since_epoch()).count();
-    const std::int64_t midnight = (exchangeDay(t, utcOffset) + 1) * 86'400 - utcOffset;
-    return now + std::chrono::seconds(std::max<std::int64_t>(60, midnight - t));
+    return now + std::chrono::seconds(std::max<std::int64_t>(60, untilMidnight(t, utcOffset)));
 }
 
 Reply redirect(const std::string& to)
@@ -271,7 +270,7 @@ struct LiveMarket::Impl {
         if (!plausible(upper))
             return respond(Reply{200, "text/csv; charset=us-ascii", notFoundLine(asked), ReplyKind::Quote});
         need(Span::Day, upper, kQuoteAge, [asked, respond = std::move(respond)](EntryPtr e) {
-            if (!e || (e->data.outcome == Outcome::Data && !e->data.quote))
+            if (!e)
                 return respond(unavailable(ReplyKind::Quote));
             respond(Reply{200, "text/csv; charset=us-ascii",
                           e->data.quote ? liveQuoteLine(asked, *e->data.quote) : notFoundLine(asked),
@@ -284,8 +283,7 @@ struct LiveMarket::Impl {
         const std::string upper = upperSymbol(asked);
         if (!plausible(upper))
             return respond(Reply{200, "image/gif", noChartGif(), ReplyKind::Chart});
-        const auto maxAge = range == ChartRange::OneDay ? Clock::duration(kDayChartAge) : Clock::duration::max();
-        need(spanOf(range), upper, maxAge, [this, upper, range, respond = std::move(respond)](EntryPtr e) {
+        need(spanOf(range), upper, Clock::duration::max(), [this, upper, range, respond = std::move(respond)](EntryPtr e) {
             if (!e)
                 return respond(unavailable(ReplyKind::Chart));
             respond(Reply{200, "image/gif", drawn(upper, range, *e), ReplyKind::Chart});

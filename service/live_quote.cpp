@@ -32,6 +32,11 @@ int exchangeMinute(std::int64_t time, int utcOffset)
     return int((time + utcOffset - exchangeDay(time, utcOffset) * 86'400) / 60);
 }
 
+std::int64_t untilMidnight(std::int64_t time, int utcOffset)
+{
+    return (exchangeDay(time, utcOffset) + 1) * 86'400 - utcOffset - time;
+}
+
 void scale(LiveQuote& q, double factor)
 {
     for (double* v : {&q.last, &q.previousClose, &q.open, &q.high, &q.low})

@@ -39,6 +39,8 @@ struct BarSeries {
 // in a zone `utcOffset` seconds east of UTC.
 std::int64_t exchangeDay(std::int64_t time, int utcOffset);
 int exchangeMinute(std::int64_t time, int utcOffset);
+// Seconds from `time` to the next midnight there.
+std::int64_t untilMidnight(std::int64_t time, int utcOffset);
 
 // Every value is multiplied by `factor` (the ticker's ^TYX is the yield x 10).
 void scale(LiveQuote& quote, double factor);

@@ -23,21 +23,18 @@ constexpr const char* kBrowserAgent =
     "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/124.0 Safari/537.36";
 constexpr std::size_t kYearBars = 260;
 
-SourceAnswer failed(std::string why, seconds retryAfter = seconds(0))
+SourceAnswer withOutcome(Outcome outcome, std::string why = {}, seconds retryAfter = seconds(0))
 {
     SourceAnswer a;
-    a.outcome = Outcome::Failed;
+    a.outcome = outcome;
     a.error = std::move(why);
     a.retryAfter = retryAfter;
     return a;
 }
 
-SourceAnswer withOutcome(Outcome outcome, std::string why = {})
+SourceAnswer failed(std::string why, seconds retryAfter = seconds(0))
 {
-    SourceAnswer a;
-    a.outcome = outcome;
-    a.error = std::move(why);
-    return a;
+    return withOutcome(Outcome::Failed, std::move(why), retryAfter);
 }
 
 std::string lower(std::string_view s)
@@ -273,21 +270,27 @@ std::optional<int> csvTime(std::string_view text)
     return h * 3600 + m * 60 + s;
 }
 
+// Whether a moment falls in the summer time of its year; the rules give
+// its first and its last Sunday, and the hour (UTC) the clocks change.
+template <typename Begins, typename Ends>
+bool summer(std::int64_t utc, Begins begins, hours beginHour, Ends ends, hours endHour)
+{
+    const year y = year_month_day(sys_days(days(exchangeDay(utc, 0)))).year();
+    const sys_seconds t{seconds(utc)};
+    return t >= sys_days(begins(y)) + beginHour && t < sys_days(ends(y)) + endHour;
+}
+
 // Daylight saving time as the US (since 2007) and the EU keep it.
 bool newYorkSummer(std::int64_t utc)
 {
-    const auto day = year_month_day(sys_days(days(exchangeDay(utc, 0))));
-    const auto begins = sys_seconds(sys_days(day.year() / March / Sunday[2])) + hours(7);
-    const auto ends = sys_seconds(sys_days(day.year() / November / Sunday[1])) + hours(6);
-    return sys_seconds(seconds(utc)) >= begins && sys_seconds(seconds(utc)) < ends;
+    return summer(utc, [](year y) { return y / March / Sunday[2]; }, hours(7),
+                  [](year y) { return y / November / Sunday[1]; }, hours(6));
 }
 
 bool centralEuropeSummer(std::int64_t utc)
 {
-    const auto day = year_month_day(sys_days(days(exchangeDay(utc, 0))));
-    const auto begins = sys_seconds(sys_days(day.year() / March / Sunday[last])) + hours(1);
-    const auto ends = sys_seconds(sys_days(day.year() / October / Sunday[last])) + hours(1);
-    return sys_seconds(seconds(utc)) >= begins && sys_seconds(seconds(utc)) < ends;
+    return summer(utc, [](year y) { return y / March / Sunday[last]; }, hours(1),
+                  [](year y) { return y / October / Sunday[last]; }, hours(1));
 }
 
 // The CSV source's times are Central European; US listings are shown in New York time.
@@ -431,7 +434,7 @@ private:
         if (a.outcome == Outcome::Data || a.outcome == Outcome::UnknownSymbol) {
             const std::int64_t utc = duration_cast<seconds>(now.time_since_epoch()).count();
             const int offset = newYorkSummer(utc) ? -4 * 3600 : -5 * 3600;
-            const auto midnight = system_clock::time_point(seconds((exchangeDay(utc, offset) + 1) * 86'400 - offset));
+            const auto midnight = now + seconds(untilMidnight(utc, offset));
             std::lock_guard lock(mutex_);
             if (history_.size() >= 1024)
                 history_.clear();

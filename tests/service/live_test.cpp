@@ -92,14 +92,18 @@ QJsonObject sourceStatus(const ServiceProcess& service, int index)
     return statusOf(service)["sources"].toArray().at(index).toObject();
 }
 
+Answer json(std::string body)
+{
+    return {200, "application/json", std::move(body)};
+}
+
 Answer ibmAnswer()
 {
     const std::vector<std::string> bars = {"167.50", "null", "167.80", "168.22", "166.71", "null", "167.15"};
-    return {200, "application/json",
-            chartJson(newYorkMeta(R"("symbol":"IBM","regularMarketTime":1715371202,"regularMarketPrice":167.15,)"
+    return json(chartJson(newYorkMeta(R"("symbol":"IBM","regularMarketTime":1715371202,"regularMarketPrice":167.15,)"
                                   R"("chartPreviousClose":166.27,"previousClose":166.27,"regularMarketDayHigh":168.22,)"
                                   R"("regularMarketDayLow":166.71,"regularMarketVolume":2587393)"),
-                      evenly(kOpen, 3600, bars), "167.5")};
+                          evenly(kOpen, 3600, bars), "167.5"));
 }
 
 void serveChartQuotes(FakeSource& chart)
@@ -107,35 +111,50 @@ void serveChartQuotes(FakeSource& chart)
     chart.on("/v8/finance/chart/IBM?range=1d", {ibmAnswer()});
     // Before the open: the last session's price, no bars, no day range yet.
     chart.on("/v8/finance/chart/MSFT?",
-             {{200, "application/json",
-               R"({"chart":{"result":[{"meta":{"symbol":"MSFT","regularMarketTime":1715371200,"gmtoffset":-14400,)"
-               R"("regularMarketPrice":415.5,"chartPreviousClose":416.75},"indicators":{"quote":[{}]}}],"error":null}})"}});
-    chart.on("/v8/finance/chart/%5EGSPC?",
-             {{200, "application/json",
-               chartJson(newYorkMeta(R"("symbol":"^GSPC","regularMarketTime":1715371202,"regularMarketPrice":5222.68,)"
-                                     R"("previousClose":5214.08,"regularMarketDayHigh":5239.66,"regularMarketDayLow":5209.68,)"
-                                     R"("regularMarketVolume":3617520000)"),
-                         evenly(kOpen, 3600, {"5225.49", "5222.68"}))}});
-    chart.on("/v8/finance/chart/%5ETYX?",
-             {{200, "application/json",
-               chartJson(newYorkMeta(R"("symbol":"^TYX","regularMarketTime":1715371202,"regularMarketPrice":4.651,)"
-                                     R"("previousClose":4.6,"regularMarketDayHigh":4.672,"regularMarketDayLow":4.611,)"
-                                     R"("regularMarketVolume":0)"),
-                         evenly(kOpen, 3600, {"4.62", "4.651"}))}});
-    chart.on("/v8/finance/chart/AAPL?",
-             {{200, "application/json",
-               chartJson(newYorkMeta(R"("symbol":"AAPL","regularMarketTime":1715349900,"regularMarketPrice":183.05,)"
-                                     R"("previousClose":182.4,"regularMarketDayHigh":183.2,"regularMarketDayLow":182.9,)"
-                                     R"("regularMarketVolume":1500)"),
-                         evenly(kOpen, 300, {"182.95", "183.1", "183.05"}))}});
-    chart.on("/v8/finance/chart/PENY?",
-             {{200, "application/json",
-               chartJson(newYorkMeta(R"("symbol":"PENY","regularMarketTime":1715371202,"regularMarketPrice":0.5123,)"
-                                     R"("previousClose":0.5,"regularMarketDayHigh":0.52,"regularMarketDayLow":0.5,)"
-                                     R"("regularMarketVolume":912000)"),
-                         evenly(kOpen, 3600, {"0.5", "0.5123"}))}});
+             {json(R"({"chart":{"result":[{"meta":{"symbol":"MSFT","regularMarketTime":1715371200,"gmtoffset":-14400,)"
+                   R"("regularMarketPrice":415.5,"chartPreviousClose":416.75},"indicators":{"quote":[{}]}}],"error":null}})")});
+    struct Served {
+        const char* path;
+        const char* meta; // after the price: previous close, day range, volume
+        std::int64_t time;
+        int step;
+        std::vector<std::string> closes;
+    };
+    const Served served[] = {
+        {"%5EGSPC", R"("regularMarketPrice":5222.68,"previousClose":5214.08,"regularMarketDayHigh":5239.66,)"
+                    R"("regularMarketDayLow":5209.68,"regularMarketVolume":3617520000)",
+         1715371202, 3600, {"5225.49", "5222.68"}},
+        {"%5ETYX", R"("regularMarketPrice":4.651,"previousClose":4.6,"regularMarketDayHigh":4.672,)"
+                   R"("regularMarketDayLow":4.611,"regularMarketVolume":0)",
+         1715371202, 3600, {"4.62", "4.651"}},
+        {"AAPL", R"("regularMarketPrice":183.05,"previousClose":182.4,"regularMarketDayHigh":183.2,)"
+                 R"("regularMarketDayLow":182.9,"regularMarketVolume":1500)",
+         1715349900, 300, {"182.95", "183.1", "183.05"}},
+        {"PENY", R"("regularMarketPrice":0.5123,"previousClose":0.5,"regularMarketDayHigh":0.52,)"
+                 R"("regularMarketDayLow":0.5,"regularMarketVolume":912000)",
+         1715371202, 3600, {"0.5", "0.5123"}},
+    };
+    for (const Served& s : served)
+        chart.on(std::string("/v8/finance/chart/") + s.path + "?",
+                 {json(chartJson(newYorkMeta("\"regularMarketTime\":" + std::to_string(s.time) + "," + s.meta),
+                                 evenly(kOpen, s.step, s.closes)))});
     chart.on("/v8/finance/chart/XYZQ?", {{404, "application/json", kNotFound}});
-    chart.on("/v8/finance/chart/EMPTY?", {{200, "application/json", R"({"chart":{"result":[],"error":null}})"}});
+    chart.on("/v8/finance/chart/EMPTY?", {json(R"({"chart":{"result":[],"error":null}})")});
+}
+
+struct Asked {
+    QByteArray symbol;
+    std::string line; // the quote line expected
+};
+
+void expectLines(const ServiceProcess& service, const std::vector<Asked>& cases)
+{
+    for (const Asked& c : cases) {
+        SCOPED_TRACE(c.symbol.toStdString());
+        const auto a = get(service, quoteTarget(c.symbol));
+        EXPECT_EQ(a.status, 200);
+        EXPECT_EQ(a.body.toStdString(), c.line);
+    }
 }
 
 TEST(LiveQuotes, TheChartSourceGivesTheTickersLine)
@@ -144,11 +163,7 @@ TEST(LiveQuotes, TheChartSourceGivesTheTickersLine)
     serveChartQuotes(chart);
     ServiceProcess service(liveArgs(&chart, nullptr));
     ASSERT_TRUE(service.isRunning());
-    struct Case {
-        QByteArray asked;
-        std::string line;
-    };
-    const Case cases[] = {
+    const std::vector<Asked> cases = {
         {"IBM", quoteLine(R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)")},
         {"MSFT", quoteLine(R"("MSFT",415.50,"5/10/2024","4:00pm",-1.25,N/A,N/A,N/A,N/A)")},
         {"^SPC", quoteLine(R"("^SPC",5222.68,"5/10/2024","4:00pm",+8.60,5225.49,5239.66,5209.68,3617520000)")},
@@ -161,12 +176,7 @@ TEST(LiveQuotes, TheChartSourceGivesTheTickersLine)
         {"", quoteLine(R"("",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)")},
         {"A%22B%2CC", quoteLine(R"("ABC",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)")},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.asked.toStdString());
-        const auto a = get(service, quoteTarget(c.asked));
-        EXPECT_EQ(a.status, 200);
-        EXPECT_EQ(a.body.toStdString(), c.line);
-    }
+    expectLines(service, cases);
     EXPECT_EQ(chart.count("/v8/finance/chart/%5EGSPC?range=1d&interval=5m"), 1) << "^SPC is the S&P 500 there";
     EXPECT_EQ(chart.count(), 8) << "only plausible symbols go upstream, each once";
     for (const std::string& agent : chart.userAgents())
@@ -183,25 +193,20 @@ TEST(LiveQuotes, TheCsvSourceStandsInWhenTheChartSourceFails)
                                   "2024-05-09,166,167,165,166.27,100\r\n2024-05-10,167.5,168.22,166.71,167.15,100\r\n"}});
     csv.on("/q/l/?s=30usy.b&", {{200, "text/csv", kCsvHeader + "30USY.B,2024-05-10,22:59:00,4.62,4.672,4.611,4.651,\r\n"}});
     csv.on("/q/d/l/?s=30usy.b&", {{200, "text/csv", "Date,Open,High,Low,Close\r\n2024-05-09,4.5,4.62,4.5,4.6\r\n"}});
+    // winter on both sides of the ocean
+    csv.on("/q/l/?s=msft.us&", {{200, "text/csv", kCsvHeader + "MSFT.US,2024-01-10,22:00:05,376.4,384.2,376.3,382.77,24001\r\n"}});
+    csv.on("/q/d/l/?s=msft.us&", {{200, "text/csv", "Date,Open,High,Low,Close,Volume\r\n2024-01-09,372,375.99,371.19,375.79,1\r\n"}});
     csv.on("/q/l/?s=xyzq.us&", {{200, "text/csv", kCsvHeader + "XYZQ.US,N/D,N/D,N/D,N/D,N/D,N/D,N/D\r\n"}});
     csv.on("/q/d/l/?s=xyzq.us&", {{200, "text/csv", "No data"}});
     ServiceProcess service(liveArgs(&chart, &csv));
     ASSERT_TRUE(service.isRunning());
-    struct Case {
-        QByteArray asked;
-        std::string line;
-    };
-    const Case cases[] = {
+    const std::vector<Asked> cases = {
         {"IBM", quoteLine(R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)")},
         {"^TYX", quoteLine(R"("^TYX",46.51,"5/10/2024","4:59pm",+0.51,46.20,46.72,46.11,N/A)")},
+        {"MSFT", quoteLine(R"("MSFT",382.77,"1/10/2024","4:00pm",+6.98,376.40,384.20,376.30,24001)")},
         {"XYZQ", quoteLine(R"("XYZQ",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)")},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.asked.toStdString());
-        const auto a = get(service, quoteTarget(c.asked));
-        EXPECT_EQ(a.status, 200);
-        EXPECT_EQ(a.body.toStdString(), c.line);
-    }
+    expectLines(service, cases);
     EXPECT_EQ(chart.count(), 1) << "a failing source rests before it is asked again";
     EXPECT_EQ(sourceStatus(service, 0)["health"].toString(), "backing-off");
     EXPECT_EQ(sourceStatus(service, 1)["health"].toString(), "ok");
@@ -219,7 +224,7 @@ TEST(LiveQuotes, WithoutAWorkingSourceTheQuoteIsEmptyNeverMadeUp)
         {"a server error", {500, "application/json", "{}"}, "HTTP status 500"},
         {"a hang", {.hang = true}, "in time"},
         {"a 50 MB body", {.floodBytes = 50u << 20}, "larger than"},
-        {"JSON without a price", {200, "application/json", chartJson("\"symbol\":\"IBM\"", evenly(kOpen, 60, {"1"}))}, "no price"},
+        {"JSON without a price", json(chartJson("\"symbol\":\"IBM\"", evenly(kOpen, 60, {"1"}))), "no price"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -309,8 +314,8 @@ TEST(LiveCharts, ChartsAreDrawnFromRealBars)
         if (bar.second != "null")
             clean.push_back(bar);
     const std::string meta = newYorkMeta(R"("regularMarketTime":1715371202,"regularMarketPrice":11,"previousClose":10.5,"chartPreviousClose":10.5)");
-    chart.on("/v8/finance/chart/NULLS?range=1d", {{200, "application/json", chartJson(meta, withNulls)}});
-    chart.on("/v8/finance/chart/CLEAN?range=1d", {{200, "application/json", chartJson(meta, clean)}});
+    chart.on("/v8/finance/chart/NULLS?range=1d", {json(chartJson(meta, withNulls))});
+    chart.on("/v8/finance/chart/CLEAN?range=1d", {json(chartJson(meta, clean))});
 
     // Five sessions around a weekend, and five in a row with the same prices.
     const std::int64_t thursday = kOpen - 86'400, monday = kOpen + 3 * 86'400, week = kOpen - 4 * 86'400;
@@ -322,12 +327,12 @@ TEST(LiveCharts, ChartsAreDrawnFromRealBars)
         aroundWeekend.emplace_back(day + offset, prices[std::size_t(i)]);
         inARow.emplace_back(week + session * 86'400 + offset, prices[std::size_t(i)]);
     }
-    chart.on("/v8/finance/chart/GAPS?range=5d", {{200, "application/json", chartJson(meta, aroundWeekend)}});
-    chart.on("/v8/finance/chart/WEEK?range=5d", {{200, "application/json", chartJson(meta, inARow)}});
+    chart.on("/v8/finance/chart/GAPS?range=5d", {json(chartJson(meta, aroundWeekend))});
+    chart.on("/v8/finance/chart/WEEK?range=5d", {json(chartJson(meta, inARow))});
     Bars year;
     for (int d = 0; d < 252; ++d)
         year.emplace_back(kOpen - std::int64_t(365 - d * 365 / 252) * 86'400, std::to_string(100 + d % 17));
-    chart.on("/v8/finance/chart/IBM?range=1y", {{200, "application/json", chartJson(meta, year)}});
+    chart.on("/v8/finance/chart/IBM?range=1y", {json(chartJson(meta, year))});
     chart.on("/v8/finance/chart/DOWN?", {{500, "text/html", "<html>down</html>"}});
 
     ServiceProcess service(liveArgs(&chart, nullptr));
