@@ -9,6 +9,7 @@
 #include <boost/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <mutex>
 #include <random>
@@ -375,7 +376,7 @@ std::string LiveMarket::status() const
                        {"asked", h.asked},
                        {"lastError", h.lastError}};
         if (now < h.retryAt)
-            s["retryInSeconds"] = std::chrono::duration<double>(h.retryAt - now).count();
+            s["retryInSeconds"] = std::int64_t(std::ceil(std::chrono::duration<double>(h.retryAt - now).count()));
         if (!h.lastError.empty())
             s["lastErrorSecondsAgo"] = std::chrono::duration_cast<std::chrono::seconds>(Wall::now() - h.lastErrorAt).count();
         sources.push_back(std::move(s));
