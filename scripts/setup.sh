@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
-  libcurl4-openssl-dev libcpp-httplib-dev libssl-dev libgif-dev
+  libgif-dev
+  libboost1.81-dev libcurl4-openssl-dev ca-certificates
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool x11-utils curl

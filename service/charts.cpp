@@ -10,25 +10,6 @@ namespace quoterra::service {
 
 namespace {
 
-struct Point {
-    double x; // 0..1 across the plot
-    double value;
-};
-
-struct XTick {
-    double x;
-    std::string label;
-    bool labelAfterTick = false; // month initials sit right of their tick
-};
-
-struct Series {
-    std::vector<Point> points;
-    std::vector<XTick> ticks;
-    std::string rangeLabel;
-    double reference = NAN; // previous close, drawn dotted on the one-day chart
-    std::int64_t changeCents = 0;
-};
-
 const std::vector<Rgb>& chartPalette()
 {
     static const std::vector<Rgb> palette = {
@@ -44,29 +25,25 @@ const std::vector<Rgb>& chartPalette()
     return palette;
 }
 
-Series oneDay(const Market& market, std::string_view symbol, SimTime now)
+ChartSeries oneDay(const Market& market, std::string_view symbol, SimTime now)
 {
-    Series s;
-    s.rangeLabel = "1 DAY";
+    ChartSeries s;
     const Quote q = market.quote(symbol, now);
     const std::vector<double> prices = market.intraday(symbol, now.day, now.minute);
     for (std::size_t m = 0; m < prices.size(); ++m)
         s.points.push_back({double(m) / kSessionMinutes, prices[m]});
     s.reference = double(q.previousCloseCents) / 100.0;
     s.changeCents = q.lastCents - q.previousCloseCents;
-    static const char* hours[] = {"10", "11", "12", "1", "2", "3", "4"};
-    for (int i = 0; i < 7; ++i)
-        s.ticks.push_back({double(30 + 60 * i) / kSessionMinutes, hours[i]});
+    s.ticks = hourTicks(9 * 60 + 30, kSessionMinutes);
     return s;
 }
 
-Series fiveDay(const Market& market, const Calendar& calendar, std::string_view symbol, SimTime now)
+ChartSeries fiveDay(const Market& market, const Calendar& calendar, std::string_view symbol, SimTime now)
 {
-    Series s;
-    s.rangeLabel = "5 DAY";
-    static const char* weekdays[] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
+    ChartSeries s;
     constexpr int kStep = 10; // one point every ten minutes
     const double span = 5.0 * kSessionMinutes;
+    std::vector<unsigned> weekdays;
     for (int k = 0; k < 5; ++k) {
         const std::int64_t day = now.day - 4 + k;
         const int upto = day == now.day ? now.minute : kSessionMinutes;
@@ -75,32 +52,28 @@ Series fiveDay(const Market& market, const Calendar& calendar, std::string_view 
             s.points.push_back({(k * kSessionMinutes + m) / span, prices[m]});
         if (upto % kStep != 0)
             s.points.push_back({(k * kSessionMinutes + upto) / span, prices[upto]});
-        s.ticks.push_back({k / 5.0, weekdays[calendar.date(day).weekday]});
+        weekdays.push_back(calendar.date(day).weekday);
     }
+    s.ticks = dayTicks(weekdays);
     const Quote q = market.quote(symbol, now);
     const double first = market.closes(symbol, now.day - 5, now.day - 5).front();
     s.changeCents = q.lastCents - std::llround(first * 100.0);
     return s;
 }
 
-Series oneYear(const Market& market, const Calendar& calendar, std::string_view symbol, SimTime now)
+ChartSeries oneYear(const Market& market, const Calendar& calendar, std::string_view symbol, SimTime now)
 {
-    Series s;
-    s.rangeLabel = "1 YEAR";
+    ChartSeries s;
     constexpr int kDays = 252;
     std::vector<double> closes = market.closes(symbol, now.day - kDays + 1, now.day - 1);
     const Quote q = market.quote(symbol, now);
     closes.push_back(double(q.lastCents) / 100.0);
     for (std::size_t i = 0; i < closes.size(); ++i)
         s.points.push_back({double(i) / double(closes.size() - 1), closes[i]});
-    static const char* months = "JFMAMJJASOND";
-    unsigned previousMonth = calendar.date(now.day - kDays + 1).month;
-    for (int i = 1; i < kDays; ++i) {
-        const Date d = calendar.date(now.day - kDays + 1 + i);
-        if (d.month != previousMonth)
-            s.ticks.push_back({double(i) / (kDays - 1), std::string(1, months[d.month - 1]), true});
-        previousMonth = d.month;
-    }
+    std::vector<unsigned> months;
+    for (int i = 0; i < kDays; ++i)
+        months.push_back(calendar.date(now.day - kDays + 1 + i).month);
+    s.ticks = monthTicks(months);
     s.changeCents = q.lastCents - std::llround(closes.front() * 100.0);
     return s;
 }
@@ -147,17 +120,52 @@ std::string changeText(std::int64_t cents)
 
 } // namespace
 
-Canvas drawChart(const Market& market, const Calendar& calendar, std::string_view symbol, ChartRange range,
-                 SimTime now)
+std::vector<ChartSeries::Tick> hourTicks(int openMinute, int length)
 {
-    Series s;
-    switch (range) {
-    case ChartRange::OneDay: s = oneDay(market, symbol, now); break;
-    case ChartRange::FiveDay: s = fiveDay(market, calendar, symbol, now); break;
-    case ChartRange::OneYear: s = oneYear(market, calendar, symbol, now); break;
+    std::vector<ChartSeries::Tick> ticks;
+    for (int clock = (openMinute / 60 + 1) * 60; clock <= openMinute + length; clock += 60) {
+        const int hour12 = (clock / 60) % 12;
+        ticks.push_back({double(clock - openMinute) / length, std::to_string(hour12 == 0 ? 12 : hour12)});
     }
+    return ticks;
+}
 
+std::vector<ChartSeries::Tick> dayTicks(const std::vector<unsigned>& weekdays)
+{
+    static const char* names[] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
+    std::vector<ChartSeries::Tick> ticks;
+    for (std::size_t k = 0; k < weekdays.size(); ++k)
+        ticks.push_back({double(k) / double(weekdays.size()), names[weekdays[k] % 7]});
+    return ticks;
+}
+
+std::vector<ChartSeries::Tick> monthTicks(const std::vector<unsigned>& months)
+{
+    static const char* initials = "JFMAMJJASOND";
+    std::vector<ChartSeries::Tick> ticks;
+    for (std::size_t i = 1; i < months.size(); ++i)
+        if (months[i] != months[i - 1] && months[i] >= 1 && months[i] <= 12)
+            ticks.push_back({double(i) / double(months.size() - 1), std::string(1, initials[months[i] - 1]), true});
+    return ticks;
+}
+
+ChartSeries simulatedSeries(const Market& market, const Calendar& calendar, std::string_view symbol,
+                            ChartRange range, SimTime now)
+{
+    switch (range) {
+    case ChartRange::OneDay: return oneDay(market, symbol, now);
+    case ChartRange::FiveDay: return fiveDay(market, calendar, symbol, now);
+    case ChartRange::OneYear: break;
+    }
+    return oneYear(market, calendar, symbol, now);
+}
+
+Canvas drawChart(const ChartSeries& s, std::string_view symbol, ChartRange range)
+{
     Canvas c(kChartWidth, kChartHeight, chartPalette(), kBackground);
+    const std::string rangeLabel = range == ChartRange::OneDay    ? "1 DAY"
+                                   : range == ChartRange::FiveDay ? "5 DAY"
+                                                                  : "1 YEAR";
 
     // Title: symbol and range on the left, the change over the range on the right.
     const std::string change = changeText(s.changeCents);
@@ -165,13 +173,13 @@ Canvas drawChart(const Market& market, const Calendar& calendar, std::string_vie
     const int changeWidth = Canvas::textWidth(change);
     c.text(kChartWidth - 3 - changeWidth, 2, change, changeColour);
     std::string title = std::string(symbol);
-    if (Canvas::textWidth(title + "  " + s.rangeLabel) + changeWidth + 9 <= kChartWidth)
-        title += "  " + s.rangeLabel;
+    if (Canvas::textWidth(title + "  " + rangeLabel) + changeWidth + 9 <= kChartWidth)
+        title += "  " + rangeLabel;
     c.text(3, 2, title, kText);
 
     // Value axis
     double lo = s.points.front().value, hi = lo;
-    for (const Point& p : s.points) {
+    for (const ChartSeries::Point& p : s.points) {
         lo = std::min(lo, p.value);
         hi = std::max(hi, p.value);
     }
@@ -212,7 +220,7 @@ Canvas drawChart(const Market& market, const Calendar& calendar, std::string_vie
     }
     c.line(left, bottom, right, bottom, kAxis);
     c.line(right, top, right, bottom, kAxis);
-    for (const XTick& tick : s.ticks) {
+    for (const ChartSeries::Tick& tick : s.ticks) {
         const int x = xOf(tick.x);
         c.line(x, bottom, x, bottom + 2, kAxis);
         const int w = Canvas::textWidth(tick.label);

@@ -3,24 +3,30 @@
 #include "options.h"
 #include "server.h"
 
+#include "net/http_get.h"
+
 #include <netdb.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <chrono>
 #include <iostream>
-#include <thread>
 
 using namespace quoterra::service;
 
 namespace {
 
+// Exit codes; the usage text lists them.
+constexpr int kFailed = 1;
 constexpr int kBadUsage = 2;
+constexpr int kAlreadyServed = 3;
+constexpr int kPortTaken = 4;
 
-bool resolvable(const std::string& host, std::string& reason)
+// The numeric form of a host name or address to listen on; empty with the
+// reason when it names nothing.
+std::string numericAddress(const std::string& host, std::string& reason)
 {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -30,10 +36,48 @@ bool resolvable(const std::string& host, std::string& reason)
     const int rc = getaddrinfo(host.c_str(), "0", &hints, &result);
     if (rc != 0) {
         reason = gai_strerror(rc);
-        return false;
+        return {};
     }
+    char text[NI_MAXHOST] = {};
+    const int named = getnameinfo(result->ai_addr, result->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST);
     freeaddrinfo(result);
-    return true;
+    if (named != 0) {
+        reason = gai_strerror(named);
+        return {};
+    }
+    return text;
+}
+
+std::string hostForUrl(const std::string& address)
+{
+    return address.find(':') != std::string::npos ? '[' + address + ']' : address;
+}
+
+// Whether the program holding the port is a quoterra-service: ours name
+// themselves in every answer.
+bool servedByUs(std::string address, std::uint16_t port)
+{
+    if (address == "0.0.0.0")
+        address = "127.0.0.1";
+    else if (address == "::")
+        address = "::1";
+    quoterra::net::GetOptions options;
+    options.timeout = std::chrono::seconds(3);
+    options.maxRedirects = 0;
+    const auto answer = quoterra::net::get("http://" + hostForUrl(address) + ':' + std::to_string(port) + "/_status",
+                                           options);
+    return answer.header("Server").starts_with("quoterra-service/");
+}
+
+// Many idle and slow clients are expected and bounded by the server itself;
+// the descriptor limit must not be what stops them first.
+void raiseDescriptorLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 } // namespace
@@ -42,11 +86,17 @@ int main(int argc, char** argv)
 {
     const ParsedOptions parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
-        std::cerr << "quoterra-service: " << parsed.error << "\nTry 'quoterra-service --help'.\n";
+        std::cerr << "quoterra-service: " << parsed.error << '\n'
+                  << "Usage: quoterra-service [--port N] [--bind ADDR] [--market live|simulated] [OPTION]... "
+                     "(see --help)\n";
         return kBadUsage;
     }
     if (parsed.options.help) {
         std::cout << usage() << std::flush;
+        return 0;
+    }
+    if (parsed.options.version) {
+        std::cout << "quoterra-service " << versionString() << std::endl;
         return 0;
     }
     Options options = parsed.options;
@@ -55,10 +105,13 @@ int main(int argc, char** argv)
                        ^ (static_cast<std::uint64_t>(getpid()) << 40);
 
     std::string reason;
-    if (!resolvable(options.bind, reason)) {
+    const std::string address = numericAddress(options.bind, reason);
+    if (address.empty()) {
         std::cerr << "quoterra-service: --bind: cannot use address '" << options.bind << "': " << reason << '\n';
         return kBadUsage;
     }
+    options.bind = address;
+    raiseDescriptorLimit();
 
     // Signals are taken by sigtimedwait below, in this thread only: block them
     // before any worker thread exists so every thread inherits the mask.
@@ -70,57 +123,35 @@ int main(int argc, char** argv)
     signal(SIGPIPE, SIG_IGN); // a client that hangs up must not end the service
 
     QuoteServer server(options);
-    std::string error;
-    const int port = server.bind(error);
+    std::error_code error;
+    const int port = server.listen(error);
+    const std::string where = hostForUrl(address) + ':' + std::to_string(options.port);
+    if (port < 0 && error == std::errc::address_in_use) {
+        if (servedByUs(address, options.port)) {
+            std::cerr << "quoterra-service: another quoterra-service already serves " << where << '\n';
+            return kAlreadyServed;
+        }
+        std::cerr << "quoterra-service: cannot listen on " << where
+                  << ": the port is in use by another program\n";
+        return kPortTaken;
+    }
     if (port < 0) {
-        std::cerr << "quoterra-service: " << error << '\n';
-        return 1;
+        std::cerr << "quoterra-service: cannot listen on " << where << ": " << error.message() << '\n';
+        return kFailed;
     }
+    server.start();
+    std::cout << "quoterra-service listening on http://" << hostForUrl(address) << ':' << port << std::endl;
 
-    std::atomic<bool> ended{false};
-    bool served = true;
-    std::thread listener([&] {
-        served = server.serve();
-        ended = true;
-    });
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!server.isRunning() && !ended && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    if (!server.isRunning()) {
-        server.stop();
-        listener.join();
-        std::cerr << "quoterra-service: the server did not start\n";
-        return 1;
-    }
-
-    const bool v6 = options.bind.find(':') != std::string::npos;
-    std::cout << "quoterra-service listening on http://" << (v6 ? "[" : "") << options.bind << (v6 ? "]" : "")
-              << ':' << port << std::endl;
-
-    bool signalled = false;
-    while (!ended) {
+    while (true) {
         const timespec tick{0, 200'000'000};
         const int sig = sigtimedwait(&stopSignals, nullptr, &tick);
-        if (sig == SIGINT || sig == SIGTERM) {
-            signalled = true;
+        if (sig == SIGINT || sig == SIGTERM)
+            break;
+        if (options.idleExit.count() > 0 && server.idleFor(options.idleExit)) {
+            std::cerr << "quoterra-service: no requests for " << options.idleExit.count() << " s; ending\n";
             break;
         }
     }
     server.stop();
-    // Workers finish the answers in flight, but an idle keep-alive connection
-    // can hold one for seconds; a stop request should not wait for that.
-    const auto grace = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    while (!ended && std::chrono::steady_clock::now() < grace)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    if (!ended) {
-        std::cout.flush();
-        std::_Exit(signalled ? 0 : 1);
-    }
-    listener.join();
-    if (!signalled && !served) {
-        std::cerr << "quoterra-service: the server stopped unexpectedly\n";
-        return 1;
-    }
     return 0;
 }

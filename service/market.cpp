@@ -315,7 +315,11 @@ std::string formatDate(const Date& d)
 
 std::string formatTime(int minute)
 {
-    const int clock = 9 * 60 + 30 + minute; // minutes since midnight
+    return formatClock(9 * 60 + 30 + minute);
+}
+
+std::string formatClock(int clock)
+{
     const int hour24 = clock / 60;
     int hour12 = hour24 % 12;
     if (hour12 == 0)
@@ -341,10 +345,8 @@ std::string quoteLine(const Quote& q, const Calendar& calendar)
     return line;
 }
 
-std::string unknownQuoteLine(std::string_view symbol)
+std::string quoteEcho(std::string_view symbol)
 {
-    // The echo must not break the line apart: quotes, commas and control
-    // characters would shift the fields the ticker reads.
     std::string echo;
     for (char c : symbol) {
         const auto u = static_cast<unsigned char>(c);
@@ -352,7 +354,12 @@ std::string unknownQuoteLine(std::string_view symbol)
             continue;
         echo += c;
     }
-    return '"' + echo + "\",N/A,\"N/A\",\"N/A\",N/A,N/A,N/A,N/A,N/A\r\n";
+    return echo;
+}
+
+std::string unknownQuoteLine(std::string_view symbol)
+{
+    return '"' + quoteEcho(symbol) + "\",N/A,\"N/A\",\"N/A\",N/A,N/A,N/A,N/A,N/A\r\n";
 }
 
 } // namespace quoterra::service

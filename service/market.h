@@ -121,9 +121,13 @@ private:
 std::string quoteLine(const Quote& q, const Calendar& calendar);
 // The line for a symbol the market does not know: the symbol and N/A fields.
 std::string unknownQuoteLine(std::string_view symbol);
+// A symbol made safe to echo in a quote line: quotes, commas and control
+// characters would shift the fields the ticker reads.
+std::string quoteEcho(std::string_view symbol);
 
 std::string formatCents(std::int64_t cents, bool withSign = false); // "112.45", "+1.25", "-0.40", "0.00"
 std::string formatDate(const Date& d);                              // "3/9/2001"
-std::string formatTime(int minute);                                 // "4:01pm"
+std::string formatTime(int minute);                                 // "4:01pm", from minutes since the open
+std::string formatClock(int minuteOfDay);                           // "4:01pm", from minutes since midnight
 
 } // namespace quoterra::service

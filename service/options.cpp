@@ -1,5 +1,9 @@
 #include "options.h"
 
+#include "net/http_get.h"
+#include "version.h"
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -10,6 +14,7 @@ namespace quoterra::service {
 namespace {
 
 constexpr std::int64_t kMaxLatencyMs = 600'000;
+constexpr unsigned kMaxIdleExit = 7 * 24 * 3600;
 
 template <typename T>
 std::optional<T> parseUnsigned(std::string_view text, T max)
@@ -34,22 +39,67 @@ std::optional<double> parseFraction(std::string_view text)
     return value;
 }
 
+// "scheme://host[:port]", an optional final slash dropped; empty when the
+// text is anything more or less than an http(s) origin.
+std::string originOnly(std::string url)
+{
+    if (url.ends_with('/'))
+        url.pop_back();
+    const std::size_t scheme = url.find("://");
+    if (scheme == std::string::npos || url.find_first_of("/?#@", scheme + 3) != std::string::npos
+        || net::originOf(url).empty())
+        return {};
+    return url;
+}
+
 } // namespace
+
+std::string versionString()
+{
+    return std::to_string(kVersionMajor) + '.' + std::to_string(kVersionMinor) + '.' + std::to_string(kVersionRevision);
+}
 
 std::string usage()
 {
     return "Usage: quoterra-service [options]\n"
-           "A simulated market that answers the quote, chart, version and research\n"
-           "addresses the Quoterra ticker uses, for offline use and tests.\n"
+           "The local quote service of the Quoterra ticker: it answers the quote, chart,\n"
+           "version and research addresses the ticker uses, from live market data or\n"
+           "from a simulated market.\n"
            "\n"
            "  --port N                 TCP port to listen on (default 8642; 0 picks a free one)\n"
            "  --bind ADDR              address to listen on (default 127.0.0.1)\n"
+           "  --market live|simulated  live: delayed quotes and charts from public sources\n"
+           "                           (default); simulated: a made-up market for offline use\n"
+           "  --idle-exit SECONDS      end after this long without a request (default 600;\n"
+           "                           0 never ends)\n"
+           "  --request-timeout SECONDS  time a client has to send a whole request head\n"
+           "                           (default 10)\n"
+           "  --version-file-text TEXT body of /currentversion.txt (default 4.00)\n"
+           "\n"
+           "Live market:\n"
+           "  --source-url NAME=URL    origin (scheme, host, port) of the source NAME, chart or\n"
+           "                           csv; URL 'off' leaves that source out\n"
+           "                           (defaults https://query1.finance.yahoo.com and\n"
+           "                           https://stooq.com)\n"
+           "  --research-url URL       site the research links lead to\n"
+           "                           (default https://finance.yahoo.com)\n"
+           "  --upstream-timeout SECONDS  limit for one request to a source, 1 to 59 (default 10)\n"
+           "\n"
+           "Simulated market, tests and demos:\n"
            "  --seed N                 seed of the simulated market (default: from the clock)\n"
            "  --latency-ms N           delay every answer by N milliseconds (default 0)\n"
            "  --fail-rate F            share 0..1 of quote, chart and version answers that\n"
            "                           fail with status 503 (default 0)\n"
-           "  --version-file-text TEXT body of /currentversion.txt (default 4.00)\n"
-           "  --help                   show this text and exit\n";
+           "  --test-control           answer /_control/requests, /_control/fail-next and\n"
+           "                           /_control/reset, which let any local program steer\n"
+           "                           the service\n"
+           "\n"
+           "  --help                   show this text and exit\n"
+           "  --version                show the version and exit\n"
+           "\n"
+           "Exit status: 0 stopped by a signal or idle; 1 failed; 2 bad command line;\n"
+           "3 another quoterra-service already serves the address; 4 the port is taken\n"
+           "by another program.\n";
 }
 
 ParsedOptions parseOptions(const std::vector<std::string>& args)
@@ -68,18 +118,23 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             value = name.substr(eq + 1);
             name.resize(eq);
         }
-        if (name == "--help" || name == "-h") {
+        static constexpr std::string_view kSwitches[] = {"--help", "-h", "--version", "--test-control"};
+        if (std::find(std::begin(kSwitches), std::end(kSwitches), name) != std::end(kSwitches)) {
             if (value)
-                return fail("--help takes no value");
-            o.help = true;
+                return fail(name + " takes no value");
+            if (name == "--version")
+                o.version = true;
+            else if (name == "--test-control")
+                o.testControl = true;
+            else
+                o.help = true;
             continue;
         }
-        static constexpr std::string_view kWithValue[] = {"--port", "--bind", "--seed", "--latency-ms", "--fail-rate",
-                                                          "--version-file-text"};
-        bool known = false;
-        for (auto k : kWithValue)
-            known = known || name == k;
-        if (!known)
+        static constexpr std::string_view kWithValue[] = {
+            "--port",          "--bind",          "--seed",       "--latency-ms",   "--fail-rate",
+            "--version-file-text", "--market",    "--idle-exit",  "--request-timeout", "--source-url",
+            "--research-url",  "--upstream-timeout"};
+        if (std::find(std::begin(kWithValue), std::end(kWithValue), name) == std::end(kWithValue))
             return fail("unknown option '" + name + "'");
         if (!value) {
             if (i + 1 >= args.size())
@@ -97,6 +152,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             if (v.empty())
                 return fail("--bind needs an address");
             o.bind = v;
+        } else if (name == "--market") {
+            if (v != "live" && v != "simulated")
+                return fail("--market must be live or simulated, not '" + v + "'");
+            o.market = v == "live" ? MarketKind::Live : MarketKind::Simulated;
         } else if (name == "--seed") {
             const auto seed = parseUnsigned<std::uint64_t>(v, UINT64_MAX);
             if (!seed)
@@ -116,6 +175,35 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             o.failRate = *rate;
         } else if (name == "--version-file-text") {
             o.versionText = v;
+        } else if (name == "--idle-exit") {
+            const auto seconds = parseUnsigned<unsigned>(v, kMaxIdleExit);
+            if (!seconds)
+                return fail("--idle-exit must be a whole number of seconds from 0 to " + std::to_string(kMaxIdleExit)
+                            + ", not '" + v + "'");
+            o.idleExit = std::chrono::seconds(*seconds);
+        } else if (name == "--request-timeout" || name == "--upstream-timeout") {
+            const unsigned most = name == "--request-timeout" ? 600 : 59;
+            const auto seconds = parseUnsigned<unsigned>(v, most);
+            if (!seconds || *seconds == 0)
+                return fail(name + " must be a whole number of seconds from 1 to " + std::to_string(most) + ", not '"
+                            + v + "'");
+            (name == "--request-timeout" ? o.requestTimeout : o.upstreamTimeout) = std::chrono::seconds(*seconds);
+        } else if (name == "--source-url") {
+            const auto eq = v.find('=');
+            const std::string source = v.substr(0, eq);
+            if (eq == std::string::npos || (source != "chart" && source != "csv"))
+                return fail("--source-url must be chart=URL or csv=URL, not '" + v + "'");
+            std::string url = v.substr(eq + 1);
+            if (url != "off" && (url = originOnly(url)).empty())
+                return fail("--source-url " + source + " must be an http or https origin such as "
+                            "http://127.0.0.1:8000, or off, not '" + v.substr(eq + 1) + "'");
+            (source == "chart" ? o.chartSource : o.csvSource) = url == "off" ? std::string() : url;
+        } else if (name == "--research-url") {
+            const std::string url = originOnly(v);
+            if (url.empty())
+                return fail("--research-url must be an http or https origin such as https://finance.example, not '"
+                            + v + "'");
+            o.researchSite = url;
         }
     }
     return result;

@@ -43,7 +43,7 @@ std::string urlEncode(std::string_view text)
     return out;
 }
 
-std::string htmlPage(std::string_view title, std::string_view bodyHtml)
+std::string htmlPage(std::string_view title, std::string_view bodyHtml, std::string_view footerHtml)
 {
     const std::string t = htmlEscape(title);
     std::string page;
@@ -55,8 +55,9 @@ std::string htmlPage(std::string_view title, std::string_view bodyHtml)
     page += t;
     page += "</h1>\n";
     page += bodyHtml;
-    page += "<hr>\n<p><small>Quoterra quote service &mdash; a simulated market for offline use. "
-            "<a href=\"/\">Start page</a></small></p>\n</body>\n</html>\n";
+    page += "<hr>\n<p><small>Quoterra quote service &mdash; ";
+    page += footerHtml;
+    page += " <a href=\"/\">Start page</a></small></p>\n</body>\n</html>\n";
     return page;
 }
 

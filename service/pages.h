@@ -10,8 +10,9 @@ std::string htmlEscape(std::string_view text);
 // Percent-encodes everything but unreserved characters, for links we build.
 std::string urlEncode(std::string_view text);
 
-// A small complete HTML page; `bodyHtml` must already be escaped.
-std::string htmlPage(std::string_view title, std::string_view bodyHtml);
+// A small complete HTML page; `bodyHtml` and `footerHtml` must already be escaped.
+std::string htmlPage(std::string_view title, std::string_view bodyHtml,
+                     std::string_view footerHtml = "a simulated market for offline use.");
 
 struct Company {
     std::string_view symbol;

@@ -3,7 +3,12 @@
 #include "charts.h"
 #include "pages.h"
 
+#include <boost/json.hpp>
+
 #include <array>
+#include <functional>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 namespace quoterra::service {
@@ -125,66 +130,144 @@ std::string queryValue(std::string_view rawQuery, std::string_view key, std::ini
     return {};
 }
 
+struct Routes::Cache {
+    // Enough for every symbol a few tickers and a chart browser show; a
+    // client asking for endless made-up symbols only churns it.
+    static constexpr std::size_t kMaxEntries = 4096;
+
+    std::string get(std::string key, SimTime now, const std::function<std::string()>& make)
+    {
+        {
+            std::lock_guard lock(mutex);
+            if (const auto it = entries.find(key); it != entries.end() && it->second.first == now)
+                return it->second.second;
+        }
+        std::string body = make();
+        std::lock_guard lock(mutex);
+        if (entries.size() >= kMaxEntries)
+            std::erase_if(entries, [&](const auto& e) { return e.second.first != now; });
+        if (entries.size() >= kMaxEntries)
+            entries.clear();
+        entries.insert_or_assign(std::move(key), std::pair{now, body});
+        return body;
+    }
+
+    std::mutex mutex;
+    std::unordered_map<std::string, std::pair<SimTime, std::string>> entries;
+};
+
 Routes::Routes(std::uint64_t seed, Calendar calendar, std::string versionText)
-    : market_(seed), calendar_(calendar), versionText_(std::move(versionText))
+    : market_(seed), calendar_(calendar), versionText_(std::move(versionText)), cache_(std::make_unique<Cache>())
 {
 }
 
-Reply Routes::answer(std::string_view target, SimTime now) const
+Routes::~Routes() = default;
+
+Route routeOf(std::string_view target)
 {
     const std::size_t mark = target.find('?');
     const std::string_view path = target.substr(0, mark);
     const std::string_view query = mark == std::string_view::npos ? std::string_view() : target.substr(mark + 1);
-    std::string symbol;
+    Route r;
+    const auto is = [&r](Route::Kind kind) {
+        r.kind = kind;
+        return r;
+    };
 
-    if (path == "/d/quotes.csv")
-        return quote(queryValue(query, "s", {"s", "f", "e"}), now);
-    if (path == "/t")
-        return chart(queryValue(query, "s", {"s"}), ChartRange::OneDay, now);
-    if (path == "/v")
-        return chart(queryValue(query, "s", {"s"}), ChartRange::FiveDay, now);
-    if (symbolFromFile(path, "/c/0b/", ".gif", symbol))
-        return chart(symbol, ChartRange::OneYear, now);
+    if (path == "/d/quotes.csv") {
+        r.symbol = queryValue(query, "s", {"s", "f", "e"});
+        return is(Route::Kind::Quote);
+    }
+    if (path == "/t" || path == "/v") {
+        r.symbol = queryValue(query, "s", {"s"});
+        r.range = path == "/t" ? ChartRange::OneDay : ChartRange::FiveDay;
+        return is(Route::Kind::Chart);
+    }
+    if (symbolFromFile(path, "/c/0b/", ".gif", r.symbol)) {
+        r.range = ChartRange::OneYear;
+        return is(Route::Kind::Chart);
+    }
     if (path == "/currentversion.txt")
-        return Reply{200, "text/plain; charset=utf-8", versionText_, ReplyKind::Version};
+        return is(Route::Kind::Version);
 
     struct Research {
         std::string_view prefix;
-        std::string_view what;
+        std::string_view title;
+        std::string_view page;
     };
     static constexpr std::array<Research, 5> kResearch = {{
-        {"/n/", "News"},
-        {"/p/", "Profile"},
-        {"/e/l/", "SEC filings"},
-        {"/z/a/", "Research"},
-        {"/t/", "Insider trading"},
+        {"/n/", "News", "news"},
+        {"/p/", "Profile", "profile"},
+        {"/e/l/", "SEC filings", "sec-filings"},
+        {"/z/a/", "Research", "analysis"},
+        {"/t/", "Insider trading", "insider-transactions"},
     }};
-    for (const Research& r : kResearch)
-        if (symbolFromFile(path, r.prefix, ".html", symbol))
-            return researchPage(r.what, symbol, now);
+    for (const Research& research : kResearch) {
+        if (symbolFromFile(path, research.prefix, ".html", r.symbol)) {
+            r.title = research.title;
+            r.page = research.page;
+            return is(Route::Kind::Research);
+        }
+    }
 
-    if (path == "/q")
-        return chartPage(queryValue(query, "s", {"s", "d"}), queryValue(query, "d", {"s", "d"}), now);
-    if (path == "/l")
-        return lookupPage(queryValue(query, "s", {"s"}, true));
+    if (path == "/q") {
+        r.symbol = queryValue(query, "s", {"s", "d"});
+        r.code = queryValue(query, "d", {"s", "d"});
+        return is(Route::Kind::ChartPage);
+    }
+    if (path == "/l") {
+        r.symbol = queryValue(query, "s", {"s"}, true);
+        return is(Route::Kind::Lookup);
+    }
     if (path == "/") {
         const std::string action = queryValue(query, "action", {"action", "board"});
         bool hasBoard = false;
         for (std::string_view piece : splitOn(query, '&'))
             hasBoard = hasBoard || startsParameter(piece, "board");
-        if (action == "q" && hasBoard)
-            return boardPage(queryValue(query, "board", {"action", "board"}), now);
-        return startPage();
+        if (action == "q" && hasBoard) {
+            r.symbol = queryValue(query, "board", {"action", "board"});
+            return is(Route::Kind::Board);
+        }
+        return is(Route::Kind::Start);
     }
-    return Reply{404, "text/plain; charset=utf-8", "Not Found: the Quoterra quote service has no such page.\n",
-                 ReplyKind::NotFound};
+    return is(Route::Kind::NotFound);
+}
+
+Reply notFound()
+{
+    return textReply(404, "Not Found: the Quoterra quote service has no such page.\n", ReplyKind::NotFound);
+}
+
+Reply versionReply(const std::string& text)
+{
+    return textReply(200, text, ReplyKind::Version);
+}
+
+Reply Routes::answer(std::string_view target, SimTime now) const
+{
+    const Route r = routeOf(target);
+    switch (r.kind) {
+    case Route::Kind::Quote: return quote(r.symbol, now);
+    case Route::Kind::Chart: return chart(r.symbol, r.range, now);
+    case Route::Kind::Version: return versionReply(versionText_);
+    case Route::Kind::Research: return researchPage(r.title, r.symbol, now);
+    case Route::Kind::ChartPage: return chartPage(r.symbol, r.code, now);
+    case Route::Kind::Board: return boardPage(r.symbol, now);
+    case Route::Kind::Lookup: return lookupPage(r.symbol);
+    case Route::Kind::Start: return startPage();
+    case Route::Kind::NotFound: break;
+    }
+    return notFound();
 }
 
 Reply Routes::quote(std::string_view symbol, SimTime now) const
 {
     const std::string upper = upperSymbol(symbol);
     Reply r{200, "text/csv; charset=us-ascii", {}, ReplyKind::Quote};
-    r.body = isKnownSymbol(upper) ? quoteLine(market_.quote(upper, now), calendar_) : unknownQuoteLine(upper);
+    if (!isKnownSymbol(upper))
+        r.body = unknownQuoteLine(upper);
+    else
+        r.body = cache_->get("q" + upper, now, [&] { return quoteLine(market_.quote(upper, now), calendar_); });
     return r;
 }
 
@@ -192,7 +275,11 @@ Reply Routes::chart(std::string_view symbol, ChartRange range, SimTime now) cons
 {
     const std::string upper = upperSymbol(symbol);
     Reply r{200, "image/gif", {}, ReplyKind::Chart};
-    r.body = isKnownSymbol(upper) ? chartGif(market_, calendar_, upper, range, now) : noChartGif();
+    if (!isKnownSymbol(upper))
+        r.body = noChartGif();
+    else
+        r.body = cache_->get(std::to_string(int(range)) + upper, now,
+                             [&] { return chartGif(market_, calendar_, upper, range, now); });
     return r;
 }
 
@@ -301,6 +388,28 @@ Reply Routes::startPage() const
     body += "</ul>\n<p>Newest version: " + htmlEscape(versionText_) + "</p>\n";
     body += "<p><a href=\"/l?s=\">Symbol lookup</a></p>\n";
     return html("Quoterra quote service", body);
+}
+
+SimulatedBackend::SimulatedBackend(std::uint64_t seed, std::string versionText)
+    : routes_(seed, Calendar::startingToday(), std::move(versionText)), clock_(std::chrono::steady_clock::now())
+{
+}
+
+void SimulatedBackend::answer(std::string_view target, Respond respond)
+{
+    respond(routes_.answer(target, clock_.now()));
+}
+
+std::string SimulatedBackend::status() const
+{
+    const SimTime now = clock_.now();
+    return boost::json::serialize(boost::json::object{
+               {"market", "simulated"},
+               {"seed", routes_.market().seed()},
+               {"day", now.day},
+               {"time", formatTime(now.minute)},
+           })
+           + "\n";
 }
 
 } // namespace quoterra::service

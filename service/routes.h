@@ -2,27 +2,15 @@
 
 #include "charts.h"
 #include "market.h"
+#include "backend.h"
+#include "reply.h"
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace quoterra::service {
-
-enum class ReplyKind {
-    Quote,   // these three may be failed on purpose (--fail-rate, fail-next)
-    Chart,
-    Version,
-    Page,
-    NotFound,
-};
-
-struct Reply {
-    int status = 200;
-    std::string contentType;
-    std::string body;
-    ReplyKind kind = ReplyKind::Page;
-};
 
 // Decodes %XX escapes; a '%' not followed by two hex digits stays as it is.
 std::string percentDecode(std::string_view text, bool plusIsSpace);
@@ -34,11 +22,28 @@ std::string percentDecode(std::string_view text, bool plusIsSpace);
 std::string queryValue(std::string_view rawQuery, std::string_view key,
                        std::initializer_list<std::string_view> keys, bool plusIsSpace = false);
 
+// The addresses of the ticker and its pages, told apart.
+struct Route {
+    enum class Kind { Quote, Chart, Version, Research, ChartPage, Board, Lookup, Start, NotFound };
+    Kind kind = Kind::NotFound;
+    std::string symbol;                    // decoded, as sent; for Lookup the query
+    ChartRange range = ChartRange::OneDay; // Chart
+    std::string_view title;                // Research: "News", "Profile", ...
+    std::string_view page;                 // Research: that page's name on a finance site
+    std::string code;                      // ChartPage: the range code, "1b", "5d", ...
+};
+Route routeOf(std::string_view target);
+
+Reply notFound();
+Reply versionReply(const std::string& text);
+
 // Answers one GET target (path and raw query, as on the request line) of the
-// quote, chart, version and research addresses. Thread-safe: no state changes.
+// quote, chart, version and research addresses from the simulated market.
+// Thread-safe.
 class Routes {
 public:
     Routes(std::uint64_t seed, Calendar calendar, std::string versionText);
+    ~Routes();
 
     Reply answer(std::string_view target, SimTime now) const;
 
@@ -58,6 +63,22 @@ private:
     Market market_;
     Calendar calendar_;
     std::string versionText_;
+    // Quotes and charts change once a simulated minute; until then the
+    // drawn answer stands.
+    struct Cache;
+    std::unique_ptr<Cache> cache_;
+};
+
+// The simulated market on the service's clock.
+class SimulatedBackend : public Backend {
+public:
+    SimulatedBackend(std::uint64_t seed, std::string versionText);
+    void answer(std::string_view target, Respond respond) override;
+    std::string status() const override;
+
+private:
+    Routes routes_;
+    SimClock clock_;
 };
 
 } // namespace quoterra::service

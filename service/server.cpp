@@ -1,28 +1,22 @@
 #include "server.h"
 
+#include "http_server.h"
+#include "live_market.h"
 #include "routes.h"
 
-#include <httplib.h>
-
-#include <sys/socket.h>
-
-#include <cerrno>
 #include <charconv>
-#include <condition_variable>
-#include <cstring>
 #include <deque>
 #include <mutex>
 #include <random>
+#include <thread>
 
 namespace quoterra::service {
 
 namespace {
 
-// Plenty for a ticker, a chart browser and a test suite hammering it at once;
-// idle keep-alive connections hold a worker each.
-constexpr std::size_t kWorkers = 32;
-// The log is for tests; a long-running service must not grow without bound.
-constexpr std::size_t kMaxLogged = 100'000;
+// The log only feeds /_control/requests; long addresses must not let it
+// grow into a memory flood.
+constexpr std::size_t kMaxLogBytes = 1 << 20;
 constexpr std::string_view kControlPrefix = "/_control/";
 
 bool canFail(ReplyKind kind)
@@ -30,69 +24,84 @@ bool canFail(ReplyKind kind)
     return kind == ReplyKind::Quote || kind == ReplyKind::Chart || kind == ReplyKind::Version;
 }
 
-const char* reasonPhrase(int status)
+Reply methodNotAllowed(std::string_view allowed)
 {
-    switch (status) {
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 413: return "Payload Too Large";
-    case 414: return "URI Too Long";
-    case 416: return "Range Not Satisfiable";
-    case 431: return "Request Header Fields Too Large";
-    case 500: return "Internal Server Error";
-    default: return "Error";
-    }
+    Reply r = textReply(405, "405 Method Not Allowed\n");
+    r.headers.emplace_back("Allow", std::string(allowed));
+    return r;
 }
 
-// httplib listens with a backlog of 5: a burst of clients (a test suite,
-// a browser opening a page) overflows it and connections wait for a SYN
-// retry a second later. Listening again on the bound socket raises it.
-class HttpServer : public httplib::Server {
-public:
-    void widenBacklog()
-    {
-        const socket_t sock = svr_sock_;
-        if (sock != INVALID_SOCKET)
-            ::listen(sock, SOMAXCONN);
-    }
-};
+std::unique_ptr<Backend> makeBackend(const Options& o)
+{
+    if (o.market == MarketKind::Simulated)
+        return std::make_unique<SimulatedBackend>(o.seed, o.versionText);
+    return std::make_unique<LiveMarket>(LiveMarket::Config::from(o));
+}
+
+ServerLimits limitsFor(const Options& o)
+{
+    ServerLimits limits;
+    limits.requestTimeout = o.requestTimeout;
+    return limits;
+}
 
 } // namespace
 
 struct QuoteServer::Impl {
     explicit Impl(const Options& o)
-        : options(o), routes(o.seed, Calendar::startingToday(), o.versionText),
-          clock(std::chrono::steady_clock::now()), failDraws(o.seed ^ 0xFA11'FA11'FA11'FA11ULL)
+        : options(o),
+          http(limitsFor(o), "quoterra-service/" + versionString(),
+               [this](const Request& req, Respond respond) { handle(req, std::move(respond)); }),
+          backend(makeBackend(o)), failDraws(o.seed ^ 0xFA11'FA11'FA11'FA11ULL)
     {
     }
 
     Options options;
-    Routes routes;
-    SimClock clock;
+    // The server's threads stop first (see stop()); the backend goes next,
+    // while the connections its workers answer still exist.
     HttpServer http;
+    std::unique_ptr<Backend> backend;
 
     std::mutex mutex;
-    std::condition_variable wake; // cuts latency short on stop
-    bool stopping = false;
     std::deque<std::string> log;
+    std::size_t logBytes = 0;
     long long failNext = 0;
     std::mt19937_64 failDraws;
 
-    void record(const std::string& target)
+    void handle(const Request& req, Respond respond)
     {
-        std::lock_guard lock(mutex);
-        log.push_back(target);
-        if (log.size() > kMaxLogged)
-            log.pop_front();
+        const bool get = req.method == "GET" || req.method == "HEAD";
+        if (options.testControl && req.target.starts_with(kControlPrefix))
+            return respond(control(req));
+        if (options.testControl)
+            record(req.target);
+        if (!get)
+            return respond(methodNotAllowed("GET, HEAD"));
+        if (req.target == "/_status")
+            return respond(Reply{200, "application/json", backend->status(), ReplyKind::Page});
+
+        auto answer = [this, target = std::string(req.target), respond = std::move(respond)]() mutable {
+            backend->answer(target, [this, respond = std::move(respond)](Reply reply) {
+                if (canFail(reply.kind) && shouldFail())
+                    reply = textReply(503, {});
+                respond(std::move(reply));
+            });
+        };
+        if (options.latency.count() > 0)
+            http.after(options.latency, std::move(answer));
+        else
+            answer();
     }
 
-    void delay()
+    void record(std::string_view target)
     {
-        if (options.latency.count() <= 0)
-            return;
-        std::unique_lock lock(mutex);
-        wake.wait_for(lock, options.latency, [this] { return stopping; });
+        std::lock_guard lock(mutex);
+        log.emplace_back(target);
+        logBytes += target.size();
+        while (logBytes > kMaxLogBytes) {
+            logBytes -= log.front().size();
+            log.pop_front();
+        }
     }
 
     bool shouldFail()
@@ -107,144 +116,70 @@ struct QuoteServer::Impl {
         return std::uniform_real_distribution<double>(0.0, 1.0)(failDraws) < options.failRate;
     }
 
-    httplib::Server::HandlerResponse serve(const httplib::Request& req, httplib::Response& res)
+    Reply control(const Request& req)
     {
-        if (req.target.starts_with(kControlPrefix))
-            return httplib::Server::HandlerResponse::Unhandled;
-        record(req.target);
-        delay();
-        if (req.method != "GET" && req.method != "HEAD")
-            return httplib::Server::HandlerResponse::Unhandled; // httplib answers 404 or 400
-
-        Reply reply;
-        try {
-            reply = routes.answer(req.target, clock.now());
-        } catch (const std::exception& e) {
-            reply = Reply{500, "text/plain; charset=utf-8", std::string("Internal error: ") + e.what() + "\n",
-                          ReplyKind::Page};
-        }
-        if (canFail(reply.kind) && shouldFail()) {
-            res.status = 503;
-            res.set_content(std::string(), "text/plain; charset=utf-8");
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        res.status = reply.status;
-        res.set_content(std::move(reply.body), reply.contentType.c_str());
-        return httplib::Server::HandlerResponse::Handled;
-    }
-
-    void installControl()
-    {
-        http.Get("/_control/requests", [this](const httplib::Request&, httplib::Response& res) {
+        const std::string_view target = req.target;
+        const std::string_view path = target.substr(0, target.find('?'));
+        if (path == "/_control/requests") {
+            if (req.method != "GET")
+                return methodNotAllowed("GET");
             std::string body;
-            {
-                std::lock_guard lock(mutex);
-                for (const std::string& target : log) {
-                    body += target;
-                    body += '\n';
-                }
+            std::lock_guard lock(mutex);
+            body.reserve(logBytes + log.size());
+            for (const std::string& t : log) {
+                body += t;
+                body += '\n';
             }
-            res.set_content(std::move(body), "text/plain; charset=utf-8");
-        });
-        http.Post("/_control/fail-next", [this](const httplib::Request& req, httplib::Response& res) {
-            const std::string text = req.get_param_value("count");
-            long long count = -1;
-            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), count);
-            if (text.empty() || ec != std::errc() || end != text.data() + text.size() || count < 0
-                || count > 1'000'000) {
-                res.status = 400;
-                res.set_content("count must be a whole number from 0 to 1000000\n", "text/plain; charset=utf-8");
-                return;
-            }
-            {
-                std::lock_guard lock(mutex);
-                failNext = count;
-            }
-            res.set_content("failing the next " + std::to_string(count) + " answers\n", "text/plain; charset=utf-8");
-        });
-        http.Post("/_control/reset", [this](const httplib::Request&, httplib::Response& res) {
-            {
-                std::lock_guard lock(mutex);
-                log.clear();
-                failNext = 0;
-            }
-            res.set_content("reset\n", "text/plain; charset=utf-8");
-        });
+            return textReply(200, std::move(body));
+        }
+        if (path != "/_control/fail-next" && path != "/_control/reset")
+            return textReply(404, "404 Not Found\n", ReplyKind::NotFound);
+        if (req.method != "POST")
+            return methodNotAllowed("POST");
+        if (path == "/_control/reset") {
+            std::lock_guard lock(mutex);
+            log.clear();
+            logBytes = 0;
+            failNext = 0;
+            return textReply(200, "reset\n");
+        }
+        const std::string text = queryValue(target.substr(path.size() + (path.size() < target.size())), "count",
+                                            {"count"});
+        long long count = -1;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), count);
+        if (text.empty() || ec != std::errc() || end != text.data() + text.size() || count < 0 || count > 1'000'000)
+            return textReply(400, "count must be a whole number from 0 to 1000000\n");
+        std::lock_guard lock(mutex);
+        failNext = count;
+        return textReply(200, "failing the next " + std::to_string(count) + " answers\n");
     }
 };
 
-QuoteServer::QuoteServer(const Options& options) : d(std::make_unique<Impl>(options))
-{
-    d->http.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
-    d->http.set_keep_alive_timeout(2);
-    // Answers are one small write each: without this, a kept-alive
-    // connection waits out the client's delayed acknowledgement (~40 ms).
-    d->http.set_tcp_nodelay(true);
-    // httplib's default turns on SO_REUSEPORT, which lets a second service
-    // share the port silently and take half the requests. Plain SO_REUSEADDR
-    // still allows a quick restart, and a taken port is reported.
-    d->http.set_socket_options([](socket_t sock) {
-        const int yes = 1;
-        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
-    d->http.set_pre_routing_handler(
-        [this](const httplib::Request& req, httplib::Response& res) { return d->serve(req, res); });
-    d->installControl();
-    // Errors that httplib answers itself (malformed requests, unknown paths
-    // for other methods) get a short text body; a deliberate 503 stays empty.
-    d->http.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
-        if (res.status == 503 || !res.body.empty())
-            return httplib::Server::HandlerResponse::Unhandled;
-        const std::string text = std::to_string(res.status) + ' ' + reasonPhrase(res.status) + '\n';
-        res.set_content(text, "text/plain; charset=utf-8");
-        return httplib::Server::HandlerResponse::Handled;
-    }));
-}
+QuoteServer::QuoteServer(const Options& options) : d(std::make_unique<Impl>(options)) {}
 
 QuoteServer::~QuoteServer()
 {
     stop();
 }
 
-int QuoteServer::bind(std::string& error)
+int QuoteServer::listen(std::error_code& error)
 {
-    errno = 0;
-    int port = d->options.port;
-    bool ok = false;
-    if (port == 0) {
-        port = d->http.bind_to_any_port(d->options.bind);
-        ok = port > 0;
-    } else {
-        ok = d->http.bind_to_port(d->options.bind, port);
-    }
-    if (!ok) {
-        error = "cannot listen on " + d->options.bind + " port " + std::to_string(d->options.port);
-        if (errno != 0)
-            error += std::string(": ") + std::strerror(errno);
-        return -1;
-    }
-    d->http.widenBacklog();
-    return port;
+    return d->http.listen(d->options.bind, d->options.port, error);
 }
 
-bool QuoteServer::serve()
+void QuoteServer::start()
 {
-    return d->http.listen_after_bind();
+    d->http.start(int(std::max(2u, std::thread::hardware_concurrency())));
 }
 
 void QuoteServer::stop()
 {
-    {
-        std::lock_guard lock(d->mutex);
-        d->stopping = true;
-    }
-    d->wake.notify_all();
     d->http.stop();
 }
 
-bool QuoteServer::isRunning() const
+bool QuoteServer::idleFor(std::chrono::seconds span) const
 {
-    return d->http.is_running();
+    return d->http.requestsInFlight() == 0 && std::chrono::steady_clock::now() - d->http.lastActivity() >= span;
 }
 
 } // namespace quoterra::service

@@ -2,13 +2,15 @@
 
 #include "options.h"
 
+#include <chrono>
 #include <memory>
-#include <string>
+#include <system_error>
 
 namespace quoterra::service {
 
-// The HTTP side of the service: routes, added latency, deliberate failures
-// and the test control endpoints under /_control/.
+// The service as clients see it: the market's addresses, /_status, added
+// latency, deliberate failures and, with --test-control, the control
+// endpoints under /_control/.
 class QuoteServer {
 public:
     explicit QuoteServer(const Options& options);
@@ -16,13 +18,13 @@ public:
     QuoteServer(const QuoteServer&) = delete;
     QuoteServer& operator=(const QuoteServer&) = delete;
 
-    // Binds the listening socket. Returns the port, or -1 with a reason in `error`.
-    int bind(std::string& error);
-    // Serves on the bound socket until stop(); false if serving failed.
-    bool serve();
-    // Safe from any thread; wakes requests that are waiting out their latency.
+    // Binds the listening socket. Returns the port, or -1 with the reason.
+    int listen(std::error_code& error);
+    void start();
+    // Safe from any thread.
     void stop();
-    bool isRunning() const;
+    // No request has come in or been answered for that long.
+    bool idleFor(std::chrono::seconds span) const;
 
 private:
     struct Impl;

@@ -15,6 +15,7 @@ namespace {
 struct Transfer {
     const GetOptions* options = nullptr;
     std::string body;
+    std::vector<std::pair<std::string, std::string>> headers;
     std::size_t headerBytes = 0;
     bool bodyTooLarge = false;
     bool headersTooLarge = false;
@@ -32,7 +33,16 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user)
     return n;
 }
 
-std::size_t onHeader(char*, std::size_t size, std::size_t count, void* user)
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user)
 {
     auto* t = static_cast<Transfer*>(user);
     const std::size_t n = size * count;
@@ -41,6 +51,11 @@ std::size_t onHeader(char*, std::size_t size, std::size_t count, void* user)
         t->headersTooLarge = true;
         return 0;
     }
+    const std::string_view line(data, n);
+    if (line.starts_with("HTTP/")) // a new head: an interim answer such as 100 came first
+        t->headers.clear();
+    else if (const auto colon = line.find(':'); colon != std::string_view::npos)
+        t->headers.emplace_back(trimmed(line.substr(0, colon)), trimmed(line.substr(colon + 1)));
     return n;
 }
 
@@ -75,6 +90,15 @@ using Easy = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
 using Headers = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 
 } // namespace
+
+std::string GetResult::header(std::string_view name) const
+{
+    const std::string wanted = lower(std::string(name));
+    for (const auto& [field, value] : headers)
+        if (lower(field) == wanted)
+            return value;
+    return {};
+}
 
 std::string originOf(const std::string& url)
 {
@@ -176,6 +200,7 @@ GetResult get(const std::string& url, const GetOptions& options)
         char* type = nullptr;
         if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
             result.contentType = type;
+        result.headers = std::move(t.headers);
         if (status < 300 || status >= 400) {
             result.body = std::move(t.body);
             return result;

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 // A blocking HTTP(S) GET of one whole resource, built on libcurl, shared by
@@ -31,7 +33,11 @@ struct GetResult {
     std::string body;    // decoded (gzip and the like undone)
     std::string contentType;
     std::string error;   // why the transfer failed; empty when a whole answer arrived
+    // The header fields of the last answer as sent, names as spelt there.
+    std::vector<std::pair<std::string, std::string>> headers;
     bool transferred() const { return error.empty() && status != 0; }
+    // The first field of that name, any case; empty when there is none.
+    std::string header(std::string_view name) const;
 };
 
 GetResult get(const std::string& url, const GetOptions& options = {});

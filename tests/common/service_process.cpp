@@ -10,22 +10,27 @@ namespace {
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kExchangeTimeoutMs = 10000;
 
-bool hasSeed(const QStringList& args)
+bool hasOption(const QStringList& args, const QString& name)
 {
     for (const QString& a : args)
-        if (a == QLatin1String("--seed") || a.startsWith(QLatin1String("--seed=")))
+        if (a == name || a.startsWith(name + QLatin1Char('=')))
             return true;
     return false;
 }
 
 } // namespace
 
-ServiceProcess::ServiceProcess(const QStringList& extraArgs)
+ServiceProcess::ServiceProcess(const QStringList& extraArgs, Control control)
 {
+    // Tests rely on the offline market and on the control endpoints.
     QStringList args{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--bind"),
                      QStringLiteral("127.0.0.1")};
-    if (!hasSeed(extraArgs))
+    if (control == Control::On)
+        args << QStringLiteral("--test-control");
+    if (!hasOption(extraArgs, QStringLiteral("--seed")))
         args << QStringLiteral("--seed") << QStringLiteral("1");
+    if (!hasOption(extraArgs, QStringLiteral("--market")))
+        args << QStringLiteral("--market") << QStringLiteral("simulated");
     args << extraArgs;
 
     m_process.setProgram(QStringLiteral(QUOTERRA_SERVICE_BIN));
@@ -147,4 +152,11 @@ void ServiceProcess::stop()
         m_process.kill();
         m_process.waitForFinished(5000);
     }
+}
+
+int ServiceProcess::waitForExit(int timeoutMs)
+{
+    if (m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(timeoutMs))
+        return -1;
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
 }

@@ -218,27 +218,6 @@ TEST(ServiceWire, MalformedRequestsGetBadRequestAndTheServiceCarriesOn)
     }
 }
 
-TEST(ServiceWire, IdleAndStalledClientsDoNotHoldUpOthers)
-{
-    // the ticker and a browser keep connections open; each holds a worker
-    ServiceProcess service;
-    ASSERT_TRUE(service.isRunning());
-    std::vector<std::unique_ptr<QTcpSocket>> idle;
-    for (int i = 0; i < 12; ++i) {
-        idle.push_back(std::make_unique<QTcpSocket>());
-        idle.back()->connectToHost(QHostAddress::LocalHost, service.port());
-        ASSERT_TRUE(idle.back()->waitForConnected(5000));
-        if (i % 2) { // half stop in the middle of a request
-            idle.back()->write("GET /d/quo");
-            ASSERT_TRUE(idle.back()->waitForBytesWritten(5000));
-        }
-    }
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_EQ(get(service, quoteTarget("IBM")).status, 200);
-    EXPECT_LT(timer.elapsed(), 1500); // a stall lasts until the 2 s keep-alive timeout
-}
-
 TEST(ServiceWire, ConcurrentClientsAreAllAnswered)
 {
     ServiceProcess service;
@@ -315,52 +294,6 @@ TEST(ServiceLatency, AnswersWaitAtLeastTheGivenTime)
     timer.start();
     EXPECT_EQ(get(service, "/d/quotes.csv?s=IBM").status, 200);
     EXPECT_GE(timer.elapsed(), 300);
-}
-
-TEST(ServiceProcessLife, BadOptionsAreRefusedWithExitCodeTwo)
-{
-    const QStringList cases[] = {
-        {"--port", "70000"}, {"--port", "abc"},       {"--port"},     {"--seed", "-3"},
-        {"--latency-ms", "1.5"}, {"--fail-rate", "1.5"}, {"--bogus"}, {"--bind", "no.such.host.invalid"},
-    };
-    for (const QStringList& args : cases) {
-        const Finished r = runService(args);
-        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains(args.first())) << r.err.toStdString();
-    }
-}
-
-TEST(ServiceProcessLife, SigtermEndsItPromptlyEvenWithAnIdleClient)
-{
-    QProcess p;
-    p.start(QStringLiteral(QUOTERRA_SERVICE_BIN), {"--port=0", "--seed=1"});
-    QDeadlineTimer deadline(10000);
-    while (!p.canReadLine() && p.waitForReadyRead(int(deadline.remainingTime()))) {
-    }
-    // "quoterra-service listening on http://127.0.0.1:PORT"
-    const quint16 port = QString::fromLatin1(p.readLine()).section(':', -1).trimmed().toUShort();
-    ASSERT_EQ(rawExchange(port, "GET /currentversion.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n").status, 200);
-
-    QTcpSocket idle; // a keep-alive client that went quiet
-    idle.connectToHost(QHostAddress::LocalHost, port);
-    ASSERT_TRUE(idle.waitForConnected(5000));
-    QElapsedTimer timer;
-    timer.start();
-    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
-    ASSERT_TRUE(p.waitForFinished(5000));
-    EXPECT_LT(timer.elapsed(), 1500);
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 0);
-}
-
-TEST(ServiceProcessLife, ATakenPortIsReported)
-{
-    // a second service must not share the port and answer half the ticker's requests
-    ServiceProcess first;
-    ASSERT_TRUE(first.isRunning());
-    const Finished second = runService({"--port", QString::number(first.port())});
-    EXPECT_EQ(second.exitCode, 1);
-    EXPECT_TRUE(second.err.contains(QString::number(first.port()))) << second.err.toStdString();
 }
 
 } // namespace

@@ -174,7 +174,7 @@ TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
     ASSERT_NE(charts, nullptr);
     charts->moveTwips(3000, 7000);
     QTest::mouseClick(part<PictureBox>(charts, "picExit"), Qt::LeftButton);
-    EXPECT_FALSE(charts->isLoaded());
+    EXPECT_EQ(window("Charts"), nullptr);
     EXPECT_EQ(t->saved(Setting::ChartTop), QStringLiteral("7000"));
     program->ticker()->ExitProgram();
     EXPECT_EQ(t->saved(Setting::ChartStartUp), QStringLiteral("False"));

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quoterra::service {
+
+enum class ReplyKind {
+    Quote,   // these three may be failed on purpose (--fail-rate, fail-next)
+    Chart,
+    Version,
+    Page,
+    NotFound,
+};
+
+struct Reply {
+    int status = 200;
+    std::string contentType;
+    std::string body;
+    ReplyKind kind = ReplyKind::Page;
+    std::vector<std::pair<std::string, std::string>> headers = {}; // beyond type, length and Server
+};
+
+inline Reply textReply(int status, std::string body, ReplyKind kind = ReplyKind::Page)
+{
+    return Reply{status, "text/plain; charset=utf-8", std::move(body), kind};
+}
+
+// Hands an answer back to the connection that asked: called exactly once,
+// from any thread, possibly before the call that received it returns.
+using Respond = std::function<void(Reply)>;
+
+} // namespace quoterra::service

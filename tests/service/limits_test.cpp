@@ -1,0 +1,227 @@
+// The service under clients that try to wear it down, on loopback: oversized
+// and endless requests, trickles, floods of idle connections.
+
+#include "test_util.h"
+
+#include "version.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using namespace service_test;
+
+namespace {
+
+const std::string kServerHeader = "Server: quoterra-service/" + std::to_string(quoterra::kVersionMajor) + '.'
+                                  + std::to_string(quoterra::kVersionMinor) + '.'
+                                  + std::to_string(quoterra::kVersionRevision);
+constexpr std::string_view kQuote = "GET /d/quotes.csv?s=IBM&f=sl1d1t1c1ohgv&e=.csv HTTP/1.1\r\nHost: x\r\n";
+
+std::string manyHeaders(int count, std::size_t valueSize)
+{
+    std::string lines;
+    for (int i = 0; i < count; ++i)
+        lines += "X-Field-" + std::to_string(i) + ": " + std::string(valueSize, 'v') + "\r\n";
+    return lines;
+}
+
+TEST(ServiceLimits, RequestsBeyondTheLimitsAreRefusedAndEveryAnswerNamesTheService)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    struct Case {
+        const char* what;
+        std::string request;
+        int status;
+    };
+    const Case cases[] = {
+        {"a quote", std::string(kQuote) + "\r\n", 200},
+        {"an unknown path", "GET /nothing HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"garbage", "GARBAGE\r\n\r\n", 400},
+        {"a 256 MiB upload, before any of it is sent", "POST /d/quotes.csv HTTP/1.1\r\nHost: x\r\nContent-Length: 268435456\r\n\r\n", 413},
+        {"a small body on a GET", std::string(kQuote) + "Content-Length: 2048\r\n\r\n" + std::string(2048, 'b'), 413},
+        {"a chunked upload", "POST / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nabcd\r\n0\r\n\r\n", 413},
+        {"one 20 KiB header", std::string(kQuote) + manyHeaders(1, 20 * 1024) + "\r\n", 431},
+        {"200 short headers", std::string(kQuote) + manyHeaders(200, 2) + "\r\n", 431},
+        {"a 1 MB head", std::string(kQuote) + manyHeaders(1000, 1000) + "\r\n", 431},
+        {"a method it does not serve", "DELETE /d/quotes.csv HTTP/1.1\r\nHost: x\r\n\r\n", 405},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RawClient client(service.port());
+        client.send(c.request);
+        const RawClient::Answer a = client.read();
+        EXPECT_EQ(a.status, c.status);
+        EXPECT_TRUE(a.hasHeader(kServerHeader)) << a.head;
+        if (c.status == 413 || c.status == 431 || c.status == 400) {
+            EXPECT_TRUE(client.closedWithin(5000));
+        }
+    }
+    RawClient head(service.port());
+    head.send("HEAD /t?s=IBM HTTP/1.1\r\nHost: x\r\n\r\n" + std::string(kQuote) + "\r\n");
+    const RawClient::Answer h = head.read(10'000, true);
+    EXPECT_EQ(h.status, 200);
+    EXPECT_TRUE(h.hasHeader(kServerHeader));
+    EXPECT_TRUE(h.body.empty());
+    EXPECT_EQ(head.read().status, 200) << "the answer to HEAD carried a body";
+}
+
+TEST(ServiceLimits, EndlessHeadersAndBodiesDoNotFillMemory)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    const long before = residentKiB(service.processId());
+    ASSERT_GT(before, 0);
+    constexpr std::size_t kFlood = 64u << 20;
+    const std::string line = "X-Fill: " + std::string(120, 'f') + "\r\n";
+    std::string block;
+    while (block.size() < (64u << 10))
+        block += line;
+    for (const std::string& start : {std::string(kQuote), std::string("POST / HTTP/1.1\r\nContent-Length: 67108864\r\n\r\n")}) {
+        RawClient flood(service.port());
+        std::size_t sent = 0;
+        if (flood.send(start))
+            while (sent < kFlood && flood.send(block))
+                sent += block.size();
+        // The service stops reading after a few KiB; what got through sits in socket buffers.
+        EXPECT_LT(sent, kFlood / 2) << start;
+    }
+    EXPECT_LT(residentKiB(service.processId()) - before, 16 * 1024);
+    EXPECT_EQ(get(service, "/d/quotes.csv?s=IBM").status, 200);
+}
+
+TEST(ServiceLimits, AHeadMustArriveWholeWithinTheRequestTimeout)
+{
+    // Each byte comes well inside the time-out, but the head as a whole does not.
+    ServiceProcess service({"--request-timeout", "1"});
+    ASSERT_TRUE(service.isRunning());
+    RawClient slow(service.port());
+    const std::string request = std::string(kQuote) + "X-Slow: " + std::string(300, 's') + "\r\n\r\n";
+    std::size_t sent = 0;
+    while (sent < request.size() && slow.send(request.substr(sent, 1)) && !slow.closedWithin(50))
+        ++sent;
+    EXPECT_LT(sent, request.size()) << "a head trickled in over 15 s was still read";
+}
+
+// Trickles one byte to each connection in turn until told to stop.
+class Trickler {
+public:
+    Trickler(std::vector<std::unique_ptr<RawClient>>& clients) : clients_(clients), thread_([this] { run(); }) {}
+    ~Trickler()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+
+private:
+    void run()
+    {
+        for (std::size_t round = 0; !stop_ && round < 600; ++round) {
+            for (auto& c : clients_)
+                c->send("X");
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+    std::vector<std::unique_ptr<RawClient>>& clients_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+TEST(ServiceLimits, NormalRequestsGetThroughFiveHundredSlowOrIdleClients)
+{
+    for (const bool slow : {false, true}) {
+        SCOPED_TRACE(slow ? "slow clients" : "idle clients");
+        ServiceProcess service;
+        ASSERT_TRUE(service.isRunning());
+        std::vector<std::unique_ptr<RawClient>> clients;
+        for (int i = 0; i < 500; ++i) {
+            clients.push_back(std::make_unique<RawClient>(service.port()));
+            ASSERT_TRUE(clients.back()->connected());
+            if (slow)
+                clients.back()->send("GET /d/quotes.csv?s=IBM HTTP/1.1\r\nX-Slow: ");
+        }
+        std::unique_ptr<Trickler> trickle;
+        if (slow)
+            trickle = std::make_unique<Trickler>(clients);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(get(service, "/d/quotes.csv?s=MSFT").status, 200);
+        // Past its connection limit the service let the longest waiting go.
+        std::size_t closed = 0;
+        for (int pass = 0; pass < 100 && closed < 200; ++pass) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            closed = 0;
+            for (auto& c : clients)
+                closed += c->closedWithin(0);
+        }
+        EXPECT_GE(closed, 200u);
+    }
+}
+
+TEST(ServiceLimits, KeepAliveCarriesManyRequestsAndPipelines)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    RawClient client(service.port());
+    for (int i = 0; i < 200; ++i) {
+        const std::string target = i % 2 ? "/d/quotes.csv?s=IBM" : "/t?s=MSFT";
+        ASSERT_TRUE(client.send("GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n")) << "request " << i;
+        const RawClient::Answer a = client.read();
+        ASSERT_EQ(a.status, 200) << "request " << i;
+        EXPECT_FALSE(a.hasHeader("Connection: close"));
+    }
+    client.send("GET /currentversion.txt HTTP/1.1\r\n\r\nGET /nothing HTTP/1.1\r\n\r\nGET /currentversion.txt HTTP/1.1\r\n\r\n");
+    for (const int status : {200, 404, 200})
+        EXPECT_EQ(client.read().status, status);
+}
+
+TEST(ServiceLimits, RangesAreIgnored)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    std::string ranges = "Range: bytes=0-0";
+    for (int i = 1; i < 2600; ++i)
+        ranges += ",0-0";
+    RawClient client(service.port());
+    client.send("GET /c/0b/i/ibm.gif HTTP/1.1\r\nHost: x\r\n\r\nGET /c/0b/i/ibm.gif HTTP/1.1\r\nHost: x\r\n" + ranges
+                + "\r\n\r\n");
+    const RawClient::Answer whole = client.read(), ranged = client.read();
+    EXPECT_EQ(ranged.status, 200);
+    EXPECT_EQ(ranged.body.size(), whole.body.size());
+    EXPECT_FALSE(gifImage(QByteArray::fromStdString(ranged.body)).isNull());
+}
+
+TEST(ServiceLimits, RequestLogIsBoundedInBytes)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.isRunning());
+    RawClient client(service.port());
+    QByteArray last;
+    for (int i = 0; i < 300; ++i) { // about 2.4 MB of addresses
+        last = "/n/I/IBM.html?" + QByteArray::number(i) + '-' + QByteArray(8000, 'x');
+        client.send("GET " + last.toStdString() + " HTTP/1.1\r\n\r\n");
+        ASSERT_EQ(client.read().status, 200);
+    }
+    const QStringList logged = service.requests();
+    qsizetype bytes = 0;
+    for (const QString& t : logged)
+        bytes += t.size();
+    EXPECT_LE(bytes, 1 << 20);
+    ASSERT_FALSE(logged.isEmpty());
+    EXPECT_EQ(logged.last(), QString::fromLatin1(last));
+}
+
+TEST(ServiceLimits, ControlEndpointsNeedTheTestSwitch)
+{
+    ServiceProcess service({}, ServiceProcess::Control::Off);
+    ASSERT_TRUE(service.isRunning());
+    EXPECT_NE(service.exchange("POST", "/_control/fail-next?count=5").status, 200);
+    EXPECT_EQ(service.exchange("GET", "/_control/requests").status, 404);
+    EXPECT_EQ(get(service, "/d/quotes.csv?s=IBM").status, 200);
+}
+
+} // namespace
