@@ -1,4 +1,4 @@
-// Settings on the hot path: reads and writes, the worst drag step, and
+// Settings on the hot path: reads and writes, the drag steps, and
 // parsing a large hand-made settings file.
 #include "bench_main.h"
 
@@ -69,6 +69,28 @@ void DragTickerDockedWithTheChartBrowserClosed(benchmark::State& state)
     reportSteps(state, std::move(steps));
 }
 BENCHMARK(DragTickerDockedWithTheChartBrowserClosed)->Iterations(20000);
+
+// One drag step of the chart browser near the ticker, in and out of the
+// magnet's reach, so every test of the step runs.
+void DragChartWindowNearTheTicker(benchmark::State& state)
+{
+    PlacementState placement;
+    const RectTwips ticker{3000, 3000, 3150, 1740};
+    RectTwips chart{3000, 4740, 3150, 1800};
+    std::vector<double> steps;
+    steps.reserve(20000);
+    int n = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const DragPointer pointer{QPoint(190 + n % 40, 310 + n % 30), QPointF(45, 30), 15, 15, {0, 0, 15360, 11070}};
+        chart = DragChartWindow(placement, pointer, chart, ticker);
+        benchmark::DoNotOptimize(chart);
+        steps.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+        ++n;
+    }
+    reportSteps(state, std::move(steps));
+}
+BENCHMARK(DragChartWindowNearTheTicker)->Iterations(20000);
 
 // A settings file of 10 MB: many sections of many values and stray lines.
 void ParseATenMegabyteSettingsFile(benchmark::State& state)

@@ -35,6 +35,18 @@ protected:
         }
         x.xdotool({"mouseup", "1"});
     }
+    // The chart browser's window: the program's one of its size.
+    QString chartBrowser() const
+    {
+        QString found;
+        waitUntil([&] {
+            for (const QString& id : x.xdotool({"search", "--onlyvisible", "--classname", "quoterra"}).split(u'\n'))
+                if (!id.isEmpty() && x.geometry(id).size() == QSize(210, 120))
+                    found = id;
+            return !found.isEmpty();
+        });
+        return found;
+    }
     QStringList savedList() const
     {
         QStringList symbols;
@@ -172,6 +184,47 @@ TEST_F(Desktop, ARowDraggedToTheBottomScrollsTheListWhileThePointerRests)
     x.key(QStringLiteral("Return"));
     ASSERT_TRUE(waitUntil([&] { return savedList().size() == 60 && savedList().first() != QLatin1String("S1"); }));
     EXPECT_GE(savedList().indexOf(QStringLiteral("S1")), 20) << savedList().join(u' ').toStdString();
+}
+
+// The chart browser opened from the face, updated, dragged under the ticker
+// until it docks; the pair travels together and comes back docked.
+TEST_F(Desktop, TheChartBrowserDocksUnderTheTickerAndComesBackDocked)
+{
+    const QByteArray settings = kFull + "Left=6000\nTop=6000\n";
+    const QString ticker = start(settings, {"IBM"});
+    ASSERT_FALSE(ticker.isEmpty());
+    x.click({200 + 184 + 5, 200 + 44 + 5}); // the chart button on the full face
+    const QString charts = chartBrowser();
+    ASSERT_FALSE(charts.isEmpty());
+    ASSERT_EQ(x.geometry(charts).topLeft(), QPoint(400, 400));
+
+    service.reset();
+    x.click({400 + 170, 400 + 22}); // UPDATE
+    EXPECT_TRUE(waitUntil([&] { return readFile(profile.appDir() + "/chart.gif").startsWith("GIF89a"); }));
+    EXPECT_EQ(service.requests(), QStringList{"/c/0b/i/ibm.gif"});
+
+    // By the grip beside UPDATE, to a few pixels off the ticker's bottom edge.
+    const QRect t = x.geometry(ticker);
+    drag({400 + 203, 400 + 25}, {t.left() + 5 + 203, t.bottom() + 1 + 5 + 25});
+    ASSERT_TRUE(waitUntil([&] { return x.geometry(charts).topLeft() == QPoint(t.left(), t.bottom() + 1); }, 3000))
+        << "chart browser at " << x.geometry(charts).x() << "," << x.geometry(charts).y();
+
+    drag({300, 206}, {350, 256}); // the ticker by its title strip
+    ASSERT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(250, 250); }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return x.geometry(charts).topLeft() == QPoint(250, 250 + t.height()); }, 3000));
+
+    ASSERT_TRUE(program->signal(SIGTERM));
+    EXPECT_EQ(profile.main("Docked"), QStringLiteral("True"));
+    const QString chartsKey = QStringLiteral("Software\\Quoterra\\Charts");
+    EXPECT_EQ(profile.setting(chartsKey, QStringLiteral("StartUp")), QStringLiteral("True"));
+    EXPECT_EQ(profile.setting(chartsKey, QStringLiteral("Top")), QString::number((250 + t.height()) * 15));
+
+    program = std::make_unique<RunningProgram>(profile, service.origin(), QStringLiteral("xcb"), x.display());
+    const QString again = x.window(QStringLiteral("quoterra"), true);
+    ASSERT_FALSE(again.isEmpty());
+    const QString reopened = chartBrowser();
+    ASSERT_FALSE(reopened.isEmpty());
+    EXPECT_EQ(x.geometry(reopened).topLeft(), QPoint(250, 250 + t.height()));
 }
 
 } // namespace
