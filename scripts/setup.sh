@@ -11,7 +11,7 @@ packages=(
   libboost1.81-dev libcurl4-openssl-dev ca-certificates
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth xdotool x11-utils curl
+  xvfb xauth xdotool x11-utils x11-apps curl
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

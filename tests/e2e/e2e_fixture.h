@@ -9,6 +9,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QtEndian>
 #include <QProcess>
 #include <QTest>
 
@@ -117,6 +119,28 @@ public:
                  QString::number(button)});
     }
     void key(const QString& name) const { xdotool({QStringLiteral("key"), name}); }
+
+    // What a window shows, read through xwd (32-bit ZPixmap on Xvfb).
+    QImage grab(const QString& window) const
+    {
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display_);
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral("xwd"), {QStringLiteral("-silent"), QStringLiteral("-id"), window});
+        p.waitForFinished(10000);
+        const QByteArray dump = p.readAllStandardOutput();
+        const auto field = [&dump](int i) { return qFromBigEndian<quint32>(dump.constData() + 4 * i); };
+        if (dump.size() < 100 || field(2) != 2 || field(11) != 32 || field(7) != 0)
+            return {};
+        const quint32 width = field(4), height = field(5), stride = field(12);
+        const qsizetype pixels = qsizetype(field(0)) + qsizetype(field(19)) * 12;
+        if (dump.size() < pixels + qsizetype(stride) * height)
+            return {};
+        return QImage(reinterpret_cast<const uchar*>(dump.constData() + pixels), int(width), int(height), int(stride),
+                      QImage::Format_RGB32)
+            .copy();
+    }
 
 private:
     QProcess process_;

@@ -1,0 +1,64 @@
+// The real ticker on the service's live market, the public source played by
+// a loopback server that answers in that source's own format.
+#include "e2e_fixture.h"
+#include "fake_source.h"
+#include "fault_server.h"
+
+namespace quoterra::test {
+namespace {
+
+// IBM on Friday 10 May 2024 at the close, 0.88 above the previous close.
+const std::string kIbmChart =
+    R"({"chart":{"result":[{"meta":{"currency":"USD","symbol":"IBM","exchangeTimezoneName":"America/New_York",)"
+    R"("gmtoffset":-14400,"regularMarketTime":1715371202,"regularMarketPrice":167.15,"chartPreviousClose":166.27,)"
+    R"("previousClose":166.27,"regularMarketDayHigh":168.22,"regularMarketDayLow":166.71,"regularMarketVolume":2587393},)"
+    R"("timestamp":[1715347800,1715369400],"indicators":{"quote":[{"open":[167.5,167.1],"high":[168.22,167.3],)"
+    R"("low":[166.71,167.0],"close":[167.6,167.15],"volume":[1200,1300]}]}}],"error":null}})";
+const QByteArray kIbmLine = R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)";
+
+const QByteArray kFull = "[Software\\Quoterra]\nLeft=3000\nTop=3000\nHeight=Full\n[Software\\Quoterra\\Charts]\n";
+
+// The full face of a ticker on `service` once values stand beside the
+// labels under the symbol's row.
+QImage faceOnce(const Xvfb& x, const QString& service)
+{
+    Profile profile;
+    profile.seed(kFull, {"IBM"});
+    RunningProgram program(profile, service, QStringLiteral("xcb"), x.display());
+    const QString ticker = x.window(QStringLiteral("quoterra"), true);
+    if (ticker.isEmpty())
+        return {};
+    const auto valuesShown = [](const QImage& face) {
+        int bright = 0;
+        for (int y = 20; y < qMin(face.height(), 115); ++y)
+            for (int column = 90; column < qMin(face.width(), 170); ++column)
+                bright += qGray(face.pixel(column, y)) > 200;
+        return bright > 30;
+    };
+    QImage face;
+    return waitUntil([&] { return valuesShown(face = x.grab(ticker)); }, 10000) ? face : QImage();
+}
+
+TEST(LiveMarket, TheTickerShowsTheSourcesQuoteAsItWouldTheSameLineFromAnyService)
+{
+    Xvfb x;
+    ASSERT_FALSE(x.display().isEmpty()) << "Xvfb did not start";
+    FakeSource source;
+    source.on("/v8/finance/chart/IBM?", {{200, "application/json", kIbmChart}});
+    ServiceProcess live({QStringLiteral("--market"), QStringLiteral("live"), QStringLiteral("--source-url"),
+                         QString::fromStdString("chart=" + source.origin()), QStringLiteral("--source-url"),
+                         QStringLiteral("csv=off")},
+                        ServiceProcess::Control::Off);
+    ASSERT_TRUE(live.isRunning());
+    const QImage fromLive = faceOnce(x, live.origin());
+    ASSERT_FALSE(fromLive.isNull()) << "no values on the face";
+    EXPECT_GE(source.count("/v8/finance/chart/IBM?"), 1);
+
+    FaultServer fixed({.mode = FaultServer::Mode::Fixed, .body = (kIbmLine + "\r\n").toStdString()});
+    const QImage fromLine = faceOnce(x, fixed.origin());
+    ASSERT_FALSE(fromLine.isNull());
+    EXPECT_TRUE(fromLive == fromLine) << "the live market's face differs from the one the line gives";
+}
+
+} // namespace
+} // namespace quoterra::test
