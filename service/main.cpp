@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 
 using namespace quoterra::service;
@@ -84,7 +85,12 @@ void raiseDescriptorLimit()
 
 int main(int argc, char** argv)
 {
-    const ParsedOptions parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    std::vector<std::string> args(argv + 1, argv + argc);
+    // QUOTERRA_MARKET chooses the market of a service that a ticker starts;
+    // --market on the command line still decides.
+    if (const char* market = std::getenv("QUOTERRA_MARKET"); market && *market)
+        args.insert(args.begin(), {"--market", market});
+    const ParsedOptions parsed = parseOptions(args);
     if (!parsed.error.empty()) {
         std::cerr << "quoterra-service: " << parsed.error << '\n'
                   << "Usage: quoterra-service [--port N] [--bind ADDR] [--market live|simulated] [OPTION]... "

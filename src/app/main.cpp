@@ -3,6 +3,7 @@
 #include "program.h"
 
 #include "app/context/application.h"
+#include "app/context/bundled_service.h"
 #include "core/paths.h"
 #include "ui/msgbox.h"
 #include "ui/system_screen.h"
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -109,6 +111,23 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quoterra: %s\n", qPrintable(problem));
         messageBox(nullptr, problem, QMessageBox::Critical);
         return 1;
+    }
+
+    // Without QUOTERRA_SERVICE the quotes come from the service on this
+    // machine, started here when nothing answers yet.
+    std::optional<ServiceKeeper> keeper;
+    if (qEnvironmentVariableIsEmpty("QUOTERRA_SERVICE")) {
+        const BundledService bundled(ServiceHosts::kBundledOrigin,
+                                     BundledService::besideProgram(QCoreApplication::applicationDirPath()));
+        const BundledService::Outcome outcome = bundled.ensure(std::chrono::seconds(2));
+        if (!outcome.message.isEmpty()) {
+            std::fprintf(stderr, "quoterra: %s\n", qPrintable(outcome.message));
+            const bool fatal = outcome.state == BundledService::State::Foreign;
+            messageBox(nullptr, outcome.message, fatal ? QMessageBox::Critical : QMessageBox::Warning);
+            if (fatal)
+                return 1;
+        }
+        keeper.emplace(bundled);
     }
 
     SystemScreen screen;

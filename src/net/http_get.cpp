@@ -185,6 +185,7 @@ GetResult get(const std::string& url, const GetOptions& options)
         curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
         result.status = status;
         if (code != CURLE_OK) {
+            result.refused = code == CURLE_COULDNT_CONNECT;
             if (t.bodyTooLarge || code == CURLE_FILESIZE_EXCEEDED)
                 result.error = "the answer is larger than " + std::to_string(options.maxBody) + " bytes";
             else if (t.headersTooLarge)

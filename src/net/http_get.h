@@ -33,6 +33,7 @@ struct GetResult {
     std::string body;    // decoded (gzip and the like undone)
     std::string contentType;
     std::string error;   // why the transfer failed; empty when a whole answer arrived
+    bool refused = false; // nothing accepted the connection
     // The header fields of the last answer as sent, names as spelt there.
     std::vector<std::pair<std::string, std::string>> headers;
     bool transferred() const { return error.empty() && status != 0; }

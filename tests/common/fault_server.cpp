@@ -79,7 +79,7 @@ FaultServer::FaultServer(Config config) : m_config(std::move(config))
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
+    addr.sin_port = htons(m_config.port);
     socklen_t len = sizeof addr;
     if (::bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(m_listener, 64) != 0
         || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {

@@ -36,6 +36,7 @@ public:
 
     struct Config {
         Mode mode = Mode::Fixed;
+        std::uint16_t port = 0; // 0: any free one
         // Fixed: Content-Length is added unless `headers` carry one (a wrong
         // one is allowed on purpose).
         int status = 200;

@@ -5,6 +5,10 @@
 #include <QRegularExpression>
 #include <QTcpSocket>
 
+#include <sys/prctl.h>
+
+#include <csignal>
+
 namespace {
 
 constexpr int kStartTimeoutMs = 10000;
@@ -36,6 +40,8 @@ ServiceProcess::ServiceProcess(const QStringList& extraArgs, Control control)
     m_process.setProgram(QStringLiteral(QUOTERRA_SERVICE_BIN));
     m_process.setArguments(args);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // A test that crashes takes its service with it.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process.start();
     if (!m_process.waitForStarted(kStartTimeoutMs)) {
         qWarning("ServiceProcess: cannot start %s: %s", QUOTERRA_SERVICE_BIN, qPrintable(m_process.errorString()));

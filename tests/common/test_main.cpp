@@ -15,11 +15,12 @@ int main(int argc, char** argv)
     QTemporaryDir profile;
     if (!profile.isValid())
         return 2;
-    for (const char* dir : {"config", "home", "data"})
+    for (const char* dir : {"config", "home", "data", "state"})
         QDir().mkpath(profile.path() + u'/' + QLatin1String(dir));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(profile.path() + QStringLiteral("/config")));
     qputenv("QUOTERRA_HOME", QFile::encodeName(profile.path() + QStringLiteral("/home")));
     qputenv("XDG_DATA_HOME", QFile::encodeName(profile.path() + QStringLiteral("/data")));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(profile.path() + QStringLiteral("/state")));
     qunsetenv("QUOTERRA_SERVICE");
 
 #ifdef QUOTERRA_WINDOW_FREE

@@ -6,8 +6,10 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 namespace quoterra::test {
@@ -124,6 +126,24 @@ QByteArray readFile(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QList<qint64> servicesOnPort(quint16 port)
+{
+    const QString program = QFileInfo(QStringLiteral(QUOTERRA_SERVICE_BIN)).canonicalFilePath();
+    const QByteArray portArgument = QByteArray("--port", 7) + QByteArray::number(port) + '\0';
+    QList<qint64> found;
+    QDirIterator proc(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (proc.hasNext()) {
+        const QString dir = proc.next();
+        bool number = false;
+        const qint64 pid = QFileInfo(dir).fileName().toLongLong(&number);
+        if (number && QFileInfo(dir + QStringLiteral("/exe")).canonicalFilePath() == program
+            && !readFile(dir + QStringLiteral("/stat")).contains(") Z ")
+            && readFile(dir + QStringLiteral("/cmdline")).contains(portArgument))
+            found << pid;
+    }
+    return found;
 }
 
 } // namespace quoterra::test

@@ -113,4 +113,7 @@ bool waitUntil(const std::function<bool()>& condition, int ms = 5000);
 
 QByteArray readFile(const QString& path);
 
+// The quote services of this build running on `port` (zombies aside).
+QList<qint64> servicesOnPort(quint16 port);
+
 } // namespace quoterra::test

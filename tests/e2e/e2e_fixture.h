@@ -50,7 +50,14 @@ struct Profile : TestProfile {
         env.insert(QStringLiteral("QUOTERRA_HOME"), appDir());
         env.insert(QStringLiteral("XDG_DATA_HOME"), root() + QStringLiteral("/data"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root());
-        env.insert(QStringLiteral("QUOTERRA_SERVICE"), service);
+        env.insert(QStringLiteral("XDG_STATE_HOME"), root() + QStringLiteral("/state"));
+        // Empty: the program finds (or starts) the service on this machine,
+        // which then runs the offline market.
+        if (service.isEmpty())
+            env.remove(QStringLiteral("QUOTERRA_SERVICE"));
+        else
+            env.insert(QStringLiteral("QUOTERRA_SERVICE"), service);
+        env.insert(QStringLiteral("QUOTERRA_MARKET"), QStringLiteral("simulated"));
         env.remove(QStringLiteral("QT_FONT_DPI"));
         return env;
     }
@@ -146,6 +153,17 @@ private:
     QProcess process_;
     QString display_;
 };
+
+// Whether a full face at 96 dpi shows a quote's values beside its labels
+// under the symbol's row (a failed quote leaves them all but empty).
+inline bool quoteShown(const QImage& face)
+{
+    int bright = 0;
+    for (int y = 20; y < qMin(face.height(), 115); ++y)
+        for (int x = 90; x < qMin(face.width(), 170); ++x)
+            bright += qGray(face.pixel(x, y)) > 200;
+    return bright > 200;
+}
 
 class RunningProgram {
 public:
