@@ -5,6 +5,7 @@
 #include "core/transfer.h"
 #include "ui/controls.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -161,23 +162,26 @@ bool Charts::chartShown() const
     return gifCharts->isVisible() && !gifCharts->picture().isNull();
 }
 
-// The chart fills the area under the header, kept in proportion; what is
-// not a GIF leaves the area empty.
-void Charts::showChartFile()
+QImage Charts::fittedChart(const QByteArray& bytes, QSize area)
 {
-    const QImage chart = QImageReader(chartFile(), "gif").read();
-    const QSize area = gifCharts->size();
-    if (chart.isNull() || area.isEmpty()) {
-        gifCharts->setPicture({});
-        return;
-    }
-    QPixmap shown(area);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    const QImage chart = QImageReader(&buffer, "gif").read();
+    if (chart.isNull() || area.isEmpty())
+        return {};
+    QImage shown(area, QImage::Format_ARGB32_Premultiplied);
     shown.fill(Qt::transparent);
     QPainter painter(&shown);
     const QImage fitted = chart.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     painter.drawImage((area.width() - fitted.width()) / 2, (area.height() - fitted.height()) / 2, fitted);
-    painter.end();
-    gifCharts->setPicture(shown);
+    return shown;
+}
+
+void Charts::showChartFile()
+{
+    QFile file(chartFile());
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    gifCharts->setPicture(QPixmap::fromImage(fittedChart(bytes, gifCharts->size())));
 }
 
 void Charts::onLoad()

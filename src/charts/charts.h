@@ -3,6 +3,7 @@
 #include "ticker/ticker.h"
 
 #include <QByteArray>
+#include <QImage>
 
 class QLineEdit;
 class QMenu;
@@ -33,6 +34,9 @@ public:
     // The chart for a range ("1 Day", "5 Day", "1 Year") and a symbol; empty
     // for any other range.
     static QString chartAddress(const ServiceHosts& hosts, const QString& range, const QString& symbol);
+    // The chart picture in `bytes` fitted into `area`, in proportion and
+    // centred; a null picture when the bytes hold no GIF.
+    static QImage fittedChart(const QByteArray& bytes, QSize area);
     // Fetches the chart the labels name, stores it and shows it.
     void UpdateChart();
     // The body of the last fetch of this window's lifetime.
