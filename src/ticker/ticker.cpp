@@ -77,11 +77,17 @@ Ticker::Ticker(Application& app, TickerWindows windows)
 
 Ticker::~Ticker() = default;
 
+const SkinPictures& Ticker::largeSkin()
+{
+    if (!large_)
+        large_ = SkinPictures::large(app_.screen().dpiX() == 120);
+    return *large_;
+}
+
 void Ticker::buildControls()
 {
     const bool largeFonts = app_.screen().dpiX() == 120;
     standard_ = SkinPictures::standard(largeFonts);
-    large_ = SkinPictures::large(largeFonts);
 
     picSkin = picture(this, "picSkin", 0, 0, standard_.shadeFace);
     picOptions = picture(this, "picOptions", 30, 30, standard_.options);

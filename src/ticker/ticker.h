@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -123,7 +124,8 @@ private:
     FormSlot<ChartWindow> chartBrowser_;
 
     SkinPictures standard_;
-    SkinPictures large_;
+    std::optional<SkinPictures> large_; // only when the large skin is first shown
+    const SkinPictures& largeSkin();
     WindowMode mode_ = WindowMode::Full;
     QuoteCycle cycle_;
     RefreshCycle refresh_;

@@ -67,10 +67,11 @@ void Ticker::growToLargeSkin()
         largeFactor_ = resizer_->heightFactor();
     }
 
-    picOptions->setPicture(large_.options);
-    picExit->setPicture(large_.exit);
-    picChart->setPicture(large_.chartBrowser);
-    picSymbolEditor->setPicture(large_.symbolManager);
+    const SkinPictures& large = largeSkin();
+    picOptions->setPicture(large.options);
+    picExit->setPicture(large.exit);
+    picChart->setPicture(large.chartBrowser);
+    picSymbolEditor->setPicture(large.symbolManager);
     for (Label* l : {lblCurrentStock, lblLastPrice, lblChange, lblOpenPrice, lblDailyHigh, lblDailyLow, lblVolume,
                      qCurrentStock, qLastPrice, qChange, qOpenPrice, qDailyHigh, qDailyLow, qVolume})
         l->setFontSize(11);
@@ -85,8 +86,8 @@ void Ticker::growToLargeSkin()
             button->setTopTwips(50);
     }
     const bool shade = mode_ == WindowMode::Shade;
-    picWindow->setPicture(shade ? large_.modeButtonShade : large_.modeButtonFull);
-    picSkin->setPicture(shade ? large_.shadeFace : large_.fullFace);
+    picWindow->setPicture(shade ? large.modeButtonShade : large.modeButtonFull);
+    picSkin->setPicture(shade ? large.shadeFace : large.fullFace);
 }
 
 void Ticker::onLoad()
@@ -111,7 +112,7 @@ void Ticker::onLoad()
     }
     mode_ = s.GetString(Setting::Height) == QLatin1String("Shade") ? WindowMode::Shade : WindowMode::Full;
     loadedThrough_ = 7;
-    const SkinPictures& sized = s.GetString(Setting::Size) == QLatin1String("Standard") ? standard_ : large_;
+    const SkinPictures& sized = s.GetString(Setting::Size) == QLatin1String("Standard") ? standard_ : largeSkin();
     setHeightTwips(screen.twipsY((mode_ == WindowMode::Shade ? sized.shadeFace : sized.fullFace).height()));
     setWidthTwips(picSkin->widthTwips());
     if (mode_ == WindowMode::Full) {

@@ -7,7 +7,7 @@ namespace quoterra {
 
 void Ticker::ToggleWindowMode()
 {
-    const SkinPictures& sized = standardSkinNow() ? standard_ : large_;
+    const SkinPictures& sized = standardSkinNow() ? standard_ : largeSkin();
     ChartWindow* c = chartBrowser();
     const std::optional<RectTwips> chart = c ? std::optional(rectOf(*c)) : std::nullopt;
     const ModeSwitch change{mode_, fullHeight(), shadeHeight(), workAreaTwips(app_.screen())};

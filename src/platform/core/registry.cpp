@@ -63,9 +63,7 @@ QString valueKey(const QString& path, const QString& name)
 
 bool isUtf8(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString decoded = decoder.decode(bytes);
-    return !decoder.hasError();
+    return bytes.isValidUtf8();
 }
 
 bool blank(const QByteArray& raw)
@@ -88,7 +86,9 @@ RegistryDocument RegistryDocument::parse(const QByteArray& bytes)
     RegistryDocument doc;
     doc.sections_.push_back(Section{}); // the lines before the first section
     const bool utf8 = isUtf8(bytes);
-    bool live = false; // the current section can hold values
+    bool live = false;   // the current section can hold values
+    QString foldedPath;  // of the current section, for the value index
+    doc.values_.reserve(bytes.count('\n') + 1);
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
@@ -103,12 +103,13 @@ RegistryDocument RegistryDocument::parse(const QByteArray& bytes)
         const QString text = utf8 || isUtf8(content) ? QString::fromUtf8(content) : fromWindows1252(content.toByteArray());
         Section* section = &doc.sections_.back();
 
-        const QString trimmed = text.trimmed();
+        const QStringView trimmed = QStringView(text).trimmed();
         if (trimmed.size() >= 2 && trimmed.front() == u'[' && trimmed.back() == u']') {
-            const QString path = trimmed.mid(1, trimmed.size() - 2);
+            const QString path = trimmed.mid(1, trimmed.size() - 2).toString();
             // A nameless section holds nothing the program can read.
             doc.newSection(path, raw);
             live = !path.isEmpty();
+            foldedPath = fold(path);
             continue;
         }
         const qsizetype eq = text.indexOf(u'=');
@@ -116,10 +117,11 @@ RegistryDocument RegistryDocument::parse(const QByteArray& bytes)
             section->lines.push_back(Line{raw, {}, {}, false});
             continue;
         }
-        section->lines.push_back(Line{raw, text.left(eq), unescape(QStringView(text).mid(eq + 1)), false});
+        const QString name = text.left(eq);
         // A name given twice reads as its last line.
-        doc.values_.insert(valueKey(section->path, section->lines.back().name),
-                           Place{int(doc.sections_.size()) - 1, int(section->lines.size()) - 1});
+        doc.values_.insert(foldedPath + u'\n' + fold(name),
+                           Place{int(doc.sections_.size()) - 1, int(section->lines.size())});
+        section->lines.push_back(Line{raw, name, unescape(QStringView(text).mid(eq + 1)), false});
     }
     return doc;
 }
