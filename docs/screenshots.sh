@@ -54,10 +54,34 @@ shoot_symbol_manager() {
   kill "$app"; wait "$app" 2>/dev/null || true
 }
 
+# The chart browser docked under the full window, its one-year chart
+# fetched with UPDATE.
+shoot_docked() { # name size chart-top (the ticker's bottom edge in twips)
+  local name=$1 size=$2 top=$3
+  printf '[Software\\Quoterra]\nLeft=1500\nTop=1500\nSize=%s\nHeight=Full\nInterval=60\nDocked=True\n[Software\\Quoterra\\Charts]\nStartUp=True\nLeft=1500\nTop=%s\n' \
+    "$size" "$top" > "$work/config/Quoterra/registry.ini"
+  printf '%-10s%-40s' IBM "International Business Machines" > "$work/home/stockdata.std"
+  "$build/src/app/quoterra" & local app=$!
+  local chart=""
+  for _ in $(seq 100); do
+    chart=$(xdotool search --onlyvisible --classname quoterra 2>/dev/null | while read -r w; do
+      eval "$(xdotool getwindowgeometry --shell "$w")"; [ "$WIDTH" = 210 ] && [ "$HEIGHT" = 120 ] && echo "$w"; done | head -1 || true)
+    [ -n "$chart" ] && break; sleep 0.1
+  done
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$chart")"
+  xdotool mousemove $((X + 170)) $((Y + 22)) click 1 # UPDATE
+  sleep 1.5
+  import -window root -crop "290x$((Y + HEIGHT - 100 + 2))+98+98" "$out/$name.png"
+  kill "$app"; wait "$app" 2>/dev/null || true
+}
+
 shoot ticker-standard-shaded Standard Shade
 shoot ticker-standard-full Standard Full
 shoot ticker-large-shaded Large Shade
 shoot ticker-large-full Large Full
 shoot options-menu Standard Shade menu
 shoot_symbol_manager
+shoot_docked charts-docked-standard Standard 3240
+shoot_docked charts-docked-large Large 3820
 echo "pictures written to $out"
