@@ -11,8 +11,8 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
 
 "$build/src/app/quoterra" & ticker=$!; pids+=("$ticker")
-"$build/bench/quoterra-startup-probe" --bare --stay > /dev/null & bare=$!; pids+=("$bare")
-"$build/bench/quoterra-startup-probe" --label --stay > /dev/null & label=$!; pids+=("$label")
+"$build/bench/quoterra-floor-probe" --bare --stay > /dev/null & bare=$!; pids+=("$bare")
+"$build/bench/quoterra-floor-probe" --label --stay > /dev/null & label=$!; pids+=("$label")
 sleep 5
 start=$(cpu_ticks "$ticker")
 sleep "$span"

@@ -7,11 +7,12 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 runs="${RUNS:-21}"
 probe="$build/bench/quoterra-startup-probe"
+floor="$build/bench/quoterra-floor-probe"
 
-measure() {
+measure() { # program option
   local t0 t1
   t0=$(date +%s%N)
-  t1=$("$probe" "$1")
+  t1=$("$1" "$2")
   echo $(( (t1 - t0) / 1000 ))
 }
 # One loopback request as the transfer itself takes it (not curl's own start).
@@ -22,7 +23,8 @@ roundtrip() {
 
 "$probe" --ticker > /dev/null # first start writes the settings
 for _ in $(seq "$runs"); do
-  for what in bare label ticker quote; do measure "--$what" >> "$work/$what"; done
+  for what in bare label; do measure "$floor" "--$what" >> "$work/$what"; done
+  for what in ticker quote; do measure "$probe" "--$what" >> "$work/$what"; done
   roundtrip >> "$work/rtt"
 done
 for what in bare label ticker quote rtt; do declare "$what=$(median < "$work/$what")"; done
@@ -30,4 +32,4 @@ ratio() { awk "BEGIN { printf \"%.2f\", $1 / $2 }"; }
 echo "bare Qt window, start to first paint:      ${bare} us"
 echo "label window, start to first paint:        ${label} us"
 echo "ticker, start to first paint:              ${ticker} us ($(ratio "$ticker" "$label")x label, $(ratio "$ticker" "$bare")x bare)"
-echo "ticker, start to first quote painted:      ${quote} us ($(ratio "$quote" "$label + $rtt")x label + one round trip of ${rtt} us)"
+echo "ticker, start to first quote painted:      ${quote} us ($(ratio "$quote" "($label + $rtt)")x label + one round trip of ${rtt} us)"
