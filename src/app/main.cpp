@@ -1,5 +1,6 @@
 // quoterra: the desktop stock ticker.
 
+#include "autostart.h"
 #include "program.h"
 
 #include "app/context/application.h"
@@ -65,18 +66,20 @@ void saveOnSuddenExit()
         runningProgram->saveWithoutDisplay();
 }
 
-const char* const kUsage = "Usage: quoterra [--help] [--version]\n";
+const char* const kUsage = "Usage: quoterra [--help] [--version] [--autostart on|off]\n";
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const char* autostart = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf("%s"
                         "A desktop stock ticker: shows one delayed quote of your symbol list at a time.\n\n"
-                        "  --help     show this text and exit\n"
-                        "  --version  show the version and exit\n\n"
+                        "  --help              show this text and exit\n"
+                        "  --version           show the version and exit\n"
+                        "  --autostart on|off  start (or stop starting) with the desktop session, then exit\n\n"
                         "Files: the symbol list in $QUOTERRA_HOME (else ~/.local/share/Quoterra), settings in\n"
                         "$XDG_CONFIG_HOME/Quoterra/registry.ini (else ~/.config/Quoterra/registry.ini).\n"
                         "QUOTERRA_SERVICE=http://HOST:PORT names the quote service (default %s).\n",
@@ -87,8 +90,25 @@ int main(int argc, char** argv)
             std::printf("Quoterra %s - %s\n", kVersionText, kReleaseDate);
             return 0;
         }
+        if (std::strcmp(argv[i], "--autostart") == 0) {
+            autostart = i + 1 < argc ? argv[++i] : "";
+            if (std::strcmp(autostart, "on") != 0 && std::strcmp(autostart, "off") != 0) {
+                std::fprintf(stderr, "quoterra: --autostart takes on or off\n%s", kUsage);
+                return 2;
+            }
+            continue;
+        }
         std::fprintf(stderr, "quoterra: unknown option '%s'\n%s", argv[i], kUsage);
         return 2;
+    }
+    if (autostart) {
+        const AutostartChange change = setAutostart(std::strcmp(autostart, "on") == 0, runningProgramPath());
+        if (!change.done) {
+            std::fprintf(stderr, "quoterra: %s\n", qPrintable(change.message));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(change.message));
+        return 0;
     }
 
     // The program places its windows in twips for 96 and 120 dpi itself;

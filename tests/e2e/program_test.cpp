@@ -17,9 +17,10 @@ TEST(CommandLine, HelpVersionAndUnknownOptions)
         const char* out;
         const char* err;
     } cases[] = {
-        {"--help", 0, "Usage: quoterra [--help] [--version]", ""},
+        {"--help", 0, "Usage: quoterra [--help] [--version] [--autostart on|off]", ""},
         {"--version", 0, "Quoterra 4.00 - March 11, 2001", ""},
-        {"--frobnicate", 2, "", "quoterra: unknown option '--frobnicate'\nUsage: quoterra [--help] [--version]"},
+        {"--frobnicate", 2, "",
+         "quoterra: unknown option '--frobnicate'\nUsage: quoterra [--help] [--version] [--autostart on|off]"},
     };
     for (const Case& c : cases) {
         QProcess p;

@@ -77,7 +77,8 @@ QImage shadeFace(int w, int h);
 QImage fullFace(int w, int h, int stripHeight, const Screen& s);
 enum class Glyph { Options, Open, Shade, Close, Chart, List };
 QImage button(int w, int h, Glyph glyph);
-QImage productMark(bool icon);
+// `size` pixels square; the About box and window pictures are 64.
+QImage productMark(bool icon, int size = 64);
 QImage dataServiceBadge();
 QImage dragRow();
 

@@ -3,6 +3,7 @@
 // embedded copies.
 //
 //   quoterra-skingen RESOURCES_DIR      write skins/, about/ and icons/ PNGs
+//   quoterra-skingen --icons DIR SIZE.. the menu icon at each size, hicolor layout
 //   quoterra-skingen --verify           check every embedded picture
 //   quoterra-skingen --sheet FILE       all pictures 4x on grey, for review
 //   quoterra-skingen --mockup FILE      the faces with sample labels on them
@@ -144,6 +145,25 @@ int generate(const QString& root)
     return 0;
 }
 
+// The menu icon, drawn afresh at each size into DIR/hicolor/NxN/apps/.
+int icons(const QString& root, const QStringList& sizes)
+{
+    for (const QString& size : sizes) {
+        bool ok = false;
+        const int n = size.toInt(&ok);
+        if (!ok || n < 16 || n > 1024) {
+            std::fprintf(stderr, "not an icon size from 16 to 1024: %s\n", qPrintable(size));
+            return 2;
+        }
+        const QString file = QStringLiteral("%1/hicolor/%2x%2/apps/quoterra.png").arg(root).arg(n);
+        if (!QDir().mkpath(QFileInfo(file).path()) || !productMark(true, n).save(file, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+    }
+    return 0;
+}
+
 // Loads every embedded picture the way the program does and checks its
 // size; also flags embedded files the catalogue does not know about.
 int verify()
@@ -205,6 +225,7 @@ int usage()
     std::fprintf(
         stderr,
         "usage: quoterra-skingen RESOURCES_DIR   write the pictures under RESOURCES_DIR/{skins,charts,about,icons}\n"
+        "       quoterra-skingen --icons DIR SIZE...  the menu icon at each SIZE under DIR/hicolor\n"
         "       quoterra-skingen --verify        check every embedded picture and its size\n"
         "       quoterra-skingen --sheet FILE    all pictures enlarged, for review\n"
         "       quoterra-skingen --mockup FILE   the faces with sample labels, for review\n");
@@ -225,6 +246,8 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments().mid(1);
     if (args.size() == 1 && args[0] == QLatin1String("--verify"))
         return verify();
+    if (args.size() >= 3 && args[0] == QLatin1String("--icons"))
+        return icons(args[1], args.mid(2));
     if (args.size() == 2 && args[0] == QLatin1String("--sheet"))
         return contactSheet(args[1]);
     if (args.size() == 2 && args[0] == QLatin1String("--mockup"))

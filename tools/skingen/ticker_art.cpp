@@ -186,34 +186,47 @@ QImage button(int w, int h, Glyph glyph)
 
 // The product mark: a slate tile with a rising line over a ticker strip.
 // The window icon is the same mark made bolder, since it is mostly seen
-// shrunk in a task bar.
-QImage productMark(bool icon)
+// shrunk in a task bar. Laid out on a 64-pixel grid and drawn afresh at each
+// size with its edges on whole pixels; the smallest sizes leave out what
+// would only blur: the strip below 22 pixels, the marks on it below 32.
+QImage productMark(bool icon, int n)
 {
-    const int n = 64;
+    const double k = n / 64.0;
+    const auto px = [k](double v) { return int(std::lround(v * k)); };
     QImage img = blank(n, n);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
 
+    const int edge = std::max(1, px(1)); // the outline's width
+    const int margin = std::max(1, px(2));
+    const QRectF tileRect(margin, margin, n - 2 * margin, n - 2 * margin);
     QPainterPath tile;
-    tile.addRoundedRect(QRectF(2, 2, 60, 60), 11, 11);
+    tile.addRoundedRect(tileRect, 11 * k, 11 * k);
     p.fillPath(tile, ink::outline);
+    const QRectF faceRect = tileRect.adjusted(edge, edge, -edge, -edge);
     QPainterPath face;
-    face.addRoundedRect(QRectF(3, 3, 58, 58), 10, 10);
-    QLinearGradient g(0, 3, 0, 61);
+    face.addRoundedRect(faceRect, 10 * k, 10 * k);
+    QLinearGradient g(0, faceRect.top(), 0, faceRect.bottom());
     g.setColorAt(0, ink::stripTop.lighter(112));
     g.setColorAt(1, ink::bodyBottom);
     p.fillPath(face, g);
     // Light top edge.
-    p.setPen(QPen(QColor(255, 255, 255, 46), 1));
-    p.drawLine(QPointF(12, 3.5), QPointF(52, 3.5));
+    const double lightY = faceRect.top() + edge / 2.0;
+    p.setPen(QPen(QColor(255, 255, 255, 46), edge));
+    p.drawLine(QPointF(12 * k, lightY), QPointF(52 * k, lightY));
     p.setPen(Qt::NoPen);
 
     if (!icon)
         for (int y : {17, 27, 37})
-            p.fillRect(QRect(10, y, 44, 1), QColor(255, 255, 255, 16));
+            p.fillRect(QRect(px(10), px(y), px(44), edge), QColor(255, 255, 255, 16));
 
-    const QPointF pts[] = {{10, 40}, {19, 32}, {26, 35.5}, {36, 24}, {43, 27.5}, {53, 14}};
+    // Without the strip the line moves down into the middle of the tile.
+    const QRect stripRect(QPoint(px(9), px(47)), QPoint(px(55) - 1, px(56) - 1));
+    const bool withStrip = stripRect.height() >= 3 * edge;
+    const double drop = withStrip ? 0 : 6;
+    const auto on = [&](double x, double y) { return QPointF(x * k, (y + drop) * k); };
+    const QPointF pts[] = {on(10, 40), on(19, 32), on(26, 35.5), on(36, 24), on(43, 27.5), on(53, 14)};
     QPainterPath line;
     line.moveTo(pts[0]);
     for (int i = 1; i < 6; ++i)
@@ -221,10 +234,10 @@ QImage productMark(bool icon)
 
     // A soft wash under the line.
     QPainterPath area = line;
-    area.lineTo(53, 46);
-    area.lineTo(10, 46);
+    area.lineTo(on(53, 46));
+    area.lineTo(on(10, 46));
     area.closeSubpath();
-    QLinearGradient wash(0, 14, 0, 46);
+    QLinearGradient wash(on(0, 14), on(0, 46));
     QColor a0 = ink::accent;
     a0.setAlpha(icon ? 90 : 70);
     QColor a1 = ink::accent;
@@ -233,34 +246,49 @@ QImage productMark(bool icon)
     wash.setColorAt(1, a1);
     p.fillPath(area, wash);
 
-    p.setPen(QPen(ink::accent, icon ? 4.0 : 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    // Never thinner than a pixel and a half, or the line turns to a smudge.
+    p.setPen(QPen(ink::accent, std::max((icon ? 4.0 : 3.0) * k, 1.5), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(line);
     p.setPen(Qt::NoPen);
     p.setBrush(ink::accent);
-    p.drawEllipse(pts[5], icon ? 4.0 : 3.5, icon ? 4.0 : 3.5);
-    p.setBrush(ink::glyph);
-    p.drawEllipse(pts[5], 1.5, 1.5);
+    const double dot = std::max((icon ? 4.0 : 3.5) * k, 1.5);
+    p.drawEllipse(pts[5], dot, dot);
+    if (n >= 32) {
+        p.setBrush(ink::glyph);
+        p.drawEllipse(pts[5], 1.5 * k, 1.5 * k);
+    }
 
     // The ticker strip along the bottom.
-    QPainterPath strip;
-    strip.addRoundedRect(QRectF(9, 47, 46, 9), 2.5, 2.5);
-    p.fillPath(strip, ink::outline);
-    QPainterPath stripFace;
-    stripFace.addRoundedRect(QRectF(10, 48, 44, 7), 1.5, 1.5);
-    p.fillPath(stripFace, ink::stripTop);
+    const QRect stripFaceRect = stripRect.adjusted(edge, edge, -edge, -edge);
+    if (withStrip) {
+        QPainterPath strip;
+        strip.addRoundedRect(stripRect, 2.5 * k, 2.5 * k);
+        p.fillPath(strip, ink::outline);
+        QPainterPath stripFace;
+        stripFace.addRoundedRect(stripFaceRect, 1.5 * k, 1.5 * k);
+        p.fillPath(stripFace, ink::stripTop);
+    }
     p.end();
-    for (int x = 11; x < 53; ++x)
-        blend(img, x, 48, ink::stripLight, 0.8);
+    if (!withStrip)
+        return img;
+    fill(img, QRect(stripFaceRect.left() + 1, stripFaceRect.top(), stripFaceRect.width() - 2, edge), ink::stripLight,
+         0.8);
+    if (n < 32)
+        return img;
     // Text-like marks on the strip: a symbol, a small up-triangle and a price.
-    fill(img, QRect(13, 50, 7, 3), ink::glyph, 0.95);
-    const QRect tri(23, 50, 5, 3);
-    for (int r = 0; r < 3; ++r)
-        fill(img, QRect(tri.left() + 2 - r, tri.top() + r, 1 + 2 * r, 1), ink::accent);
+    const auto mark = [&](double x, double y, double w, double h, const QColor& c, double a) {
+        fill(img, QRect(px(x), px(y), px(w), px(h)), c, a);
+    };
+    mark(13, 50, 7, 3, ink::glyph, 0.95);
+    const int apex = px(25);
+    const int top = px(50);
+    for (int r = 0; r < px(3); ++r)
+        fill(img, QRect(apex - r, top + r, 1 + 2 * r, 1), ink::accent);
     if (!icon) {
-        fill(img, QRect(31, 50, 9, 3), ink::glyph, 0.7);
-        fill(img, QRect(43, 50, 8, 3), ink::glyph, 0.45);
+        mark(31, 50, 9, 3, ink::glyph, 0.7);
+        mark(43, 50, 8, 3, ink::glyph, 0.45);
     } else {
-        fill(img, QRect(31, 50, 19, 3), ink::glyph, 0.6);
+        mark(31, 50, 19, 3, ink::glyph, 0.6);
     }
     return img;
 }
