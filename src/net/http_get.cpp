@@ -91,15 +91,6 @@ using Headers = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 
 } // namespace
 
-std::string GetResult::header(std::string_view name) const
-{
-    const std::string wanted = lower(std::string(name));
-    for (const auto& [field, value] : headers)
-        if (lower(field) == wanted)
-            return value;
-    return {};
-}
-
 std::string originOf(const std::string& url)
 {
     CURLU* u = curl_url();

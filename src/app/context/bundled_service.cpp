@@ -1,6 +1,6 @@
 #include "bundled_service.h"
 
-#include "net/http_get.h"
+#include "net/plain_get.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -40,7 +40,7 @@ BundledService::Probe BundledService::probe() const
     options.timeout = std::chrono::seconds(2);
     options.maxRedirects = 0;
     options.maxBody = 64 * 1024;
-    const net::GetResult answer = net::get((origin_ + QStringLiteral("/_status")).toStdString(), options);
+    const net::GetResult answer = net::getPlain((origin_ + QStringLiteral("/_status")).toStdString(), options);
     if (answer.header("Server").starts_with("quoterra-service/"))
         return Probe::Ours;
     return answer.refused ? Probe::Nobody : Probe::Foreign;

@@ -2,7 +2,7 @@
 
 #include "codepage.h"
 
-#include "net/http_get.h"
+#include "net/plain_get.h"
 
 #include <QEventLoop>
 #include <QPointer>
@@ -86,7 +86,7 @@ QByteArray Transfer::fetch(const QString& address, qint64 cap)
     options.cancel = &shared->cancel;
     pending_ = shared.get();
     std::thread([shared, url = address.toStdString(), options] {
-        shared->result = net::get(url, options);
+        shared->result = net::getPlain(url, options);
         shared->done = true;
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t n = ::write(shared->wake, &one, sizeof one);
