@@ -157,6 +157,21 @@ TEST_F(ChartsTest, TheRangeMenuAndTheSymbolDialogChangeOnlyTheLabels)
     EXPECT_TRUE(service->requests().isEmpty());
 }
 
+// The research menu from the chart's symbol is the ticker's, for the
+// ticker's symbol.
+TEST_F(ChartsTest, ARightClickOnTheSymbolResearchesTheTickersSymbol)
+{
+    Charts* charts = openCharts("1 Day", "DELL");
+    ASSERT_NE(charts, nullptr);
+    UrlRecorder browser;
+    QTest::mousePress(part(charts, "lblSymbol"), Qt::RightButton);
+    auto* menu = program->ticker()->findChild<QMenu*>(QStringLiteral("ResearchMenu"));
+    ASSERT_TRUE(waitUntil([&] { return menu->isVisible(); }));
+    menu->hide();
+    menu->findChild<QAction*>(QStringLiteral("NewsMenuItem"))->trigger();
+    EXPECT_EQ(browser.opened, QStringList{service->origin() + QStringLiteral("/n/I/IBM.html")});
+}
+
 TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
 {
     Charts* charts = openCharts("1 Day", "IBM");
