@@ -8,22 +8,22 @@
 
 // Benchmarks run in a throw-away profile under the offscreen platform,
 // like the tests, so they never touch the user's settings or list.
-#define QUOTERRA_BENCHMARK_MAIN()                                                      \
-    int main(int argc, char** argv)                                                    \
-    {                                                                                  \
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");                                     \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                            \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                                   \
-        QTemporaryDir profile;                                                         \
-        QDir().mkpath(profile.path() + "/config");                                     \
-        QDir().mkpath(profile.path() + "/home");                                       \
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(profile.path() + "/config"));     \
-        qputenv("QUOTERRA_HOME", QFile::encodeName(profile.path() + "/home"));         \
-        QApplication app(argc, argv);                                                  \
-        benchmark::Initialize(&argc, argv);                                            \
-        benchmark::RunSpecifiedBenchmarks();                                           \
-        benchmark::Shutdown();                                                         \
-        return 0;                                                                      \
+#define QUOTERRA_BENCHMARK_MAIN()                                                                                      \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");                                                                     \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                            \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                                                   \
+        QTemporaryDir profile;                                                                                         \
+        QDir().mkpath(profile.path() + "/config");                                                                     \
+        QDir().mkpath(profile.path() + "/home");                                                                       \
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(profile.path() + "/config"));                                     \
+        qputenv("QUOTERRA_HOME", QFile::encodeName(profile.path() + "/home"));                                         \
+        QApplication app(argc, argv);                                                                                  \
+        benchmark::Initialize(&argc, argv);                                                                            \
+        benchmark::RunSpecifiedBenchmarks();                                                                           \
+        benchmark::Shutdown();                                                                                         \
+        return 0;                                                                                                      \
     }
 
 // Median and 99th percentile of per-step times, as benchmark counters (µs).

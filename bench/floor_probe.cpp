@@ -18,7 +18,12 @@ int main(int argc, char** argv)
     const bool stay = argc > 2 && std::strcmp(argv[2], "--stay") == 0;
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication app(argc, argv);
-    FirstPaint watcher([](QObject* o) { auto* w = qobject_cast<QWidget*>(o); return w && w->isWindow(); }, stay);
+    FirstPaint watcher(
+        [](QObject* o) {
+            auto* w = qobject_cast<QWidget*>(o);
+            return w && w->isWindow();
+        },
+        stay);
     QWidget window(nullptr, label ? Qt::FramelessWindowHint : Qt::WindowFlags());
     window.resize(210, 116);
     if (label)

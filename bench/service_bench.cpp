@@ -102,8 +102,7 @@ double timedGet(int port, const std::string& target)
     if (fd < 0 || ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) < 0)
         return -1;
     char buf[8192];
-    while (::recv(fd, buf, sizeof buf, 0) > 0) {
-    }
+    while (::recv(fd, buf, sizeof buf, 0) > 0) { }
     ::close(fd);
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
@@ -136,7 +135,8 @@ std::string dayChartJson()
     return R"({"chart":{"result":[{"meta":{"regularMarketTime":1715371202,"gmtoffset":-14400,"regularMarketPrice":101.5,)"
            R"("previousClose":100.25,"regularMarketDayHigh":102,"regularMarketDayLow":99.5,"regularMarketVolume":123456},)"
            R"("timestamp":[)"
-           + times + R"(],"indicators":{"quote":[{"open":[)" + closes + R"(],"close":[)" + closes + R"(]}]}}],"error":null}})";
+        + times + R"(],"indicators":{"quote":[{"open":[)" + closes + R"(],"close":[)" + closes
+        + R"(]}]}}],"error":null}})";
 }
 
 } // namespace

@@ -56,8 +56,9 @@ void DragTickerDockedWithTheChartBrowserClosed(benchmark::State& state)
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         const DragPointer pointer{QPoint(300 + n % 400, 200 + n % 200), QPointF(45, 30), 15, 15, {0, 0, 15360, 11070}};
-        const TickerStep step = DragTicker(placement, pointer, ticker, nullptr,
-                                           QPointF(p.settings.number(Setting::ChartLeft), p.settings.number(Setting::ChartTop)));
+        const TickerStep step =
+            DragTicker(placement, pointer, ticker, nullptr,
+                       QPointF(p.settings.number(Setting::ChartLeft), p.settings.number(Setting::ChartTop)));
         ticker = step.ticker;
         if (step.savedChart) {
             p.settings.WriteValue(Setting::ChartLeft, QString::number(step.savedChart->x()));

@@ -70,8 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (Span span : {Span::Day, Span::FiveDay, Span::Year})
             drawLive(readChartJson(200, input, span));
         break;
-    case 2: drawLive(readCsvLatest(input, "ibm.us")); break;
-    case 3: drawLive(readCsvDaily(input, "ibm.us")); break;
+    case 2:
+        drawLive(readCsvLatest(input, "ibm.us"));
+        break;
+    case 3:
+        drawLive(readCsvDaily(input, "ibm.us"));
+        break;
     }
     return 0;
 }

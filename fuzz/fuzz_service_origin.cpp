@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     if (o.origin.isEmpty())
         return 0;
-    const QUrl quotes(quoterra::ServiceHosts::at(o.origin).quotes + QStringLiteral("/d/quotes.csv?s=IBM"), QUrl::StrictMode);
+    const QUrl quotes(quoterra::ServiceHosts::at(o.origin).quotes + QStringLiteral("/d/quotes.csv?s=IBM"),
+                      QUrl::StrictMode);
     if (!quotes.isValid() || quotes.host().isEmpty())
         std::abort();
     if (quoterra::serviceOrigin(o.origin).origin != o.origin)

@@ -149,13 +149,16 @@ std::vector<ChartSeries::Tick> monthTicks(const std::vector<unsigned>& months)
     return ticks;
 }
 
-ChartSeries simulatedSeries(const Market& market, const Calendar& calendar, std::string_view symbol,
-                            ChartRange range, SimTime now)
+ChartSeries simulatedSeries(const Market& market, const Calendar& calendar, std::string_view symbol, ChartRange range,
+                            SimTime now)
 {
     switch (range) {
-    case ChartRange::OneDay: return oneDay(market, symbol, now);
-    case ChartRange::FiveDay: return fiveDay(market, calendar, symbol, now);
-    case ChartRange::OneYear: break;
+    case ChartRange::OneDay:
+        return oneDay(market, symbol, now);
+    case ChartRange::FiveDay:
+        return fiveDay(market, calendar, symbol, now);
+    case ChartRange::OneYear:
+        break;
     }
     return oneYear(market, calendar, symbol, now);
 }
@@ -163,9 +166,9 @@ ChartSeries simulatedSeries(const Market& market, const Calendar& calendar, std:
 Canvas drawChart(const ChartSeries& s, std::string_view symbol, ChartRange range)
 {
     Canvas c(kChartWidth, kChartHeight, chartPalette(), kBackground);
-    const std::string rangeLabel = range == ChartRange::OneDay    ? "1 DAY"
-                                   : range == ChartRange::FiveDay ? "5 DAY"
-                                                                  : "1 YEAR";
+    const std::string rangeLabel = range == ChartRange::OneDay ? "1 DAY"
+        : range == ChartRange::FiveDay                         ? "5 DAY"
+                                                               : "1 YEAR";
 
     // Title: symbol and range on the left, the change over the range on the right.
     const std::string change = changeText(s.changeCents);

@@ -41,7 +41,7 @@ struct ChartSeries {
     };
     std::vector<Point> points; // at least one
     std::vector<Tick> ticks;
-    double reference = NAN;    // previous close, drawn dotted
+    double reference = NAN; // previous close, drawn dotted
     std::int64_t changeCents = 0;
 };
 
@@ -56,11 +56,11 @@ std::vector<ChartSeries::Tick> monthTicks(const std::vector<unsigned>& months);
 Canvas drawChart(const ChartSeries& series, std::string_view symbol, ChartRange range);
 
 // The line chart of a known, upper-case symbol as of simulated time `now`.
-ChartSeries simulatedSeries(const Market& market, const Calendar& calendar, std::string_view symbol,
-                            ChartRange range, SimTime now);
+ChartSeries simulatedSeries(const Market& market, const Calendar& calendar, std::string_view symbol, ChartRange range,
+                            SimTime now);
 
-inline std::string chartGif(const Market& market, const Calendar& calendar, std::string_view symbol,
-                            ChartRange range, SimTime now)
+inline std::string chartGif(const Market& market, const Calendar& calendar, std::string_view symbol, ChartRange range,
+                            SimTime now)
 {
     return encodeGif(drawChart(simulatedSeries(market, calendar, symbol, range, now), symbol, range));
 }

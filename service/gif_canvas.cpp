@@ -85,14 +85,17 @@ int writeToString(GifFileType* gif, const GifByteType* data, int length)
 [[noreturn]] void gifFailure(const char* what, int code)
 {
     const char* reason = GifErrorString(code);
-    throw std::runtime_error(std::string("GIF encoding failed in ") + what + ": " + (reason ? reason : "unknown error"));
+    throw std::runtime_error(std::string("GIF encoding failed in ") + what + ": "
+                             + (reason ? reason : "unknown error"));
 }
 
 } // namespace
 
 Canvas::Canvas(int width, int height, std::vector<Rgb> palette, std::uint8_t background)
-    : width_(std::max(1, width)), height_(std::max(1, height)), palette_(std::move(palette)),
-      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), background)
+    : width_(std::max(1, width))
+    , height_(std::max(1, height))
+    , palette_(std::move(palette))
+    , pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), background)
 {
     const std::size_t n = palette_.size();
     if (n < 2 || n > 256 || (n & (n - 1)) != 0)

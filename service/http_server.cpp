@@ -29,11 +29,16 @@ namespace {
 const char* reasonPhrase(int status)
 {
     switch (status) {
-    case 400: return "Bad Request";
-    case 413: return "Payload Too Large";
-    case 431: return "Request Header Fields Too Large";
-    case 503: return "Service Unavailable";
-    default: return "Error";
+    case 400:
+        return "Bad Request";
+    case 413:
+        return "Payload Too Large";
+    case 431:
+        return "Request Header Fields Too Large";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Error";
     }
 }
 
@@ -44,10 +49,10 @@ std::int64_t ticks(Clock::time_point t)
 
 // Where a connection stands; eviction may only take one that is waiting.
 enum Phase : int {
-    Idle,     // waiting for the first byte of a request
-    Partial,  // part of a request head has arrived
-    Busy,     // a whole request is being answered
-    Evicted,  // pushed out to make room; ends at its next step
+    Idle,    // waiting for the first byte of a request
+    Partial, // part of a request head has arrived
+    Busy,    // a whole request is being answered
+    Evicted, // pushed out to make room; ends at its next step
 };
 
 class Connection;
@@ -56,7 +61,9 @@ class Connection;
 
 struct HttpServer::Shared {
     Shared(ServerLimits l, std::string server, Handler h)
-        : limits(l), serverHeader(std::move(server)), handler(std::move(h))
+        : limits(l)
+        , serverHeader(std::move(server))
+        , handler(std::move(h))
     {
     }
 
@@ -85,8 +92,9 @@ namespace {
 class Connection : public std::enable_shared_from_this<Connection> {
 public:
     Connection(HttpServer::Shared* server, tcp::socket socket)
-        : server_(server), stream_(std::move(socket)),
-          buffer_(server_->limits.maxHeadBytes + server_->limits.maxBodyBytes)
+        : server_(server)
+        , stream_(std::move(socket))
+        , buffer_(server_->limits.maxHeadBytes + server_->limits.maxBodyBytes)
     {
     }
 
@@ -136,22 +144,22 @@ private:
         }
         waitingSince_ = ticks(Clock::now());
         stream_.expires_after(server_->limits.idleTimeout);
-        stream_.async_read_some(buffer_.prepare(4096), [self = shared_from_this()](beast::error_code ec, std::size_t n) {
-            if (ec)
-                return; // closed, idle too long, or evicted
-            self->buffer_.commit(n);
-            if (self->moveTo(Idle, Partial))
-                self->readHead();
-        });
+        stream_.async_read_some(buffer_.prepare(4096),
+                                [self = shared_from_this()](beast::error_code ec, std::size_t n) {
+                                    if (ec)
+                                        return; // closed, idle too long, or evicted
+                                    self->buffer_.commit(n);
+                                    if (self->moveTo(Idle, Partial))
+                                        self->readHead();
+                                });
     }
 
     void readHead()
     {
         waitingSince_ = ticks(Clock::now());
         stream_.expires_after(server_->limits.requestTimeout); // one deadline for the whole head
-        http::async_read_header(stream_, buffer_, *parser_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
-            self->onHead(ec);
-        });
+        http::async_read_header(stream_, buffer_, *parser_,
+                                [self = shared_from_this()](beast::error_code ec, std::size_t) { self->onHead(ec); });
     }
 
     void onHead(beast::error_code ec)
@@ -174,13 +182,14 @@ private:
             return refuse(413);
         if (parser_->is_done())
             return onRequest();
-        http::async_read(stream_, buffer_, *parser_, [self = shared_from_this()](beast::error_code bodyError, std::size_t) {
-            if (bodyError == http::error::body_limit)
-                return self->refuse(413);
-            if (bodyError)
-                return;
-            self->onRequest();
-        });
+        http::async_read(stream_, buffer_, *parser_,
+                         [self = shared_from_this()](beast::error_code bodyError, std::size_t) {
+                             if (bodyError == http::error::body_limit)
+                                 return self->refuse(413);
+                             if (bodyError)
+                                 return;
+                             self->onRequest();
+                         });
     }
 
     void onRequest()
@@ -196,7 +205,7 @@ private:
         const Request request{req.method_string(), req.target()};
         server_->handler(request, [self = shared_from_this()](Reply reply) {
             asio::dispatch(self->stream_.get_executor(),
-                          [self, reply = std::move(reply)]() mutable { self->send(std::move(reply)); });
+                           [self, reply = std::move(reply)]() mutable { self->send(std::move(reply)); });
         });
     }
 
@@ -252,11 +261,11 @@ private:
     void drain(std::size_t budget)
     {
         auto sink = std::make_shared<std::array<char, 16 * 1024>>();
-        stream_.async_read_some(asio::buffer(*sink), [self = shared_from_this(), sink, budget](beast::error_code ec,
-                                                                                              std::size_t n) {
-            if (!ec && n < budget)
-                self->drain(budget - n);
-        });
+        stream_.async_read_some(asio::buffer(*sink),
+                                [self = shared_from_this(), sink, budget](beast::error_code ec, std::size_t n) {
+                                    if (!ec && n < budget)
+                                        self->drain(budget - n);
+                                });
     }
 
     bool moveTo(int from, int to) { return phase_.compare_exchange_strong(from, to); }
@@ -295,7 +304,7 @@ void HttpServer::Shared::admit(tcp::socket socket)
         // Every connection is being answered: tell this one so and hang up.
         beast::error_code ignored;
         const std::string busy = "HTTP/1.1 503 Service Unavailable\r\nServer: " + serverHeader
-                                 + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+            + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
         socket.non_blocking(true, ignored);
         socket.write_some(asio::buffer(busy), ignored);
         socket.close(ignored);

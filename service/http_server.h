@@ -18,7 +18,7 @@ struct ServerLimits {
     std::size_t maxConnections = 256;
     std::uint32_t maxHeadBytes = 16 * 1024; // request line and every header
     std::size_t maxHeaderFields = 100;
-    std::uint64_t maxBodyBytes = 1024;      // the service takes no uploads
+    std::uint64_t maxBodyBytes = 1024; // the service takes no uploads
     // From the first byte of a request to the end of its head, however the
     // bytes trickle in.
     std::chrono::milliseconds requestTimeout{10'000};

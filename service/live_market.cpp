@@ -66,7 +66,7 @@ bool plausible(std::string_view upper)
 {
     return !upper.empty() && upper.size() <= 20 && std::all_of(upper.begin(), upper.end(), [](char c) {
         return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '^' || c == '='
-               || c == '_';
+            || c == '_';
     });
 }
 
@@ -80,8 +80,7 @@ Clock::time_point nextMidnight(Clock::time_point now, int utcOffset)
 Reply redirect(const std::string& to)
 {
     Reply r{302, "text/html; charset=utf-8",
-            "<!DOCTYPE html>\n<p><a href=\"" + htmlEscape(to) + "\">" + htmlEscape(to) + "</a></p>\n",
-            ReplyKind::Page};
+            "<!DOCTYPE html>\n<p><a href=\"" + htmlEscape(to) + "\">" + htmlEscape(to) + "</a></p>\n", ReplyKind::Page};
     r.headers.emplace_back("Location", to);
     return r;
 }
@@ -100,8 +99,9 @@ LiveMarket::Config LiveMarket::Config::from(const Options& o)
 
 struct LiveMarket::Impl {
     explicit Impl(Config c)
-        : config(std::move(c)), upstream(Upstream::Config{config.upstreamTimeout}),
-          jitter(std::random_device{}())
+        : config(std::move(c))
+        , upstream(Upstream::Config{config.upstreamTimeout})
+        , jitter(std::random_device{}())
     {
         if (!config.chartSource.empty())
             sources.push_back(makeChartSource(config.chartSource, upstream));
@@ -134,8 +134,8 @@ struct LiveMarket::Impl {
         const std::string key = char('0' + int(span)) + symbol;
         std::unique_lock lock(mutex);
         const auto now = Clock::now();
-        if (const auto it = cache.find(key); it != cache.end() && now < it->second->until
-                                             && now - it->second->fetched < maxAge) {
+        if (const auto it = cache.find(key);
+            it != cache.end() && now < it->second->until && now - it->second->fetched < maxAge) {
             EntryPtr entry = it->second;
             lock.unlock();
             waiter(std::move(entry));
@@ -206,9 +206,9 @@ struct LiveMarket::Impl {
             const auto now = Clock::now();
             auto entry = std::make_shared<Entry>();
             entry->fetched = now;
-            entry->until = span == Span::Day       ? now + kDayChartAge
-                           : span == Span::FiveDay ? now + kFiveDayAge
-                                                   : nextMidnight(now, a.series.utcOffset);
+            entry->until = span == Span::Day ? now + kDayChartAge
+                : span == Span::FiveDay      ? now + kFiveDayAge
+                                             : nextMidnight(now, a.series.utcOffset);
             entry->data = std::move(a);
             std::lock_guard lock(mutex);
             health[i].failures = 0;
@@ -226,9 +226,9 @@ struct LiveMarket::Impl {
         ++h.failures;
         const auto doubling = kFirstBackOff * (1LL << std::min(h.failures - 1, 20));
         const auto wait = std::min<Clock::duration>(doubling, kLongestBackOff)
-                          * std::uniform_real_distribution<double>(0.5, 1.0)(jitter);
-        h.retryAt = Clock::now() + std::max<Clock::duration>(std::chrono::duration_cast<Clock::duration>(wait),
-                                                             a.retryAfter);
+            * std::uniform_real_distribution<double>(0.5, 1.0)(jitter);
+        h.retryAt =
+            Clock::now() + std::max<Clock::duration>(std::chrono::duration_cast<Clock::duration>(wait), a.retryAfter);
         h.lastError = a.error;
         h.lastErrorAt = Wall::now();
         lastError = a.error;
@@ -241,8 +241,9 @@ struct LiveMarket::Impl {
             return "no source is configured";
         std::string why = "no source answered";
         for (std::size_t i = 0; i < sources.size(); ++i)
-            why += (i ? "; " : ": ") + (health[i].lastError.empty() ? std::string(sources[i]->name()) + " source: no data"
-                                                                    : health[i].lastError);
+            why += (i ? "; " : ": ")
+                + (health[i].lastError.empty() ? std::string(sources[i]->name()) + " source: no data"
+                                               : health[i].lastError);
         return why;
     }
 
@@ -284,11 +285,12 @@ struct LiveMarket::Impl {
         const std::string upper = upperSymbol(asked);
         if (!plausible(upper))
             return respond(Reply{200, "image/gif", noChartGif(), ReplyKind::Chart});
-        need(spanOf(range), upper, Clock::duration::max(), [this, upper, range, respond = std::move(respond)](EntryPtr e) {
-            if (!e)
-                return respond(unavailable(ReplyKind::Chart));
-            respond(Reply{200, "image/gif", drawn(upper, range, *e), ReplyKind::Chart});
-        });
+        need(spanOf(range), upper, Clock::duration::max(),
+             [this, upper, range, respond = std::move(respond)](EntryPtr e) {
+                 if (!e)
+                     return respond(unavailable(ReplyKind::Chart));
+                 respond(Reply{200, "image/gif", drawn(upper, range, *e), ReplyKind::Chart});
+             });
     }
 
     std::string drawn(const std::string& upper, ChartRange range, const Entry& e)
@@ -319,12 +321,14 @@ struct LiveMarket::Impl {
             return redirect(site + "/");
         if (r.kind == Route::Kind::ChartPage)
             return redirect(site + "/chart/" + sym);
-        return redirect(site + "/quote/" + sym + "/" + std::string(r.kind == Route::Kind::Board ? "community" : r.page));
+        return redirect(site + "/quote/" + sym + "/"
+                        + std::string(r.kind == Route::Kind::Board ? "community" : r.page));
     }
 
     Reply startPage() const
     {
-        std::string body = "<p>Delayed quotes and charts from live market sources, for the Quoterra ticker.</p>\n<ul>\n";
+        std::string body =
+            "<p>Delayed quotes and charts from live market sources, for the Quoterra ticker.</p>\n<ul>\n";
         for (const auto& s : sources)
             body += "<li>" + htmlEscape(s->name()) + " source: " + htmlEscape(s->origin()) + "</li>\n";
         body += "</ul>\n<p><a href=\"/_status\">Status</a></p>\n";
@@ -333,7 +337,10 @@ struct LiveMarket::Impl {
     }
 };
 
-LiveMarket::LiveMarket(Config config) : d(std::make_unique<Impl>(std::move(config))) {}
+LiveMarket::LiveMarket(Config config)
+    : d(std::make_unique<Impl>(std::move(config)))
+{
+}
 
 LiveMarket::~LiveMarket()
 {
@@ -345,15 +352,21 @@ void LiveMarket::answer(std::string_view target, Respond respond)
 {
     const Route r = routeOf(target);
     switch (r.kind) {
-    case Route::Kind::Quote: return d->quote(r.symbol, std::move(respond));
-    case Route::Kind::Chart: return d->chart(r.symbol, r.range, std::move(respond));
-    case Route::Kind::Version: return respond(versionReply(d->config.versionText));
+    case Route::Kind::Quote:
+        return d->quote(r.symbol, std::move(respond));
+    case Route::Kind::Chart:
+        return d->chart(r.symbol, r.range, std::move(respond));
+    case Route::Kind::Version:
+        return respond(versionReply(d->config.versionText));
     case Route::Kind::Research:
     case Route::Kind::ChartPage:
     case Route::Kind::Board:
-    case Route::Kind::Lookup: return respond(d->research(r));
-    case Route::Kind::Start: return respond(d->startPage());
-    case Route::Kind::NotFound: break;
+    case Route::Kind::Lookup:
+        return respond(d->research(r));
+    case Route::Kind::Start:
+        return respond(d->startPage());
+    case Route::Kind::NotFound:
+        break;
     }
     respond(notFound());
 }
@@ -367,8 +380,8 @@ std::string LiveMarket::status() const
     for (std::size_t i = 0; i < d->sources.size(); ++i) {
         const Health& h = d->health[i];
         const char* state = h.failures == 0 ? (h.answered ? "ok" : "untried")
-                            : now < h.retryAt ? "backing-off"
-                                              : "failing";
+            : now < h.retryAt               ? "backing-off"
+                                            : "failing";
         json::object s{{"name", d->sources[i]->name()},
                        {"origin", d->sources[i]->origin()},
                        {"health", state},
@@ -378,7 +391,8 @@ std::string LiveMarket::status() const
         if (now < h.retryAt)
             s["retryInSeconds"] = std::int64_t(std::ceil(std::chrono::duration<double>(h.retryAt - now).count()));
         if (!h.lastError.empty())
-            s["lastErrorSecondsAgo"] = std::chrono::duration_cast<std::chrono::seconds>(Wall::now() - h.lastErrorAt).count();
+            s["lastErrorSecondsAgo"] =
+                std::chrono::duration_cast<std::chrono::seconds>(Wall::now() - h.lastErrorAt).count();
         sources.push_back(std::move(s));
     }
     return json::serialize(json::object{
@@ -388,7 +402,7 @@ std::string LiveMarket::status() const
                {"upstreamRequests", d->upstream.requests()},
                {"lastUpstreamError", d->lastError},
            })
-           + "\n";
+        + "\n";
 }
 
 } // namespace quoterra::service

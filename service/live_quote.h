@@ -28,9 +28,9 @@ struct Bar {
 };
 
 struct BarSeries {
-    std::vector<Bar> bars;      // oldest first, gaps left out
-    double previousClose = NAN; // the close before the first bar
-    int utcOffset = 0;          // of the exchange, for telling days and hours apart
+    std::vector<Bar> bars;         // oldest first, gaps left out
+    double previousClose = NAN;    // the close before the first bar
+    int utcOffset = 0;             // of the exchange, for telling days and hours apart
     int sessionOpen = 9 * 60 + 30; // local minutes after midnight
     int sessionLength = 390;
 };

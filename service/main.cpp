@@ -65,8 +65,8 @@ bool servedByUs(std::string address, std::uint16_t port)
     quoterra::net::GetOptions options;
     options.timeout = std::chrono::seconds(3);
     options.maxRedirects = 0;
-    const auto answer = quoterra::net::get("http://" + hostForUrl(address) + ':' + std::to_string(port) + "/_status",
-                                           options);
+    const auto answer =
+        quoterra::net::get("http://" + hostForUrl(address) + ':' + std::to_string(port) + "/_status", options);
     return answer.header("Server").starts_with("quoterra-service/");
 }
 
@@ -108,7 +108,7 @@ int main(int argc, char** argv)
     Options options = parsed.options;
     if (!options.seedGiven)
         options.seed = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count())
-                       ^ (static_cast<std::uint64_t>(getpid()) << 40);
+            ^ (static_cast<std::uint64_t>(getpid()) << 40);
 
     std::string reason;
     const std::string address = numericAddress(options.bind, reason);
@@ -137,8 +137,7 @@ int main(int argc, char** argv)
             std::cerr << "quoterra-service: another quoterra-service already serves " << where << '\n';
             return kAlreadyServed;
         }
-        std::cerr << "quoterra-service: cannot listen on " << where
-                  << ": the port is in use by another program\n";
+        std::cerr << "quoterra-service: cannot listen on " << where << ": the port is in use by another program\n";
         return kPortTaken;
     }
     if (port < 0) {

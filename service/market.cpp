@@ -93,8 +93,8 @@ bool isKnownSymbol(std::string_view upper)
     if (upper.empty() || upper.size() > 10 || upper.starts_with("ZZZ"))
         return false;
     return std::all_of(upper.begin(), upper.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.'
-               || c == '-' || c == '&' || c == ' ';
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-'
+            || c == '&' || c == ' ';
     });
 }
 
@@ -133,13 +133,14 @@ Date Calendar::date(std::int64_t tradingDay) const
     }
     const sys_days d = day0_ - days(weekdayOfDay0_) + days(weeks * 7 + rest);
     const year_month_day ymd(d);
-    return Date{static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
-                static_cast<unsigned>(ymd.day()), weekday(d).c_encoding()};
+    return Date{static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
+                weekday(d).c_encoding()};
 }
 
-SimClock::SimClock(std::chrono::steady_clock::time_point start, int firstMinute,
-                   std::chrono::milliseconds perMinute)
-    : start_(start), firstMinute_(firstMinute), perMinute_(perMinute.count() > 0 ? perMinute : std::chrono::milliseconds(1))
+SimClock::SimClock(std::chrono::steady_clock::time_point start, int firstMinute, std::chrono::milliseconds perMinute)
+    : start_(start)
+    , firstMinute_(firstMinute)
+    , perMinute_(perMinute.count() > 0 ? perMinute : std::chrono::milliseconds(1))
 {
 }
 
@@ -163,7 +164,10 @@ SimTime SimClock::fromElapsedMinutes(std::int64_t minutes)
 
 // --- market ---------------------------------------------------------------
 
-Market::Market(std::uint64_t seed) : seed_(seed) {}
+Market::Market(std::uint64_t seed)
+    : seed_(seed)
+{
+}
 
 double Market::uniform(std::uint64_t symbolHash, std::int64_t day, int minute, int stream) const
 {
@@ -190,7 +194,9 @@ Market::Profile Market::profile(std::string_view symbol) const
     // 300 thousand and 30 million shares a day, all fixed by the symbol alone
     // so a symbol keeps its character whatever the seed.
     const std::uint64_t h = hashSymbol(symbol);
-    const auto draw = [h](int k) { return unitFromBits(mix(h ^ mix(static_cast<std::uint64_t>(kStreamProfile * 16 + k)))); };
+    const auto draw = [h](int k) {
+        return unitFromBits(mix(h ^ mix(static_cast<std::uint64_t>(kStreamProfile * 16 + k))));
+    };
     Profile p;
     p.base = std::exp(std::log(8.0) + draw(1) * (std::log(400.0) - std::log(8.0)));
     p.dailySigma = 0.012 + draw(2) * 0.018;
@@ -301,7 +307,8 @@ Quote Market::quote(std::string_view symbol, SimTime t) const
 std::string formatCents(std::int64_t cents, bool withSign)
 {
     const bool negative = cents < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(cents) : static_cast<std::uint64_t>(cents);
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(cents) : static_cast<std::uint64_t>(cents);
     char buf[48];
     std::snprintf(buf, sizeof buf, "%s%llu.%02llu", negative ? "-" : (withSign && cents > 0 ? "+" : ""),
                   static_cast<unsigned long long>(magnitude / 100), static_cast<unsigned long long>(magnitude % 100));

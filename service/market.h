@@ -51,8 +51,7 @@ class SimClock {
 public:
     static constexpr int kCycleMinutes = kSessionMinutes + 30;
 
-    explicit SimClock(std::chrono::steady_clock::time_point start,
-                      int firstMinute = 30,
+    explicit SimClock(std::chrono::steady_clock::time_point start, int firstMinute = 30,
                       std::chrono::milliseconds perMinute = std::chrono::seconds(1));
 
     SimTime at(std::chrono::steady_clock::time_point t) const;
@@ -94,8 +93,7 @@ public:
     std::vector<double> intraday(std::string_view symbol, std::int64_t day, int uptoMinute) const;
 
     // Session closes of the days firstDay..lastDay (inclusive).
-    std::vector<double> closes(std::string_view symbol, std::int64_t firstDay,
-                               std::int64_t lastDay) const;
+    std::vector<double> closes(std::string_view symbol, std::int64_t firstDay, std::int64_t lastDay) const;
 
     // Shares traded from the open up to a minute; never falls during a day.
     std::int64_t volume(std::string_view symbol, std::int64_t day, int minute) const;
@@ -104,10 +102,10 @@ public:
 
 private:
     struct Profile {
-        double base = 0;         // the close before day 0
-        double dailySigma = 0;   // log-price move per day
-        double dailyVolume = 0;  // shares on an average day
-        std::int64_t lot = 1;    // volumes are whole lots
+        double base = 0;        // the close before day 0
+        double dailySigma = 0;  // log-price move per day
+        double dailyVolume = 0; // shares on an average day
+        std::int64_t lot = 1;   // volumes are whole lots
     };
     Profile profile(std::string_view symbol) const;
     double logClose(std::string_view symbol, const Profile& p, std::int64_t day) const;

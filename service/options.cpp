@@ -16,8 +16,7 @@ namespace {
 constexpr std::int64_t kMaxLatencyMs = 600'000;
 constexpr unsigned kMaxIdleExit = 7 * 24 * 3600;
 
-template <typename T>
-std::optional<T> parseUnsigned(std::string_view text, T max)
+template <typename T> std::optional<T> parseUnsigned(std::string_view text, T max)
 {
     T value{};
     if (text.empty() || text.front() == '-' || text.front() == '+')
@@ -131,10 +130,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
                 o.help = true;
             continue;
         }
-        static constexpr std::string_view kWithValue[] = {
-            "--port",          "--bind",          "--seed",       "--latency-ms",   "--fail-rate",
-            "--version-file-text", "--market",    "--idle-exit",  "--request-timeout", "--source-url",
-            "--research-url",  "--upstream-timeout"};
+        static constexpr std::string_view kWithValue[] = {"--port",       "--bind",         "--seed",
+                                                          "--latency-ms", "--fail-rate",    "--version-file-text",
+                                                          "--market",     "--idle-exit",    "--request-timeout",
+                                                          "--source-url", "--research-url", "--upstream-timeout"};
         if (std::find(std::begin(kWithValue), std::end(kWithValue), name) == std::end(kWithValue))
             return fail("unknown option '" + name + "'");
         if (!value) {
@@ -196,14 +195,16 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
                 return fail("--source-url must be chart=URL or csv=URL, not '" + v + "'");
             std::string url = v.substr(eq + 1);
             if (url != "off" && (url = originOnly(url)).empty())
-                return fail("--source-url " + source + " must be an http or https origin such as "
-                            "http://127.0.0.1:8000, or off, not '" + v.substr(eq + 1) + "'");
+                return fail("--source-url " + source
+                            + " must be an http or https origin such as "
+                              "http://127.0.0.1:8000, or off, not '"
+                            + v.substr(eq + 1) + "'");
             (source == "chart" ? o.chartSource : o.csvSource) = url == "off" ? std::string() : url;
         } else if (name == "--research-url") {
             const std::string url = originOnly(v);
             if (url.empty())
-                return fail("--research-url must be an http or https origin such as https://finance.example, not '"
-                            + v + "'");
+                return fail("--research-url must be an http or https origin such as https://finance.example, not '" + v
+                            + "'");
             o.researchSite = url;
         }
     }

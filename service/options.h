@@ -16,9 +16,9 @@ struct Options {
     std::uint64_t seed = 0;
     bool seedGiven = false; // otherwise the seed comes from the clock
     std::chrono::milliseconds latency{0};
-    double failRate = 0;    // share of quote, chart and version answers that fail
+    double failRate = 0; // share of quote, chart and version answers that fail
     std::string versionText = "4.00";
-    bool testControl = false;               // the /_control/ endpoints
+    bool testControl = false;                // the /_control/ endpoints
     std::chrono::seconds requestTimeout{10}; // for a whole request head
     std::chrono::seconds idleExit{600};      // zero: never
     // Live market: where each source lives ("" turns it off) and where

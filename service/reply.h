@@ -8,7 +8,7 @@
 namespace quoterra::service {
 
 enum class ReplyKind {
-    Quote,   // these three may be failed on purpose (--fail-rate, fail-next)
+    Quote, // these three may be failed on purpose (--fail-rate, fail-next)
     Chart,
     Version,
     Page,

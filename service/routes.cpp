@@ -75,7 +75,7 @@ std::string chartLinks(std::string_view symbol)
 {
     const std::string s = urlEncode(symbol);
     return "<p>Charts: <a href=\"/q?s=" + s + "&amp;d=1b\">1 day</a> | <a href=\"/q?s=" + s
-           + "&amp;d=2b\">5 day</a> | <a href=\"/q?s=" + s + "&amp;d=0b\">1 year</a></p>\n";
+        + "&amp;d=2b\">5 day</a> | <a href=\"/q?s=" + s + "&amp;d=0b\">1 year</a></p>\n";
 }
 
 std::string yearChartPath(std::string_view upper)
@@ -157,7 +157,10 @@ struct Routes::Cache {
 };
 
 Routes::Routes(std::uint64_t seed, Calendar calendar, std::string versionText)
-    : market_(seed), calendar_(calendar), versionText_(std::move(versionText)), cache_(std::make_unique<Cache>())
+    : market_(seed)
+    , calendar_(calendar)
+    , versionText_(std::move(versionText))
+    , cache_(std::make_unique<Cache>())
 {
 }
 
@@ -247,15 +250,24 @@ Reply Routes::answer(std::string_view target, SimTime now) const
 {
     const Route r = routeOf(target);
     switch (r.kind) {
-    case Route::Kind::Quote: return quote(r.symbol, now);
-    case Route::Kind::Chart: return chart(r.symbol, r.range, now);
-    case Route::Kind::Version: return versionReply(versionText_);
-    case Route::Kind::Research: return researchPage(r.title, r.symbol, now);
-    case Route::Kind::ChartPage: return chartPage(r.symbol, r.code, now);
-    case Route::Kind::Board: return boardPage(r.symbol, now);
-    case Route::Kind::Lookup: return lookupPage(r.symbol);
-    case Route::Kind::Start: return startPage();
-    case Route::Kind::NotFound: break;
+    case Route::Kind::Quote:
+        return quote(r.symbol, now);
+    case Route::Kind::Chart:
+        return chart(r.symbol, r.range, now);
+    case Route::Kind::Version:
+        return versionReply(versionText_);
+    case Route::Kind::Research:
+        return researchPage(r.title, r.symbol, now);
+    case Route::Kind::ChartPage:
+        return chartPage(r.symbol, r.code, now);
+    case Route::Kind::Board:
+        return boardPage(r.symbol, now);
+    case Route::Kind::Lookup:
+        return lookupPage(r.symbol);
+    case Route::Kind::Start:
+        return startPage();
+    case Route::Kind::NotFound:
+        break;
     }
     return notFound();
 }
@@ -292,11 +304,11 @@ std::string Routes::quoteSummary(std::string_view upper, SimTime now) const
     const Quote q = market_.quote(upper, now);
     std::string s = "<table>\n";
     s += "<tr><th>Last trade</th><td>" + formatCents(q.lastCents) + " at " + formatTime(q.time.minute) + " on "
-         + formatDate(calendar_.date(q.time.day)) + "</td></tr>\n";
+        + formatDate(calendar_.date(q.time.day)) + "</td></tr>\n";
     s += "<tr><th>Change</th><td>" + formatCents(q.lastCents - q.previousCloseCents, true) + "</td></tr>\n";
     s += "<tr><th>Open</th><td>" + formatCents(q.openCents) + "</td></tr>\n";
     s += "<tr><th>Day's range</th><td>" + formatCents(q.lowCents) + " &ndash; " + formatCents(q.highCents)
-         + "</td></tr>\n";
+        + "</td></tr>\n";
     s += "<tr><th>Volume</th><td>" + std::to_string(q.volume) + "</td></tr>\n</table>\n";
     return s;
 }
@@ -304,8 +316,9 @@ std::string Routes::quoteSummary(std::string_view upper, SimTime now) const
 Reply Routes::researchPage(std::string_view what, std::string_view symbol, SimTime now) const
 {
     const std::string upper = upperSymbol(symbol);
-    std::string body = "<p>This offline stand-in has no " + htmlEscape(std::string(what)) + " pages of its own; "
-                       "here is what the simulated market shows.</p>\n";
+    std::string body = "<p>This offline stand-in has no " + htmlEscape(std::string(what))
+        + " pages of its own; "
+          "here is what the simulated market shows.</p>\n";
     body += quoteSummary(upper, now);
     if (isKnownSymbol(upper))
         body += chartLinks(upper);
@@ -342,11 +355,11 @@ Reply Routes::chartPage(std::string_view symbol, std::string_view code, SimTime 
     std::string body;
     if (!upper.empty() && isKnownSymbol(upper)) {
         const char image = chosen ? chosen->image : 't';
-        const std::string src = image == 't'   ? "/t?s=" + urlEncode(upper)
-                                : image == 'v' ? "/v?s=" + urlEncode(upper)
-                                               : yearChartPath(upper);
+        const std::string src = image == 't' ? "/t?s=" + urlEncode(upper)
+            : image == 'v'                   ? "/v?s=" + urlEncode(upper)
+                                             : yearChartPath(upper);
         body += "<p><img src=\"" + htmlEscape(src) + "\" width=\"" + std::to_string(kChartWidth) + "\" height=\""
-                + std::to_string(kChartHeight) + "\" alt=\"" + htmlEscape(title) + "\"></p>\n";
+            + std::to_string(kChartHeight) + "\" alt=\"" + htmlEscape(title) + "\"></p>\n";
         if (chosen && image == 'c' && chosen->code != "0b" && chosen->code != "1y")
             body += "<p>The simulated market keeps one year of history; that is what the chart shows.</p>\n";
     }
@@ -366,14 +379,14 @@ Reply Routes::lookupPage(std::string_view query) const
 {
     const std::vector<Company> found = lookUp(query);
     std::string body = "<form action=\"/l\" method=\"get\"><input name=\"s\" value=\"" + htmlEscape(query)
-                       + "\"> <input type=\"submit\" value=\"Look up\"></form>\n";
+        + "\"> <input type=\"submit\" value=\"Look up\"></form>\n";
     if (found.empty()) {
         body += "<p>No listing matches &quot;" + htmlEscape(query) + "&quot;.</p>\n";
     } else {
         body += "<table>\n<tr><th>Symbol</th><th>Name</th></tr>\n";
         for (const Company& c : found)
             body += "<tr><td><a href=\"/q?s=" + urlEncode(c.symbol) + "&amp;d=1b\">" + htmlEscape(c.symbol)
-                    + "</a></td><td>" + htmlEscape(c.name) + "</td></tr>\n";
+                + "</a></td><td>" + htmlEscape(c.name) + "</td></tr>\n";
         body += "</table>\n";
     }
     return html(query.empty() ? std::string("Symbol lookup") : "Symbol lookup: " + std::string(query), body);
@@ -384,14 +397,15 @@ Reply Routes::startPage() const
     std::string body = "<p>A simulated market that answers the addresses the Quoterra ticker uses.</p>\n<ul>\n";
     for (const char* s : {"^DJI", "^IXIC", "^SPC", "^TYX", "IBM", "MSFT"})
         body += std::string("<li><a href=\"/d/quotes.csv?s=") + urlEncode(s) + "&amp;f=sl1d1t1c1ohgv&amp;e=.csv\">"
-                + htmlEscape(s) + "</a> (<a href=\"/q?s=" + urlEncode(s) + "&amp;d=1b\">chart</a>)</li>\n";
+            + htmlEscape(s) + "</a> (<a href=\"/q?s=" + urlEncode(s) + "&amp;d=1b\">chart</a>)</li>\n";
     body += "</ul>\n<p>Newest version: " + htmlEscape(versionText_) + "</p>\n";
     body += "<p><a href=\"/l?s=\">Symbol lookup</a></p>\n";
     return html("Quoterra quote service", body);
 }
 
 SimulatedBackend::SimulatedBackend(std::uint64_t seed, std::string versionText)
-    : routes_(seed, Calendar::startingToday(), std::move(versionText)), clock_(std::chrono::steady_clock::now())
+    : routes_(seed, Calendar::startingToday(), std::move(versionText))
+    , clock_(std::chrono::steady_clock::now())
 {
 }
 
@@ -409,7 +423,7 @@ std::string SimulatedBackend::status() const
                {"day", now.day},
                {"time", formatTime(now.minute)},
            })
-           + "\n";
+        + "\n";
 }
 
 } // namespace quoterra::service

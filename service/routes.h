@@ -1,8 +1,8 @@
 #pragma once
 
+#include "backend.h"
 #include "charts.h"
 #include "market.h"
-#include "backend.h"
 #include "reply.h"
 
 #include <initializer_list>
@@ -19,8 +19,8 @@ std::string percentDecode(std::string_view text, bool plusIsSpace);
 // query unescaped, so "s=AT&T&f=x" must give "AT&T": the value runs on over
 // '&' until a piece that starts another of the `keys` the address can carry.
 // Returns the decoded value, or an empty text when the key is absent.
-std::string queryValue(std::string_view rawQuery, std::string_view key,
-                       std::initializer_list<std::string_view> keys, bool plusIsSpace = false);
+std::string queryValue(std::string_view rawQuery, std::string_view key, std::initializer_list<std::string_view> keys,
+                       bool plusIsSpace = false);
 
 // The addresses of the ticker and its pages, told apart.
 struct Route {

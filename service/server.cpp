@@ -49,10 +49,11 @@ ServerLimits limitsFor(const Options& o)
 
 struct QuoteServer::Impl {
     explicit Impl(const Options& o)
-        : options(o),
-          http(limitsFor(o), "quoterra-service/" + versionString(),
-               [this](const Request& req, Respond respond) { handle(req, std::move(respond)); }),
-          backend(makeBackend(o)), failDraws(o.seed ^ 0xFA11'FA11'FA11'FA11ULL)
+        : options(o)
+        , http(limitsFor(o), "quoterra-service/" + versionString(),
+               [this](const Request& req, Respond respond) { handle(req, std::move(respond)); })
+        , backend(makeBackend(o))
+        , failDraws(o.seed ^ 0xFA11'FA11'FA11'FA11ULL)
     {
     }
 
@@ -143,8 +144,8 @@ struct QuoteServer::Impl {
             failNext = 0;
             return textReply(200, "reset\n");
         }
-        const std::string text = queryValue(target.substr(path.size() + (path.size() < target.size())), "count",
-                                            {"count"});
+        const std::string text =
+            queryValue(target.substr(path.size() + (path.size() < target.size())), "count", {"count"});
         long long count = -1;
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), count);
         if (text.empty() || ec != std::errc() || end != text.data() + text.size() || count < 0 || count > 1'000'000)
@@ -155,7 +156,10 @@ struct QuoteServer::Impl {
     }
 };
 
-QuoteServer::QuoteServer(const Options& options) : d(std::make_unique<Impl>(options)) {}
+QuoteServer::QuoteServer(const Options& options)
+    : d(std::make_unique<Impl>(options))
+{
+}
 
 QuoteServer::~QuoteServer()
 {

@@ -189,7 +189,11 @@ namespace {
 
 class ChartSource : public Source {
 public:
-    ChartSource(std::string origin, Upstream& upstream) : origin_(std::move(origin)), upstream_(upstream) {}
+    ChartSource(std::string origin, Upstream& upstream)
+        : origin_(std::move(origin))
+        , upstream_(upstream)
+    {
+    }
     std::string_view name() const override { return "chart"; }
     const std::string& origin() const override { return origin_; }
 
@@ -197,8 +201,8 @@ public:
     {
         static constexpr const char* kQuery[] = {"?range=1d&interval=5m", "?range=5d&interval=15m",
                                                  "?range=1y&interval=1d"};
-        const auto r = upstream_.get(origin_ + "/v8/finance/chart/" + urlEncode(chartSymbol(symbol))
-                                     + kQuery[int(span)]);
+        const auto r =
+            upstream_.get(origin_ + "/v8/finance/chart/" + urlEncode(chartSymbol(symbol)) + kQuery[int(span)]);
         if (auto problem = transferProblem(r, name()))
             return *problem;
         return readChartJson(r->status, r->body, span);
@@ -283,21 +287,23 @@ bool summer(std::int64_t utc, Begins begins, hours beginHour, Ends ends, hours e
 // Daylight saving time as the US (since 2007) and the EU keep it.
 bool newYorkSummer(std::int64_t utc)
 {
-    return summer(utc, [](year y) { return y / March / Sunday[2]; }, hours(7),
-                  [](year y) { return y / November / Sunday[1]; }, hours(6));
+    return summer(
+        utc, [](year y) { return y / March / Sunday[2]; }, hours(7), [](year y) { return y / November / Sunday[1]; },
+        hours(6));
 }
 
 bool centralEuropeSummer(std::int64_t utc)
 {
-    return summer(utc, [](year y) { return y / March / Sunday[last]; }, hours(1),
-                  [](year y) { return y / October / Sunday[last]; }, hours(1));
+    return summer(
+        utc, [](year y) { return y / March / Sunday[last]; }, hours(1),
+        [](year y) { return y / October / Sunday[last]; }, hours(1));
 }
 
 // The CSV source's times are Central European; US listings are shown in New York time.
 bool listedInUs(std::string_view sourceSymbol)
 {
-    return sourceSymbol.ends_with(".us") || sourceSymbol == "^dji" || sourceSymbol == "^ndq"
-           || sourceSymbol == "^spx" || sourceSymbol == "30usy.b";
+    return sourceSymbol.ends_with(".us") || sourceSymbol == "^dji" || sourceSymbol == "^ndq" || sourceSymbol == "^spx"
+        || sourceSymbol == "30usy.b";
 }
 
 struct CsvTable {
@@ -355,8 +361,7 @@ SourceAnswer readCsvLatest(std::string_view body, std::string_view sourceSymbol)
         q.volume = std::int64_t(std::llround(v));
     const std::int64_t local = *date * 86'400 + *time;
     q.time = local - (centralEuropeSummer(local - 7200) ? 7200 : 3600);
-    q.utcOffset = listedInUs(sourceSymbol) ? (newYorkSummer(q.time) ? -4 * 3600 : -5 * 3600)
-                                           : int(local - q.time);
+    q.utcOffset = listedInUs(sourceSymbol) ? (newYorkSummer(q.time) ? -4 * 3600 : -5 * 3600) : int(local - q.time);
     SourceAnswer a;
     a.outcome = Outcome::Data;
     a.quote = q;
@@ -377,7 +382,8 @@ SourceAnswer readCsvDaily(std::string_view body, std::string_view)
         const auto date = csvDate(t->cell(row, dateColumn));
         const double close = csvNumber(t->cell(row, closeColumn));
         // noon UTC stays on its date in every exchange's zone
-        if (date && std::isfinite(close) && (a.series.bars.empty() || *date * 86'400 + 43'200 > a.series.bars.back().time))
+        if (date && std::isfinite(close)
+            && (a.series.bars.empty() || *date * 86'400 + 43'200 > a.series.bars.back().time))
             a.series.bars.push_back({*date * 86'400 + 43'200, close});
     }
     if (a.series.bars.size() > kYearBars)
@@ -391,7 +397,11 @@ namespace {
 
 class CsvSource : public Source {
 public:
-    CsvSource(std::string origin, Upstream& upstream) : origin_(std::move(origin)), upstream_(upstream) {}
+    CsvSource(std::string origin, Upstream& upstream)
+        : origin_(std::move(origin))
+        , upstream_(upstream)
+    {
+    }
     std::string_view name() const override { return "csv"; }
     const std::string& origin() const override { return origin_; }
 
@@ -467,7 +477,12 @@ std::string csvSymbol(std::string_view upper)
     return sym.find('.') != std::string::npos || sym.starts_with('^') ? sym : sym + ".us";
 }
 
-Upstream::Upstream(Config config) : config_(config), tokens_(config.burst), refilled_(steady_clock::now()) {}
+Upstream::Upstream(Config config)
+    : config_(config)
+    , tokens_(config.burst)
+    , refilled_(steady_clock::now())
+{
+}
 
 std::optional<net::GetResult> Upstream::get(const std::string& url)
 {

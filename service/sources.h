@@ -34,7 +34,7 @@ struct SourceAnswer {
     Outcome outcome = Outcome::Failed;
     std::optional<LiveQuote> quote; // Span::Day
     BarSeries series;
-    std::string error;                 // Failed, Throttled: why, for the log and /_status
+    std::string error;                  // Failed, Throttled: why, for the log and /_status
     std::chrono::seconds retryAfter{0}; // the source asked us to wait that long
 };
 
@@ -45,7 +45,7 @@ public:
     struct Config {
         std::chrono::milliseconds timeout{10'000};
         std::size_t maxBody = 4u << 20;
-        double perSecond = 5;  // sustained requests a second, all sources together
+        double perSecond = 5; // sustained requests a second, all sources together
         double burst = 10;
     };
     explicit Upstream(Config config);

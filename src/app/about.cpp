@@ -40,7 +40,8 @@ private:
     std::function<QString()> address_;
 };
 
-Label* label(QWidget* parent, const char* name, const QString& caption, float left, float top, float width, float height)
+Label* label(QWidget* parent, const char* name, const QString& caption, float left, float top, float width,
+             float height)
 {
     auto* l = new Label(parent, QLatin1String(name), caption);
     l->setGeometryTwips(left, top, width, height);

@@ -137,17 +137,20 @@ void Config::ok()
     // leaves every setting as it was.
     const std::optional<int> interval = wholeSeconds(txtSeconds->text(), kMinInterval, kMaxSeconds);
     if (!interval) {
-        refuse(txtSeconds, QStringLiteral("The update interval must be a whole number of seconds from %1 to %2.")
-                               .arg(kMinInterval)
-                               .arg(kMaxSeconds));
+        refuse(txtSeconds,
+               QStringLiteral("The update interval must be a whole number of seconds from %1 to %2.")
+                   .arg(kMinInterval)
+                   .arg(kMaxSeconds));
         return;
     }
     const bool keepTimeout = txtTimeout->text().trimmed().isEmpty();
-    const std::optional<int> timeout = keepTimeout ? std::nullopt : wholeSeconds(txtTimeout->text(), kMinTimeout, kMaxSeconds);
+    const std::optional<int> timeout =
+        keepTimeout ? std::nullopt : wholeSeconds(txtTimeout->text(), kMinTimeout, kMaxSeconds);
     if (!keepTimeout && !timeout) {
-        refuse(txtTimeout, QStringLiteral("The request timeout must be a whole number of seconds from %1 to %2.")
-                               .arg(kMinTimeout)
-                               .arg(kMaxSeconds));
+        refuse(txtTimeout,
+               QStringLiteral("The request timeout must be a whole number of seconds from %1 to %2.")
+                   .arg(kMinTimeout)
+                   .arg(kMaxSeconds));
         return;
     }
 

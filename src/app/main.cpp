@@ -48,7 +48,7 @@ void handleSignals(Program& program, QObject* owner)
         [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
         program.exitLikeTheTicker();
     });
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -5,9 +5,9 @@
 
 #include "app/context/application.h"
 #include "charts/charts.h"
+#include "symbols/file/symbol_file.h"
 #include "symbols/symbol_dialogs.h"
 #include "symbols/symbol_editor.h"
-#include "symbols/file/symbol_file.h"
 #include "ui/msgbox.h"
 #include "update/update_checker.h"
 

@@ -11,9 +11,9 @@ namespace quoterra {
 
 class Application;
 
-inline const QString kFontSizeMessage = QStringLiteral(
-    "Quoterra must be run in either Small or Large Font mode. You are not using either of these. "
-    "If you would like to use Quoterra, please adjust your Font Size.");
+inline const QString kFontSizeMessage =
+    QStringLiteral("Quoterra must be run in either Small or Large Font mode. You are not using either of these. "
+                   "If you would like to use Quoterra, please adjust your Font Size.");
 
 // One run of the program: makes its windows and links them, starts it, and
 // ends it as the ticker's exit does.

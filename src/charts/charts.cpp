@@ -86,7 +86,8 @@ void Charts::buildControls()
 
     mnuChartType = new QMenu(QStringLiteral("ChartType"), this);
     mnuChartType->setObjectName(QStringLiteral("mnuChartType"));
-    for (const auto& [name, range] : {std::pair{"mnu1Day", "1 Day"}, {"mnu5Day", "5 Day"}, {"", ""}, {"mnu1Year", "1 Year"}}) {
+    for (const auto& [name, range] :
+         {std::pair{"mnu1Day", "1 Day"}, {"mnu5Day", "5 Day"}, {"", ""}, {"mnu1Year", "1 Year"}}) {
         if (!*name) {
             mnuChartType->addSeparator();
             continue;
@@ -96,7 +97,8 @@ void Charts::buildControls()
         connect(item, &QAction::triggered, this, [this, range = QLatin1String(range)] { setChartType(range); });
     }
 
-    for (QWidget* part : std::initializer_list<QWidget*>{picTop, picSymbol, picChartType, picUpdate, picExit, lblSymbol})
+    for (QWidget* part :
+         std::initializer_list<QWidget*>{picTop, picSymbol, picChartType, picUpdate, picExit, lblSymbol})
         part->installEventFilter(this);
 }
 
@@ -196,9 +198,9 @@ void Charts::onLoad()
 
     Settings& s = app_.settings();
     moveTwips(float(s.number(Setting::ChartLeft)), float(s.number(Setting::ChartTop)));
-    const Pair fitted = CorrectRestoredChartPlace(ticker_.placement(), rectOf(*this), rectOf(ticker_),
-                                                  ticker_.standardShadeHeight(), ticker_.standardFullHeight(),
-                                                  workAreaTwips(screen));
+    const Pair fitted =
+        CorrectRestoredChartPlace(ticker_.placement(), rectOf(*this), rectOf(ticker_), ticker_.standardShadeHeight(),
+                                  ticker_.standardFullHeight(), workAreaTwips(screen));
     setTopTwips(fitted.chart.top);
     ticker_.setTopTwips(fitted.ticker.top);
 
@@ -289,8 +291,9 @@ bool Charts::eventFilter(QObject* watched, QEvent* event)
     // left click inside acts.
     auto* button = static_cast<PictureBox*>(watched);
     if (button != picExit && (press || release))
-        button->setPicture(QPixmap(QStringLiteral(":/charts/%1%2.png")
-                                       .arg(button->objectName(), press ? QStringLiteral("Down") : QStringLiteral("Up"))));
+        button->setPicture(
+            QPixmap(QStringLiteral(":/charts/%1%2.png")
+                        .arg(button->objectName(), press ? QStringLiteral("Down") : QStringLiteral("Up"))));
     if (!release || mouse->button() != Qt::LeftButton || !button->rect().contains(mouse->position().toPoint()))
         return true;
     if (button == picSymbol)

@@ -29,7 +29,8 @@ NewChartSymbol::NewChartSymbol(Application& app, Charts& charts, std::function<F
 
     auto* lookup = new Label(this, QStringLiteral("lblSymbolLookup"), QStringLiteral("Symbol Lookup"));
     lookup->setGeometryTwips(120, 1065, 1500, 255);
-    lookup->setToolTip(QStringLiteral("Click to search for a stock or mutual fund symbol from Yahoo! Finance's database"));
+    lookup->setToolTip(
+        QStringLiteral("Click to search for a stock or mutual fund symbol from Yahoo! Finance's database"));
     QFont underlined = lookup->font();
     underlined.setUnderline(true);
     lookup->setFont(underlined);

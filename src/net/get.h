@@ -46,8 +46,8 @@ inline std::string findHeader(const HeaderFields& fields, std::string_view name)
 }
 
 struct GetResult {
-    long status = 0;      // the last HTTP status; 0 when no answer arrived
-    std::string body;     // decoded (gzip and the like undone)
+    long status = 0;  // the last HTTP status; 0 when no answer arrived
+    std::string body; // decoded (gzip and the like undone)
     std::string contentType;
     std::string error;    // why the transfer failed; empty when a whole answer arrived
     bool refused = false; // nothing accepted the connection

@@ -136,7 +136,8 @@ GetResult get(const std::string& url, const GetOptions& options)
 
     std::string address = url;
     for (int hop = 0;; ++hop) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             result.error = "no complete answer in time";
             return result;
@@ -180,7 +181,8 @@ GetResult get(const std::string& url, const GetOptions& options)
             if (t.bodyTooLarge || code == CURLE_FILESIZE_EXCEEDED)
                 result.error = "the answer is larger than " + std::to_string(options.maxBody) + " bytes";
             else if (t.headersTooLarge)
-                result.error = "the answer's header is larger than " + std::to_string(options.maxHeaderBytes) + " bytes";
+                result.error =
+                    "the answer's header is larger than " + std::to_string(options.maxHeaderBytes) + " bytes";
             else if (code == CURLE_ABORTED_BY_CALLBACK)
                 result.error = "cancelled";
             else if (code == CURLE_OPERATION_TIMEDOUT)

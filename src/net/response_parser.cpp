@@ -53,8 +53,7 @@ ResponseParser::State ResponseParser::feed(std::string_view bytes)
         return state_;
     pending_.append(bytes);
     std::size_t taken = 0;
-    while ((state_ == State::Head || state_ == State::Body) && takeNext(taken)) {
-    }
+    while ((state_ == State::Head || state_ == State::Body) && takeNext(taken)) { }
     if (state_ != State::Failed)
         pending_.erase(0, taken);
     return state_;
@@ -86,7 +85,8 @@ bool ResponseParser::takeNext(std::size_t& taken)
     const std::size_t available = pending_.size() - taken;
     if (available == 0)
         return false;
-    const std::size_t n = framing_ == Framing::UntilClose ? available : std::size_t(std::min<std::uint64_t>(left_, available));
+    const std::size_t n =
+        framing_ == Framing::UntilClose ? available : std::size_t(std::min<std::uint64_t>(left_, available));
     if (body_.size() + n > maxBody_)
         return tooLarge();
     body_.append(pending_, taken, n);
@@ -180,7 +180,8 @@ bool ResponseParser::chunkLine(std::string_view line)
         chunkPart_ = n == 0 ? ChunkPart::Trailer : ChunkPart::Data;
         return true;
     }
-    case ChunkPart::Data: break;
+    case ChunkPart::Data:
+        break;
     }
     return true;
 }

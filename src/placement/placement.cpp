@@ -93,7 +93,7 @@ double CursorTop(const DragPointer& p)
 namespace {
 
 struct Axis {
-    double cursor;       // where the window's near edge would go
+    double cursor; // where the window's near edge would go
     double areaNear, areaFar;
     double windowStart, windowSize;
     std::optional<double> chartStart, chartSize;
@@ -123,7 +123,11 @@ std::pair<qint32, bool> snapAxis(const Axis& a, bool docked)
 
 void SnapVertical(PlacementState& state, const DragPointer& p, const RectTwips& window, const RectTwips* chart)
 {
-    const Axis axis{CursorTop(p), double(p.area.top), double(p.area.bottom), window.top, window.height,
+    const Axis axis{CursorTop(p),
+                    double(p.area.top),
+                    double(p.area.bottom),
+                    window.top,
+                    window.height,
                     chart ? std::optional<double>(chart->top) : std::nullopt,
                     chart ? std::optional<double>(chart->height) : std::nullopt};
     std::tie(state.SnapTop, state.snapped) = snapAxis(axis, state.docked);
@@ -131,7 +135,11 @@ void SnapVertical(PlacementState& state, const DragPointer& p, const RectTwips& 
 
 void SnapHorizontal(PlacementState& state, const DragPointer& p, const RectTwips& window, const RectTwips* chart)
 {
-    const Axis axis{CursorLeft(p), double(p.area.left), double(p.area.right), window.left, window.width,
+    const Axis axis{CursorLeft(p),
+                    double(p.area.left),
+                    double(p.area.right),
+                    window.left,
+                    window.width,
                     chart ? std::optional<double>(chart->left) : std::nullopt,
                     chart ? std::optional<double>(chart->width) : std::nullopt};
     std::tie(state.SnapLeft, state.snapped) = snapAxis(axis, state.docked);
@@ -348,11 +356,20 @@ Pair SwitchWindowMode(PlacementState& state, ModeMemory& memory, const ModeSwitc
     t.height = after;
 
     switch (stand) {
-    case Stand::Below: c.top = t.top + t.height; break;
-    case Stand::Above: c.top = t.top - c.height; break;
-    case Stand::BesideBottoms: c.top = t.top + t.height - c.height; break;
-    case Stand::BesideTops: c.top = t.top; break;
-    case Stand::Apart: break;
+    case Stand::Below:
+        c.top = t.top + t.height;
+        break;
+    case Stand::Above:
+        c.top = t.top - c.height;
+        break;
+    case Stand::BesideBottoms:
+        c.top = t.top + t.height - c.height;
+        break;
+    case Stand::BesideTops:
+        c.top = t.top;
+        break;
+    case Stand::Apart:
+        break;
     }
     if (chart)
         CheckDocking(state, t, c);

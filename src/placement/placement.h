@@ -81,8 +81,8 @@ void TakeChartOffsets(PlacementState& state, const RectTwips& ticker, const Rect
 
 struct TickerStep {
     RectTwips ticker;
-    std::optional<RectTwips> chart;     // where the loaded chart browser goes
-    std::optional<QPoint> savedChart;   // the closed one's place to store
+    std::optional<RectTwips> chart;   // where the loaded chart browser goes
+    std::optional<QPoint> savedChart; // the closed one's place to store
 };
 // One drag step of the ticker: edge snap, the magnet against the chart
 // browser (or its saved rectangle while closed), and a docked chart browser
@@ -116,7 +116,7 @@ struct ModeMemory {
 
 struct ModeSwitch {
     WindowMode from = WindowMode::Shade;
-    float fullHeight = 0;  // the skin's heights, as the settings name it now
+    float fullHeight = 0; // the skin's heights, as the settings name it now
     float shadeHeight = 0;
     WorkAreaTwips area;
 };

@@ -36,8 +36,8 @@ void QuoteCycle::AdvanceSymbol()
 void QuoteCycle::BuildQuoteRequest(const QString& quoteHost)
 {
     view.qCurrentStock.caption = LongName;
-    for (LabelText* value : {&view.qLastPrice, &view.qChange, &view.qOpenPrice, &view.qDailyHigh, &view.qDailyLow,
-                             &view.qVolume})
+    for (LabelText* value :
+         {&view.qLastPrice, &view.qChange, &view.qOpenPrice, &view.qDailyHigh, &view.qDailyLow, &view.qVolume})
         value->caption.clear();
     view.compactSymbol.caption = ShortName;
     view.compactPrice.caption = QStringLiteral("Loading...");
@@ -56,9 +56,9 @@ void QuoteCycle::FetchQuote(Transfer& transfer)
 
 void QuoteCycle::showNothing()
 {
-    for (LabelText* label : {&view.compactSymbol, &view.compactPrice, &view.compactChange, &view.qCurrentStock,
-                             &view.qLastPrice, &view.qChange, &view.qOpenPrice, &view.qDailyHigh, &view.qDailyLow,
-                             &view.qVolume}) {
+    for (LabelText* label :
+         {&view.compactSymbol, &view.compactPrice, &view.compactChange, &view.qCurrentStock, &view.qLastPrice,
+          &view.qChange, &view.qOpenPrice, &view.qDailyHigh, &view.qDailyLow, &view.qVolume}) {
         label->caption.clear();
         label->toolTip.clear();
     }

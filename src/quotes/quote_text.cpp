@@ -10,8 +10,7 @@ namespace {
 
 // Walks "a,b,c" piece by piece, as both splitters do; `store` returns false
 // to stop the walk.
-template <typename Store>
-void walkPieces(const QString& text, Store store)
+template <typename Store> void walkPieces(const QString& text, Store store)
 {
     if (text.isEmpty() || !text.contains(u','))
         return;

@@ -56,7 +56,8 @@ SymbolFieldsDialog::SymbolFieldsDialog(Application& app, SymbolEditor& editor, c
     frame->setObjectName(QStringLiteral("fraProperties"));
     placeTwips(frame, kMargin, kMargin, frameWidth, frameHeight);
     const float labelOffset = (kBoxHeight - kLabelHeight) / 2;
-    make<QLabel>(frame, "lblTickerSymbol", 240, 405 + labelOffset, boxLeft - 300, kLabelHeight, QStringLiteral("Ticker Symbol:"));
+    make<QLabel>(frame, "lblTickerSymbol", 240, 405 + labelOffset, boxLeft - 300, kLabelHeight,
+                 QStringLiteral("Ticker Symbol:"));
     txtTickerSymbol = make<QLineEdit>(frame, "txtTickerSymbol", boxLeft, 405, 1560, kBoxHeight);
     make<QLabel>(frame, "lblName", 240, 855 + labelOffset, boxLeft - 300, kLabelHeight, QStringLiteral("Symbol Name:"));
     txtSymbolName = make<QLineEdit>(frame, "txtSymbolName", boxLeft, 855, frameWidth - boxLeft - 240, kBoxHeight);
@@ -136,8 +137,9 @@ SymbolLookup::SymbolLookup(Application& app)
     setObjectName(QStringLiteral("SymbolLookup"));
     setWindowTitle(QStringLiteral("Quoterra - Symbol Lookup"));
     constexpr float width = 4800;
-    auto* prompt = make<QLabel>(this, "lblPrompt", kMargin, kMargin, width - 2 * kMargin, 2 * kLabelHeight,
-                                QStringLiteral("Enter any part of the company name, mutual fund, market index, or corporate bond:"));
+    auto* prompt = make<QLabel>(
+        this, "lblPrompt", kMargin, kMargin, width - 2 * kMargin, 2 * kLabelHeight,
+        QStringLiteral("Enter any part of the company name, mutual fund, market index, or corporate bond:"));
     prompt->setWordWrap(true);
     const float boxTop = kMargin + 2 * kLabelHeight + kMargin;
     txtSearch = make<QLineEdit>(this, "txtSearch", kMargin, boxTop, width - 2 * kMargin, kBoxHeight);

@@ -97,17 +97,21 @@ QMenu* SymbolEditor::buildSymbolMenu(const QString& title, const QString& suffix
         a->setObjectName(QLatin1String(name) + suffix);
         return a;
     };
-    connect(add(menu, "AddSymbolMenuItem", "&Add Symbol..."), &QAction::triggered, this, [this] { newSymbol_.loadAndShow(); });
+    connect(add(menu, "AddSymbolMenuItem", "&Add Symbol..."), &QAction::triggered, this,
+            [this] { newSymbol_.loadAndShow(); });
     QMenu* indices = menu->addMenu(QStringLiteral("Add &Index"));
     indices->menuAction()->setObjectName(QStringLiteral("AddIndexMenuItem") + suffix);
     const char* names[] = {"DJIAMenuItem", "NASDAQMenuItem", "SP500MenuItem", "Bond30YearMenuItem"};
     const char* captions[] = {"D&JIA", "&NASDAQ", "&S && P 500", "30 Year &Bond"};
     for (int which = 0; which < 4; ++which)
-        connect(add(indices, names[which], captions[which]), &QAction::triggered, this, [this, which] { AddIndex(which); });
+        connect(add(indices, names[which], captions[which]), &QAction::triggered, this,
+                [this, which] { AddIndex(which); });
     menu->addSeparator();
-    connect(add(menu, "DeleteSymbolMenuItem", "&Delete Symbol"), &QAction::triggered, this, &SymbolEditor::DeleteSymbol);
+    connect(add(menu, "DeleteSymbolMenuItem", "&Delete Symbol"), &QAction::triggered, this,
+            &SymbolEditor::DeleteSymbol);
     menu->addSeparator();
-    connect(add(menu, "PropertiesMenuItem", "&Properties..."), &QAction::triggered, this, [this] { properties_.loadAndShow(); });
+    connect(add(menu, "PropertiesMenuItem", "&Properties..."), &QAction::triggered, this,
+            [this] { properties_.loadAndShow(); });
     return menu;
 }
 
@@ -210,17 +214,19 @@ void SymbolEditor::onListPressed(Qt::MouseButton button, QPoint globalPos)
 bool SymbolEditor::onHeaderEvent(QEvent* event)
 {
     const auto* menu = static_cast<QContextMenuEvent*>(event);
-    setWindowTitle(QStringLiteral("Right Click on Column ") + QString::number(lstSymbols->header()->logicalIndexAt(menu->pos())));
+    setWindowTitle(QStringLiteral("Right Click on Column ")
+                   + QString::number(lstSymbols->header()->logicalIndexAt(menu->pos())));
     return true;
 }
 
 bool SymbolEditor::writeList()
 {
     if (const auto failed = SaveSymbolList(app_.applicationDirectory(), Entries())) {
-        messageBox(this,
-                   QStringLiteral("Quoterra could not save the symbol list to\n%1\n\n%2.\n\nThe list on disk is unchanged.")
-                       .arg(QDir(app_.applicationDirectory()).filePath(kSymbolFileName), *failed),
-                   QMessageBox::Warning, QMessageBox::Ok, QStringLiteral("File Error"));
+        messageBox(
+            this,
+            QStringLiteral("Quoterra could not save the symbol list to\n%1\n\n%2.\n\nThe list on disk is unchanged.")
+                .arg(QDir(app_.applicationDirectory()).filePath(kSymbolFileName), *failed),
+            QMessageBox::Warning, QMessageBox::Ok, QStringLiteral("File Error"));
         return false;
     }
     QDir::setCurrent(app_.applicationDirectory());

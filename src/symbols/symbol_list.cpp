@@ -31,7 +31,8 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        if (index.siblingAtColumn(0).data(kDropHighlightRole).toBool() && !option.state.testFlag(QStyle::State_Selected)) {
+        if (index.siblingAtColumn(0).data(kDropHighlightRole).toBool()
+            && !option.state.testFlag(QStyle::State_Selected)) {
             QColor wash = option.palette.color(QPalette::Highlight);
             wash.setAlpha(70);
             painter->fillRect(option.rect, wash);
@@ -221,8 +222,9 @@ void SymbolList::beginDrag()
         return;
     dragging_ = true;
     draggedIndex_ = QString::number(indexOf(selected));
-    QGuiApplication::setOverrideCursor(dragIcon_.isNull() ? QCursor(Qt::DragMoveCursor)
-                                                          : QCursor(dragIcon_, dragIcon_.width() / 2, dragIcon_.height() / 2));
+    QGuiApplication::setOverrideCursor(dragIcon_.isNull()
+                                           ? QCursor(Qt::DragMoveCursor)
+                                           : QCursor(dragIcon_, dragIcon_.width() / 2, dragIcon_.height() / 2));
 }
 
 void SymbolList::endDrag()

@@ -21,7 +21,10 @@ public:
 
     int count() const { return topLevelItemCount(); }
     QTreeWidgetItem* row(int index) const;
-    int indexOf(const QTreeWidgetItem* row) const { return row ? indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(row)) + 1 : 0; }
+    int indexOf(const QTreeWidgetItem* row) const
+    {
+        return row ? indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(row)) + 1 : 0;
+    }
     // Inserts at `index`, or at the end when it is 0 or past the end.
     QTreeWidgetItem* addRow(int index, const QString& symbol, const QString& name);
     void removeRow(int index);

@@ -11,13 +11,20 @@ QString researchAddress(const ServiceHosts& h, ResearchLink link, const QString&
         return h.companyPages + QLatin1String(prefix) + first + u'/' + symbol + QStringLiteral(".html");
     };
     switch (link) {
-    case ResearchLink::News: return companyPage("/n/");
-    case ResearchLink::Profile: return companyPage("/p/");
-    case ResearchLink::Filings: return companyPage("/e/l/");
-    case ResearchLink::Research: return companyPage("/z/a/");
-    case ResearchLink::Insider: return companyPage("/t/");
-    case ResearchLink::Chart: return h.quotePages + QStringLiteral("/q?s=") + symbol + chartCode;
-    case ResearchLink::MessageBoard: return h.messageBoards + QStringLiteral("/?action=q&board=") + symbol;
+    case ResearchLink::News:
+        return companyPage("/n/");
+    case ResearchLink::Profile:
+        return companyPage("/p/");
+    case ResearchLink::Filings:
+        return companyPage("/e/l/");
+    case ResearchLink::Research:
+        return companyPage("/z/a/");
+    case ResearchLink::Insider:
+        return companyPage("/t/");
+    case ResearchLink::Chart:
+        return h.quotePages + QStringLiteral("/q?s=") + symbol + chartCode;
+    case ResearchLink::MessageBoard:
+        return h.messageBoards + QStringLiteral("/?action=q&board=") + symbol;
     }
     return {};
 }

@@ -134,16 +134,17 @@ void Ticker::buildControls()
         caption->setGeometryTwips(row.captionLeft, row.top, kCaptionRight - row.captionLeft, 0);
         caption->setAutoSize(true);
         *row.caption = caption;
-        *row.value = label(this, row.valueName, kValueLeft, row.top, row.value == &qCurrentStock ? arialBold : sansSerif);
+        *row.value =
+            label(this, row.valueName, kValueLeft, row.top, row.value == &qCurrentStock ? arialBold : sansSerif);
     }
 
     // Whatever a value holds, the buttons stay on top of it and usable.
     for (PictureBox* button : {picWindow, picOptions, picExit, picChart, picSymbolEditor})
         button->raise();
 
-    for (QWidget* part : std::initializer_list<QWidget*>{this, picSkin, picWindow, picOptions, picExit, picChart,
-                                                         picSymbolEditor, lblCompactSymbol, lblCompactPrice,
-                                                         lblCompactChange, qCurrentStock})
+    for (QWidget* part :
+         std::initializer_list<QWidget*>{this, picSkin, picWindow, picOptions, picExit, picChart, picSymbolEditor,
+                                         lblCompactSymbol, lblCompactPrice, lblCompactChange, qCurrentStock})
         part->installEventFilter(this);
 }
 
@@ -151,9 +152,15 @@ void Ticker::showView()
 {
     const QuoteView& v = cycle_.view;
     const std::pair<Label*, const LabelText*> shown[] = {
-        {lblCompactSymbol, &v.compactSymbol}, {lblCompactPrice, &v.compactPrice}, {lblCompactChange, &v.compactChange},
-        {qCurrentStock, &v.qCurrentStock},    {qLastPrice, &v.qLastPrice},        {qChange, &v.qChange},
-        {qOpenPrice, &v.qOpenPrice},          {qDailyHigh, &v.qDailyHigh},        {qDailyLow, &v.qDailyLow},
+        {lblCompactSymbol, &v.compactSymbol},
+        {lblCompactPrice, &v.compactPrice},
+        {lblCompactChange, &v.compactChange},
+        {qCurrentStock, &v.qCurrentStock},
+        {qLastPrice, &v.qLastPrice},
+        {qChange, &v.qChange},
+        {qOpenPrice, &v.qOpenPrice},
+        {qDailyHigh, &v.qDailyHigh},
+        {qDailyLow, &v.qDailyLow},
         {qVolume, &v.qVolume},
     };
     for (const auto& [label, text] : shown) {
@@ -177,10 +184,11 @@ void Ticker::ApplyStandardSkin()
     }
     v.compactSymbol.color = colorFromText(colors.SymbolColor, v.compactSymbol.color);
     v.compactPrice.color = colorFromText(colors.TextColor, v.compactPrice.color);
-    for (LabelText* value : {&v.qCurrentStock, &v.qLastPrice, &v.qChange, &v.qOpenPrice, &v.qDailyHigh, &v.qDailyLow,
-                             &v.qVolume})
+    for (LabelText* value :
+         {&v.qCurrentStock, &v.qLastPrice, &v.qChange, &v.qOpenPrice, &v.qDailyHigh, &v.qDailyLow, &v.qVolume})
         value->color = colorFromText(colors.TextColor, value->color);
-    for (Label* caption : {lblCurrentStock, lblLastPrice, lblChange, lblOpenPrice, lblDailyHigh, lblDailyLow, lblVolume}) {
+    for (Label* caption :
+         {lblCurrentStock, lblLastPrice, lblChange, lblOpenPrice, lblDailyHigh, lblDailyLow, lblVolume}) {
         const QColor old = caption->foreColor();
         caption->setForeColor(qcolor(colorFromText(colors.TextColor, Rgb{old.red(), old.green(), old.blue()})));
     }
@@ -239,8 +247,9 @@ void Ticker::dragStep(QPoint globalPos)
     ChartWindow* c = chartBrowser();
     const RectTwips chart = c ? rectOf(*c) : RectTwips{};
     Settings& s = app_.settings();
-    const TickerStep step = DragTicker(placement_, dragPointer(app_.screen(), globalPos, grab_), rectOf(*this),
-                                       c ? &chart : nullptr, QPointF(s.number(Setting::ChartLeft), s.number(Setting::ChartTop)));
+    const TickerStep step =
+        DragTicker(placement_, dragPointer(app_.screen(), globalPos, grab_), rectOf(*this), c ? &chart : nullptr,
+                   QPointF(s.number(Setting::ChartLeft), s.number(Setting::ChartTop)));
     moveTwips(step.ticker.left, step.ticker.top);
     if (c && step.chart)
         c->moveTwips(step.chart->left, step.chart->top);
@@ -306,13 +315,14 @@ bool Ticker::eventFilter(QObject* watched, QEvent* event)
     // A click is a press and a release of the left button on the same part;
     // the second press of a double click starts none.
     const bool click = type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton && clickStart_ == part
-                       && part->rect().contains(mouse->position().toPoint());
+        && part->rect().contains(mouse->position().toPoint());
     if (type == QEvent::MouseButtonPress)
         clickStart_ = part;
     else if (type != QEvent::MouseMove)
         clickStart_ = nullptr;
 
-    if (part == this || part == picSkin || part == lblCompactSymbol || part == lblCompactPrice || part == lblCompactChange)
+    if (part == this || part == picSkin || part == lblCompactSymbol || part == lblCompactPrice
+        || part == lblCompactChange)
         return mouseOnMovingPart(part, mouse);
     if (part == qCurrentStock) {
         if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)

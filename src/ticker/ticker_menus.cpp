@@ -56,7 +56,8 @@ void Ticker::buildMenus()
 
     ResearchMenu = new QMenu(this);
     ResearchMenu->setObjectName(QStringLiteral("ResearchMenu"));
-    auto link = [this, item](QMenu* menu, const char* name, const char* caption, ResearchLink to, const char* code = "") {
+    auto link = [this, item](QMenu* menu, const char* name, const char* caption, ResearchLink to,
+                             const char* code = "") {
         connect(item(menu, name, caption), &QAction::triggered, this, [this, to, code] {
             openInBrowser(researchAddress(app_.hosts(), to, ResearchSymbol, QLatin1String(code)));
         });

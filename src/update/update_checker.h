@@ -2,7 +2,6 @@
 
 #include "ui/form.h"
 
-
 class QPushButton;
 
 namespace quoterra {

@@ -93,7 +93,8 @@ std::string FakeSource::origin() const
 int FakeSource::count(std::string_view prefix) const
 {
     std::lock_guard lock(mutex_);
-    return int(std::count_if(targets_.begin(), targets_.end(), [&](const std::string& t) { return t.starts_with(prefix); }));
+    return int(
+        std::count_if(targets_.begin(), targets_.end(), [&](const std::string& t) { return t.starts_with(prefix); }));
 }
 
 std::vector<std::string> FakeSource::targets() const
@@ -156,7 +157,7 @@ void FakeSource::answer(int fd)
     }
     const std::size_t length = a.floodBytes ? a.floodBytes : a.body.size();
     std::string out = "HTTP/1.1 " + std::to_string(a.status) + " Fake\r\nContent-Type: " + a.contentType
-                      + "\r\nContent-Length: " + std::to_string(length) + "\r\nConnection: close\r\n";
+        + "\r\nContent-Length: " + std::to_string(length) + "\r\nConnection: close\r\n";
     for (const auto& [name, value] : a.headers)
         out += name + ": " + value + "\r\n";
     out += "\r\n";

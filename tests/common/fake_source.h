@@ -23,7 +23,7 @@ public:
         std::string body = {};
         std::vector<std::pair<std::string, std::string>> headers = {};
         std::chrono::milliseconds delay{0};
-        bool hang = false;         // never answers
+        bool hang = false;          // never answers
         std::size_t floodBytes = 0; // instead of `body`: this many bytes, as fast as they are taken
     };
 

@@ -23,24 +23,36 @@ constexpr std::size_t kChunk = 64 * 1024;
 const char* reason(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 204: return "No Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    case 502: return "Bad Gateway";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 204:
+        return "No Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 502:
+        return "Bad Gateway";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
     }
 }
 
 bool sameName(const std::string& a, const char* b)
 {
-    return std::equal(a.begin(), a.end(), b, b + std::char_traits<char>::length(b),
-                      [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y)); });
+    return std::equal(a.begin(), a.end(), b, b + std::char_traits<char>::length(b), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
 }
 
 } // namespace
@@ -52,18 +64,22 @@ struct FaultServer::Connection {
     bool requestDone = false;
     std::string out;
     std::size_t outPos = 0;
-    std::size_t bodyLeft = 0;    // Oversize: body bytes not yet queued
-    bool finalChunkDue = false;  // Oversize, chunked: the terminating chunk
+    std::size_t bodyLeft = 0;   // Oversize: body bytes not yet queued
+    bool finalChunkDue = false; // Oversize, chunked: the terminating chunk
     bool closeWhenFlushed = false;
-    bool endless = false;        // EndlessHeaders and EndlessHeaderLine: more is always due
+    bool endless = false; // EndlessHeaders and EndlessHeaderLine: more is always due
     bool trickling = false;
     std::size_t trickleLeft = 0;
     Clock::time_point nextTrickle;
 };
 
-FaultServer::FaultServer(Mode mode) : FaultServer(Config{.mode = mode}) {}
+FaultServer::FaultServer(Mode mode)
+    : FaultServer(Config{.mode = mode})
+{
+}
 
-FaultServer::FaultServer(Config config) : m_config(std::move(config))
+FaultServer::FaultServer(Config config)
+    : m_config(std::move(config))
 {
     if (::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
         std::perror("FaultServer: pipe2");
@@ -94,8 +110,7 @@ FaultServer::~FaultServer()
 {
     if (m_thread.joinable()) {
         const char byte = 'q';
-        while (::write(m_wake[1], &byte, 1) < 0 && errno == EINTR) {
-        }
+        while (::write(m_wake[1], &byte, 1) < 0 && errno == EINTR) { }
         m_thread.join();
     }
     for (int fd : {m_listener, m_wake[0], m_wake[1]})
@@ -135,7 +150,7 @@ void FaultServer::onRequest(Connection& c)
     }
     case Mode::Trickle:
         c.out = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "
-                + std::to_string(k.announcedLength) + "\r\nConnection: close\r\n\r\n";
+            + std::to_string(k.announcedLength) + "\r\nConnection: close\r\n\r\n";
         c.trickling = true;
         c.trickleLeft = k.announcedLength;
         c.nextTrickle = Clock::now() + k.trickleInterval;

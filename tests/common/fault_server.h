@@ -20,11 +20,11 @@
 class FaultServer {
 public:
     enum class Mode {
-        Hang,     // read the request, never answer, keep the socket open
-        Trickle,  // status line and headers with a large Content-Length, then one body byte per interval
-        Reset,    // read the request, then close with a TCP reset (SO_LINGER 0)
-        Oversize, // 200 with a body of bodySize bytes, as fast as the client takes it
-        Fixed,    // the given status, headers and body, then close
+        Hang,              // read the request, never answer, keep the socket open
+        Trickle,           // status line and headers with a large Content-Length, then one body byte per interval
+        Reset,             // read the request, then close with a TCP reset (SO_LINGER 0)
+        Oversize,          // 200 with a body of bodySize bytes, as fast as the client takes it
+        Fixed,             // the given status, headers and body, then close
         EndlessHeaders,    // a status line, then header lines for ever, as fast as the client takes them
         EndlessHeaderLine, // a status line, then one header line that never ends
     };

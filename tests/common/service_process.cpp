@@ -99,8 +99,9 @@ ServiceProcess::Answer ServiceProcess::exchange(const QByteArray& method, const 
     socket.connectToHost(QHostAddress::LocalHost, m_port);
     if (!socket.waitForConnected(kExchangeTimeoutMs))
         return answer;
-    socket.write(method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\n"
-                 "Connection: close\r\n\r\n");
+    socket.write(method + ' ' + target
+                 + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\n"
+                   "Connection: close\r\n\r\n");
     if (!socket.waitForBytesWritten(kExchangeTimeoutMs))
         return answer;
 

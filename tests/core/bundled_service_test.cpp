@@ -76,11 +76,20 @@ TEST(BundledService, AServiceAnsweringIsUsedAndWhatCannotBeUsedIsToldInWords)
         const char* told; // nullptr: nothing
     } cases[] = {
         {"a quoterra-service", running.origin(), {QStringLiteral(QUOTERRA_SERVICE_BIN)}, State::Answering, nullptr},
-        {"another web server", http.origin(), {QStringLiteral(QUOTERRA_SERVICE_BIN)}, State::Foreign,
+        {"another web server",
+         http.origin(),
+         {QStringLiteral(QUOTERRA_SERVICE_BIN)},
+         State::Foreign,
          "Another program already uses port"},
-        {"a program that never answers", silent.origin(), {QStringLiteral(QUOTERRA_SERVICE_BIN)}, State::Foreign,
+        {"a program that never answers",
+         silent.origin(),
+         {QStringLiteral(QUOTERRA_SERVICE_BIN)},
+         State::Foreign,
          "Another program already uses port"},
-        {"no service program", at(nobody), {QStringLiteral("/nonexistent/quoterra-service")}, State::Missing,
+        {"no service program",
+         at(nobody),
+         {QStringLiteral("/nonexistent/quoterra-service")},
+         State::Missing,
          "/nonexistent/quoterra-service"},
     };
     for (const Case& c : cases) {

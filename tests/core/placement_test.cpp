@@ -50,7 +50,7 @@ TEST(KeepInWorkArea, PullsWindowsInsideAndLeavesFittingOnesAlone)
         {{300, 10845, 3150, 225}, {300, 10845}}, // exactly on the bottom
         {{-900, 3000, 3150, 210}, {0, 3000}},
         {{100, 0, 3150, 210}, {100, 420}},
-        {{0, 420, 15360, 10650}, {0, 420}},       // touching all four edges
+        {{0, 420, 15360, 10650}, {0, 420}},         // touching all four edges
         {{500, 500, 20000, 20000}, {-4640, -8930}}, // larger than the area: bottom and right edges win
     };
     for (const auto& [window, place] : cases) {
@@ -135,7 +135,8 @@ TEST(DragTicker, ADockedChartBrowserFollowsOrItsSavedPlaceDoes)
             p.docked = true;
             TakeChartOffsets(p, kTicker, open ? &kChart : nullptr, QPointF(2700, 3210));
             EXPECT_EQ(QPoint(p.ChartOffsetX, p.ChartOffsetY), open ? QPoint(0, -210) : QPoint(300, -210));
-            const TickerStep step = DragTicker(p, pointerFor(to.x(), to.y()), kTicker, open ? &kChart : nullptr, QPointF(2700, 3210));
+            const TickerStep step =
+                DragTicker(p, pointerFor(to.x(), to.y()), kTicker, open ? &kChart : nullptr, QPointF(2700, 3210));
             const float left = to.x() == 40 ? 0 : float(to.x()); // the left edge snaps
             EXPECT_EQ(QPointF(step.ticker.left, step.ticker.top), QPointF(left, 6000));
             if (open) {
@@ -237,8 +238,18 @@ TEST(ChartBrowserLoad, TheRestoredPlaceRejoinsTheTickerAndThePairFits)
         float tickerTop;
         float chartTop;
     } cases[] = {
-        {"saved under the strip, the window full now", false, {3000, 3000, 3150, 1740}, {3000, 3210, 3150, 2400}, 3000, 4740},
-        {"saved under the full window, the strip now", false, {3000, 3000, 3150, 210}, {3000, 4740, 3150, 2400}, 3000, 3210},
+        {"saved under the strip, the window full now",
+         false,
+         {3000, 3000, 3150, 1740},
+         {3000, 3210, 3150, 2400},
+         3000,
+         4740},
+        {"saved under the full window, the strip now",
+         false,
+         {3000, 3000, 3150, 210},
+         {3000, 4740, 3150, 2400},
+         3000,
+         3210},
         {"elsewhere", false, {3000, 3000, 3150, 210}, {9000, 100, 3150, 2400}, 3000, 100},
         {"docked below, past the bottom", true, {3000, 10860, 3150, 210}, {3000, 11070, 3150, 2400}, 8460, 11070},
         {"docked above at the top", true, {3000, 0, 3150, 210}, {3000, -2400, 3150, 2400}, 2400, -2400},

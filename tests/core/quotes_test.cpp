@@ -40,9 +40,12 @@ TEST(SplitColor, ReadsUpToFourWholeNumbersAndKeepsWhatItCannotRead)
         const char* text;
         std::array<qint16, 4> places;
     } cases[] = {
-        {"255,128,0", {255, 128, 0, 9}},     {"1.5,2.5,3.5,4.5", {2, 2, 4, 4}},
-        {"10,x,30", {10, 9, 9, 9}},         {"1,2,3,4,5", {1, 2, 3, 4}},
-        {"40000,1,1", {9, 9, 9, 9}},        {"12", {9, 9, 9, 9}},
+        {"255,128,0", {255, 128, 0, 9}},
+        {"1.5,2.5,3.5,4.5", {2, 2, 4, 4}},
+        {"10,x,30", {10, 9, 9, 9}},
+        {"1,2,3,4,5", {1, 2, 3, 4}},
+        {"40000,1,1", {9, 9, 9, 9}},
+        {"12", {9, 9, 9, 9}},
         {"", {9, 9, 9, 9}},
     };
     for (const Case& c : cases) {
@@ -78,7 +81,8 @@ TEST(IndexEntries, AreShownAndRequestedByTheirOwnNames)
         EXPECT_EQ(cycle.cursor.CurrentSymbol, QLatin1String(row[3]));
         cycle.BuildQuoteRequest(QStringLiteral("http://h"));
         EXPECT_EQ(cycle.requestAddress,
-                  QStringLiteral("http://h/d/quotes.csv?s=") + QLatin1String(row[4]) + QStringLiteral("&f=sl1d1t1c1ohgv&e=.csv"));
+                  QStringLiteral("http://h/d/quotes.csv?s=") + QLatin1String(row[4])
+                      + QStringLiteral("&f=sl1d1t1c1ohgv&e=.csv"));
         EXPECT_EQ(cycle.view.compactPrice.caption, QStringLiteral("Loading..."));
         EXPECT_EQ(cycle.view.compactSymbol.toolTip, QStringLiteral("name"));
     }
@@ -116,7 +120,9 @@ TEST(QuoteCycle, AnAnswerFillsBothLinesAndColoursTheChangeBySign)
 {
     const TickerColors colors{QStringLiteral("1,1,1"), QStringLiteral("200,200,200"), QStringLiteral("0,255,0"),
                               QStringLiteral("255,0,0")};
-    const QuoteView v = answered(QStringLiteral("IBM"), QStringLiteral("\"IBM\",112.45,\"3/9/2001\",\"4:01pm\",+1.25,111.00,113.10,110.90,4512300\r\n"), colors);
+    const QuoteView v = answered(
+        QStringLiteral("IBM"),
+        QStringLiteral("\"IBM\",112.45,\"3/9/2001\",\"4:01pm\",+1.25,111.00,113.10,110.90,4512300\r\n"), colors);
     EXPECT_EQ(v.compactPrice.caption, QStringLiteral("112.45"));
     EXPECT_EQ(v.compactPrice.toolTip, QStringLiteral("112.45"));
     EXPECT_EQ(v.compactChange.caption, QStringLiteral("+1.25"));
@@ -129,7 +135,9 @@ TEST(QuoteCycle, AnAnswerFillsBothLinesAndColoursTheChangeBySign)
 
     const std::pair<const char*, Rgb> signs[] = {{"-0.40", {255, 0, 0}}, {"N/A", {200, 200, 200}}, {"", {1, 2, 3}}};
     for (const auto& [change, color] : signs) {
-        const QuoteView s = answered(QStringLiteral("IBM"), QStringLiteral("\"IBM\",1,d,t,") + QLatin1String(change) + QStringLiteral(",2,3,4,5"), colors);
+        const QuoteView s =
+            answered(QStringLiteral("IBM"),
+                     QStringLiteral("\"IBM\",1,d,t,") + QLatin1String(change) + QStringLiteral(",2,3,4,5"), colors);
         EXPECT_EQ(s.compactChange.color, color) << change;
         EXPECT_EQ(s.qChange.caption, QLatin1String(change));
     }
@@ -205,11 +213,8 @@ TEST(RefreshCycle, FetchesComeIntervalPlusOneTicksApartUnlessHeld)
         bool held;
         const char* ticks; // F fetch, . counted, H held
     } cases[] = {
-        {10, false, false, "..........F"},
-        {0, false, false, "F"},
-        {2, true, false, "..H..H"},
-        {2, false, true, "..H..H"},
-        {-3, false, false, "F"},
+        {10, false, false, "..........F"}, {0, false, false, "F"},  {2, true, false, "..H..H"},
+        {2, false, true, "..H..H"},        {-3, false, false, "F"},
     };
     for (const Case& c : cases) {
         RefreshCycle cycle;

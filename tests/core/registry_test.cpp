@@ -8,9 +8,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QThread>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QThread>
 
 #include <csignal>
 
@@ -82,25 +82,28 @@ TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByte)
     EXPECT_EQ(doc.serialize(), hand);
 
     EXPECT_EQ(doc.setValue(kMain, QStringLiteral("Top"), QStringLiteral("25")), RegistryDocument::SetResult::Changed);
-    EXPECT_EQ(doc.setValue(kMain, QStringLiteral("Height"), QStringLiteral("Shade\nx")), RegistryDocument::SetResult::Changed);
-    EXPECT_EQ(doc.setValue(kMain, QStringLiteral("Left"), QStringLiteral("10")), RegistryDocument::SetResult::Unchanged);
+    EXPECT_EQ(doc.setValue(kMain, QStringLiteral("Height"), QStringLiteral("Shade\nx")),
+              RegistryDocument::SetResult::Changed);
+    EXPECT_EQ(doc.setValue(kMain, QStringLiteral("Left"), QStringLiteral("10")),
+              RegistryDocument::SetResult::Unchanged);
     EXPECT_EQ(doc.setValue(QStringLiteral("Software\\None"), QStringLiteral("X"), QStringLiteral("1")),
               RegistryDocument::SetResult::NoSuchKey);
     EXPECT_TRUE(doc.createKey(QStringLiteral("Software\\Quoterra\\Extra")));
     EXPECT_FALSE(doc.createKey(kMain));
-    EXPECT_EQ(QString::fromLatin1(doc.serialize()), QString::fromLatin1("; settings of a careful person\r\n"
-                                          "[Software\\Quoterra]\r\n"
-                                          "Left=10\r\n"
-                                          "Top=25\n"
-                                          "stray line \xe9\r\n"
-                                          "Height=Shade\\nx\n"
-                                          "\r\n"
-                                          "[Software\\Quoterra\\Charts]\n"
-                                          "Symbol=IBM\n"
-                                          "\n"
-                                          "[Software]\n" // a parent the hand-written file lacked
-                                          "\n"
-                                          "[Software\\Quoterra\\Extra]\n"));
+    EXPECT_EQ(QString::fromLatin1(doc.serialize()),
+              QString::fromLatin1("; settings of a careful person\r\n"
+                                  "[Software\\Quoterra]\r\n"
+                                  "Left=10\r\n"
+                                  "Top=25\n"
+                                  "stray line \xe9\r\n"
+                                  "Height=Shade\\nx\n"
+                                  "\r\n"
+                                  "[Software\\Quoterra\\Charts]\n"
+                                  "Symbol=IBM\n"
+                                  "\n"
+                                  "[Software]\n" // a parent the hand-written file lacked
+                                  "\n"
+                                  "[Software\\Quoterra\\Extra]\n"));
     const RegistryDocument back = RegistryDocument::parse(doc.serialize());
     EXPECT_EQ(valueOf(back, kMain, "Height"), QStringLiteral("Shade\nx"));
     EXPECT_EQ(valueOf(back, kMain, "Top"), QStringLiteral("25"));
@@ -112,7 +115,8 @@ TEST(RegistryDocument, ANewKeyBringsItsParents)
     RegistryDocument doc;
     doc.createKey(kCharts);
     doc.setValue(kCharts, QStringLiteral("StartUp"), QStringLiteral("False"));
-    EXPECT_EQ(doc.serialize(), QByteArray("[Software]\n\n[Software\\Quoterra]\n\n[Software\\Quoterra\\Charts]\nStartUp=False\n"));
+    EXPECT_EQ(doc.serialize(),
+              QByteArray("[Software]\n\n[Software\\Quoterra]\n\n[Software\\Quoterra\\Charts]\nStartUp=False\n"));
 }
 
 class Store : public ::testing::Test {

@@ -43,7 +43,8 @@ TEST(Resizer, RepeatedResizesDoNotPileUpRounding)
         resizer.Resize(&layout);
     }
     const auto& other = layout.controls[1];
-    EXPECT_EQ(std::tie(other.left, other.top, other.width, other.height), std::make_tuple(1500.0f, 15.0f, 1005.0f, 195.0f));
+    EXPECT_EQ(std::tie(other.left, other.top, other.width, other.height),
+              std::make_tuple(1500.0f, 15.0f, 1005.0f, 195.0f));
 }
 
 TEST(Resizer, NoWindowRaisesTheErrorAndScalesNothing)

@@ -18,7 +18,10 @@ namespace {
 class SettingsTest : public ::testing::Test {
 protected:
     SettingsTest() { settings.CreateKeys(); }
-    QString stored(Setting s) { return store.value(Settings::key(s), Settings::name(s)).value_or(QStringLiteral("<missing>")); }
+    QString stored(Setting s)
+    {
+        return store.value(Settings::key(s), Settings::name(s)).value_or(QStringLiteral("<missing>"));
+    }
     test::TestProfile profile;
     RegistryStore store{profile.registryFile()};
     Settings settings{store};
@@ -27,10 +30,18 @@ protected:
 TEST_F(SettingsTest, AMissingValueIsWrittenWithItsDefaultWhenFirstRead)
 {
     const std::pair<Setting, const char*> table[] = {
-        {Setting::Left, "0"},          {Setting::Top, "0"},           {Setting::Height, "Full"},
-        {Setting::Interval, "10"},     {Setting::AlwaysOnTop, "True"}, {Setting::Size, "Standard"},
-        {Setting::Timeout, "60"},      {Setting::Docked, "False"},    {Setting::ChartSymbol, "IBM"},
-        {Setting::ChartType, "1 Year"}, {Setting::ChartLeft, "0"},     {Setting::ChartTop, "0"},
+        {Setting::Left, "0"},
+        {Setting::Top, "0"},
+        {Setting::Height, "Full"},
+        {Setting::Interval, "10"},
+        {Setting::AlwaysOnTop, "True"},
+        {Setting::Size, "Standard"},
+        {Setting::Timeout, "60"},
+        {Setting::Docked, "False"},
+        {Setting::ChartSymbol, "IBM"},
+        {Setting::ChartType, "1 Year"},
+        {Setting::ChartLeft, "0"},
+        {Setting::ChartTop, "0"},
         {Setting::ChartStartUp, "False"},
     };
     for (const auto& [setting, value] : table) {
@@ -40,7 +51,8 @@ TEST_F(SettingsTest, AMissingValueIsWrittenWithItsDefaultWhenFirstRead)
     }
     store.flush();
     const QString text = QString::fromUtf8(test::readFile(profile.registryFile()));
-    EXPECT_TRUE(text.contains(QStringLiteral("[Software\\Quoterra]\nLeft=0\nTop=0\nHeight=Full\n"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("[Software\\Quoterra]\nLeft=0\nTop=0\nHeight=Full\n")))
+        << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("[Software\\Quoterra\\Charts]\nSymbol=IBM\nChart Type=1 Year\n")));
 }
 
@@ -48,10 +60,10 @@ TEST_F(SettingsTest, StoredTextsReadAsTheyStandUnlessTooLongToRead)
 {
     const QString longest(Settings::kLongestReadableValue, u'x');
     const std::pair<QString, QString> table[] = {
-        {QString(), QString()},                     // empty is not missing
+        {QString(), QString()}, // empty is not missing
         {QStringLiteral("shade"), QStringLiteral("shade")},
         {longest, longest},
-        {longest + u'x', QStringLiteral("Full")},   // one more: its default replaces it
+        {longest + u'x', QStringLiteral("Full")}, // one more: its default replaces it
     };
     for (const auto& [text, read] : table) {
         settings.WriteValue(Setting::Height, text);
@@ -145,19 +157,29 @@ TEST(Hosts, WithoutTheVariableEverythingGoesToTheBundledService)
 
 TEST(Numbers, RoundingParsingAndPrinting)
 {
-    for (const auto& [value, rounded] : {std::pair{0.5, 0.0}, {1.5, 2.0}, {2.5, 2.0}, {-0.5, 0.0}, {-1.5, -2.0}, {2.4999, 2.0}})
+    for (const auto& [value, rounded] :
+         {std::pair{0.5, 0.0}, {1.5, 2.0}, {2.5, 2.0}, {-0.5, 0.0}, {-1.5, -2.0}, {2.4999, 2.0}})
         EXPECT_EQ(roundHalfEven(value), rounded) << value;
     const std::pair<const char*, std::optional<double>> parsed[] = {
-        {" 12 ", 12}, {"+1.25", 1.25}, {"-0.40", -0.4}, {".5", 0.5}, {"1e3", 1000}, {"1E-2", 0.01},
-        {"", std::nullopt}, {"1,5", std::nullopt}, {"0x10", std::nullopt}, {"1e", std::nullopt},
-        {"N/A", std::nullopt}, {"1.2.3", std::nullopt}, {"inf", std::nullopt}, {"\xd9\xa3", std::nullopt},
+        {" 12 ", 12},           {"+1.25", 1.25},
+        {"-0.40", -0.4},        {".5", 0.5},
+        {"1e3", 1000},          {"1E-2", 0.01},
+        {"", std::nullopt},     {"1,5", std::nullopt},
+        {"0x10", std::nullopt}, {"1e", std::nullopt},
+        {"N/A", std::nullopt},  {"1.2.3", std::nullopt},
+        {"inf", std::nullopt},  {"\xd9\xa3", std::nullopt},
     };
     for (const auto& [text, number] : parsed)
         EXPECT_EQ(parseNumber(QString::fromUtf8(text)), number) << text;
     // The bond values show up to 15 significant digits, no more, no fewer.
     const std::tuple<double, int, const char*> printed[] = {
-        {5.432, 15, "5.432"}, {0.0, 15, "0"}, {-0.025, 15, "-0.025"}, {123456789.012345, 15, "123456789.012345"},
-        {1.0 / 3, 15, "0.333333333333333"}, {1234.5, 7, "1234.5"}, {1e20, 15, "1E+20"},
+        {5.432, 15, "5.432"},
+        {0.0, 15, "0"},
+        {-0.025, 15, "-0.025"},
+        {123456789.012345, 15, "123456789.012345"},
+        {1.0 / 3, 15, "0.333333333333333"},
+        {1234.5, 7, "1234.5"},
+        {1e20, 15, "1E+20"},
     };
     for (const auto& [value, digits, text] : printed)
         EXPECT_EQ(formatGeneral(value, digits), QLatin1String(text)) << value;

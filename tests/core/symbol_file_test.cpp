@@ -24,11 +24,15 @@ TEST(SymbolRecords, AreFiftyBytesOfPaddedWindows1252ReadBackTrimmed)
         QByteArray record;
         SymbolEntry back;
     } cases[] = {
-        {{"IBM", "International Business Machines"}, "IBM       International Business Machines         ",
+        {{"IBM", "International Business Machines"},
+         "IBM       International Business Machines         ",
          {"IBM", "International Business Machines"}},
-        {{"S&P 500", "S&P 500 Index"}, "S&P 500   S&P 500 Index                           ", {"S&P 500", "S&P 500 Index"}},
+        {{"S&P 500", "S&P 500 Index"},
+         "S&P 500   S&P 500 Index                           ",
+         {"S&P 500", "S&P 500 Index"}},
         {{"TWELVECHARS!", QString(45, u'n')}, "TWELVECHAR" + QByteArray(40, 'n'), {"TWELVECHAR", QString(40, u'n')}},
-        {{"  PAD ", "Soci\u00e9t\u00e9 \u20ac"}, "  PAD     Soci\xe9t\xe9 \x80" + QByteArray(31, ' '),
+        {{"  PAD ", "Soci\u00e9t\u00e9 \u20ac"},
+         "  PAD     Soci\xe9t\xe9 \x80" + QByteArray(31, ' '),
          {"PAD", QString::fromUtf8("Soci\u00e9t\u00e9 \u20ac")}},
         {{"", ""}, QByteArray(50, ' '), {"", ""}},
     };
@@ -85,8 +89,9 @@ TEST(SymbolCursor, WhatCannotBeOpenedSaysWhy)
     EXPECT_EQ(cursor.OpenSymbolFile(profile.root() + QStringLiteral("/no/such"), kSymbolFileName), kPathNotFound);
     EXPECT_EQ(cursor.OpenSymbolFile(profile.appDir(), QStringLiteral("stock data.std")), kBadFileName);
     EXPECT_EQ(fileErrorMessage(kPathNotFound), QStringLiteral("That path doesn't exist."));
-    EXPECT_EQ(fileErrorMessage(62), QStringLiteral("This file has a nonstandard end-of-file marker,or an attempt was made "
-                                                   "to read beyond the end-of-file marker."));
+    EXPECT_EQ(fileErrorMessage(62),
+              QStringLiteral("This file has a nonstandard end-of-file marker,or an attempt was made "
+                             "to read beyond the end-of-file marker."));
     EXPECT_EQ(fileErrorMessage(kPathFileAccessError), QString());
 }
 

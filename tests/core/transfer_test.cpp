@@ -32,7 +32,8 @@ TEST(Transfer, BringsTheWholeTextOrPictureFromTheService)
     ASSERT_TRUE(service.isRunning());
     Transfer transfer;
     QSignalSpy states(&transfer, &Transfer::StateChanged);
-    const QString line = transfer.OpenURL(service.origin() + QStringLiteral("/d/quotes.csv?s=IBM&f=sl1d1t1c1ohgv&e=.csv"));
+    const QString line =
+        transfer.OpenURL(service.origin() + QStringLiteral("/d/quotes.csv?s=IBM&f=sl1d1t1c1ohgv&e=.csv"));
     EXPECT_TRUE(line.startsWith(QStringLiteral("\"IBM\","))) << line.toStdString();
     EXPECT_TRUE(line.endsWith(QStringLiteral("\r\n")));
     const QByteArray gif = transfer.OpenURLBytes(service.origin() + QStringLiteral("/c/0b/i/ibm.gif"));
@@ -52,8 +53,8 @@ struct Fault {
 
 FaultServer::Config fixed(int status, std::vector<std::pair<std::string, std::string>> headers, std::string body = {})
 {
-    return FaultServer::Config{.mode = FaultServer::Mode::Fixed, .status = status, .headers = std::move(headers),
-                               .body = std::move(body)};
+    return FaultServer::Config{
+        .mode = FaultServer::Mode::Fixed, .status = status, .headers = std::move(headers), .body = std::move(body)};
 }
 
 FaultServer::Config oversize(std::size_t bytes, FaultServer::Framing framing)
@@ -70,7 +71,8 @@ TEST(Transfer, EveryFaultEndsAsAFailureInTimeAndWithinItsCap)
     const std::size_t huge = std::size_t(200) << 20;
     const Fault faults[] = {
         {"never answers", {.mode = Mode::Hang}, "no complete answer in time"},
-        {"trickles a byte a second", {.mode = Mode::Trickle, .trickleInterval = std::chrono::milliseconds(200)},
+        {"trickles a byte a second",
+         {.mode = Mode::Trickle, .trickleInterval = std::chrono::milliseconds(200)},
          "no complete answer in time"},
         {"resets the connection", {.mode = Mode::Reset}, ""},
         {"header lines without end", {.mode = Mode::EndlessHeaders}, "the answer's header is larger than"},
@@ -136,8 +138,8 @@ TEST(Transfer, WindowEventsRunWhileItWaitsAndOnlyOneRunsAtATime)
 TEST(Transfer, TheTimeOutIsBoundToWhatATimerHolds)
 {
     Transfer transfer;
-    for (const auto& [asked, kept] : {std::pair<qint64, qint64>{1, 1}, {2147483, 2147483}, {2147484, 60},
-                                      {4294968, 60}, {0, 60}, {-1, 60}}) {
+    for (const auto& [asked, kept] :
+         {std::pair<qint64, qint64>{1, 1}, {2147483, 2147483}, {2147484, 60}, {4294968, 60}, {0, 60}, {-1, 60}}) {
         transfer.setRequestTimeout(asked);
         EXPECT_EQ(transfer.RequestTimeout(), kept) << asked;
     }
@@ -146,7 +148,8 @@ TEST(Transfer, TheTimeOutIsBoundToWhatATimerHolds)
 TEST(Transfer, OnlyWebAddressesAreFetched)
 {
     Transfer transfer;
-    for (const char* address : {"", "<invalid address>", "file:///etc/passwd", "ftp://127.0.0.1/x", "javascript:alert(1)"}) {
+    for (const char* address :
+         {"", "<invalid address>", "file:///etc/passwd", "ftp://127.0.0.1/x", "javascript:alert(1)"}) {
         EXPECT_EQ(transfer.OpenURL(QLatin1String(address)), QString()) << address;
         EXPECT_TRUE(transfer.lastTransferFailed()) << address;
     }

@@ -110,7 +110,8 @@ TEST_F(Desktop, AResearchItemReachesTheDesktopsBrowserLauncher)
     x.key(QStringLiteral("p"));
     EXPECT_TRUE(waitUntil([&] { return !readFile(record).isEmpty(); })) << "the launcher was never called";
     // One argument, the page on the service.
-    EXPECT_EQ(QString::fromUtf8(readFile(record)).trimmed(), QStringLiteral("1:") + service.origin() + QStringLiteral("/p/I/IBM.html"));
+    EXPECT_EQ(QString::fromUtf8(readFile(record)).trimmed(),
+              QStringLiteral("1:") + service.origin() + QStringLiteral("/p/I/IBM.html"));
 }
 
 // OK in the configuration dialog reloads the ticker with the new size; the
@@ -155,7 +156,8 @@ TEST_F(Desktop, SymbolManagerOkSavesTheListAndTheProgramRunsOn)
     QTest::qWait(500);
     ASSERT_TRUE(program->running()) << "OK ended the program";
     EXPECT_FALSE(x.window(QStringLiteral("quoterra"), true).isEmpty());
-    EXPECT_TRUE(waitUntil([&] { return service.requests().contains(QStringLiteral("/d/quotes.csv?s=MSFT&f=sl1d1t1c1ohgv&e=.csv")); }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return service.requests().contains(QStringLiteral("/d/quotes.csv?s=MSFT&f=sl1d1t1c1ohgv&e=.csv")); }));
 }
 
 // A row dragged to the last row in sight, the pointer resting there: the

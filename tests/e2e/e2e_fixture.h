@@ -10,9 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QtEndian>
 #include <QProcess>
 #include <QTest>
+#include <QtEndian>
 
 #include <csignal>
 
@@ -69,11 +69,13 @@ public:
     Xvfb()
     {
         for (int n = 91; n < 140 && display_.isEmpty(); ++n) {
-            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))
+                || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
                 continue;
-            process_.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"), QStringLiteral("0"),
-                                                   QStringLiteral("1024x768x24"), QStringLiteral("-noreset"),
-                                                   QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            process_.start(QStringLiteral("Xvfb"),
+                           {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"), QStringLiteral("0"),
+                            QStringLiteral("1024x768x24"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
+                            QStringLiteral("tcp")});
             if (!process_.waitForStarted(5000))
                 return;
             if (waitUntil([n] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)); }, 5000))
@@ -103,12 +105,14 @@ public:
     QString window(const QString& name, bool byClass = false) const
     {
         QString id;
-        waitUntil([&] {
-            id = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                          byClass ? QStringLiteral("--classname") : QStringLiteral("--name"), name})
-                     .section(u'\n', 0, 0);
-            return !id.isEmpty();
-        }, 10000);
+        waitUntil(
+            [&] {
+                id = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                              byClass ? QStringLiteral("--classname") : QStringLiteral("--name"), name})
+                         .section(u'\n', 0, 0);
+                return !id.isEmpty();
+            },
+            10000);
         return id;
     }
     QRect geometry(const QString& window) const

@@ -49,7 +49,8 @@ TEST(Signals, EndTheProgramAfterSavingItsState)
         EXPECT_EQ(profile.main("Top"), QStringLiteral("450"));
         EXPECT_EQ(profile.main("Height"), QStringLiteral("Shade"));
         EXPECT_EQ(profile.main("Always On Top"), QStringLiteral("False"));
-        EXPECT_EQ(profile.setting(QStringLiteral("Software\\Quoterra\\Charts"), QStringLiteral("StartUp")), QStringLiteral("False"));
+        EXPECT_EQ(profile.setting(QStringLiteral("Software\\Quoterra\\Charts"), QStringLiteral("StartUp")),
+                  QStringLiteral("False"));
     }
 }
 

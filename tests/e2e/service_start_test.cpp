@@ -45,7 +45,8 @@ protected:
 
 QByteArray fullAt(int top)
 {
-    return "[Software\\Quoterra]\nLeft=3000\nTop=" + QByteArray::number(top) + "\nHeight=Full\n[Software\\Quoterra\\Charts]\n";
+    return "[Software\\Quoterra]\nLeft=3000\nTop=" + QByteArray::number(top)
+        + "\nHeight=Full\n[Software\\Quoterra\\Charts]\n";
 }
 
 TEST_F(ServiceStart, TwoTickersStartedTogetherShareTheOneServiceTheyStart)
@@ -62,7 +63,8 @@ TEST_F(ServiceStart, TwoTickersStartedTogetherShareTheOneServiceTheyStart)
         return tickers.size() == 2;
     }));
     for (const QString& ticker : tickers)
-        EXPECT_TRUE(waitUntil([&] { return quoteShown(x.grab(ticker)); })) << "no quote on ticker " << ticker.toStdString();
+        EXPECT_TRUE(waitUntil([&] { return quoteShown(x.grab(ticker)); }))
+            << "no quote on ticker " << ticker.toStdString();
     // The second service to start finds the port taken by the first and ends.
     EXPECT_TRUE(waitUntil([&] { return started().size() == 1; })) << started().size() << " services";
     EXPECT_TRUE(one.running() && two.running());

@@ -18,8 +18,7 @@ using namespace service_test;
 namespace {
 
 const std::string kServerHeader = "Server: quoterra-service/" + std::to_string(quoterra::kVersionMajor) + '.'
-                                  + std::to_string(quoterra::kVersionMinor) + '.'
-                                  + std::to_string(quoterra::kVersionRevision);
+    + std::to_string(quoterra::kVersionMinor) + '.' + std::to_string(quoterra::kVersionRevision);
 constexpr std::string_view kQuote = "GET /d/quotes.csv?s=IBM&f=sl1d1t1c1ohgv&e=.csv HTTP/1.1\r\nHost: x\r\n";
 
 std::string manyHeaders(int count, std::size_t valueSize)
@@ -43,9 +42,11 @@ TEST(ServiceLimits, RequestsBeyondTheLimitsAreRefusedAndEveryAnswerNamesTheServi
         {"a quote", std::string(kQuote) + "\r\n", 200},
         {"an unknown path", "GET /nothing HTTP/1.1\r\nHost: x\r\n\r\n", 404},
         {"garbage", "GARBAGE\r\n\r\n", 400},
-        {"a 256 MiB upload, before any of it is sent", "POST /d/quotes.csv HTTP/1.1\r\nHost: x\r\nContent-Length: 268435456\r\n\r\n", 413},
+        {"a 256 MiB upload, before any of it is sent",
+         "POST /d/quotes.csv HTTP/1.1\r\nHost: x\r\nContent-Length: 268435456\r\n\r\n", 413},
         {"a small body on a GET", std::string(kQuote) + "Content-Length: 2048\r\n\r\n" + std::string(2048, 'b'), 413},
-        {"a chunked upload", "POST / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nabcd\r\n0\r\n\r\n", 413},
+        {"a chunked upload", "POST / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nabcd\r\n0\r\n\r\n",
+         413},
         {"one 20 KiB header", std::string(kQuote) + manyHeaders(1, 20 * 1024) + "\r\n", 431},
         {"200 short headers", std::string(kQuote) + manyHeaders(200, 2) + "\r\n", 431},
         {"a 1 MB head", std::string(kQuote) + manyHeaders(1000, 1000) + "\r\n", 431},
@@ -82,7 +83,8 @@ TEST(ServiceLimits, EndlessHeadersAndBodiesDoNotFillMemory)
     std::string block;
     while (block.size() < (64u << 10))
         block += line;
-    for (const std::string& start : {std::string(kQuote), std::string("POST / HTTP/1.1\r\nContent-Length: 67108864\r\n\r\n")}) {
+    for (const std::string& start :
+         {std::string(kQuote), std::string("POST / HTTP/1.1\r\nContent-Length: 67108864\r\n\r\n")}) {
         RawClient flood(service.port());
         std::size_t sent = 0;
         if (flood.send(start))
@@ -111,7 +113,11 @@ TEST(ServiceLimits, AHeadMustArriveWholeWithinTheRequestTimeout)
 // Trickles one byte to each connection in turn until told to stop.
 class Trickler {
 public:
-    Trickler(std::vector<std::unique_ptr<RawClient>>& clients) : clients_(clients), thread_([this] { run(); }) {}
+    Trickler(std::vector<std::unique_ptr<RawClient>>& clients)
+        : clients_(clients)
+        , thread_([this] { run(); })
+    {
+    }
     ~Trickler()
     {
         stop_ = true;
@@ -174,7 +180,8 @@ TEST(ServiceLimits, KeepAliveCarriesManyRequestsAndPipelines)
         ASSERT_EQ(a.status, 200) << "request " << i;
         EXPECT_FALSE(a.hasHeader("Connection: close"));
     }
-    client.send("GET /currentversion.txt HTTP/1.1\r\n\r\nGET /nothing HTTP/1.1\r\n\r\nGET /currentversion.txt HTTP/1.1\r\n\r\n");
+    client.send("GET /currentversion.txt HTTP/1.1\r\n\r\nGET /nothing HTTP/1.1\r\n\r\nGET /currentversion.txt "
+                "HTTP/1.1\r\n\r\n");
     for (const int status : {200, 404, 200})
         EXPECT_EQ(client.read().status, status);
 }

@@ -53,15 +53,16 @@ std::string chartJson(const std::string& meta, const Bars& bars, const std::stri
         volumes += sep + (close == "null" ? "null" : "1200");
     }
     return R"({"chart":{"result":[{"meta":{"currency":"USD","exchangeTimezoneName":"America/New_York",)" + meta
-           + R"(},"timestamp":[)" + times + R"(],"indicators":{"quote":[{"open":[)" + opens + R"(],"high":[)"
-           + closeList + R"(],"low":[)" + closeList + R"(],"close":[)" + closeList + R"(],"volume":[)" + volumes
-           + R"(]}]}}],"error":null}})";
+        + R"(},"timestamp":[)" + times + R"(],"indicators":{"quote":[{"open":[)" + opens + R"(],"high":[)" + closeList
+        + R"(],"low":[)" + closeList + R"(],"close":[)" + closeList + R"(],"volume":[)" + volumes
+        + R"(]}]}}],"error":null}})";
 }
 
 std::string newYorkMeta(const std::string& fields)
 {
-    return fields + R"(,"gmtoffset":-14400,"timezone":"EDT","currentTradingPeriod":{"regular":{"timezone":"EDT","start":)"
-           + std::to_string(kOpen) + R"(,"end":)" + std::to_string(kClose) + R"(,"gmtoffset":-14400}})";
+    return fields
+        + R"(,"gmtoffset":-14400,"timezone":"EDT","currentTradingPeriod":{"regular":{"timezone":"EDT","start":)"
+        + std::to_string(kOpen) + R"(,"end":)" + std::to_string(kClose) + R"(,"gmtoffset":-14400}})";
 }
 
 const std::string kNotFound =
@@ -71,8 +72,11 @@ const std::string kCsvHeader = "Symbol,Date,Time,Open,High,Low,Close,Volume\r\n"
 
 QStringList liveArgs(const FakeSource* chart, const FakeSource* csv, QStringList more = {})
 {
-    more << "--market" << "live" << "--upstream-timeout" << "1" << "--source-url"
-         << QString::fromStdString("chart=" + (chart ? chart->origin() : "off")) << "--source-url"
+    more << "--market"
+         << "live"
+         << "--upstream-timeout"
+         << "1"
+         << "--source-url" << QString::fromStdString("chart=" + (chart ? chart->origin() : "off")) << "--source-url"
          << QString::fromStdString("csv=" + (csv ? csv->origin() : "off"));
     return more;
 }
@@ -100,19 +104,22 @@ Answer json(std::string body)
 Answer ibmAnswer()
 {
     const std::vector<std::string> bars = {"167.50", "null", "167.80", "168.22", "166.71", "null", "167.15"};
-    return json(chartJson(newYorkMeta(R"("symbol":"IBM","regularMarketTime":1715371202,"regularMarketPrice":167.15,)"
-                                  R"("chartPreviousClose":166.27,"previousClose":166.27,"regularMarketDayHigh":168.22,)"
-                                  R"("regularMarketDayLow":166.71,"regularMarketVolume":2587393)"),
-                          evenly(kOpen, 3600, bars), "167.5"));
+    return json(
+        chartJson(newYorkMeta(R"("symbol":"IBM","regularMarketTime":1715371202,"regularMarketPrice":167.15,)"
+                              R"("chartPreviousClose":166.27,"previousClose":166.27,"regularMarketDayHigh":168.22,)"
+                              R"("regularMarketDayLow":166.71,"regularMarketVolume":2587393)"),
+                  evenly(kOpen, 3600, bars), "167.5"));
 }
 
 void serveChartQuotes(FakeSource& chart)
 {
     chart.on("/v8/finance/chart/IBM?range=1d", {ibmAnswer()});
     // Before the open: the last session's price, no bars, no day range yet.
-    chart.on("/v8/finance/chart/MSFT?",
-             {json(R"({"chart":{"result":[{"meta":{"symbol":"MSFT","regularMarketTime":1715371200,"gmtoffset":-14400,)"
-                   R"("regularMarketPrice":415.5,"chartPreviousClose":416.75},"indicators":{"quote":[{}]}}],"error":null}})")});
+    chart.on(
+        "/v8/finance/chart/MSFT?",
+        {json(
+            R"({"chart":{"result":[{"meta":{"symbol":"MSFT","regularMarketTime":1715371200,"gmtoffset":-14400,)"
+            R"("regularMarketPrice":415.5,"chartPreviousClose":416.75},"indicators":{"quote":[{}]}}],"error":null}})")});
     struct Served {
         const char* path;
         const char* meta; // after the price: previous close, day range, volume
@@ -121,18 +128,30 @@ void serveChartQuotes(FakeSource& chart)
         std::vector<std::string> closes;
     };
     const Served served[] = {
-        {"%5EGSPC", R"("regularMarketPrice":5222.68,"previousClose":5214.08,"regularMarketDayHigh":5239.66,)"
-                    R"("regularMarketDayLow":5209.68,"regularMarketVolume":3617520000)",
-         1715371202, 3600, {"5225.49", "5222.68"}},
-        {"%5ETYX", R"("regularMarketPrice":4.651,"previousClose":4.6,"regularMarketDayHigh":4.672,)"
-                   R"("regularMarketDayLow":4.611,"regularMarketVolume":0)",
-         1715371202, 3600, {"4.62", "4.651"}},
-        {"AAPL", R"("regularMarketPrice":183.05,"previousClose":182.4,"regularMarketDayHigh":183.2,)"
-                 R"("regularMarketDayLow":182.9,"regularMarketVolume":1500)",
-         1715349900, 300, {"182.95", "183.1", "183.05"}},
-        {"PENY", R"("regularMarketPrice":0.5123,"previousClose":0.5,"regularMarketDayHigh":0.52,)"
-                 R"("regularMarketDayLow":0.5,"regularMarketVolume":912000)",
-         1715371202, 3600, {"0.5", "0.5123"}},
+        {"%5EGSPC",
+         R"("regularMarketPrice":5222.68,"previousClose":5214.08,"regularMarketDayHigh":5239.66,)"
+         R"("regularMarketDayLow":5209.68,"regularMarketVolume":3617520000)",
+         1715371202,
+         3600,
+         {"5225.49", "5222.68"}},
+        {"%5ETYX",
+         R"("regularMarketPrice":4.651,"previousClose":4.6,"regularMarketDayHigh":4.672,)"
+         R"("regularMarketDayLow":4.611,"regularMarketVolume":0)",
+         1715371202,
+         3600,
+         {"4.62", "4.651"}},
+        {"AAPL",
+         R"("regularMarketPrice":183.05,"previousClose":182.4,"regularMarketDayHigh":183.2,)"
+         R"("regularMarketDayLow":182.9,"regularMarketVolume":1500)",
+         1715349900,
+         300,
+         {"182.95", "183.1", "183.05"}},
+        {"PENY",
+         R"("regularMarketPrice":0.5123,"previousClose":0.5,"regularMarketDayHigh":0.52,)"
+         R"("regularMarketDayLow":0.5,"regularMarketVolume":912000)",
+         1715371202,
+         3600,
+         {"0.5", "0.5123"}},
     };
     for (const Served& s : served)
         chart.on(std::string("/v8/finance/chart/") + s.path + "?",
@@ -187,15 +206,20 @@ TEST(LiveQuotes, TheCsvSourceStandsInWhenTheChartSourceFails)
 {
     FakeSource chart, csv;
     chart.on("/v8/", {{503, "text/html", "<html>busy</html>"}});
-    csv.on("/q/l/?s=ibm.us&", {{200, "text/csv", kCsvHeader + "IBM.US,2024-05-10,22:00:02,167.5,168.22,166.71,167.15,2587393\r\n"}});
-    csv.on("/q/d/l/?s=ibm.us&", {{200, "text/csv",
-                                  "Date,Open,High,Low,Close,Volume\r\n2024-05-08,165,167,164,166.1,100\r\n"
-                                  "2024-05-09,166,167,165,166.27,100\r\n2024-05-10,167.5,168.22,166.71,167.15,100\r\n"}});
-    csv.on("/q/l/?s=30usy.b&", {{200, "text/csv", kCsvHeader + "30USY.B,2024-05-10,22:59:00,4.62,4.672,4.611,4.651,\r\n"}});
+    csv.on("/q/l/?s=ibm.us&",
+           {{200, "text/csv", kCsvHeader + "IBM.US,2024-05-10,22:00:02,167.5,168.22,166.71,167.15,2587393\r\n"}});
+    csv.on("/q/d/l/?s=ibm.us&",
+           {{200, "text/csv",
+             "Date,Open,High,Low,Close,Volume\r\n2024-05-08,165,167,164,166.1,100\r\n"
+             "2024-05-09,166,167,165,166.27,100\r\n2024-05-10,167.5,168.22,166.71,167.15,100\r\n"}});
+    csv.on("/q/l/?s=30usy.b&",
+           {{200, "text/csv", kCsvHeader + "30USY.B,2024-05-10,22:59:00,4.62,4.672,4.611,4.651,\r\n"}});
     csv.on("/q/d/l/?s=30usy.b&", {{200, "text/csv", "Date,Open,High,Low,Close\r\n2024-05-09,4.5,4.62,4.5,4.6\r\n"}});
     // winter on both sides of the ocean
-    csv.on("/q/l/?s=msft.us&", {{200, "text/csv", kCsvHeader + "MSFT.US,2024-01-10,22:00:05,376.4,384.2,376.3,382.77,24001\r\n"}});
-    csv.on("/q/d/l/?s=msft.us&", {{200, "text/csv", "Date,Open,High,Low,Close,Volume\r\n2024-01-09,372,375.99,371.19,375.79,1\r\n"}});
+    csv.on("/q/l/?s=msft.us&",
+           {{200, "text/csv", kCsvHeader + "MSFT.US,2024-01-10,22:00:05,376.4,384.2,376.3,382.77,24001\r\n"}});
+    csv.on("/q/d/l/?s=msft.us&",
+           {{200, "text/csv", "Date,Open,High,Low,Close,Volume\r\n2024-01-09,372,375.99,371.19,375.79,1\r\n"}});
     csv.on("/q/l/?s=xyzq.us&", {{200, "text/csv", kCsvHeader + "XYZQ.US,N/D,N/D,N/D,N/D,N/D,N/D,N/D\r\n"}});
     csv.on("/q/d/l/?s=xyzq.us&", {{200, "text/csv", "No data"}});
     ServiceProcess service(liveArgs(&chart, &csv));
@@ -262,7 +286,8 @@ TEST(LiveQuotes, AfterTooManyRequestsTheSourceRestsThenIsAskedAgain)
             EXPECT_TRUE(a.body.isEmpty()) << a.body.toStdString();
         }
     }
-    EXPECT_EQ(a.body.toStdString(), quoteLine(R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)"));
+    EXPECT_EQ(a.body.toStdString(),
+              quoteLine(R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)"));
     EXPECT_GE(asked, 3);
     EXPECT_EQ(chart.count("/v8/finance/chart/IBM"), 2) << "asked again while it was resting";
 
@@ -283,8 +308,9 @@ TEST(LiveQuotes, AnswersComeFromTheCacheAndTenClientsShareOneRequest)
     EXPECT_EQ(chart.count("/v8/finance/chart/IBM"), 1) << "the quote and the day's chart come from one answer";
 
     // A slow source and ten tickers asking at once.
-    const std::string slow = chartJson(newYorkMeta(R"("regularMarketTime":1715371202,"regularMarketPrice":20.5,"previousClose":20)"),
-                                       evenly(kOpen, 3600, {"20.1", "20.5"}));
+    const std::string slow =
+        chartJson(newYorkMeta(R"("regularMarketTime":1715371202,"regularMarketPrice":20.5,"previousClose":20)"),
+                  evenly(kOpen, 3600, {"20.1", "20.5"}));
     chart.on("/v8/finance/chart/SLOW?", {{200, "application/json", slow, {}, std::chrono::milliseconds(500)}});
     std::vector<std::thread> clients;
     std::atomic<int> same{0};
@@ -308,12 +334,14 @@ TEST(LiveCharts, ChartsAreDrawnFromRealBars)
 {
     FakeSource chart;
     serveChartQuotes(chart);
-    const Bars withNulls = evenly(kOpen, 1800, {"10", "null", "10.4", "10.2", "null", "null", "10.9", "10.6", "null", "11.0"});
+    const Bars withNulls =
+        evenly(kOpen, 1800, {"10", "null", "10.4", "10.2", "null", "null", "10.9", "10.6", "null", "11.0"});
     Bars clean;
     for (const auto& bar : withNulls)
         if (bar.second != "null")
             clean.push_back(bar);
-    const std::string meta = newYorkMeta(R"("regularMarketTime":1715371202,"regularMarketPrice":11,"previousClose":10.5,"chartPreviousClose":10.5)");
+    const std::string meta = newYorkMeta(
+        R"("regularMarketTime":1715371202,"regularMarketPrice":11,"previousClose":10.5,"chartPreviousClose":10.5)");
     chart.on("/v8/finance/chart/NULLS?range=1d", {json(chartJson(meta, withNulls))});
     chart.on("/v8/finance/chart/CLEAN?range=1d", {json(chartJson(meta, clean))});
 
@@ -394,7 +422,8 @@ TEST(LiveMarketLog, WhyThereIsNoQuoteIsLoggedOnceAMinute)
     ASSERT_TRUE(service.waitForReadyRead(10'000));
     const quint16 port = QString::fromLatin1(service.readLine()).section(':', -1).trimmed().toUShort();
     for (const char* symbol : {"IBM", "MSFT", "AAPL", "IBM", "ORCL"})
-        EXPECT_EQ(rawExchange(port, "GET " + quoteTarget(symbol) + " HTTP/1.1\r\nConnection: close\r\n\r\n").status, 503);
+        EXPECT_EQ(rawExchange(port, "GET " + quoteTarget(symbol) + " HTTP/1.1\r\nConnection: close\r\n\r\n").status,
+                  503);
     ASSERT_TRUE(service.waitForFinished(15'000)); // idle for a second
     const QString log = QString::fromUtf8(service.readAllStandardError());
     EXPECT_EQ(log.count(QLatin1String("live market:")), 1) << log.toStdString();

@@ -33,20 +33,33 @@ TEST(ServiceCommandLine, HelpAndVersionPrintAndExitZero)
     const Finished version = runService({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     // the version the ticker's About box shows, from the one place it lives
-    EXPECT_EQ(version.out, QStringLiteral("quoterra-service %1.%2.%3\n")
-                               .arg(quoterra::kVersionMajor)
-                               .arg(quoterra::kVersionMinor)
-                               .arg(quoterra::kVersionRevision));
+    EXPECT_EQ(version.out,
+              QStringLiteral("quoterra-service %1.%2.%3\n")
+                  .arg(quoterra::kVersionMajor)
+                  .arg(quoterra::kVersionMinor)
+                  .arg(quoterra::kVersionRevision));
 }
 
 TEST(ServiceCommandLine, BadOptionsAreRefusedWithExitCodeTwoAndAUsageLine)
 {
     const QStringList cases[] = {
-        {"--port", "70000"}, {"--port", "abc"}, {"--port"}, {"--seed", "-3"}, {"--latency-ms", "1.5"},
-        {"--fail-rate", "1.5"}, {"--bogus"}, {"--bind", "no.such.host.invalid"}, {"--market", "stock"},
-        {"--idle-exit", "-1"}, {"--request-timeout", "0"}, {"--upstream-timeout", "60"}, {"--help=yes"},
-        {"--source-url", "chart=ftp://127.0.0.1:1"}, {"--source-url", "quotes=http://127.0.0.1:1"},
-        {"--source-url", "chart=http://127.0.0.1:1/v8"}, {"--research-url", "finance"},
+        {"--port", "70000"},
+        {"--port", "abc"},
+        {"--port"},
+        {"--seed", "-3"},
+        {"--latency-ms", "1.5"},
+        {"--fail-rate", "1.5"},
+        {"--bogus"},
+        {"--bind", "no.such.host.invalid"},
+        {"--market", "stock"},
+        {"--idle-exit", "-1"},
+        {"--request-timeout", "0"},
+        {"--upstream-timeout", "60"},
+        {"--help=yes"},
+        {"--source-url", "chart=ftp://127.0.0.1:1"},
+        {"--source-url", "quotes=http://127.0.0.1:1"},
+        {"--source-url", "chart=http://127.0.0.1:1/v8"},
+        {"--research-url", "finance"},
     };
     for (const QStringList& args : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());

@@ -37,14 +37,11 @@ TEST(ServiceQuotes, KnownSymbolsGetAQuoteLine)
         double low, high; // where the last trade may plausibly lie
     };
     const Case cases[] = {
-        {"IBM", "IBM", 0.01, 1e6},
-        {"msft", "MSFT", 0.01, 1e6},
+        {"IBM", "IBM", 0.01, 1e6},      {"msft", "MSFT", 0.01, 1e6},
         {"AT&T", "AT&T", 0.01, 1e6}, // '&' inside the symbol, not a new parameter
         {"S%20P", "S P", 0.01, 1e6}, // a space, escaped on the way
-        {"^DJI", "^DJI", 30000, 48000},
-        {"^IXIC", "^IXIC", 12000, 21000},
-        {"^SPC", "^SPC", 4000, 6500},
-        {"^TYX", "^TYX", 25, 70}, // the 30-year yield times ten
+        {"^DJI", "^DJI", 30000, 48000}, {"^IXIC", "^IXIC", 12000, 21000},
+        {"^SPC", "^SPC", 4000, 6500},   {"^TYX", "^TYX", 25, 70}, // the 30-year yield times ten
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sent.toStdString());
@@ -130,9 +127,9 @@ TEST(ServiceCharts, EveryChartPathDecodes)
         bool known;
     };
     const Case cases[] = {
-        {"/t?s=IBM", true},          {"/t?s=ibm", true},     {"/v?s=MSFT", true},       {"/v?s=IBM", true},
-        {"/c/0b/i/ibm.gif", true},   {"/c/0b/%5E/%5Edji.gif", true},
-        {"/t?s=ZZZ", false},         {"/v?s=^FOO", false},   {"/c/0b/z/zzzq.gif", false},
+        {"/t?s=IBM", true},  {"/t?s=ibm", true},        {"/v?s=MSFT", true},
+        {"/v?s=IBM", true},  {"/c/0b/i/ibm.gif", true}, {"/c/0b/%5E/%5Edji.gif", true},
+        {"/t?s=ZZZ", false}, {"/v?s=^FOO", false},      {"/c/0b/z/zzzq.gif", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target.toStdString());
@@ -151,8 +148,9 @@ TEST(ServiceCharts, EveryChartPathDecodes)
 
 TEST(ServiceVersion, BodyIsExactlyTheConfiguredText)
 {
-    for (const auto& [args, text] : {std::pair{QStringList{}, QByteArray("4.00")},
-                                     std::pair{QStringList{"--version-file-text", "4.12 beta"}, QByteArray("4.12 beta")}}) {
+    for (const auto& [args, text] :
+         {std::pair{QStringList{}, QByteArray("4.00")},
+          std::pair{QStringList{"--version-file-text", "4.12 beta"}, QByteArray("4.12 beta")}}) {
         ServiceProcess service(args);
         ASSERT_TRUE(service.isRunning());
         const auto a = get(service, "/currentversion.txt");
@@ -211,7 +209,8 @@ TEST(ServiceWire, MalformedRequestsGetBadRequestAndTheServiceCarriesOn)
 {
     ServiceProcess service;
     ASSERT_TRUE(service.isRunning());
-    for (const QByteArray bytes : {"GARBAGE\r\n\r\n", "GET / HTTP/9.9\r\n\r\n", "GET /d/quotes.csv?s=A B HTTP/1.1\r\n\r\n"}) {
+    for (const QByteArray bytes :
+         {"GARBAGE\r\n\r\n", "GET / HTTP/9.9\r\n\r\n", "GET /d/quotes.csv?s=A B HTTP/1.1\r\n\r\n"}) {
         SCOPED_TRACE(bytes.toStdString());
         EXPECT_EQ(rawExchange(service.port(), bytes).status, 400);
         EXPECT_EQ(get(service, "/currentversion.txt").status, 200);
@@ -231,11 +230,12 @@ TEST(ServiceWire, ConcurrentClientsAreAllAnswered)
             const QByteArray symbol = "T" + QByteArray::number(t);
             for (int i = 0; i < kRequests; ++i) {
                 const int kind = (t + i) % 3;
-                const auto a = get(service, kind == 0   ? quoteTarget(symbol)
-                                            : kind == 1 ? "/t?s=" + symbol
-                                                        : "/n/T/" + symbol + ".html");
+                const auto a = get(service,
+                                   kind == 0       ? quoteTarget(symbol)
+                                       : kind == 1 ? "/t?s=" + symbol
+                                                   : "/n/T/" + symbol + ".html");
                 good += a.status == 200
-                        && (kind == 0   ? a.body.startsWith("\"" + symbol + "\",")
+                    && (kind == 0       ? a.body.startsWith("\"" + symbol + "\",")
                             : kind == 1 ? a.body.startsWith("GIF89a")
                                         : a.body.contains("<title>News for " + symbol + "</title>"));
             }
@@ -251,7 +251,8 @@ TEST(ServiceFailures, FailRateOneFailsQuotesChartsAndVersionOnly)
 {
     ServiceProcess service({"--fail-rate", "1"});
     ASSERT_TRUE(service.isRunning());
-    for (const QByteArray target : {"/d/quotes.csv?s=IBM", "/t?s=IBM", "/v?s=ZZZ", "/c/0b/i/ibm.gif", "/currentversion.txt"}) {
+    for (const QByteArray target :
+         {"/d/quotes.csv?s=IBM", "/t?s=IBM", "/v?s=ZZZ", "/c/0b/i/ibm.gif", "/currentversion.txt"}) {
         const auto a = get(service, target);
         EXPECT_EQ(a.status, 503) << target.toStdString();
         EXPECT_TRUE(a.body.isEmpty()) << target.toStdString();

@@ -58,7 +58,7 @@ TEST_F(ChartsTest, OnALargeFontScreenTheControlsMoveToTheirPlaces)
     Charts* charts = openCharts();
     ASSERT_NE(charts, nullptr);
     const std::tuple<const char*, float, float> places[] = {
-        {"picRight", 2412, 192}, {"picCharts", 120, 192}, {"picExit", 2360, 20},  {"picSymbol", 80, 65},
+        {"picRight", 2412, 192},   {"picCharts", 120, 192},  {"picExit", 2360, 20},   {"picSymbol", 80, 65},
         {"picChartType", 80, 300}, {"picUpdate", 1730, 140}, {"lblSymbol", 1020, 80}, {"lblLoading", 840, 480},
     };
     for (const auto& [name, left, top] : places) {
@@ -86,7 +86,8 @@ TEST_F(ChartsTest, EachRangeFetchesItsAddressAndTheChartIsStored)
         EXPECT_TRUE(charts->chartShown()) << range;
         charts->unload();
     }
-    EXPECT_EQ(Charts::chartAddress(ServiceHosts::at(QStringLiteral("http://h")), QStringLiteral("2 Year"), QStringLiteral("IBM")),
+    EXPECT_EQ(Charts::chartAddress(ServiceHosts::at(QStringLiteral("http://h")), QStringLiteral("2 Year"),
+                                   QStringLiteral("IBM")),
               QString());
 }
 
@@ -108,7 +109,10 @@ TEST_F(ChartsTest, WhatTheServiceSendsDecidesWhatIsStoredAndShown)
         {"150 bytes", {.mode = FaultServer::Mode::Fixed, .body = std::string(150, 'x')}, true, true},
         {"151 bytes", {.mode = FaultServer::Mode::Fixed, .body = std::string(151, 'x')}, true, true},
         {"a failed first fetch", {.mode = FaultServer::Mode::Fixed, .status = 503}, false, false},
-        {"a page instead of a picture", {.mode = FaultServer::Mode::Fixed, .body = "<html>no chart</html>"}, false, false},
+        {"a page instead of a picture",
+         {.mode = FaultServer::Mode::Fixed, .body = "<html>no chart</html>"},
+         false,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -27,7 +27,10 @@ protected:
     }
     static QLineEdit* box(QWidget* w, const char* name) { return w->findChild<QLineEdit*>(QLatin1String(name)); }
     static QPushButton* button(QWidget* w, const char* name) { return w->findChild<QPushButton*>(QLatin1String(name)); }
-    static QRadioButton* option(QWidget* w, const char* name) { return w->findChild<QRadioButton*>(QLatin1String(name)); }
+    static QRadioButton* option(QWidget* w, const char* name)
+    {
+        return w->findChild<QRadioButton*>(QLatin1String(name));
+    }
 };
 
 TEST_F(DialogTest, StartUpRefusesOtherFontSizesAndWelcomesANewUser)
@@ -62,7 +65,8 @@ TEST_F(DialogTest, StartUpRefusesOtherFontSizesAndWelcomesANewUser)
 TEST_F(DialogTest, TheWelcomeTextAndItsOkButton)
 {
     EXPECT_EQ(Welcome::welcomeText().split(QStringLiteral("\r\n\r\n")).size(), 4);
-    EXPECT_TRUE(Welcome::welcomeText().startsWith(QStringLiteral("Welcome to Quoterra!\r\n\r\nTo begin using Quoterra,")));
+    EXPECT_TRUE(
+        Welcome::welcomeText().startsWith(QStringLiteral("Welcome to Quoterra!\r\n\r\nTo begin using Quoterra,")));
     EXPECT_TRUE(Welcome::welcomeText().endsWith(QStringLiteral("to add, modify, or delete symbols.")));
     auto* welcome = new Welcome(*t->app);
     welcome->loadAndShow();
@@ -155,7 +159,8 @@ TEST_F(DialogTest, EveryDialogFollowsTheAlwaysOnTopWordExactly)
     for (const char* word : {"True", "true", "False"}) {
         set(Setting::AlwaysOnTop, word);
         const bool top = QLatin1String(word) == QLatin1String("True");
-        std::vector<Form*> dialogs{openConfig(), new About(*t->app), new UpdateChecker(*t->app), new UpdateAvailable(*t->app)};
+        std::vector<Form*> dialogs{openConfig(), new About(*t->app), new UpdateChecker(*t->app),
+                                   new UpdateAvailable(*t->app)};
         for (Form* d : dialogs) {
             d->loadAndShow();
             EXPECT_EQ(d->topmost(), top) << word << ' ' << d->widget().objectName().toStdString();
@@ -175,7 +180,8 @@ TEST_F(DialogTest, AboutShowsTheVersionAndOpensLinksOnTheLeftButtonOnly)
         QTest::mouseClick(w, Qt::RightButton);
         QTest::mouseClick(w, Qt::LeftButton);
     }
-    EXPECT_EQ(browser.opened, (QStringList{service->origin() + u'/', service->origin() + u'/', "mailto:support@quoterra.example"}));
+    EXPECT_EQ(browser.opened,
+              (QStringList{service->origin() + u'/', service->origin() + u'/', "mailto:support@quoterra.example"}));
     button(about, "cmdOK")->click();
     EXPECT_EQ(window("About"), nullptr);
 }
@@ -187,8 +193,8 @@ TEST_F(DialogTest, TheUpdateCheckComparesTheVersionFileWithTheRunningVersion)
         int major, minor, revision;
         bool offered;
     } cases[] = {
-        {"4.00", 4, 0, 0, false},   {"4", 4, 0, 0, false},      {"  4.00 and some text", 4, 0, 0, false},
-        {"4.01", 4, 0, 0, true},    {"4.2", 4, 1, 2, true},     {"4.11", 4, 1, 2, false},
+        {"4.00", 4, 0, 0, false},         {"4", 4, 0, 0, false},  {"  4.00 and some text", 4, 0, 0, false},
+        {"4.01", 4, 0, 0, true},          {"4.2", 4, 1, 2, true}, {"4.11", 4, 1, 2, false},
         {"not a number", 4, 0, 0, false}, {"", 4, 0, 0, false},
     };
     for (const Case& c : cases) {

@@ -63,7 +63,8 @@ TEST_F(SymbolManagerTest, TheTickersListButtonOpensItOnTheFileRows)
     editor = window<SymbolEditor>("SymbolEditor");
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->windowTitle(), QStringLiteral("Quoterra - Symbol Manager"));
-    EXPECT_EQ(list().headerItem()->text(0) + u'|' + list().headerItem()->text(1), QStringLiteral("Ticker Symbol|Symbol Name"));
+    EXPECT_EQ(list().headerItem()->text(0) + u'|' + list().headerItem()->text(1),
+              QStringLiteral("Ticker Symbol|Symbol Name"));
     EXPECT_EQ(symbols(), (QStringList{"IBM", "S&P 500", "MSFT"}));
     EXPECT_EQ(list().row(1)->text(1), QStringLiteral("International Business Machines"));
     EXPECT_EQ(list().header()->sectionResizeMode(0), QHeaderView::Fixed);
@@ -239,8 +240,7 @@ TEST_F(SymbolManagerTest, OkAsksFirstWhileCancelAndExitCloseAtOnce)
         if (QLatin1String(how) == QLatin1String("escape")) {
             ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
             QTest::keyClick(editor, Qt::Key_Escape);
-        }
-        else if (auto* button = editor->findChild<QPushButton*>(QLatin1String(how)))
+        } else if (auto* button = editor->findChild<QPushButton*>(QLatin1String(how)))
             button->click();
         else
             action(how)->trigger();

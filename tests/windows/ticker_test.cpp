@@ -308,16 +308,13 @@ TEST_F(TickerTest, EveryResearchItemOpensItsPageForTheSymbolAsShown)
     ASSERT_TRUE(waitUntil([&] { return menu->isVisible(); }));
     menu->hide();
     const std::pair<const char*, const char*> items[] = {
-        {"NewsMenuItem", "/n/S/S&&P 500.html"},
-        {"CompanyProfileMenuItem", "/p/S/S&&P 500.html"},
-        {"SECMenuItem", "/e/l/S/S&&P 500.html"},
-        {"ResearchMenuItem", "/z/a/S/S&&P 500.html"},
-        {"InsiderMenuItem", "/t/S/S&&P 500.html"},
-        {"MessageBoardMenuItem", "/?action=q&board=S&&P 500"},
-        {"SOneDayMenuItem", "/q?s=S&&P 500&d=1b"},  {"SFiveDayMenuItem", "/q?s=S&&P 500&d=2b"},
-        {"SOneYearMenuItem", "/q?s=S&&P 500&d=0b"}, {"LOneDayMenuItem", "/q?s=S&&P 500&d=1d"},
-        {"LFiveDayMenuItem", "/q?s=S&&P 500&d=5d"}, {"LThreeMonthMenuItem", "/q?s=S&&P 500&d=3m"},
-        {"LOneYearMenuItem", "/q?s=S&&P 500&d=1y"}, {"LTwoYearMenuItem", "/q?s=S&&P 500&d=2y"},
+        {"NewsMenuItem", "/n/S/S&&P 500.html"},      {"CompanyProfileMenuItem", "/p/S/S&&P 500.html"},
+        {"SECMenuItem", "/e/l/S/S&&P 500.html"},     {"ResearchMenuItem", "/z/a/S/S&&P 500.html"},
+        {"InsiderMenuItem", "/t/S/S&&P 500.html"},   {"MessageBoardMenuItem", "/?action=q&board=S&&P 500"},
+        {"SOneDayMenuItem", "/q?s=S&&P 500&d=1b"},   {"SFiveDayMenuItem", "/q?s=S&&P 500&d=2b"},
+        {"SOneYearMenuItem", "/q?s=S&&P 500&d=0b"},  {"LOneDayMenuItem", "/q?s=S&&P 500&d=1d"},
+        {"LFiveDayMenuItem", "/q?s=S&&P 500&d=5d"},  {"LThreeMonthMenuItem", "/q?s=S&&P 500&d=3m"},
+        {"LOneYearMenuItem", "/q?s=S&&P 500&d=1y"},  {"LTwoYearMenuItem", "/q?s=S&&P 500&d=2y"},
         {"LFiveYearMenuItem", "/q?s=S&&P 500&d=5y"},
     };
     QStringList expected;
@@ -337,7 +334,8 @@ TEST_F(TickerTest, EveryResearchItemOpensItsPageForTheSymbolAsShown)
 
 TEST_F(TickerTest, AGarbageAnswerNeverCoversTheButtons)
 {
-    FaultServer garbage(FaultServer::Config{.mode = FaultServer::Mode::Fixed, .body = "1," + std::string(1 << 19, '9') + ",x"});
+    FaultServer garbage(
+        FaultServer::Config{.mode = FaultServer::Mode::Fixed, .body = "1," + std::string(1 << 19, '9') + ",x"});
     start(96, garbage.origin());
     Ticker* ticker = openAt(3000, 3000, "Shade");
     ASSERT_NE(ticker, nullptr);
@@ -361,20 +359,35 @@ namespace {
 TEST(ResearchLinks, AHostileSymbolNeverLeavesTheServicesPages)
 {
     const ServiceHosts hosts = ServiceHosts::at(QStringLiteral("http://127.0.0.1:8642"));
-    const char* symbols[] = {"A&B", "?x=1", "#top", "\"q\"", "a b", "%41%00", "../../etc/passwd", "javascript:alert(1)",
-                             "$(rm -rf ~)", ";ls", "a\nb", "Soci\xc3\xa9t\xc3\xa9", "//evil.example/x", "@evil.example", ""};
+    const char* symbols[] = {"A&B",
+                             "?x=1",
+                             "#top",
+                             "\"q\"",
+                             "a b",
+                             "%41%00",
+                             "../../etc/passwd",
+                             "javascript:alert(1)",
+                             "$(rm -rf ~)",
+                             ";ls",
+                             "a\nb",
+                             "Soci\xc3\xa9t\xc3\xa9",
+                             "//evil.example/x",
+                             "@evil.example",
+                             ""};
     for (const char* symbol : symbols) {
-        for (const ResearchLink link : {ResearchLink::News, ResearchLink::Profile, ResearchLink::Filings,
-                                        ResearchLink::Research, ResearchLink::Insider, ResearchLink::Chart,
-                                        ResearchLink::MessageBoard}) {
-            const QUrl url(researchAddress(hosts, link, QString::fromUtf8(symbol), QStringLiteral("&d=1b")), QUrl::TolerantMode);
+        for (const ResearchLink link :
+             {ResearchLink::News, ResearchLink::Profile, ResearchLink::Filings, ResearchLink::Research,
+              ResearchLink::Insider, ResearchLink::Chart, ResearchLink::MessageBoard}) {
+            const QUrl url(researchAddress(hosts, link, QString::fromUtf8(symbol), QStringLiteral("&d=1b")),
+                           QUrl::TolerantMode);
             EXPECT_EQ(url.scheme(), QStringLiteral("http")) << symbol;
             EXPECT_EQ(url.host(), QStringLiteral("127.0.0.1")) << symbol;
             EXPECT_EQ(url.port(), 8642) << symbol;
         }
     }
     UrlRecorder opener;
-    for (const char* address : {"file:///etc/passwd", "javascript:alert(1)", "ftp://127.0.0.1/x", "/usr/bin/xterm", "mailto:"})
+    for (const char* address :
+         {"file:///etc/passwd", "javascript:alert(1)", "ftp://127.0.0.1/x", "/usr/bin/xterm", "mailto:"})
         EXPECT_FALSE(openInBrowser(QLatin1String(address))) << address;
     EXPECT_TRUE(opener.opened.isEmpty());
 }

@@ -55,8 +55,7 @@ protected:
             ticker->findChild<QTimer*>(QStringLiteral("refreshTimer"))->stop();
         return ticker;
     }
-    template <class W = QWidget>
-    static W* window(const char* name)
+    template <class W = QWidget> static W* window(const char* name)
     {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             auto* f = dynamic_cast<Form*>(w);
@@ -65,8 +64,7 @@ protected:
         }
         return nullptr;
     }
-    template <class W = Label>
-    static W* part(QWidget* window, const char* name)
+    template <class W = Label> static W* part(QWidget* window, const char* name)
     {
         return window ? window->findChild<W*>(QLatin1String(name)) : nullptr;
     }

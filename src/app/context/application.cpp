@@ -17,9 +17,9 @@ Application::Application(Screen& screen, const QString& registryFile, const QStr
     , forms_(screen)
 {
     // Said once, after whatever handler came upon it has finished.
-    connect(&store_, &RegistryStore::problem, this,
-            [](const QString& message) { messageBox(nullptr, message, QMessageBox::Warning); },
-            Qt::QueuedConnection);
+    connect(
+        &store_, &RegistryStore::problem, this,
+        [](const QString& message) { messageBox(nullptr, message, QMessageBox::Warning); }, Qt::QueuedConnection);
     connect(&forms_, &FormRegistry::aboutToEnd, &store_, &RegistryStore::flush);
 }
 

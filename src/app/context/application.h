@@ -18,8 +18,8 @@ class SymbolCursor;
 class Application : public QObject {
     Q_OBJECT
 public:
-    Application(Screen& screen, const QString& registryFile, const QString& applicationDirectory,
-                ServiceHosts hosts, QObject* parent = nullptr);
+    Application(Screen& screen, const QString& registryFile, const QString& applicationDirectory, ServiceHosts hosts,
+                QObject* parent = nullptr);
     ~Application() override;
 
     Screen& screen() const { return forms_.screen(); }

@@ -8,7 +8,6 @@
 #include <QThread>
 #include <QUrl>
 
-
 namespace quoterra {
 
 namespace {
@@ -51,7 +50,8 @@ bool BundledService::start(const QString& program) const
     const QUrl url(origin_);
     QProcess service;
     service.setProgram(program);
-    service.setArguments({QStringLiteral("--port"), QString::number(url.port(8642)), QStringLiteral("--bind"), url.host()});
+    service.setArguments(
+        {QStringLiteral("--port"), QString::number(url.port(8642)), QStringLiteral("--bind"), url.host()});
     // What it has to say (a source failing, say) waits in a file of its own.
     QDir().mkpath(stateDirectory());
     service.setStandardOutputFile(QProcess::nullDevice());
@@ -72,9 +72,12 @@ BundledService::Outcome BundledService::ensure(std::chrono::milliseconds bound) 
                            .arg(url.host())};
     };
     switch (probe()) {
-    case Probe::Ours: return {State::Answering, {}};
-    case Probe::Foreign: return foreign();
-    case Probe::Nobody: break;
+    case Probe::Ours:
+        return {State::Answering, {}};
+    case Probe::Foreign:
+        return foreign();
+    case Probe::Nobody:
+        break;
     }
     QString program;
     for (const QString& candidate : programs_) {
@@ -85,19 +88,24 @@ BundledService::Outcome BundledService::ensure(std::chrono::milliseconds bound) 
         }
     }
     if (program.isEmpty() || !start(program)) {
-        return {State::Missing,
-                QStringLiteral("Quoterra cannot find its quote service, quoterra-service; it looked for\n%1\n\nQuotes show "
-                               "\"Error\" until a service answers at %2.")
-                    .arg(programs_.join(u'\n'), origin_)};
+        return {
+            State::Missing,
+            QStringLiteral("Quoterra cannot find its quote service, quoterra-service; it looked for\n%1\n\nQuotes show "
+                           "\"Error\" until a service answers at %2.")
+                .arg(programs_.join(u'\n'), origin_)};
     }
     // Two tickers starting at once start two services: one keeps the port,
     // the other ends, and both tickers find the one that stayed.
     const auto deadline = std::chrono::steady_clock::now() + bound;
     while (std::chrono::steady_clock::now() < deadline) {
         switch (probe()) {
-        case Probe::Ours: return {State::Answering, {}};
-        case Probe::Foreign: return foreign();
-        case Probe::Nobody: QThread::msleep(25); break;
+        case Probe::Ours:
+            return {State::Answering, {}};
+        case Probe::Foreign:
+            return foreign();
+        case Probe::Nobody:
+            QThread::msleep(25);
+            break;
         }
     }
     return {State::Starting, {}};

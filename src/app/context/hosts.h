@@ -2,7 +2,6 @@
 
 #include <QString>
 
-
 namespace quoterra {
 
 // Every outside address the program uses, in one place: each a scheme and

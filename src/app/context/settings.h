@@ -47,7 +47,10 @@ public:
     QString GetString(Setting setting);
     // Writes only into an existing key: writers make it first.
     void WriteValue(Setting setting, const QString& text);
-    void WriteFlag(Setting setting, bool on) { WriteValue(setting, on ? QStringLiteral("True") : QStringLiteral("False")); }
+    void WriteFlag(Setting setting, bool on)
+    {
+        WriteValue(setting, on ? QStringLiteral("True") : QStringLiteral("False"));
+    }
     bool isTrue(Setting setting) { return GetString(setting) == QLatin1String("True"); }
     // A number setting: empty reads 0; a value that is not a number, or lies
     // outside the setting's range, is put back to its default, so a

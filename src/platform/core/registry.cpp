@@ -86,8 +86,8 @@ RegistryDocument RegistryDocument::parse(const QByteArray& bytes)
     RegistryDocument doc;
     doc.sections_.push_back(Section{}); // the lines before the first section
     const bool utf8 = isUtf8(bytes);
-    bool live = false;   // the current section can hold values
-    QString foldedPath;  // of the current section, for the value index
+    bool live = false;  // the current section can hold values
+    QString foldedPath; // of the current section, for the value index
     doc.values_.reserve(bytes.count('\n') + 1);
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -100,7 +100,8 @@ RegistryDocument RegistryDocument::parse(const QByteArray& bytes)
         QByteArrayView content(raw);
         if (content.endsWith('\r'))
             content.chop(1);
-        const QString text = utf8 || isUtf8(content) ? QString::fromUtf8(content) : fromWindows1252(content.toByteArray());
+        const QString text =
+            utf8 || isUtf8(content) ? QString::fromUtf8(content) : fromWindows1252(content.toByteArray());
         Section* section = &doc.sections_.back();
 
         const QStringView trimmed = QStringView(text).trimmed();
@@ -219,7 +220,7 @@ RegistryStore::~RegistryStore()
 
 RegistryStore::Signature RegistryStore::onDisk() const
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(QFile::encodeName(path_).constData(), &st) != 0)
         return {};
     Signature s;
@@ -270,9 +271,10 @@ void RegistryStore::sync()
     }
     if (!why.isEmpty()) {
         unreadable_ = true;
-        tell(toldUnreadable_, QStringLiteral("Quoterra cannot read its settings file\n%1\n\n%2\n\nIt runs on its default "
-                                             "settings and leaves the file as it is.")
-                                  .arg(path_, why));
+        tell(toldUnreadable_,
+             QStringLiteral("Quoterra cannot read its settings file\n%1\n\n%2\n\nIt runs on its default "
+                            "settings and leaves the file as it is.")
+                 .arg(path_, why));
         return;
     }
     unreadable_ = false;
@@ -343,9 +345,10 @@ void RegistryStore::flush()
     ok = ok && file.write(text) == text.size();
     ok = ok && file.commit();
     if (!ok) {
-        tell(toldUnwritable_, QStringLiteral("Quoterra cannot save its settings to\n%1\n\n%2.\n\nChanges made now last "
-                                             "until Quoterra ends.")
-                                  .arg(path_, file.errorString()));
+        tell(toldUnwritable_,
+             QStringLiteral("Quoterra cannot save its settings to\n%1\n\n%2.\n\nChanges made now last "
+                            "until Quoterra ends.")
+                 .arg(path_, file.errorString()));
         return;
     }
     seen_ = onDisk();

@@ -32,10 +32,10 @@ public:
 
 private:
     struct Line {
-        QByteArray raw;          // kept as it was unless `name` is set
-        QString name;            // a value line's name; empty for any other line
+        QByteArray raw; // kept as it was unless `name` is set
+        QString name;   // a value line's name; empty for any other line
         QString data;
-        bool edited = false;     // written anew from name and data
+        bool edited = false; // written anew from name and data
     };
     struct Section {
         QString path;            // empty for the lines before the first section

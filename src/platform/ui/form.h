@@ -4,8 +4,8 @@
 
 #include <QDialog>
 #include <QList>
-#include <QPointer>
 #include <QObject>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -112,7 +112,7 @@ public:
 
 protected:
     Form(FormRegistry& registry, QWidget& widget);
-    virtual void onLoad() {}
+    virtual void onLoad() { }
     // Return false to stay loaded.
     virtual bool onUnload() { return true; }
     // From the widget's close and show events.
@@ -155,8 +155,7 @@ namespace quoterra {
 
 // One window another window opens: made when first needed, made again once
 // it has been unloaded (and so destroyed).
-template <class F>
-class FormSlot {
+template <class F> class FormSlot {
 public:
     using Make = std::function<F*()>;
     explicit FormSlot(Make make = {})

@@ -1,7 +1,7 @@
 #include "shell.h"
 
-#include <QDesktopServices>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QUrl>
 

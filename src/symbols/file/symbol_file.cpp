@@ -90,17 +90,25 @@ QString fileErrorMessage(int error)
 {
     switch (error) {
     case kBadFileNameOrNumber:
-    case kBadFileName: return QStringLiteral("That filename is illegal.");
-    case 54: return QStringLiteral("Can't open your file for that type of access.");
-    case kFileAlreadyOpen: return QStringLiteral("That file is already open.");
-    case kDeviceIOError: return QStringLiteral("The disk is full.");
+    case kBadFileName:
+        return QStringLiteral("That filename is illegal.");
+    case 54:
+        return QStringLiteral("Can't open your file for that type of access.");
+    case kFileAlreadyOpen:
+        return QStringLiteral("That file is already open.");
+    case kDeviceIOError:
+        return QStringLiteral("The disk is full.");
     case 62:
         return QStringLiteral("This file has a nonstandard end-of-file marker,")
             + QStringLiteral("or an attempt was made to read beyond ") + QStringLiteral("the end-of-file marker.");
-    case kDeviceUnavailable: return QStringLiteral("That device appears to be unavailable.");
-    case kDiskNotReady: return QStringLiteral("The disk is not ready.");
-    case kPathNotFound: return QStringLiteral("That path doesn't exist.");
-    default: return {};
+    case kDeviceUnavailable:
+        return QStringLiteral("That device appears to be unavailable.");
+    case kDiskNotReady:
+        return QStringLiteral("The disk is not ready.");
+    case kPathNotFound:
+        return QStringLiteral("That path doesn't exist.");
+    default:
+        return {};
     }
 }
 
@@ -123,7 +131,7 @@ int SymbolCursor::OpenSymbolFile(const QString& directory, const QString& fileNa
             *reason = QString::fromLocal8Bit(std::strerror(err));
         return errorFromErrno(err);
     }
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         if (reason)
