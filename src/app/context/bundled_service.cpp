@@ -8,6 +8,9 @@
 #include <QThread>
 #include <QUrl>
 
+#include <algorithm>
+#include <optional>
+
 namespace quoterra {
 
 namespace {
@@ -71,44 +74,36 @@ BundledService::Outcome BundledService::ensure(std::chrono::milliseconds bound) 
                            .arg(url.port(8642))
                            .arg(url.host())};
     };
-    switch (probe()) {
-    case Probe::Ours:
-        return {State::Answering, {}};
-    case Probe::Foreign:
-        return foreign();
-    case Probe::Nobody:
-        break;
-    }
-    QString program;
-    for (const QString& candidate : programs_) {
-        const QFileInfo info(candidate);
-        if (info.isFile() && info.isExecutable()) {
-            program = info.canonicalFilePath();
-            break;
-        }
-    }
-    if (program.isEmpty() || !start(program)) {
-        return {
-            State::Missing,
-            QStringLiteral("Quoterra cannot find its quote service, quoterra-service; it looked for\n%1\n\nQuotes show "
-                           "\"Error\" until a service answers at %2.")
-                .arg(programs_.join(u'\n'), origin_)};
-    }
     // Two tickers starting at once start two services: one keeps the port,
     // the other ends, and both tickers find the one that stayed.
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (std::chrono::steady_clock::now() < deadline) {
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    for (;;) {
         switch (probe()) {
         case Probe::Ours:
             return {State::Answering, {}};
         case Probe::Foreign:
             return foreign();
         case Probe::Nobody:
-            QThread::msleep(25);
             break;
         }
+        if (deadline) {
+            if (std::chrono::steady_clock::now() >= *deadline)
+                return {State::Starting, {}};
+            QThread::msleep(25);
+            continue;
+        }
+        const auto found = std::find_if(programs_.begin(), programs_.end(), [](const QString& candidate) {
+            const QFileInfo info(candidate);
+            return info.isFile() && info.isExecutable();
+        });
+        if (found == programs_.end() || !start(QFileInfo(*found).canonicalFilePath())) {
+            return {State::Missing,
+                    QStringLiteral("Quoterra cannot find its quote service, quoterra-service; it looked for\n%1\n\n"
+                                   "Quotes show \"Error\" until a service answers at %2.")
+                        .arg(programs_.join(u'\n'), origin_)};
+        }
+        deadline = std::chrono::steady_clock::now() + bound;
     }
-    return {State::Starting, {}};
 }
 
 ServiceKeeper::ServiceKeeper(BundledService service, std::chrono::milliseconds interval, QObject* parent)
