@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace {
+
+constexpr std::size_t kBlock = 64 * 1024;
 
 bool sendAll(int fd, std::string_view bytes)
 {
@@ -21,29 +24,50 @@ bool sendAll(int fd, std::string_view bytes)
     return true;
 }
 
-std::string headerValue(const std::string& head, std::string_view name)
+std::string lower(std::string text)
 {
-    std::string lower = head;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    const std::size_t at = lower.find("\r\n" + std::string(name) + ":");
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+std::string headerValue(const std::string& head, const std::string& name)
+{
+    const std::size_t at = lower(head).find("\r\n" + name + ":");
     if (at == std::string::npos)
         return {};
     const std::size_t start = head.find_first_not_of(' ', at + 3 + name.size());
     return head.substr(start, head.find("\r\n", start) - start);
 }
 
+std::string target(const std::string& line)
+{
+    const std::size_t from = line.find(' ') + 1;
+    return line.substr(from, line.find(' ', from) - from);
+}
+
 } // namespace
 
 FakeSource::FakeSource()
+    : FakeSource(Answer{.status = 404})
 {
+}
+
+FakeSource::FakeSource(Answer all, std::uint16_t port)
+{
+    on("/", {all});
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int one = 1;
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(port);
     socklen_t size = sizeof addr;
     if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0
-        || ::listen(listener_, 64) != 0 || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &size) != 0)
+        || ::listen(listener_, 64) != 0 || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &size) != 0) {
+        std::perror("FakeSource");
         return;
+    }
     port_ = ntohs(addr.sin_port);
     acceptor_ = std::thread([this] {
         for (;;) {
@@ -85,22 +109,17 @@ void FakeSource::on(const std::string& prefix, std::vector<Answer> answers)
     scripts_[prefix] = {std::move(answers), 0};
 }
 
-std::string FakeSource::origin() const
-{
-    return "http://127.0.0.1:" + std::to_string(port_);
-}
-
 int FakeSource::count(std::string_view prefix) const
 {
     std::lock_guard lock(mutex_);
     return int(
-        std::count_if(targets_.begin(), targets_.end(), [&](const std::string& t) { return t.starts_with(prefix); }));
+        std::count_if(lines_.begin(), lines_.end(), [&](const auto& l) { return target(l).starts_with(prefix); }));
 }
 
-std::vector<std::string> FakeSource::targets() const
+std::vector<std::string> FakeSource::requests() const
 {
     std::lock_guard lock(mutex_);
-    return targets_;
+    return lines_;
 }
 
 std::vector<std::string> FakeSource::userAgents() const
@@ -109,66 +128,88 @@ std::vector<std::string> FakeSource::userAgents() const
     return agents_;
 }
 
-FakeSource::Answer FakeSource::answerFor(const std::string& target)
+// Waits, or less when the server stops; whether it stops.
+bool FakeSource::stopped(std::chrono::milliseconds wait)
 {
-    // the longest prefix that matches
-    std::pair<std::vector<Answer>, std::size_t>* script = nullptr;
-    std::size_t longest = 0;
-    for (auto& [prefix, s] : scripts_)
-        if (target.starts_with(prefix) && prefix.size() >= longest) {
-            script = &s;
-            longest = prefix.size();
-        }
-    if (!script || script->first.empty())
-        return Answer{404, "text/plain", "no such page\n"};
-    const Answer a = script->first[std::min(script->second, script->first.size() - 1)];
-    ++script->second;
-    return a;
+    std::unique_lock lock(mutex_);
+    return stopped_.wait_for(lock, wait, [this] { return stopping_; });
 }
 
 void FakeSource::serve(int fd)
 {
-    answer(fd);
-    ::shutdown(fd, SHUT_WR); // the descriptor itself is closed with the server
-}
-
-void FakeSource::answer(int fd)
-{
     std::string head;
     char chunk[4096];
-    while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < kBlock) {
         const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
         if (n <= 0)
             return;
         head.append(chunk, std::size_t(n));
     }
-    const std::size_t space = head.find(' ');
-    const std::string target = head.substr(space + 1, head.find(' ', space + 1) - space - 1);
     Answer a;
     {
-        std::unique_lock lock(mutex_);
-        targets_.push_back(target);
+        std::lock_guard lock(mutex_);
+        const std::string line = head.substr(0, head.find("\r\n"));
+        lines_.push_back(line);
         agents_.push_back(headerValue(head, "user-agent"));
-        a = answerFor(target);
-        // a delay or a hang ends early when the server stops
-        stopped_.wait_for(lock, a.hang ? std::chrono::hours(1) : a.delay, [this] { return stopping_; });
-        if (stopping_)
-            return;
+        std::pair<std::vector<Answer>, std::size_t>* script = nullptr;
+        for (auto& [prefix, s] : scripts_) // sorted: a longer prefix comes after its shorter ones
+            if (target(line).starts_with(prefix) && !s.first.empty())
+                script = &s;
+        if (script)
+            a = script->first[std::min(script->second++, script->first.size() - 1)];
     }
-    const std::size_t length = a.floodBytes ? a.floodBytes : a.body.size();
-    std::string out = "HTTP/1.1 " + std::to_string(a.status) + " Fake\r\nContent-Type: " + a.contentType
-        + "\r\nContent-Length: " + std::to_string(length) + "\r\nConnection: close\r\n";
-    for (const auto& [name, value] : a.headers)
+    if (stopped(a.hang ? std::chrono::hours(1) : a.delay))
+        return;
+    if (a.reset) {
+        std::lock_guard lock(mutex_);
+        const linger hard{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        open_.erase(std::find(open_.begin(), open_.end(), fd));
+        ::close(fd);
+        return;
+    }
+    std::string out = "HTTP/1.1 " + std::to_string(a.status) + " Fake\r\n";
+    if (a.flood == Flood::HeaderLines || a.flood == Flood::HeaderLine) {
+        std::string block = a.flood == Flood::HeaderLine ? std::string(kBlock, 'f') : std::string();
+        while (block.size() < kBlock)
+            block += "X-Filler: " + std::string(70, 'f') + "\r\n";
+        for (out += a.flood == Flood::HeaderLine ? "X-Filler: " : ""; sendAll(fd, out);)
+            out = block;
+        return;
+    }
+    if (!a.contentType.empty())
+        out += "Content-Type: " + a.contentType + "\r\n";
+    bool framed = a.flood == Flood::UntilClose;
+    for (const auto& [name, value] : a.headers) {
         out += name + ": " + value + "\r\n";
-    out += "\r\n";
-    if (!sendAll(fd, out))
-        return;
-    if (!a.floodBytes) {
-        sendAll(fd, a.body);
-        return;
+        framed = framed || lower(name) == "content-length" || lower(name) == "transfer-encoding";
     }
-    const std::string block(64 * 1024, 'x');
-    for (std::size_t sent = 0; sent < a.floodBytes; sent += block.size())
-        if (!sendAll(fd, std::string_view(block).substr(0, std::min(block.size(), a.floodBytes - sent))))
-            return;
+    if (a.flood == Flood::Chunked)
+        out += "Transfer-Encoding: chunked\r\n";
+    else if (!framed)
+        out += "Content-Length: "
+            + std::to_string(a.trickle.count()            ? 1 << 20
+                                 : a.flood == Flood::None ? a.body.size()
+                                                          : a.floodBytes)
+            + "\r\n";
+    if (!sendAll(fd, out + "Connection: close\r\n\r\n"))
+        return;
+    if (a.trickle.count()) {
+        while (!stopped(a.trickle) && sendAll(fd, "x")) { }
+    } else if (a.flood == Flood::None) {
+        sendAll(fd, a.body);
+    } else {
+        const std::string block(kBlock, 'x');
+        for (std::size_t sent = 0; sent < a.floodBytes; sent += kBlock) {
+            const std::string_view part = std::string_view(block).substr(0, std::min(kBlock, a.floodBytes - sent));
+            char size[24];
+            std::snprintf(size, sizeof size, "%zx\r\n", part.size());
+            if (a.flood == Flood::Chunked ? !(sendAll(fd, size) && sendAll(fd, part) && sendAll(fd, "\r\n"))
+                                          : !sendAll(fd, part))
+                return;
+        }
+        if (a.flood == Flood::Chunked)
+            sendAll(fd, "0\r\n\r\n");
+    }
+    ::shutdown(fd, SHUT_WR); // the descriptor itself is closed with the server
 }

@@ -1,152 +1,179 @@
 #include "service_process.h"
 
 #include <QDeadlineTimer>
-#include <QHostAddress>
 #include <QRegularExpression>
-#include <QTcpSocket>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+#include <chrono>
 #include <csignal>
 
 namespace {
 
-constexpr int kStartTimeoutMs = 10000;
-constexpr int kExchangeTimeoutMs = 10000;
+using Clock = std::chrono::steady_clock;
 
-bool hasOption(const QStringList& args, const QString& name)
+int remainingMs(Clock::time_point deadline)
 {
-    for (const QString& a : args)
-        if (a == name || a.startsWith(name + QLatin1Char('=')))
-            return true;
-    return false;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return int(std::max<long long>(0, left));
 }
 
 } // namespace
 
+bool HttpAnswer::hasHeader(std::string_view line) const
+{
+    const std::size_t colon = line.find(':');
+    const auto sameName = [&](std::string_view field) {
+        return std::equal(field.begin(), field.begin() + colon, line.begin(), line.begin() + colon,
+                          [](char x, char y) { return std::tolower(uchar(x)) == std::tolower(uchar(y)); });
+    };
+    for (std::size_t at = head.find("\r\n"); at != std::string::npos; at = head.find("\r\n", at)) {
+        at += 2;
+        const std::string_view field = std::string_view(head).substr(at, head.find("\r\n", at) - at);
+        if (field.size() == line.size() && sameName(field) && field.substr(colon) == line.substr(colon))
+            return true;
+    }
+    return false;
+}
+
+RawClient::RawClient(quint16 port)
+{
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(port);
+    if (fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    const timeval limit{10, 0}; // a send into a full window must not hang a test
+    if (fd_ >= 0)
+        ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+}
+
+RawClient::~RawClient()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool RawClient::send(std::string_view bytes)
+{
+    while (fd_ >= 0 && !bytes.empty()) {
+        const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(std::size_t(n));
+    }
+    return fd_ >= 0;
+}
+
+HttpAnswer RawClient::read(int timeoutMs, bool bodyless)
+{
+    HttpAnswer answer;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::size_t headEnd = std::string::npos, length = 0;
+    for (;;) {
+        if (headEnd == std::string::npos && (headEnd = pending_.find("\r\n\r\n")) != std::string::npos) {
+            answer.head = pending_.substr(0, headEnd);
+            static const QRegularExpression contentLength(QStringLiteral("\\r\\ncontent-length:\\s*(\\d+)"),
+                                                          QRegularExpression::CaseInsensitiveOption);
+            const auto m = contentLength.match(QString::fromLatin1(answer.head.c_str()));
+            length = bodyless || !m.hasMatch() ? 0 : m.captured(1).toULongLong();
+        }
+        if (headEnd != std::string::npos && pending_.size() >= headEnd + 4 + length) {
+            answer.body = QByteArray::fromStdString(pending_.substr(headEnd + 4, length));
+            pending_.erase(0, headEnd + 4 + length);
+            if (answer.head.starts_with("HTTP/1.1 ") && answer.head.size() >= 12)
+                answer.status = std::atoi(answer.head.substr(9, 3).c_str());
+            return answer;
+        }
+        pollfd p{fd_, POLLIN, 0};
+        char chunk[16384];
+        const ssize_t n =
+            fd_ < 0 || ::poll(&p, 1, remainingMs(deadline)) <= 0 ? 0 : ::recv(fd_, chunk, sizeof chunk, 0);
+        if (n <= 0)
+            return answer;
+        pending_.append(chunk, std::size_t(n));
+    }
+}
+
+bool RawClient::closedWithin(int timeoutMs)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (char chunk[16384];;) {
+        pollfd p{fd_, POLLIN, 0};
+        if (fd_ < 0)
+            return true;
+        if (::poll(&p, 1, remainingMs(deadline)) <= 0)
+            return false;
+        if (::recv(fd_, chunk, sizeof chunk, 0) <= 0)
+            return true;
+    }
+}
+
+HttpAnswer rawExchange(quint16 port, std::string_view bytes)
+{
+    RawClient client(port);
+    client.send(bytes);
+    return client.read();
+}
+
 ServiceProcess::ServiceProcess(const QStringList& extraArgs, Control control)
 {
     // Tests rely on the offline market and on the control endpoints.
-    QStringList args{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--bind"),
-                     QStringLiteral("127.0.0.1")};
+    QStringList args{"--port", "0", "--bind", "127.0.0.1"};
     if (control == Control::On)
-        args << QStringLiteral("--test-control");
-    if (!hasOption(extraArgs, QStringLiteral("--seed")))
-        args << QStringLiteral("--seed") << QStringLiteral("1");
-    if (!hasOption(extraArgs, QStringLiteral("--market")))
-        args << QStringLiteral("--market") << QStringLiteral("simulated");
-    args << extraArgs;
-
-    m_process.setProgram(QStringLiteral(QUOTERRA_SERVICE_BIN));
-    m_process.setArguments(args);
+        args << "--test-control";
+    for (const auto& [option, value] : {std::pair{"--seed", "1"}, {"--market", "simulated"}})
+        if (!extraArgs.contains(QLatin1String(option)))
+            args << option << value;
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // A test that crashes takes its service with it.
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    m_process.start();
-    if (!m_process.waitForStarted(kStartTimeoutMs)) {
-        qWarning("ServiceProcess: cannot start %s: %s", QUOTERRA_SERVICE_BIN, qPrintable(m_process.errorString()));
-        return;
-    }
-
+    m_process.start(QStringLiteral(QUOTERRA_SERVICE_BIN), args + extraArgs);
     static const QRegularExpression listening(
         QStringLiteral("^quoterra-service listening on http://127\\.0\\.0\\.1:(\\d+)\\s*$"));
-    QDeadlineTimer deadline(kStartTimeoutMs);
-    while (!deadline.hasExpired()) {
-        if (m_process.canReadLine()) {
-            const QString line = QString::fromUtf8(m_process.readLine());
-            const auto match = listening.match(line);
-            if (match.hasMatch()) {
-                m_port = static_cast<quint16>(match.captured(1).toUInt());
-                return;
-            }
-            qWarning("ServiceProcess: unexpected output: %s", qPrintable(line.trimmed()));
+    for (QDeadlineTimer deadline(10'000); !deadline.hasExpired() && m_process.state() != QProcess::NotRunning;) {
+        if (!m_process.canReadLine()) {
+            m_process.waitForReadyRead(200);
             continue;
         }
-        if (m_process.state() != QProcess::Running)
-            break;
-        m_process.waitForReadyRead(static_cast<int>(qMin<qint64>(deadline.remainingTime(), 200)));
+        const auto match = listening.match(QString::fromUtf8(m_process.readLine()));
+        if (match.hasMatch()) {
+            m_port = quint16(match.captured(1).toUInt());
+            return;
+        }
     }
-    qWarning("ServiceProcess: the service did not report its port (exit code %d)", m_process.exitCode());
+    qWarning("ServiceProcess: the service did not report its port");
     stop();
 }
 
-ServiceProcess::~ServiceProcess()
+HttpAnswer ServiceProcess::ask(const char* method, const QByteArray& target) const
 {
-    stop();
-}
-
-bool ServiceProcess::isRunning() const
-{
-    return m_port != 0 && m_process.state() == QProcess::Running;
-}
-
-QString ServiceProcess::origin() const
-{
-    return QStringLiteral("http://127.0.0.1:%1").arg(m_port);
-}
-
-quint16 ServiceProcess::port() const
-{
-    return m_port;
-}
-
-ServiceProcess::Answer ServiceProcess::exchange(const QByteArray& method, const QByteArray& target) const
-{
-    Answer answer;
     if (m_port == 0)
-        return answer;
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, m_port);
-    if (!socket.waitForConnected(kExchangeTimeoutMs))
-        return answer;
-    socket.write(method + ' ' + target
-                 + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\n"
-                   "Connection: close\r\n\r\n");
-    if (!socket.waitForBytesWritten(kExchangeTimeoutMs))
-        return answer;
-
-    // The service closes the connection after the answer.
-    QByteArray data;
-    QDeadlineTimer deadline(kExchangeTimeoutMs);
-    while (!deadline.hasExpired() && socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
-        data += socket.readAll();
-    data += socket.readAll();
-
-    const qsizetype headerEnd = data.indexOf("\r\n\r\n");
-    static const QRegularExpression statusLine(QStringLiteral("^HTTP/1\\.[01] (\\d{3})"));
-    const auto match = statusLine.match(QString::fromLatin1(data.left(16)));
-    if (headerEnd < 0 || !match.hasMatch())
-        return answer;
-    answer.status = match.captured(1).toInt();
-    answer.body = data.mid(headerEnd + 4);
-    return answer;
+        return {};
+    return rawExchange(m_port,
+                       (method + (' ' + target)
+                        + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\n"
+                          "Connection: close\r\n\r\n")
+                           .toStdString());
 }
 
 QStringList ServiceProcess::requests() const
 {
-    const Answer a = exchange("GET", "/_control/requests");
-    if (a.status != 200) {
+    const HttpAnswer a = get("/_control/requests");
+    if (a.status != 200)
         qWarning("ServiceProcess: request log unavailable (status %d)", a.status);
-        return {};
-    }
-    QStringList lines = QString::fromUtf8(a.body).split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
-void ServiceProcess::failNext(int count)
-{
-    const Answer a = exchange("POST", "/_control/fail-next?count=" + QByteArray::number(count));
-    if (a.status != 200)
-        qWarning("ServiceProcess: fail-next refused (status %d)", a.status);
-}
-
-void ServiceProcess::reset()
-{
-    const Answer a = exchange("POST", "/_control/reset");
-    if (a.status != 200)
-        qWarning("ServiceProcess: reset refused (status %d)", a.status);
+    return QString::fromUtf8(a.body).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 void ServiceProcess::stop()
@@ -155,7 +182,6 @@ void ServiceProcess::stop()
         return;
     m_process.terminate(); // SIGTERM: the service stops cleanly
     if (!m_process.waitForFinished(5000)) {
-        qWarning("ServiceProcess: the service ignored SIGTERM; killing it");
         m_process.kill();
         m_process.waitForFinished(5000);
     }

@@ -5,6 +5,43 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+#include <string_view>
+
+// One HTTP answer as read off the wire.
+struct HttpAnswer {
+    int status = -1; // -1: no whole answer in time
+    std::string head;
+    QByteArray body;
+    bool hasHeader(std::string_view line) const; // "Name: value", any case of the name
+};
+
+// A plain loopback connection, also for clients that misbehave: half-sent
+// heads, floods, trickles, thousands at once. Every wait has a limit.
+class RawClient {
+public:
+    explicit RawClient(quint16 port);
+    ~RawClient();
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    bool connected() const { return fd_ >= 0; }
+    // False once the peer has closed or reset the connection.
+    bool send(std::string_view bytes);
+    // One answer: the head and the body its Content-Length announces.
+    HttpAnswer read(int timeoutMs = 10'000, bool bodyless = false);
+    // Whether the peer hung up within the time (everything before is dropped).
+    bool closedWithin(int timeoutMs);
+
+private:
+    int fd_ = -1;
+    std::string pending_;
+};
+
+// Sends the bytes as they are on a fresh connection and reads one answer.
+// Safe from any thread.
+HttpAnswer rawExchange(quint16 port, std::string_view bytes);
+
 // Starts quoterra-service on an ephemeral loopback port for one test and
 // stops it again at the end, with its control endpoints on. The market is
 // the simulated one with seed 1 unless extraArgs say otherwise.
@@ -12,36 +49,33 @@ class ServiceProcess {
 public:
     enum class Control { On, Off }; // Off: started as a user starts it
     explicit ServiceProcess(const QStringList& extraArgs = {}, Control control = Control::On);
-    ~ServiceProcess();
+    ~ServiceProcess() { stop(); }
     ServiceProcess(const ServiceProcess&) = delete;
     ServiceProcess& operator=(const ServiceProcess&) = delete;
 
-    bool isRunning() const;
-    QString origin() const; // "http://127.0.0.1:PORT"
-    quint16 port() const;
+    bool isRunning() const { return m_port != 0 && m_process.state() == QProcess::Running; }
+    QString origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+    quint16 port() const { return m_port; }
     qint64 processId() const { return m_process.processId(); }
+
+    HttpAnswer get(const QByteArray& target) const { return ask("GET", target); }
+    HttpAnswer post(const QByteArray& target) const { return ask("POST", target); }
 
     // Targets of every request so far but the control ones, in arrival order.
     QStringList requests() const;
     // The next `count` quote, chart and version answers fail with 503.
-    void failNext(int count);
+    void failNext(int count) const { post("/_control/fail-next?count=" + QByteArray::number(count)); }
     // Clears the request log and pending failures.
-    void reset();
+    void reset() const { post("/_control/reset"); }
     // Ends the service, for "service down" cases; origin() stays valid.
     void stop();
     // Waits for the service to end by itself; its exit code, -1 if it did
     // not end in time or crashed.
     int waitForExit(int timeoutMs);
 
-    // One blocking HTTP/1.1 exchange with the service; status -1 when there
-    // was no answer.
-    struct Answer {
-        int status = -1;
-        QByteArray body;
-    };
-    Answer exchange(const QByteArray& method, const QByteArray& target) const;
-
 private:
+    HttpAnswer ask(const char* method, const QByteArray& target) const;
+
     QProcess m_process;
     quint16 m_port = 0;
 };

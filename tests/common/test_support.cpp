@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "fake_source.h"
+
 #include "symbols/file/symbol_file.h"
 
 #include <QAbstractButton>
@@ -10,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QTcpServer>
 #include <QThread>
 
 namespace quoterra::test {
@@ -50,23 +53,26 @@ TestApp::~TestApp()
     app.reset();
 }
 
-QString TestApp::saved(Setting setting)
+QString TestProfile::setting(const QString& section, const QString& name) const
 {
-    app->settingsFile().flush();
-    const QString section = u'[' + Settings::key(setting) + u']';
-    const QString name = Settings::name(setting) + u'=';
     QString current;
-    for (const QString& line : QString::fromUtf8(readFile(profile.registryFile())).split(u'\n')) {
+    for (const QString& line : QString::fromUtf8(readFile(registryFile())).split(u'\n')) {
         if (line.startsWith(u'['))
             current = line;
-        else if (current == section && line.startsWith(name))
-            return line.mid(name.size());
+        else if (current == u'[' + section + u']' && line.startsWith(name + u'='))
+            return line.mid(name.size() + 1);
     }
     return QStringLiteral("<missing>");
 }
 
-MessageBoxAnswerer::MessageBoxAnswerer(QList<QMessageBox::StandardButton> answers)
-    : answers_(std::move(answers))
+QString TestApp::saved(Setting setting)
+{
+    app->settingsFile().flush();
+    return profile.setting(Settings::key(setting), Settings::name(setting));
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer(QMessageBox::StandardButton answer)
+    : answer_(answer)
 {
     connect(&timer_, &QTimer::timeout, this, &MessageBoxAnswerer::poll);
     timer_.start(5);
@@ -79,12 +85,8 @@ void MessageBoxAnswerer::poll()
         if (!box || !box->isVisible() || box->property("answered").toBool())
             continue;
         box->setProperty("answered", true);
-        Seen s{box->windowTitle(), box->text(), box->icon(), {}};
-        for (QAbstractButton* b : box->buttons())
-            s.buttons.append(box->standardButton(b));
-        seen_.append(s);
-        const auto answer = answers_.size() > 1 ? answers_.takeFirst() : answers_.front();
-        QAbstractButton* button = box->button(answer);
+        seen_.append({box->windowTitle(), box->text()});
+        QAbstractButton* button = box->button(answer_);
         if (!button)
             button = box->buttons().value(0);
         if (button)
@@ -144,6 +146,26 @@ QList<qint64> servicesOnPort(quint16 port)
             found << pid;
     }
     return found;
+}
+
+QString originOf(const FakeSource& server)
+{
+    return QString::fromStdString(server.origin());
+}
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+long residentKiB(qint64 pid)
+{
+    for (const QByteArray& line : readFile(QStringLiteral("/proc/%1/status").arg(pid)).split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
 }
 
 } // namespace quoterra::test

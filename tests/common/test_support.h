@@ -15,6 +15,8 @@
 #include <memory>
 #include <ostream>
 
+class FakeSource;
+
 // Readable failure messages for texts.
 inline void PrintTo(const QString& text, std::ostream* out)
 {
@@ -54,6 +56,8 @@ public:
     // Writes the settings file as a person would.
     void writeSettings(const QByteArray& text) const;
     void writeSymbols(const QList<QPair<QString, QString>>& entries) const;
+    // A value as the settings file on disk holds it.
+    QString setting(const QString& section, const QString& name) const;
 
 private:
     QTemporaryDir root_;
@@ -82,16 +86,13 @@ public:
     struct Seen {
         QString title;
         QString text;
-        QMessageBox::Icon icon;
-        QList<QMessageBox::StandardButton> buttons;
     };
-    // Answers to give in turn; the last one repeats.
-    explicit MessageBoxAnswerer(QList<QMessageBox::StandardButton> answers = {QMessageBox::Ok});
+    explicit MessageBoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok);
     const QList<Seen>& seen() const { return seen_; }
 
 private:
     void poll();
-    QList<QMessageBox::StandardButton> answers_;
+    QMessageBox::StandardButton answer_;
     QList<Seen> seen_;
     QTimer timer_;
 };
@@ -115,5 +116,14 @@ QByteArray readFile(const QString& path);
 
 // The quote services of this build running on `port` (zombies aside).
 QList<qint64> servicesOnPort(quint16 port);
+quint16 freePort();
+QString originOf(const FakeSource& server);
+// Resident memory of a process in KiB, 0 when unknown.
+long residentKiB(qint64 pid);
+// The address the ticker asks a quote at.
+inline QByteArray quoteTarget(const QByteArray& symbol)
+{
+    return "/d/quotes.csv?s=" + symbol + "&f=sl1d1t1c1ohgv&e=.csv";
+}
 
 } // namespace quoterra::test

@@ -1,6 +1,6 @@
 // Finding the quote service on this machine, or starting it, against real
 // programs on real ports.
-#include "fault_server.h"
+#include "fake_source.h"
 #include "service_process.h"
 #include "test_support.h"
 
@@ -8,21 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QTcpServer>
-
 #include <csignal>
 
 namespace quoterra::test {
 namespace {
 
 using State = BundledService::State;
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
 
 QString at(quint16 port)
 {
@@ -65,8 +56,8 @@ TEST(BundledService, TheKeeperBringsBackAServiceThatWentAway)
 TEST(BundledService, AServiceAnsweringIsUsedAndWhatCannotBeUsedIsToldInWords)
 {
     ServiceProcess running;
-    FaultServer http({.mode = FaultServer::Mode::Fixed, .body = "someone else"});
-    FaultServer silent(FaultServer::Mode::Hang);
+    FakeSource http({.body = "someone else"});
+    FakeSource silent({.hang = true});
     const quint16 nobody = freePort();
     struct Case {
         const char* what;
@@ -77,12 +68,12 @@ TEST(BundledService, AServiceAnsweringIsUsedAndWhatCannotBeUsedIsToldInWords)
     } cases[] = {
         {"a quoterra-service", running.origin(), {QStringLiteral(QUOTERRA_SERVICE_BIN)}, State::Answering, nullptr},
         {"another web server",
-         http.origin(),
+         originOf(http),
          {QStringLiteral(QUOTERRA_SERVICE_BIN)},
          State::Foreign,
          "Another program already uses port"},
         {"a program that never answers",
-         silent.origin(),
+         originOf(silent),
          {QStringLiteral(QUOTERRA_SERVICE_BIN)},
          State::Foreign,
          "Another program already uses port"},

@@ -1,7 +1,7 @@
 // The program on a desktop, under a real pointer and keyboard: dragging,
 // menus, the configuration dialog and the Symbol Manager.
 #include "e2e_fixture.h"
-#include "fault_server.h"
+#include "fake_source.h"
 
 #include "symbols/file/symbol_file.h"
 
@@ -83,10 +83,10 @@ TEST_F(Desktop, TheTickerDragsAndSnapsUnderARealPointer)
 // While a quote request hangs the strip still moves and repaints.
 TEST_F(Desktop, TheTickerStaysResponsiveWhileARequestHangs)
 {
-    FaultServer silent(FaultServer::Mode::Hang);
-    const QString ticker = start(kStrip, {"IBM"}, {}, silent.origin());
+    FakeSource silent({.hang = true});
+    const QString ticker = start(kStrip, {"IBM"}, {}, originOf(silent));
     ASSERT_FALSE(ticker.isEmpty());
-    ASSERT_TRUE(waitUntil([&] { return silent.connections() > 0; }));
+    ASSERT_TRUE(waitUntil([&] { return silent.count() > 0; }));
     drag({300, 206}, {340, 246}, 4);
     EXPECT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(240, 240); }, 3000));
 }

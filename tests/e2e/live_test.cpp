@@ -2,7 +2,6 @@
 // a loopback server that answers in that source's own format.
 #include "e2e_fixture.h"
 #include "fake_source.h"
-#include "fault_server.h"
 
 namespace quoterra::test {
 namespace {
@@ -36,18 +35,16 @@ TEST(LiveMarket, TheTickerShowsTheSourcesQuoteAsItWouldTheSameLineFromAnyService
     Xvfb x;
     ASSERT_FALSE(x.display().isEmpty()) << "Xvfb did not start";
     FakeSource source;
-    source.on("/v8/finance/chart/IBM?", {{200, "application/json", kIbmChart}});
-    ServiceProcess live({QStringLiteral("--market"), QStringLiteral("live"), QStringLiteral("--source-url"),
-                         QString::fromStdString("chart=" + source.origin()), QStringLiteral("--source-url"),
-                         QStringLiteral("csv=off")},
+    source.on("/v8/finance/chart/IBM?", {{.body = kIbmChart}});
+    ServiceProcess live({"--market", "live", "--source-url", "chart=" + originOf(source), "--source-url", "csv=off"},
                         ServiceProcess::Control::Off);
     ASSERT_TRUE(live.isRunning());
     const QImage fromLive = faceOnce(x, live.origin());
     ASSERT_FALSE(fromLive.isNull()) << "no quote on the face";
     EXPECT_GE(source.count("/v8/finance/chart/IBM?"), 1);
 
-    FaultServer fixed({.mode = FaultServer::Mode::Fixed, .body = (kIbmLine + "\r\n").toStdString()});
-    const QImage fromLine = faceOnce(x, fixed.origin());
+    FakeSource fixed({.body = (kIbmLine + "\r\n").toStdString()});
+    const QImage fromLine = faceOnce(x, originOf(fixed));
     ASSERT_FALSE(fromLine.isNull());
     EXPECT_TRUE(fromLive == fromLine) << "the live market's face differs from the one the line gives";
 }

@@ -1,7 +1,7 @@
 // The program as a process: its command line, the signals that end it, and
 // what it does with a bad environment.
 #include "e2e_fixture.h"
-#include "fault_server.h"
+#include "fake_source.h"
 
 namespace quoterra::test {
 namespace {
@@ -56,11 +56,11 @@ TEST(Signals, EndTheProgramAfterSavingItsState)
 
 TEST(Signals, EndTheProgramWhileAQuoteRequestHangs)
 {
-    FaultServer silent(FaultServer::Mode::Hang);
+    FakeSource silent({.hang = true});
     Profile profile;
     profile.seed(kPlaced, {"IBM"});
-    RunningProgram program(profile, silent.origin(), QStringLiteral("offscreen"));
-    ASSERT_TRUE(waitUntil([&] { return silent.connections() > 0; }));
+    RunningProgram program(profile, originOf(silent), QStringLiteral("offscreen"));
+    ASSERT_TRUE(waitUntil([&] { return silent.count() > 0; }));
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(program.signal(SIGTERM));

@@ -1,7 +1,7 @@
 // The program without QUOTERRA_SERVICE, as installed: it finds the quote
 // service on this machine's port 8642, or starts it.
 #include "e2e_fixture.h"
-#include "fault_server.h"
+#include "fake_source.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -72,7 +72,7 @@ TEST_F(ServiceStart, TwoTickersStartedTogetherShareTheOneServiceTheyStart)
 
 TEST_F(ServiceStart, APortHeldByAnotherProgramIsToldAndTheTickerEnds)
 {
-    FaultServer other({.mode = FaultServer::Mode::Fixed, .port = kPort, .body = "not a quote service"});
+    FakeSource other({.body = "not a quote service"}, kPort);
     ASSERT_TRUE(other.isListening());
     Profile profile;
     profile.seed(fullAt(1500), {"IBM"});

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -56,7 +55,7 @@ TEST(ServiceLimits, RequestsBeyondTheLimitsAreRefusedAndEveryAnswerNamesTheServi
         SCOPED_TRACE(c.what);
         RawClient client(service.port());
         client.send(c.request);
-        const RawClient::Answer a = client.read();
+        const HttpAnswer a = client.read();
         EXPECT_EQ(a.status, c.status);
         EXPECT_TRUE(a.hasHeader(kServerHeader)) << a.head;
         if (c.status == 413 || c.status == 431 || c.status == 400) {
@@ -65,10 +64,10 @@ TEST(ServiceLimits, RequestsBeyondTheLimitsAreRefusedAndEveryAnswerNamesTheServi
     }
     RawClient head(service.port());
     head.send("HEAD /t?s=IBM HTTP/1.1\r\nHost: x\r\n\r\n" + std::string(kQuote) + "\r\n");
-    const RawClient::Answer h = head.read(10'000, true);
+    const HttpAnswer h = head.read(10'000, true);
     EXPECT_EQ(h.status, 200);
     EXPECT_TRUE(h.hasHeader(kServerHeader));
-    EXPECT_TRUE(h.body.empty());
+    EXPECT_TRUE(h.body.isEmpty());
     EXPECT_EQ(head.read().status, 200) << "the answer to HEAD carried a body";
 }
 
@@ -94,7 +93,7 @@ TEST(ServiceLimits, EndlessHeadersAndBodiesDoNotFillMemory)
         EXPECT_LT(sent, kFlood / 2) << start;
     }
     EXPECT_LT(residentKiB(service.processId()) - before, 16 * 1024);
-    EXPECT_EQ(get(service, "/d/quotes.csv?s=IBM").status, 200);
+    EXPECT_EQ(service.get("/d/quotes.csv?s=IBM").status, 200);
 }
 
 TEST(ServiceLimits, AHeadMustArriveWholeWithinTheRequestTimeout)
@@ -110,34 +109,6 @@ TEST(ServiceLimits, AHeadMustArriveWholeWithinTheRequestTimeout)
     EXPECT_LT(sent, request.size()) << "a head trickled in over 15 s was still read";
 }
 
-// Trickles one byte to each connection in turn until told to stop.
-class Trickler {
-public:
-    Trickler(std::vector<std::unique_ptr<RawClient>>& clients)
-        : clients_(clients)
-        , thread_([this] { run(); })
-    {
-    }
-    ~Trickler()
-    {
-        stop_ = true;
-        thread_.join();
-    }
-
-private:
-    void run()
-    {
-        for (std::size_t round = 0; !stop_ && round < 600; ++round) {
-            for (auto& c : clients_)
-                c->send("X");
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-    }
-    std::vector<std::unique_ptr<RawClient>>& clients_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
 TEST(ServiceLimits, NormalRequestsGetThroughFiveHundredSlowOrIdleClients)
 {
     for (const bool slow : {false, true}) {
@@ -151,11 +122,18 @@ TEST(ServiceLimits, NormalRequestsGetThroughFiveHundredSlowOrIdleClients)
             if (slow)
                 clients.back()->send("GET /d/quotes.csv?s=IBM HTTP/1.1\r\nX-Slow: ");
         }
-        std::unique_ptr<Trickler> trickle;
+        // One byte to each slow client in turn, until the end of the case.
+        std::jthread trickle;
         if (slow)
-            trickle = std::make_unique<Trickler>(clients);
+            trickle = std::jthread([&clients](std::stop_token stop) {
+                for (int round = 0; !stop.stop_requested() && round < 600; ++round) {
+                    for (auto& c : clients)
+                        c->send("X");
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                }
+            });
         for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(get(service, "/d/quotes.csv?s=MSFT").status, 200);
+            EXPECT_EQ(service.get("/d/quotes.csv?s=MSFT").status, 200);
         // Past its connection limit the service let the longest waiting go.
         std::size_t closed = 0;
         for (int pass = 0; pass < 100 && closed < 200; ++pass) {
@@ -176,7 +154,7 @@ TEST(ServiceLimits, KeepAliveCarriesManyRequestsAndPipelines)
     for (int i = 0; i < 200; ++i) {
         const std::string target = i % 2 ? "/d/quotes.csv?s=IBM" : "/t?s=MSFT";
         ASSERT_TRUE(client.send("GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n")) << "request " << i;
-        const RawClient::Answer a = client.read();
+        const HttpAnswer a = client.read();
         ASSERT_EQ(a.status, 200) << "request " << i;
         EXPECT_FALSE(a.hasHeader("Connection: close"));
     }
@@ -196,10 +174,10 @@ TEST(ServiceLimits, RangesAreIgnored)
     RawClient client(service.port());
     client.send("GET /c/0b/i/ibm.gif HTTP/1.1\r\nHost: x\r\n\r\nGET /c/0b/i/ibm.gif HTTP/1.1\r\nHost: x\r\n" + ranges
                 + "\r\n\r\n");
-    const RawClient::Answer whole = client.read(), ranged = client.read();
+    const HttpAnswer whole = client.read(), ranged = client.read();
     EXPECT_EQ(ranged.status, 200);
     EXPECT_EQ(ranged.body.size(), whole.body.size());
-    EXPECT_FALSE(gifImage(QByteArray::fromStdString(ranged.body)).isNull());
+    EXPECT_FALSE(gifImage(ranged.body).isNull());
 }
 
 TEST(ServiceLimits, RequestLogIsBoundedInBytes)
@@ -226,9 +204,9 @@ TEST(ServiceLimits, ControlEndpointsNeedTheTestSwitch)
 {
     ServiceProcess service({}, ServiceProcess::Control::Off);
     ASSERT_TRUE(service.isRunning());
-    EXPECT_NE(service.exchange("POST", "/_control/fail-next?count=5").status, 200);
-    EXPECT_EQ(service.exchange("GET", "/_control/requests").status, 404);
-    EXPECT_EQ(get(service, "/d/quotes.csv?s=IBM").status, 200);
+    EXPECT_NE(service.post("/_control/fail-next?count=5").status, 200);
+    EXPECT_EQ(service.get("/_control/requests").status, 404);
+    EXPECT_EQ(service.get("/d/quotes.csv?s=IBM").status, 200);
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -25,11 +24,6 @@ namespace {
 constexpr std::int64_t kOpen = 1715347800;
 constexpr std::int64_t kClose = 1715371200;
 
-std::string quoteLine(const char* line)
-{
-    return std::string(line) + "\r\n";
-}
-
 using Bars = std::vector<std::pair<std::int64_t, std::string>>; // time, close as JSON (a number or null)
 
 Bars evenly(std::int64_t first, int step, const std::vector<std::string>& closes)
@@ -41,7 +35,7 @@ Bars evenly(std::int64_t first, int step, const std::vector<std::string>& closes
 }
 
 // A chart-source answer: `meta` fields and bars; the first bar opens at `open`.
-std::string chartJson(const std::string& meta, const Bars& bars, const std::string& open = {})
+Answer chartJson(const std::string& meta, const Bars& bars, const std::string& open = {})
 {
     std::string times, opens, closeList, volumes;
     for (std::size_t i = 0; i < bars.size(); ++i) {
@@ -52,43 +46,42 @@ std::string chartJson(const std::string& meta, const Bars& bars, const std::stri
         closeList += sep + close;
         volumes += sep + (close == "null" ? "null" : "1200");
     }
-    return R"({"chart":{"result":[{"meta":{"currency":"USD","exchangeTimezoneName":"America/New_York",)" + meta
-        + R"(},"timestamp":[)" + times + R"(],"indicators":{"quote":[{"open":[)" + opens + R"(],"high":[)" + closeList
-        + R"(],"low":[)" + closeList + R"(],"close":[)" + closeList + R"(],"volume":[)" + volumes
-        + R"(]}]}}],"error":null}})";
+    return {200, "application/json",
+            R"({"chart":{"result":[{"meta":{"currency":"USD","exchangeTimezoneName":"America/New_York",)" + meta
+                + R"(},"timestamp":[)" + times + R"(],"indicators":{"quote":[{"open":[)" + opens + R"(],"high":[)"
+                + closeList + R"(],"low":[)" + closeList + R"(],"close":[)" + closeList + R"(],"volume":[)" + volumes
+                + R"(]}]}}],"error":null}})"};
 }
 
-std::string newYorkMeta(const std::string& fields)
+// Meta of a New York session whose last trade was at `time`: price,
+// previous close, day range and volume, then any `more`.
+std::string day(std::int64_t time, const char* price, const char* previous, const char* high = nullptr,
+                const char* low = nullptr, const char* volume = nullptr, const std::string& more = {})
 {
-    return fields
-        + R"(,"gmtoffset":-14400,"timezone":"EDT","currentTradingPeriod":{"regular":{"timezone":"EDT","start":)"
-        + std::to_string(kOpen) + R"(,"end":)" + std::to_string(kClose) + R"(,"gmtoffset":-14400}})";
+    std::string fields = "\"regularMarketTime\":" + std::to_string(time) + ",\"regularMarketPrice\":" + price
+        + ",\"previousClose\":" + previous;
+    if (high)
+        fields += std::string(",\"regularMarketDayHigh\":") + high + ",\"regularMarketDayLow\":" + low
+            + ",\"regularMarketVolume\":" + volume;
+    return fields + more + R"(,"gmtoffset":-14400,"timezone":"EDT","currentTradingPeriod":{"regular":{)"
+        + R"("timezone":"EDT","start":)" + std::to_string(kOpen) + ",\"end\":" + std::to_string(kClose)
+        + ",\"gmtoffset\":-14400}}";
 }
-
-const std::string kNotFound =
-    R"({"chart":{"result":null,"error":{"code":"Not Found","description":"No data found, symbol may be delisted"}}})";
-
-const std::string kCsvHeader = "Symbol,Date,Time,Open,High,Low,Close,Volume\r\n";
 
 QStringList liveArgs(const FakeSource* chart, const FakeSource* csv, QStringList more = {})
 {
-    more << "--market"
-         << "live"
-         << "--upstream-timeout"
-         << "1"
-         << "--source-url" << QString::fromStdString("chart=" + (chart ? chart->origin() : "off")) << "--source-url"
-         << QString::fromStdString("csv=" + (csv ? csv->origin() : "off"));
-    return more;
-}
-
-QByteArray quoteTarget(const QByteArray& symbol)
-{
-    return "/d/quotes.csv?s=" + symbol + "&f=sl1d1t1c1ohgv&e=.csv";
+    return more << "--market"
+                << "live"
+                << "--upstream-timeout"
+                << "1"
+                << "--source-url"
+                << "chart=" + (chart ? originOf(*chart) : "off") << "--source-url"
+                << "csv=" + (csv ? originOf(*csv) : "off");
 }
 
 QJsonObject statusOf(const ServiceProcess& service)
 {
-    return QJsonDocument::fromJson(get(service, "/_status").body).object();
+    return QJsonDocument::fromJson(service.get("/_status").body).object();
 }
 
 QJsonObject sourceStatus(const ServiceProcess& service, int index)
@@ -96,83 +89,50 @@ QJsonObject sourceStatus(const ServiceProcess& service, int index)
     return statusOf(service)["sources"].toArray().at(index).toObject();
 }
 
-Answer json(std::string body)
-{
-    return {200, "application/json", std::move(body)};
-}
+const char* const kIbmLine = R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)";
 
 Answer ibmAnswer()
 {
-    const std::vector<std::string> bars = {"167.50", "null", "167.80", "168.22", "166.71", "null", "167.15"};
-    return json(
-        chartJson(newYorkMeta(R"("symbol":"IBM","regularMarketTime":1715371202,"regularMarketPrice":167.15,)"
-                              R"("chartPreviousClose":166.27,"previousClose":166.27,"regularMarketDayHigh":168.22,)"
-                              R"("regularMarketDayLow":166.71,"regularMarketVolume":2587393)"),
-                  evenly(kOpen, 3600, bars), "167.5"));
+    return chartJson(day(kClose + 2, "167.15", "166.27", "168.22", "166.71", "2587393",
+                         R"(,"symbol":"IBM","chartPreviousClose":166.27)"),
+                     evenly(kOpen, 3600, {"167.50", "null", "167.80", "168.22", "166.71", "null", "167.15"}), "167.5");
 }
 
 void serveChartQuotes(FakeSource& chart)
 {
     chart.on("/v8/finance/chart/IBM?range=1d", {ibmAnswer()});
     // Before the open: the last session's price, no bars, no day range yet.
+    chart.on("/v8/finance/chart/MSFT?",
+             {{200, "application/json",
+               R"({"chart":{"result":[{"meta":{"symbol":"MSFT","regularMarketTime":1715371200,)"
+               R"("gmtoffset":-14400,"regularMarketPrice":415.5,"chartPreviousClose":416.75},)"
+               R"("indicators":{"quote":[{}]}}],"error":null}})"}});
+    chart.on("/v8/finance/chart/%5EGSPC?",
+             {chartJson(day(kClose + 2, "5222.68", "5214.08", "5239.66", "5209.68", "3617520000"),
+                        evenly(kOpen, 3600, {"5225.49", "5222.68"}))});
     chart.on(
-        "/v8/finance/chart/MSFT?",
-        {json(
-            R"({"chart":{"result":[{"meta":{"symbol":"MSFT","regularMarketTime":1715371200,"gmtoffset":-14400,)"
-            R"("regularMarketPrice":415.5,"chartPreviousClose":416.75},"indicators":{"quote":[{}]}}],"error":null}})")});
-    struct Served {
-        const char* path;
-        const char* meta; // after the price: previous close, day range, volume
-        std::int64_t time;
-        int step;
-        std::vector<std::string> closes;
-    };
-    const Served served[] = {
-        {"%5EGSPC",
-         R"("regularMarketPrice":5222.68,"previousClose":5214.08,"regularMarketDayHigh":5239.66,)"
-         R"("regularMarketDayLow":5209.68,"regularMarketVolume":3617520000)",
-         1715371202,
-         3600,
-         {"5225.49", "5222.68"}},
-        {"%5ETYX",
-         R"("regularMarketPrice":4.651,"previousClose":4.6,"regularMarketDayHigh":4.672,)"
-         R"("regularMarketDayLow":4.611,"regularMarketVolume":0)",
-         1715371202,
-         3600,
-         {"4.62", "4.651"}},
-        {"AAPL",
-         R"("regularMarketPrice":183.05,"previousClose":182.4,"regularMarketDayHigh":183.2,)"
-         R"("regularMarketDayLow":182.9,"regularMarketVolume":1500)",
-         1715349900,
-         300,
-         {"182.95", "183.1", "183.05"}},
-        {"PENY",
-         R"("regularMarketPrice":0.5123,"previousClose":0.5,"regularMarketDayHigh":0.52,)"
-         R"("regularMarketDayLow":0.5,"regularMarketVolume":912000)",
-         1715371202,
-         3600,
-         {"0.5", "0.5123"}},
-    };
-    for (const Served& s : served)
-        chart.on(std::string("/v8/finance/chart/") + s.path + "?",
-                 {json(chartJson(newYorkMeta("\"regularMarketTime\":" + std::to_string(s.time) + "," + s.meta),
-                                 evenly(kOpen, s.step, s.closes)))});
-    chart.on("/v8/finance/chart/XYZQ?", {{404, "application/json", kNotFound}});
-    chart.on("/v8/finance/chart/EMPTY?", {json(R"({"chart":{"result":[],"error":null}})")});
+        "/v8/finance/chart/%5ETYX?",
+        {chartJson(day(kClose + 2, "4.651", "4.6", "4.672", "4.611", "0"), evenly(kOpen, 3600, {"4.62", "4.651"}))});
+    chart.on("/v8/finance/chart/AAPL?",
+             {chartJson(day(1715349900, "183.05", "182.4", "183.2", "182.9", "1500"),
+                        evenly(kOpen, 300, {"182.95", "183.1", "183.05"}))});
+    chart.on(
+        "/v8/finance/chart/PENY?",
+        {chartJson(day(kClose + 2, "0.5123", "0.5", "0.52", "0.5", "912000"), evenly(kOpen, 3600, {"0.5", "0.5123"}))});
+    chart.on("/v8/finance/chart/XYZQ?",
+             {{404, "application/json",
+               R"({"chart":{"result":null,"error":{"code":"Not Found","description":"No data found"}}})"}});
+    chart.on("/v8/finance/chart/EMPTY?", {{200, "application/json", R"({"chart":{"result":[],"error":null}})"}});
 }
 
-struct Asked {
-    QByteArray symbol;
-    std::string line; // the quote line expected
-};
-
-void expectLines(const ServiceProcess& service, const std::vector<Asked>& cases)
+// Each symbol's quote line, as the ticker would be sent it.
+void expectLines(const ServiceProcess& service, const std::vector<std::pair<QByteArray, std::string>>& cases)
 {
-    for (const Asked& c : cases) {
-        SCOPED_TRACE(c.symbol.toStdString());
-        const auto a = get(service, quoteTarget(c.symbol));
+    for (const auto& [symbol, line] : cases) {
+        SCOPED_TRACE(symbol.toStdString());
+        const auto a = service.get(quoteTarget(symbol));
         EXPECT_EQ(a.status, 200);
-        EXPECT_EQ(a.body.toStdString(), c.line);
+        EXPECT_EQ(a.body.toStdString(), line + "\r\n");
     }
 }
 
@@ -182,20 +142,20 @@ TEST(LiveQuotes, TheChartSourceGivesTheTickersLine)
     serveChartQuotes(chart);
     ServiceProcess service(liveArgs(&chart, nullptr));
     ASSERT_TRUE(service.isRunning());
-    const std::vector<Asked> cases = {
-        {"IBM", quoteLine(R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)")},
-        {"MSFT", quoteLine(R"("MSFT",415.50,"5/10/2024","4:00pm",-1.25,N/A,N/A,N/A,N/A)")},
-        {"^SPC", quoteLine(R"("^SPC",5222.68,"5/10/2024","4:00pm",+8.60,5225.49,5239.66,5209.68,3617520000)")},
-        {"^TYX", quoteLine(R"("^TYX",46.51,"5/10/2024","4:00pm",+0.51,46.20,46.72,46.11,0)")},
-        {"aapl", quoteLine(R"("aapl",183.05,"5/10/2024","10:05am",+0.65,182.95,183.20,182.90,1500)")},
-        {"PENY", quoteLine(R"("PENY",0.5123,"5/10/2024","4:00pm",+0.0123,0.50,0.52,0.50,912000)")},
-        {"XYZQ", quoteLine(R"("XYZQ",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)")},
-        {"EMPTY", quoteLine(R"("EMPTY",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)")},
-        // not worth asking a source about
-        {"", quoteLine(R"("",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)")},
-        {"A%22B%2CC", quoteLine(R"("ABC",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)")},
-    };
-    expectLines(service, cases);
+    expectLines(service,
+                {
+                    {"IBM", kIbmLine},
+                    {"MSFT", R"("MSFT",415.50,"5/10/2024","4:00pm",-1.25,N/A,N/A,N/A,N/A)"},
+                    {"^SPC", R"("^SPC",5222.68,"5/10/2024","4:00pm",+8.60,5225.49,5239.66,5209.68,3617520000)"},
+                    {"^TYX", R"("^TYX",46.51,"5/10/2024","4:00pm",+0.51,46.20,46.72,46.11,0)"},
+                    {"aapl", R"("aapl",183.05,"5/10/2024","10:05am",+0.65,182.95,183.20,182.90,1500)"},
+                    {"PENY", R"("PENY",0.5123,"5/10/2024","4:00pm",+0.0123,0.50,0.52,0.50,912000)"},
+                    {"XYZQ", R"("XYZQ",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)"},
+                    {"EMPTY", R"("EMPTY",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)"},
+                    // not worth asking a source about
+                    {"", R"("",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)"},
+                    {"A%22B%2CC", R"("ABC",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)"},
+                });
     EXPECT_EQ(chart.count("/v8/finance/chart/%5EGSPC?range=1d&interval=5m"), 1) << "^SPC is the S&P 500 there";
     EXPECT_EQ(chart.count(), 8) << "only plausible symbols go upstream, each once";
     for (const std::string& agent : chart.userAgents())
@@ -204,33 +164,31 @@ TEST(LiveQuotes, TheChartSourceGivesTheTickersLine)
 
 TEST(LiveQuotes, TheCsvSourceStandsInWhenTheChartSourceFails)
 {
-    FakeSource chart, csv;
-    chart.on("/v8/", {{503, "text/html", "<html>busy</html>"}});
-    csv.on("/q/l/?s=ibm.us&",
-           {{200, "text/csv", kCsvHeader + "IBM.US,2024-05-10,22:00:02,167.5,168.22,166.71,167.15,2587393\r\n"}});
-    csv.on("/q/d/l/?s=ibm.us&",
-           {{200, "text/csv",
-             "Date,Open,High,Low,Close,Volume\r\n2024-05-08,165,167,164,166.1,100\r\n"
-             "2024-05-09,166,167,165,166.27,100\r\n2024-05-10,167.5,168.22,166.71,167.15,100\r\n"}});
-    csv.on("/q/l/?s=30usy.b&",
-           {{200, "text/csv", kCsvHeader + "30USY.B,2024-05-10,22:59:00,4.62,4.672,4.611,4.651,\r\n"}});
-    csv.on("/q/d/l/?s=30usy.b&", {{200, "text/csv", "Date,Open,High,Low,Close\r\n2024-05-09,4.5,4.62,4.5,4.6\r\n"}});
+    FakeSource chart({503, "text/html", "<html>busy</html>"}), csv;
+    // A symbol's latest row, and its daily history.
+    const auto serve = [&csv](const std::string& symbol, const std::string& latest, const std::string& history) {
+        csv.on("/q/l/?s=" + symbol + '&',
+               {{200, "text/csv", "Symbol,Date,Time,Open,High,Low,Close,Volume\r\n" + latest}});
+        csv.on("/q/d/l/?s=" + symbol + '&', {{200, "text/csv", history}});
+    };
+    serve("ibm.us", "IBM.US,2024-05-10,22:00:02,167.5,168.22,166.71,167.15,2587393\r\n",
+          "Date,Open,High,Low,Close,Volume\r\n2024-05-08,165,167,164,166.1,100\r\n"
+          "2024-05-09,166,167,165,166.27,100\r\n2024-05-10,167.5,168.22,166.71,167.15,100\r\n");
+    serve("30usy.b", "30USY.B,2024-05-10,22:59:00,4.62,4.672,4.611,4.651,\r\n",
+          "Date,Open,High,Low,Close\r\n2024-05-09,4.5,4.62,4.5,4.6\r\n");
     // winter on both sides of the ocean
-    csv.on("/q/l/?s=msft.us&",
-           {{200, "text/csv", kCsvHeader + "MSFT.US,2024-01-10,22:00:05,376.4,384.2,376.3,382.77,24001\r\n"}});
-    csv.on("/q/d/l/?s=msft.us&",
-           {{200, "text/csv", "Date,Open,High,Low,Close,Volume\r\n2024-01-09,372,375.99,371.19,375.79,1\r\n"}});
-    csv.on("/q/l/?s=xyzq.us&", {{200, "text/csv", kCsvHeader + "XYZQ.US,N/D,N/D,N/D,N/D,N/D,N/D,N/D\r\n"}});
-    csv.on("/q/d/l/?s=xyzq.us&", {{200, "text/csv", "No data"}});
+    serve("msft.us", "MSFT.US,2024-01-10,22:00:05,376.4,384.2,376.3,382.77,24001\r\n",
+          "Date,Open,High,Low,Close,Volume\r\n2024-01-09,372,375.99,371.19,375.79,1\r\n");
+    serve("xyzq.us", "XYZQ.US,N/D,N/D,N/D,N/D,N/D,N/D,N/D\r\n", "No data");
     ServiceProcess service(liveArgs(&chart, &csv));
     ASSERT_TRUE(service.isRunning());
-    const std::vector<Asked> cases = {
-        {"IBM", quoteLine(R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)")},
-        {"^TYX", quoteLine(R"("^TYX",46.51,"5/10/2024","4:59pm",+0.51,46.20,46.72,46.11,N/A)")},
-        {"MSFT", quoteLine(R"("MSFT",382.77,"1/10/2024","4:00pm",+6.98,376.40,384.20,376.30,24001)")},
-        {"XYZQ", quoteLine(R"("XYZQ",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)")},
-    };
-    expectLines(service, cases);
+    expectLines(service,
+                {
+                    {"IBM", kIbmLine},
+                    {"^TYX", R"("^TYX",46.51,"5/10/2024","4:59pm",+0.51,46.20,46.72,46.11,N/A)"},
+                    {"MSFT", R"("MSFT",382.77,"1/10/2024","4:00pm",+6.98,376.40,384.20,376.30,24001)"},
+                    {"XYZQ", R"("XYZQ",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)"},
+                });
     EXPECT_EQ(chart.count(), 1) << "a failing source rests before it is asked again";
     EXPECT_EQ(sourceStatus(service, 0)["health"].toString(), "backing-off");
     EXPECT_EQ(sourceStatus(service, 1)["health"].toString(), "ok");
@@ -238,31 +196,26 @@ TEST(LiveQuotes, TheCsvSourceStandsInWhenTheChartSourceFails)
 
 TEST(LiveQuotes, WithoutAWorkingSourceTheQuoteIsEmptyNeverMadeUp)
 {
-    struct Case {
-        const char* what;
-        Answer answer;
-        const char* reason; // as /_status gives it
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, Answer, const char*> cases[] = {
+        // what the source does, and the reason /_status gives
         {"an HTML error page", {200, "text/html", "<!DOCTYPE html><title>Oops</title>"}, "not JSON"},
         {"a server error", {500, "application/json", "{}"}, "HTTP status 500"},
         {"a hang", {.hang = true}, "in time"},
-        {"a 50 MB body", {.floodBytes = 50u << 20}, "larger than"},
-        {"JSON without a price", json(chartJson("\"symbol\":\"IBM\"", evenly(kOpen, 60, {"1"}))), "no price"},
+        {"a 50 MB body", {.flood = FakeSource::Flood::Body, .floodBytes = 50u << 20}, "larger than"},
+        {"JSON without a price", chartJson("\"symbol\":\"IBM\"", evenly(kOpen, 60, {"1"})), "no price"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        FakeSource chart;
-        chart.on("/v8/", {c.answer});
+    for (const auto& [what, answer, reason] : cases) {
+        SCOPED_TRACE(what);
+        FakeSource chart(answer);
         ServiceProcess service(liveArgs(&chart, nullptr));
         ASSERT_TRUE(service.isRunning());
         const long memoryBefore = residentKiB(service.processId());
-        const auto a = get(service, quoteTarget("IBM"));
+        const auto a = service.get(quoteTarget("IBM"));
         EXPECT_EQ(a.status, 503);
         EXPECT_TRUE(a.body.isEmpty()) << a.body.toStdString();
         const QJsonObject source = sourceStatus(service, 0);
         EXPECT_EQ(source["health"].toString(), "backing-off");
-        EXPECT_TRUE(source["lastError"].toString().contains(QLatin1String(c.reason)))
+        EXPECT_TRUE(source["lastError"].toString().contains(QLatin1String(reason)))
             << source["lastError"].toString().toStdString();
         EXPECT_EQ(statusOf(service)["lastUpstreamError"], source["lastError"]);
         EXPECT_LT(residentKiB(service.processId()) - memoryBefore, 32 * 1024);
@@ -278,21 +231,20 @@ TEST(LiveQuotes, AfterTooManyRequestsTheSourceRestsThenIsAskedAgain)
     ServiceProcess service(liveArgs(&chart, nullptr));
     ASSERT_TRUE(service.isRunning());
     int asked = 0;
-    ServiceProcess::Answer a;
+    HttpAnswer a;
     for (QDeadlineTimer deadline(15'000); !deadline.hasExpired() && a.status != 200; QThread::msleep(50)) {
-        a = get(service, quoteTarget("IBM"));
+        a = service.get(quoteTarget("IBM"));
         ++asked;
         if (a.status != 200) {
             EXPECT_TRUE(a.body.isEmpty()) << a.body.toStdString();
         }
     }
-    EXPECT_EQ(a.body.toStdString(),
-              quoteLine(R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)"));
+    EXPECT_EQ(a.body.toStdString(), kIbmLine + std::string("\r\n"));
     EXPECT_GE(asked, 3);
     EXPECT_EQ(chart.count("/v8/finance/chart/IBM"), 2) << "asked again while it was resting";
 
     // A source that says how long to wait is left alone that long.
-    EXPECT_EQ(get(service, quoteTarget("MSFT")).status, 503);
+    EXPECT_EQ(service.get(quoteTarget("MSFT")).status, 503);
     EXPECT_GT(sourceStatus(service, 0)["retryInSeconds"].toDouble(), 20);
 }
 
@@ -302,20 +254,19 @@ TEST(LiveQuotes, AnswersComeFromTheCacheAndTenClientsShareOneRequest)
     serveChartQuotes(chart);
     ServiceProcess service(liveArgs(&chart, nullptr));
     ASSERT_TRUE(service.isRunning());
-    const QByteArray first = get(service, quoteTarget("IBM")).body;
-    EXPECT_EQ(get(service, quoteTarget("IBM")).body, first);
-    EXPECT_EQ(get(service, "/t?s=IBM").status, 200);
+    const QByteArray first = service.get(quoteTarget("IBM")).body;
+    EXPECT_EQ(service.get(quoteTarget("IBM")).body, first);
+    EXPECT_EQ(service.get("/t?s=IBM").status, 200);
     EXPECT_EQ(chart.count("/v8/finance/chart/IBM"), 1) << "the quote and the day's chart come from one answer";
 
     // A slow source and ten tickers asking at once.
-    const std::string slow =
-        chartJson(newYorkMeta(R"("regularMarketTime":1715371202,"regularMarketPrice":20.5,"previousClose":20)"),
-                  evenly(kOpen, 3600, {"20.1", "20.5"}));
-    chart.on("/v8/finance/chart/SLOW?", {{200, "application/json", slow, {}, std::chrono::milliseconds(500)}});
+    Answer slow = chartJson(day(kClose + 2, "20.5", "20"), evenly(kOpen, 3600, {"20.1", "20.5"}));
+    slow.delay = std::chrono::milliseconds(500);
+    chart.on("/v8/finance/chart/SLOW?", {slow});
     std::vector<std::thread> clients;
     std::atomic<int> same{0};
     for (int i = 0; i < 10; ++i)
-        clients.emplace_back([&] { same += get(service, quoteTarget("SLOW")).body.startsWith("\"SLOW\",20.50,"); });
+        clients.emplace_back([&] { same += service.get(quoteTarget("SLOW")).body.startsWith("\"SLOW\",20.50,"); });
     for (auto& t : clients)
         t.join();
     EXPECT_EQ(same.load(), 10);
@@ -340,10 +291,9 @@ TEST(LiveCharts, ChartsAreDrawnFromRealBars)
     for (const auto& bar : withNulls)
         if (bar.second != "null")
             clean.push_back(bar);
-    const std::string meta = newYorkMeta(
-        R"("regularMarketTime":1715371202,"regularMarketPrice":11,"previousClose":10.5,"chartPreviousClose":10.5)");
-    chart.on("/v8/finance/chart/NULLS?range=1d", {json(chartJson(meta, withNulls))});
-    chart.on("/v8/finance/chart/CLEAN?range=1d", {json(chartJson(meta, clean))});
+    const std::string meta = day(kClose + 2, "11", "10.5", nullptr, nullptr, nullptr, ",\"chartPreviousClose\":10.5");
+    chart.on("/v8/finance/chart/NULLS?range=1d", {chartJson(meta, withNulls)});
+    chart.on("/v8/finance/chart/CLEAN?range=1d", {chartJson(meta, clean)});
 
     // Five sessions around a weekend, and five in a row with the same prices.
     const std::int64_t thursday = kOpen - 86'400, monday = kOpen + 3 * 86'400, week = kOpen - 4 * 86'400;
@@ -351,33 +301,33 @@ TEST(LiveCharts, ChartsAreDrawnFromRealBars)
     const std::vector<std::string> prices = {"50", "51", "49", "52", "53", "50.5", "48", "49.5", "51.5", "52"};
     for (int i = 0; i < 10; ++i) {
         const std::int64_t session = i / 2, offset = (i % 2) * 3 * 3600;
-        const std::int64_t day = session < 2 ? thursday + session * 86'400 : monday + (session - 2) * 86'400;
-        aroundWeekend.emplace_back(day + offset, prices[std::size_t(i)]);
+        const std::int64_t date = session < 2 ? thursday + session * 86'400 : monday + (session - 2) * 86'400;
+        aroundWeekend.emplace_back(date + offset, prices[std::size_t(i)]);
         inARow.emplace_back(week + session * 86'400 + offset, prices[std::size_t(i)]);
     }
-    chart.on("/v8/finance/chart/GAPS?range=5d", {json(chartJson(meta, aroundWeekend))});
-    chart.on("/v8/finance/chart/WEEK?range=5d", {json(chartJson(meta, inARow))});
+    chart.on("/v8/finance/chart/GAPS?range=5d", {chartJson(meta, aroundWeekend)});
+    chart.on("/v8/finance/chart/WEEK?range=5d", {chartJson(meta, inARow)});
     Bars year;
     for (int d = 0; d < 252; ++d)
         year.emplace_back(kOpen - std::int64_t(365 - d * 365 / 252) * 86'400, std::to_string(100 + d % 17));
-    chart.on("/v8/finance/chart/IBM?range=1y", {json(chartJson(meta, year))});
+    chart.on("/v8/finance/chart/IBM?range=1y", {chartJson(meta, year)});
     chart.on("/v8/finance/chart/DOWN?", {{500, "text/html", "<html>down</html>"}});
 
     ServiceProcess service(liveArgs(&chart, nullptr));
     ASSERT_TRUE(service.isRunning());
     for (const QByteArray target : {"/t?s=NULLS", "/t?s=CLEAN", "/v?s=GAPS", "/v?s=WEEK", "/c/0b/i/ibm.gif"}) {
         SCOPED_TRACE(target.toStdString());
-        const auto a = get(service, target);
+        const auto a = service.get(target);
         EXPECT_EQ(a.status, 200);
         EXPECT_EQ(gifImage(a.body).size(), QSize(192, 96));
         EXPECT_NE(a.body.size(), 150);
     }
-    EXPECT_EQ(plotArea(get(service, "/t?s=NULLS").body), plotArea(get(service, "/t?s=CLEAN").body))
+    EXPECT_EQ(plotArea(service.get("/t?s=NULLS").body), plotArea(service.get("/t?s=CLEAN").body))
         << "a missing bar is left out, not drawn";
-    EXPECT_EQ(plotArea(get(service, "/v?s=GAPS").body, false), plotArea(get(service, "/v?s=WEEK").body, false))
+    EXPECT_EQ(plotArea(service.get("/v?s=GAPS").body, false), plotArea(service.get("/v?s=WEEK").body, false))
         << "a weekend takes no room";
-    EXPECT_EQ(get(service, "/v?s=XYZQ").body.size(), 150) << "an unknown symbol has no chart";
-    const auto down = get(service, "/c/0b/d/down.gif");
+    EXPECT_EQ(service.get("/v?s=XYZQ").body.size(), 150) << "an unknown symbol has no chart";
+    const auto down = service.get("/c/0b/d/down.gif");
     EXPECT_EQ(down.status, 503) << "no source, no chart";
     EXPECT_TRUE(down.body.isEmpty());
 }
@@ -388,25 +338,22 @@ TEST(LiveResearch, ResearchLinksLeadToTheFinanceSite)
     ServiceProcess service(liveArgs(&chart, nullptr, {"--research-url", "https://finance.example:8443/"}));
     ASSERT_TRUE(service.isRunning());
     const std::pair<QByteArray, std::string> cases[] = {
-        {"/n/I/IBM.html", "https://finance.example:8443/quote/IBM/news"},
-        {"/p/m/msft.html", "https://finance.example:8443/quote/MSFT/profile"},
-        {"/e/l/I/IBM.html", "https://finance.example:8443/quote/IBM/sec-filings"},
-        {"/z/a/I/IBM.html", "https://finance.example:8443/quote/IBM/analysis"},
-        {"/t/I/IBM.html", "https://finance.example:8443/quote/IBM/insider-transactions"},
-        {"/?action=q&board=IBM", "https://finance.example:8443/quote/IBM/community"},
-        {"/q?s=^SPC&d=1b", "https://finance.example:8443/chart/%5EGSPC"},
-        {"/l?s=international+business", "https://finance.example:8443/lookup?s=international%20business"},
-        {"/n//.html", "https://finance.example:8443/"},
+        {"/n/I/IBM.html", "quote/IBM/news"},
+        {"/p/m/msft.html", "quote/MSFT/profile"},
+        {"/e/l/I/IBM.html", "quote/IBM/sec-filings"},
+        {"/z/a/I/IBM.html", "quote/IBM/analysis"},
+        {"/t/I/IBM.html", "quote/IBM/insider-transactions"},
+        {"/?action=q&board=IBM", "quote/IBM/community"},
+        {"/q?s=^SPC&d=1b", "chart/%5EGSPC"},
+        {"/l?s=international+business", "lookup?s=international%20business"},
+        {"/n//.html", ""},
     };
     for (const auto& [target, location] : cases) {
-        SCOPED_TRACE(target.toStdString());
-        RawClient client(service.port());
-        client.send("GET " + target.toStdString() + " HTTP/1.1\r\nHost: x\r\n\r\n");
-        const RawClient::Answer a = client.read();
-        EXPECT_EQ(a.status, 302);
-        EXPECT_TRUE(a.hasHeader("Location: " + location)) << a.head;
+        const HttpAnswer a = service.get(target);
+        EXPECT_EQ(a.status, 302) << target.toStdString();
+        EXPECT_TRUE(a.hasHeader("Location: https://finance.example:8443/" + location)) << a.head;
     }
-    EXPECT_EQ(get(service, "/currentversion.txt").body, "4.00");
+    EXPECT_EQ(service.get("/currentversion.txt").body, "4.00");
     const QJsonObject status = statusOf(service);
     EXPECT_EQ(status["upstreamRequests"].toInt(), 0) << "research links need no source";
     EXPECT_EQ(status["sources"].toArray().at(0).toObject()["health"].toString(), "untried");
@@ -415,15 +362,13 @@ TEST(LiveResearch, ResearchLinksLeadToTheFinanceSite)
 
 TEST(LiveMarketLog, WhyThereIsNoQuoteIsLoggedOnceAMinute)
 {
-    FakeSource chart;
-    chart.on("/", {{502, "text/html", "<html>bad gateway</html>"}});
+    FakeSource chart({502, "text/html", "<html>bad gateway</html>"});
     QProcess service;
     service.start(QStringLiteral(QUOTERRA_SERVICE_BIN), liveArgs(&chart, nullptr, {"--port", "0", "--idle-exit", "1"}));
     ASSERT_TRUE(service.waitForReadyRead(10'000));
     const quint16 port = QString::fromLatin1(service.readLine()).section(':', -1).trimmed().toUShort();
     for (const char* symbol : {"IBM", "MSFT", "AAPL", "IBM", "ORCL"})
-        EXPECT_EQ(rawExchange(port, "GET " + quoteTarget(symbol) + " HTTP/1.1\r\nConnection: close\r\n\r\n").status,
-                  503);
+        EXPECT_EQ(rawExchange(port, ("GET " + quoteTarget(symbol) + " HTTP/1.1\r\n\r\n").toStdString()).status, 503);
     ASSERT_TRUE(service.waitForFinished(15'000)); // idle for a second
     const QString log = QString::fromUtf8(service.readAllStandardError());
     EXPECT_EQ(log.count(QLatin1String("live market:")), 1) << log.toStdString();

@@ -1,14 +1,12 @@
 // The service as a program: its command line, how it ends, and what it does
 // when its port is taken.
 
-#include "fault_server.h"
+#include "fake_source.h"
 #include "test_util.h"
 #include "version.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QTcpServer>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -90,7 +88,7 @@ TEST(ServiceLife, EndsAfterItsIdleTimeButNotWhileAsked)
     ServiceProcess service({"--idle-exit", "2"});
     ASSERT_TRUE(service.isRunning());
     for (QDeadlineTimer asking(2500); !asking.hasExpired(); QThread::msleep(100))
-        ASSERT_EQ(get(service, "/currentversion.txt").status, 200) << "ended while it was being asked";
+        ASSERT_EQ(service.get("/currentversion.txt").status, 200) << "ended while it was being asked";
     EXPECT_EQ(service.waitForExit(15'000), 0);
 }
 
@@ -98,7 +96,7 @@ TEST(ServiceLife, ATakenPortIsReportedByWhoHoldsIt)
 {
     ServiceProcess ours;
     ASSERT_TRUE(ours.isRunning());
-    FaultServer foreign(FaultServer::Config{.status = 200, .body = "a web server of some other kind"});
+    FakeSource foreign({.body = "a web server of some other kind"});
     ASSERT_TRUE(foreign.isListening());
     struct Case {
         quint16 port;
@@ -113,17 +111,12 @@ TEST(ServiceLife, ATakenPortIsReportedByWhoHoldsIt)
         EXPECT_TRUE(second.err.contains(QString::number(c.port))) << second.err.toStdString();
         EXPECT_EQ(second.err.count('\n'), 1) << second.err.toStdString();
     }
-    EXPECT_EQ(get(ours, "/currentversion.txt").status, 200);
+    EXPECT_EQ(ours.get("/currentversion.txt").status, 200);
 }
 
 TEST(ServiceLife, ServicesStartedTogetherLeaveExactlyOneServing)
 {
-    quint16 port = 0;
-    {
-        QTcpServer probe; // a free port to agree on
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-        port = probe.serverPort();
-    }
+    const quint16 port = quoterra::test::freePort(); // to agree on
     // The one that serves ends by itself a second after the others have asked it.
     std::vector<std::unique_ptr<QProcess>> services;
     for (int i = 0; i < 4; ++i) {

@@ -4,28 +4,16 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QHostAddress>
-#include <QProcess>
-#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
 #include <algorithm>
 #include <atomic>
-#include <memory>
 #include <thread>
 
 using namespace service_test;
 
 namespace {
-
-QByteArray quoteTarget(const QByteArray& symbol)
-{
-    // symbols go out unescaped, as the ticker writes them
-    return "/d/quotes.csv?s=" + symbol + "&f=sl1d1t1c1ohgv&e=.csv";
-}
 
 TEST(ServiceQuotes, KnownSymbolsGetAQuoteLine)
 {
@@ -45,7 +33,7 @@ TEST(ServiceQuotes, KnownSymbolsGetAQuoteLine)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sent.toStdString());
-        const auto a = get(service, quoteTarget(c.sent));
+        const auto a = service.get(quoteTarget(c.sent));
         ASSERT_EQ(a.status, 200);
         const auto q = parseQuote(a.body);
         ASSERT_TRUE(q) << a.body.toStdString();
@@ -76,7 +64,7 @@ TEST(ServiceQuotes, UnknownSymbolsGetNotAvailableFields)
         {quoteTarget("A%2CB%22C%0D%0AD"), "ABCD"},
     };
     for (const Case& c : cases) {
-        const auto a = get(service, c.target);
+        const auto a = service.get(c.target);
         EXPECT_EQ(a.status, 200) << c.target.toStdString();
         EXPECT_EQ(a.body, "\"" + c.echoed + "\",N/A,\"N/A\",\"N/A\",N/A,N/A,N/A,N/A,N/A\r\n") << c.target.toStdString();
     }
@@ -86,11 +74,11 @@ TEST(ServiceQuotes, TheMarketMovesOnWithTheClock)
 {
     ServiceProcess service;
     ASSERT_TRUE(service.isRunning());
-    const QByteArray first = get(service, quoteTarget("IBM")).body;
+    const QByteArray first = service.get(quoteTarget("IBM")).body;
     QByteArray later = first;
     // one simulated minute passes each second
     for (QDeadlineTimer deadline(5000); later == first && !deadline.hasExpired();)
-        later = get(service, quoteTarget("IBM")).body;
+        later = service.get(quoteTarget("IBM")).body;
     const auto a = parseQuote(first), b = parseQuote(later);
     ASSERT_TRUE(a && b);
     EXPECT_NE(later, first) << "the quote never changes";
@@ -108,10 +96,10 @@ TEST(ServiceQuotes, SameSeedGivesTheSameMarket)
         QByteArray la, lb;
         // two asks can straddle a simulated minute; one of a few tries will not
         for (int attempt = 0; attempt < 5 && (la.isEmpty() || la != lb); ++attempt) {
-            la = get(a, quoteTarget(symbol)).body;
-            lb = get(b, quoteTarget(symbol)).body;
+            la = a.get(quoteTarget(symbol)).body;
+            lb = b.get(quoteTarget(symbol)).body;
         }
-        const auto mine = parseQuote(la), theirs = parseQuote(get(other, quoteTarget(symbol)).body);
+        const auto mine = parseQuote(la), theirs = parseQuote(other.get(quoteTarget(symbol)).body);
         ASSERT_TRUE(mine && theirs);
         EXPECT_EQ(la, lb);
         EXPECT_NE(mine->last, theirs->last) << "another seed should give another market";
@@ -133,7 +121,7 @@ TEST(ServiceCharts, EveryChartPathDecodes)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target.toStdString());
-        const auto a = get(service, c.target);
+        const auto a = service.get(c.target);
         EXPECT_EQ(a.status, 200);
         const QImage image = gifImage(a.body);
         ASSERT_FALSE(image.isNull());
@@ -153,7 +141,7 @@ TEST(ServiceVersion, BodyIsExactlyTheConfiguredText)
           std::pair{QStringList{"--version-file-text", "4.12 beta"}, QByteArray("4.12 beta")}}) {
         ServiceProcess service(args);
         ASSERT_TRUE(service.isRunning());
-        const auto a = get(service, "/currentversion.txt");
+        const auto a = service.get("/currentversion.txt");
         EXPECT_EQ(a.status, 200);
         EXPECT_EQ(a.body, text);
     }
@@ -194,7 +182,7 @@ TEST(ServicePages, ResearchAndLookupPagesAndNotFound)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target.toStdString());
-        const auto a = get(service, c.target);
+        const auto a = service.get(c.target);
         EXPECT_EQ(a.status, c.status);
         EXPECT_FALSE(a.body.toLower().contains("<script")) << a.body.toStdString();
         if (!c.title.isEmpty()) {
@@ -209,11 +197,11 @@ TEST(ServiceWire, MalformedRequestsGetBadRequestAndTheServiceCarriesOn)
 {
     ServiceProcess service;
     ASSERT_TRUE(service.isRunning());
-    for (const QByteArray bytes :
+    for (const char* bytes :
          {"GARBAGE\r\n\r\n", "GET / HTTP/9.9\r\n\r\n", "GET /d/quotes.csv?s=A B HTTP/1.1\r\n\r\n"}) {
-        SCOPED_TRACE(bytes.toStdString());
+        SCOPED_TRACE(bytes);
         EXPECT_EQ(rawExchange(service.port(), bytes).status, 400);
-        EXPECT_EQ(get(service, "/currentversion.txt").status, 200);
+        EXPECT_EQ(service.get("/currentversion.txt").status, 200);
     }
 }
 
@@ -230,10 +218,9 @@ TEST(ServiceWire, ConcurrentClientsAreAllAnswered)
             const QByteArray symbol = "T" + QByteArray::number(t);
             for (int i = 0; i < kRequests; ++i) {
                 const int kind = (t + i) % 3;
-                const auto a = get(service,
-                                   kind == 0       ? quoteTarget(symbol)
-                                       : kind == 1 ? "/t?s=" + symbol
-                                                   : "/n/T/" + symbol + ".html");
+                const auto a = service.get(kind == 0       ? quoteTarget(symbol)
+                                               : kind == 1 ? "/t?s=" + symbol
+                                                           : "/n/T/" + symbol + ".html");
                 good += a.status == 200
                     && (kind == 0       ? a.body.startsWith("\"" + symbol + "\",")
                             : kind == 1 ? a.body.startsWith("GIF89a")
@@ -253,11 +240,11 @@ TEST(ServiceFailures, FailRateOneFailsQuotesChartsAndVersionOnly)
     ASSERT_TRUE(service.isRunning());
     for (const QByteArray target :
          {"/d/quotes.csv?s=IBM", "/t?s=IBM", "/v?s=ZZZ", "/c/0b/i/ibm.gif", "/currentversion.txt"}) {
-        const auto a = get(service, target);
+        const auto a = service.get(target);
         EXPECT_EQ(a.status, 503) << target.toStdString();
         EXPECT_TRUE(a.body.isEmpty()) << target.toStdString();
     }
-    EXPECT_EQ(get(service, "/n/I/IBM.html").status, 200);
+    EXPECT_EQ(service.get("/n/I/IBM.html").status, 200);
 }
 
 TEST(ServiceFailures, FailNextFailsThatManyQuotesChartsOrVersions)
@@ -265,14 +252,14 @@ TEST(ServiceFailures, FailNextFailsThatManyQuotesChartsOrVersions)
     ServiceProcess service;
     ASSERT_TRUE(service.isRunning());
     service.failNext(2);
-    EXPECT_EQ(get(service, "/currentversion.txt").status, 503);
-    EXPECT_EQ(get(service, "/n/I/IBM.html").status, 200); // pages do not use one up
-    EXPECT_EQ(get(service, "/t?s=IBM").status, 503);
-    EXPECT_EQ(get(service, "/d/quotes.csv?s=IBM").status, 200);
+    EXPECT_EQ(service.get("/currentversion.txt").status, 503);
+    EXPECT_EQ(service.get("/n/I/IBM.html").status, 200); // pages do not use one up
+    EXPECT_EQ(service.get("/t?s=IBM").status, 503);
+    EXPECT_EQ(service.get("/d/quotes.csv?s=IBM").status, 200);
 
     service.failNext(3);
     service.reset();
-    EXPECT_EQ(get(service, "/d/quotes.csv?s=IBM").status, 200);
+    EXPECT_EQ(service.get("/d/quotes.csv?s=IBM").status, 200);
 }
 
 TEST(ServiceControl, RequestLogHoldsTargetsExactlyAsSent)
@@ -281,7 +268,7 @@ TEST(ServiceControl, RequestLogHoldsTargetsExactlyAsSent)
     ASSERT_TRUE(service.isRunning());
     const QStringList sent = {"/d/quotes.csv?s=^DJI&f=sl1d1t1c1ohgv&e=.csv", "/n/S/S&&P%20500.html", "/nothing"};
     for (const QString& target : sent)
-        get(service, target.toLatin1());
+        service.get(target.toLatin1());
     EXPECT_EQ(service.requests(), sent);
     service.reset();
     EXPECT_TRUE(service.requests().isEmpty());
@@ -293,7 +280,7 @@ TEST(ServiceLatency, AnswersWaitAtLeastTheGivenTime)
     ASSERT_TRUE(service.isRunning());
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(get(service, "/d/quotes.csv?s=IBM").status, 200);
+    EXPECT_EQ(service.get("/d/quotes.csv?s=IBM").status, 200);
     EXPECT_GE(timer.elapsed(), 300);
 }
 

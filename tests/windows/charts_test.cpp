@@ -1,6 +1,6 @@
 // The chart browser: opened from the ticker, its load and places, fetching
 // and storing charts, its range menu and symbol dialog.
-#include "fault_server.h"
+#include "fake_source.h"
 #include "window_fixture.h"
 
 #include "charts/charts.h"
@@ -32,7 +32,7 @@ TEST_F(ChartsTest, OpensFromTheTickerWithItsLabelsAndTheSavedChartWithoutFetchin
 {
     QFile saved(t->profile.appDir() + QStringLiteral("/chart.gif"));
     ASSERT_TRUE(saved.open(QIODevice::WriteOnly));
-    saved.write(service->exchange("GET", "/t?s=MSFT").body);
+    saved.write(service->get("/t?s=MSFT").body);
     saved.close();
     set(Setting::ChartLeft, "3000");
     set(Setting::ChartTop, "9000");
@@ -102,23 +102,20 @@ TEST_F(ChartsTest, WhatTheServiceSendsDecidesWhatIsStoredAndShown)
     ASSERT_TRUE(good.startsWith("GIF89a"));
     struct Case {
         const char* what;
-        FaultServer::Config answer;
+        FakeSource::Answer answer;
         bool storedKept;
         bool shown;
     } cases[] = {
-        {"150 bytes", {.mode = FaultServer::Mode::Fixed, .body = std::string(150, 'x')}, true, true},
-        {"151 bytes", {.mode = FaultServer::Mode::Fixed, .body = std::string(151, 'x')}, true, true},
-        {"a failed first fetch", {.mode = FaultServer::Mode::Fixed, .status = 503}, false, false},
-        {"a page instead of a picture",
-         {.mode = FaultServer::Mode::Fixed, .body = "<html>no chart</html>"},
-         false,
-         false},
+        {"150 bytes", {.body = std::string(150, 'x')}, true, true},
+        {"151 bytes", {.body = std::string(151, 'x')}, true, true},
+        {"a failed first fetch", {.status = 503}, false, false},
+        {"a page instead of a picture", {.body = "<html>no chart</html>"}, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        FaultServer server(c.answer);
+        FakeSource server(c.answer);
         t->app.reset(); // nothing of the old program may outlive it
-        start(96, server.origin());
+        start(96, originOf(server));
         QFile seed(t->profile.appDir() + QStringLiteral("/chart.gif"));
         ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
         seed.write(good);

@@ -1,5 +1,5 @@
 // Start-up, the configuration dialog, the about, welcome and update dialogs.
-#include "fault_server.h"
+#include "fake_source.h"
 #include "service_process.h"
 #include "window_fixture.h"
 
@@ -199,15 +199,15 @@ TEST_F(DialogTest, TheUpdateCheckComparesTheVersionFileWithTheRunningVersion)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        FaultServer site(FaultServer::Config{.mode = FaultServer::Mode::Fixed, .body = c.file});
-        start(96, site.origin());
+        FakeSource site({.body = c.file});
+        start(96, originOf(site));
         auto* checker = new UpdateChecker(*t->app);
         checker->setRunningVersion(c.major, c.minor, c.revision);
         checker->loadAndShow();
         EXPECT_TRUE(t->app->fetchingHeld());
         EXPECT_EQ(part(checker, "lblState")->caption(), QStringLiteral("Ready"));
         button(checker, "cmdCheck")->click();
-        EXPECT_EQ(site.requestLines().front(), "GET /currentversion.txt HTTP/1.1");
+        EXPECT_EQ(site.requests(), std::vector<std::string>{"GET /currentversion.txt HTTP/1.1"});
         EXPECT_EQ(checker->lastAnswer(), QLatin1String(c.file));
         EXPECT_EQ(window("UpdateAvailable") != nullptr, c.offered);
         EXPECT_EQ(checker->isLoaded(), !c.offered);
@@ -221,8 +221,8 @@ TEST_F(DialogTest, TheUpdateCheckComparesTheVersionFileWithTheRunningVersion)
 TEST_F(DialogTest, AFailedCheckSaysSoAndASecondClickWaitsForTheFirst)
 {
     {
-        FaultServer broken(FaultServer::Mode::Reset);
-        start(96, broken.origin());
+        FakeSource broken({.reset = true});
+        start(96, originOf(broken));
         auto* checker = new UpdateChecker(*t->app);
         checker->loadAndShow();
         button(checker, "cmdCheck")->click();

@@ -1,6 +1,6 @@
 // The ticker window: its load and exit, the quote cycle on the real
 // service, its modes, menus, research links and the mouse.
-#include "fault_server.h"
+#include "fake_source.h"
 #include "window_fixture.h"
 
 #include "ticker/research_links.h"
@@ -334,9 +334,8 @@ TEST_F(TickerTest, EveryResearchItemOpensItsPageForTheSymbolAsShown)
 
 TEST_F(TickerTest, AGarbageAnswerNeverCoversTheButtons)
 {
-    FaultServer garbage(
-        FaultServer::Config{.mode = FaultServer::Mode::Fixed, .body = "1," + std::string(1 << 19, '9') + ",x"});
-    start(96, garbage.origin());
+    FakeSource garbage({.body = "1," + std::string(1 << 19, '9') + ",x"});
+    start(96, originOf(garbage));
     Ticker* ticker = openAt(3000, 3000, "Shade");
     ASSERT_NE(ticker, nullptr);
     EXPECT_TRUE(caption(ticker, "lblCompactPrice").startsWith(QStringLiteral("9999")));
