@@ -84,7 +84,7 @@ HttpAnswer RawClient::read(int timeoutMs, bool bodyless)
     for (;;) {
         if (headEnd == std::string::npos && (headEnd = pending_.find("\r\n\r\n")) != std::string::npos) {
             answer.head = pending_.substr(0, headEnd);
-            static const QRegularExpression contentLength(QStringLiteral("\\r\\ncontent-length:\\s*(\\d+)"),
+            static const QRegularExpression contentLength(u"\\r\\ncontent-length:\\s*(\\d+)"_s,
                                                           QRegularExpression::CaseInsensitiveOption);
             const auto m = contentLength.match(QString::fromLatin1(answer.head.c_str()));
             length = bodyless || !m.hasMatch() ? 0 : m.captured(1).toULongLong();
@@ -140,8 +140,7 @@ ServiceProcess::ServiceProcess(const QStringList& extraArgs, Control control)
     // A test that crashes takes its service with it.
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process.start(QStringLiteral(QUOTERRA_SERVICE_BIN), args + extraArgs);
-    static const QRegularExpression listening(
-        QStringLiteral("^quoterra-service listening on http://127\\.0\\.0\\.1:(\\d+)\\s*$"));
+    static const QRegularExpression listening(u"^quoterra-service listening on http://127\\.0\\.0\\.1:(\\d+)\\s*$"_s);
     for (QDeadlineTimer deadline(10'000); !deadline.hasExpired() && m_process.state() != QProcess::NotRunning;) {
         if (!m_process.canReadLine()) {
             m_process.waitForReadyRead(200);

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+using namespace Qt::StringLiterals;
+
 // One HTTP answer as read off the wire.
 struct HttpAnswer {
     int status = -1; // -1: no whole answer in time
@@ -54,7 +56,7 @@ public:
     ServiceProcess& operator=(const ServiceProcess&) = delete;
 
     bool isRunning() const { return m_port != 0 && m_process.state() == QProcess::Running; }
-    QString origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+    QString origin() const { return u"http://127.0.0.1:%1"_s.arg(m_port); }
     quint16 port() const { return m_port; }
     qint64 processId() const { return m_process.processId(); }
 

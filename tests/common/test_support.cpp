@@ -19,7 +19,7 @@ namespace quoterra::test {
 
 TestProfile::TestProfile()
 {
-    QDir().mkpath(configHome() + QStringLiteral("/Quoterra"));
+    QDir().mkpath(configHome() + u"/Quoterra"_s);
     QDir().mkpath(appDir());
 }
 
@@ -62,7 +62,7 @@ QString TestProfile::setting(const QString& section, const QString& name) const
         else if (current == u'[' + section + u']' && line.startsWith(name + u'='))
             return line.mid(name.size() + 1);
     }
-    return QStringLiteral("<missing>");
+    return u"<missing>"_s;
 }
 
 QString TestApp::saved(Setting setting)
@@ -135,14 +135,13 @@ QList<qint64> servicesOnPort(quint16 port)
     const QString program = QFileInfo(QStringLiteral(QUOTERRA_SERVICE_BIN)).canonicalFilePath();
     const QByteArray portArgument = QByteArray("--port", 7) + QByteArray::number(port) + '\0';
     QList<qint64> found;
-    QDirIterator proc(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+    QDirIterator proc(u"/proc"_s, QDir::Dirs | QDir::NoDotAndDotDot);
     while (proc.hasNext()) {
         const QString dir = proc.next();
         bool number = false;
         const qint64 pid = QFileInfo(dir).fileName().toLongLong(&number);
-        if (number && QFileInfo(dir + QStringLiteral("/exe")).canonicalFilePath() == program
-            && !readFile(dir + QStringLiteral("/stat")).contains(") Z ")
-            && readFile(dir + QStringLiteral("/cmdline")).contains(portArgument))
+        if (number && QFileInfo(dir + u"/exe"_s).canonicalFilePath() == program
+            && !readFile(dir + u"/stat"_s).contains(") Z ") && readFile(dir + u"/cmdline"_s).contains(portArgument))
             found << pid;
     }
     return found;
@@ -162,7 +161,7 @@ quint16 freePort()
 
 long residentKiB(qint64 pid)
 {
-    for (const QByteArray& line : readFile(QStringLiteral("/proc/%1/status").arg(pid)).split('\n'))
+    for (const QByteArray& line : readFile(u"/proc/%1/status"_s.arg(pid)).split('\n'))
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toLong();
     return 0;

@@ -17,6 +17,8 @@
 
 class FakeSource;
 
+using namespace Qt::StringLiterals;
+
 // Readable failure messages for texts.
 inline void PrintTo(const QString& text, std::ostream* out)
 {
@@ -49,10 +51,10 @@ class TestProfile {
 public:
     TestProfile();
     QString root() const { return root_.path(); }
-    QString configHome() const { return root_.path() + QStringLiteral("/config"); }
-    QString appDir() const { return root_.path() + QStringLiteral("/home"); }
-    QString registryFile() const { return configHome() + QStringLiteral("/Quoterra/registry.ini"); }
-    QString symbolFile() const { return appDir() + QStringLiteral("/stockdata.std"); }
+    QString configHome() const { return root_.path() + u"/config"_s; }
+    QString appDir() const { return root_.path() + u"/home"_s; }
+    QString registryFile() const { return configHome() + u"/Quoterra/registry.ini"_s; }
+    QString symbolFile() const { return appDir() + u"/stockdata.std"_s; }
     // Writes the settings file as a person would.
     void writeSettings(const QByteArray& text) const;
     void writeSymbols(const QList<QPair<QString, QString>>& entries) const;
@@ -68,7 +70,7 @@ private:
 // them. Every window is gone when it ends.
 class TestApp {
 public:
-    explicit TestApp(const QString& origin = QStringLiteral("http://127.0.0.1:9"), int dpi = 96);
+    explicit TestApp(const QString& origin = u"http://127.0.0.1:9"_s, int dpi = 96);
     ~TestApp();
 
     TestProfile profile;

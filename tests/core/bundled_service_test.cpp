@@ -17,13 +17,13 @@ using State = BundledService::State;
 
 QString at(quint16 port)
 {
-    return QStringLiteral("http://127.0.0.1:%1").arg(port);
+    return u"http://127.0.0.1:%1"_s.arg(port);
 }
 
 TEST(BundledService, NothingAnsweringStartsTheFirstProgramFoundAndWaitsForIt)
 {
     const quint16 port = freePort();
-    const QStringList programs{QStringLiteral("/nonexistent/quoterra-service"), QStringLiteral(QUOTERRA_SERVICE_BIN)};
+    const QStringList programs{u"/nonexistent/quoterra-service"_s, QStringLiteral(QUOTERRA_SERVICE_BIN)};
     const auto outcome = BundledService(at(port), programs).ensure(std::chrono::seconds(5));
     const QList<qint64> started = servicesOnPort(port);
     for (qint64 pid : started)
@@ -79,7 +79,7 @@ TEST(BundledService, AServiceAnsweringIsUsedAndWhatCannotBeUsedIsToldInWords)
          "Another program already uses port"},
         {"no service program",
          at(nobody),
-         {QStringLiteral("/nonexistent/quoterra-service")},
+         {u"/nonexistent/quoterra-service"_s},
          State::Missing,
          "/nonexistent/quoterra-service"},
     };

@@ -229,38 +229,27 @@ TEST(DragChartWindow, TheFirstVerticalAndTheLastHorizontalAlignmentWin)
 
 TEST(ChartBrowserLoad, TheRestoredPlaceRejoinsTheTickerAndThePairFits)
 {
-    const WorkAreaTwips area{0, 0, 15360, 11070};
     struct Case {
         const char* what;
         bool docked;
-        RectTwips ticker;
-        RectTwips chart;
-        float tickerTop;
-        float chartTop;
+        float tickerTop, tickerHeight, chartLeft, chartTop; // as loaded
+        float placedTicker, placedChart;                    // the tops after correcting
     } cases[] = {
-        {"saved under the strip, the window full now",
-         false,
-         {3000, 3000, 3150, 1740},
-         {3000, 3210, 3150, 2400},
-         3000,
-         4740},
-        {"saved under the full window, the strip now",
-         false,
-         {3000, 3000, 3150, 210},
-         {3000, 4740, 3150, 2400},
-         3000,
-         3210},
-        {"elsewhere", false, {3000, 3000, 3150, 210}, {9000, 100, 3150, 2400}, 3000, 100},
-        {"docked below, past the bottom", true, {3000, 10860, 3150, 210}, {3000, 11070, 3150, 2400}, 8460, 11070},
-        {"docked above at the top", true, {3000, 0, 3150, 210}, {3000, -2400, 3150, 2400}, 2400, -2400},
-        {"docked beside at the top", true, {3000, 0, 3150, 210}, {6150, -100, 3150, 2400}, 0, -100},
+        {"saved under the strip, the window full now", false, 3000, 1740, 3000, 3210, 3000, 4740},
+        {"saved under the full window, the strip now", false, 3000, 210, 3000, 4740, 3000, 3210},
+        {"elsewhere", false, 3000, 210, 9000, 100, 3000, 100},
+        {"docked below, past the bottom", true, 10860, 210, 3000, 11070, 8460, 11070},
+        {"docked above at the top", true, 0, 210, 3000, -2400, 2400, -2400},
+        {"docked beside at the top", true, 0, 210, 6150, -100, 0, -100},
     };
     for (const Case& c : cases) {
         PlacementState p;
         p.docked = c.docked;
-        const Pair placed = CorrectRestoredChartPlace(p, c.chart, c.ticker, 210, 1740, area);
-        EXPECT_EQ(placed.ticker.top, c.tickerTop) << c.what;
-        EXPECT_EQ(placed.chart.top, c.chartTop) << c.what;
+        const Pair placed =
+            CorrectRestoredChartPlace(p, RectTwips{c.chartLeft, c.chartTop, 3150, 2400},
+                                      RectTwips{3000, c.tickerTop, 3150, c.tickerHeight}, 210, 1740, kArea);
+        EXPECT_EQ(placed.ticker.top, c.placedTicker) << c.what;
+        EXPECT_EQ(placed.chart.top, c.placedChart) << c.what;
     }
 }
 

@@ -1,9 +1,7 @@
 // From a list entry to what the ticker's labels show: names, the request,
 // the answer's slots, the bond index, colours, and the refresh count.
-#include "service_process.h"
 #include "test_support.h"
 
-#include "core/transfer.h"
 #include "quotes/quote_cycle.h"
 
 #include <gtest/gtest.h>
@@ -13,48 +11,34 @@ namespace {
 
 TEST(SplitQuoteLine, PiecesLandInTheirSlotsVerbatim)
 {
-    struct Case {
-        const char* line;
-        std::vector<const char*> pieces;
-    } cases[] = {
+    const std::pair<const char*, QStringList> cases[] = {
         {"\"IBM\",112.45,\"3/9/2001\",\"4:01pm\",+1.25,111.00,113.10,110.90,4512300\r\n",
-         {"\"IBM\"", "112.45", "\"3/9/2001\"", "\"4:01pm\"", "+1.25", "111.00", "113.10", "110.90", "4512300\r\n", ""}},
-        {"a, b ,c", {"a", " b ", "c", "", "", "", "", "", "", ""}},
+         {"\"IBM\"", "112.45", "\"3/9/2001\"", "\"4:01pm\"", "+1.25", "111.00", "113.10", "110.90", "4512300\r\n"}},
+        {"a, b ,c", {"a", " b ", "c"}},
         {"1,2,3,4,5,6,7,8,9,10,11,12", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}},
-        {"no comma at all", {"", "", "", "", "", "", "", "", "", ""}},
-        {"", {"", "", "", "", "", "", "", "", "", ""}},
-        {",,", {"", "", "", "", "", "", "", "", "", ""}},
+        {"no comma at all", {}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [line, pieces] : cases) {
         QuoteRecord record;
-        record.fill(QStringLiteral("stale"));
-        SplitQuoteLine(QString::fromLatin1(c.line), record);
+        record.fill(u"stale"_s);
+        SplitQuoteLine(QString::fromLatin1(line), record);
         for (size_t i = 0; i < record.size(); ++i)
-            EXPECT_EQ(record[i], QLatin1String(c.pieces[i])) << c.line << " slot " << i;
+            EXPECT_EQ(record[i], pieces.value(qsizetype(i))) << line << " slot " << i;
     }
 }
 
 TEST(SplitColor, ReadsUpToFourWholeNumbersAndKeepsWhatItCannotRead)
 {
-    struct Case {
-        const char* text;
-        std::array<qint16, 4> places;
-    } cases[] = {
-        {"255,128,0", {255, 128, 0, 9}},
-        {"1.5,2.5,3.5,4.5", {2, 2, 4, 4}},
-        {"10,x,30", {10, 9, 9, 9}},
-        {"1,2,3,4,5", {1, 2, 3, 4}},
-        {"40000,1,1", {9, 9, 9, 9}},
-        {"12", {9, 9, 9, 9}},
-        {"", {9, 9, 9, 9}},
-    };
-    for (const Case& c : cases) {
+    const std::pair<const char*, std::array<qint16, 4>> cases[] = {
+        {"255,128,0", {255, 128, 0, 9}}, {"1.5,2.5,3.5,4.5", {2, 2, 4, 4}}, {"10,x,30", {10, 9, 9, 9}},
+        {"1,2,3,4,5", {1, 2, 3, 4}},     {"40000,1,1", {9, 9, 9, 9}},       {"12", {9, 9, 9, 9}}};
+    for (const auto& [text, read] : cases) {
         std::array<qint16, 4> places{9, 9, 9, 9};
-        SplitColor(QLatin1String(c.text), places);
-        EXPECT_EQ(places, c.places) << c.text;
+        SplitColor(QLatin1String(text), places);
+        EXPECT_EQ(places, read) << text;
     }
-    EXPECT_EQ(colorFromText(QStringLiteral("0,300,-4"), Rgb{1, 2, 3}), (Rgb{0, 255, 0}));
-    EXPECT_EQ(colorFromText(QStringLiteral("nonsense"), Rgb{1, 2, 3}), (Rgb{1, 2, 3}));
+    EXPECT_EQ(colorFromText(u"0,300,-4"_s, Rgb{1, 2, 3}), (Rgb{0, 255, 0}));
+    EXPECT_EQ(colorFromText(u"nonsense"_s, Rgb{1, 2, 3}), (Rgb{1, 2, 3}));
 }
 
 TEST(IndexEntries, AreShownAndRequestedByTheirOwnNames)
@@ -70,46 +54,29 @@ TEST(IndexEntries, AreShownAndRequestedByTheirOwnNames)
     };
     test::TestProfile profile;
     for (const auto& row : table) {
-        profile.writeSymbols({{QLatin1String(row[0]), QStringLiteral("name")}});
+        profile.writeSymbols({{QLatin1String(row[0]), u"name"_s}});
         QuoteCycle cycle;
         ASSERT_EQ(cycle.cursor.OpenSymbolFile(profile.appDir()), kNoFileError);
         cycle.cursor.ResetCursor();
         cycle.hold = true;
         cycle.AdvanceSymbol();
-        EXPECT_EQ(cycle.ShortName, QLatin1String(row[1]));
-        EXPECT_EQ(cycle.LongName, QLatin1String(row[2]));
         EXPECT_EQ(cycle.cursor.CurrentSymbol, QLatin1String(row[3]));
-        cycle.BuildQuoteRequest(QStringLiteral("http://h"));
-        EXPECT_EQ(cycle.requestAddress,
-                  QStringLiteral("http://h/d/quotes.csv?s=") + QLatin1String(row[4])
-                      + QStringLiteral("&f=sl1d1t1c1ohgv&e=.csv"));
-        EXPECT_EQ(cycle.view.compactPrice.caption, QStringLiteral("Loading..."));
-        EXPECT_EQ(cycle.view.compactSymbol.toolTip, QStringLiteral("name"));
+        cycle.BuildQuoteRequest(u"http://h"_s);
+        EXPECT_EQ(cycle.view.compactSymbol.caption, QLatin1String(row[1]));
+        EXPECT_EQ(cycle.view.qCurrentStock.caption, QLatin1String(row[2]));
+        EXPECT_EQ(cycle.requestAddress, "http://h" + QString::fromLatin1(test::quoteTarget(row[4])));
+        EXPECT_EQ(cycle.view.compactPrice.caption, u"Loading..."_s);
+        EXPECT_EQ(cycle.view.compactSymbol.toolTip, u"name"_s);
     }
-}
-
-TEST(QuoteCycle, TheHoldFlagKeepsTheCurrentEntryOnce)
-{
-    test::TestProfile profile;
-    profile.writeSymbols({{"A", ""}, {"B", ""}, {"C", ""}});
-    QuoteCycle cycle;
-    cycle.cursor.OpenSymbolFile(profile.appDir());
-    cycle.cursor.ResetCursor();
-    cycle.hold = true;
-    QStringList seen;
-    for (int i = 0; i < 4; ++i) {
-        cycle.AdvanceSymbol();
-        seen << cycle.cursor.CurrentSymbol;
-    }
-    EXPECT_EQ(seen, (QStringList{"A", "B", "C", "A"}));
 }
 
 // One answer shown, starting from a view that had a good quote of `symbol`.
-QuoteView answered(const QString& symbol, const QString& answer, TickerColors colors = {})
+QuoteView answered(const QString& answer, const QString& symbol = u"IBM"_s, TickerColors colors = {})
 {
     QuoteCycle cycle;
     cycle.colors = colors;
-    cycle.view.qOpenPrice.caption = QStringLiteral("previous");
+    cycle.view.qOpenPrice.caption = u"previous"_s;
+    cycle.view.compactPrice.caption = u"Loading..."_s;
     cycle.view.compactChange.color = Rgb{1, 2, 3};
     cycle.cursor.CurrentSymbol = symbol;
     cycle.showAnswer(answer);
@@ -118,26 +85,20 @@ QuoteView answered(const QString& symbol, const QString& answer, TickerColors co
 
 TEST(QuoteCycle, AnAnswerFillsBothLinesAndColoursTheChangeBySign)
 {
-    const TickerColors colors{QStringLiteral("1,1,1"), QStringLiteral("200,200,200"), QStringLiteral("0,255,0"),
-                              QStringLiteral("255,0,0")};
-    const QuoteView v = answered(
-        QStringLiteral("IBM"),
-        QStringLiteral("\"IBM\",112.45,\"3/9/2001\",\"4:01pm\",+1.25,111.00,113.10,110.90,4512300\r\n"), colors);
-    EXPECT_EQ(v.compactPrice.caption, QStringLiteral("112.45"));
-    EXPECT_EQ(v.compactPrice.toolTip, QStringLiteral("112.45"));
-    EXPECT_EQ(v.compactChange.caption, QStringLiteral("+1.25"));
-    EXPECT_EQ(v.qLastPrice.caption, QStringLiteral("112.45"));
-    EXPECT_EQ(v.qOpenPrice.caption, QStringLiteral("111.00"));
-    EXPECT_EQ(v.qDailyHigh.caption, QStringLiteral("113.10"));
-    EXPECT_EQ(v.qDailyLow.caption, QStringLiteral("110.90"));
-    EXPECT_EQ(v.qVolume.caption, QStringLiteral("4512300\r\n"));
+    const TickerColors colors{"1,1,1", "200,200,200", "0,255,0", "255,0,0"};
+    const QuoteView v =
+        answered("\"IBM\",112.45,\"3/9/2001\",\"4:01pm\",+1.25,111.00,113.10,110.90,4512300\r\n", "IBM", colors);
+    const std::pair<const LabelText*, const char*> shown[] = {
+        {&v.compactPrice, "112.45"}, {&v.compactChange, "+1.25"}, {&v.qLastPrice, "112.45"},  {&v.qOpenPrice, "111.00"},
+        {&v.qDailyHigh, "113.10"},   {&v.qDailyLow, "110.90"},    {&v.qVolume, "4512300\r\n"}};
+    for (const auto& [label, text] : shown)
+        EXPECT_EQ(label->caption, QLatin1String(text));
+    EXPECT_EQ(v.compactPrice.toolTip, u"112.45"_s);
     EXPECT_EQ(v.qChange.color, (Rgb{0, 255, 0}));
 
     const std::pair<const char*, Rgb> signs[] = {{"-0.40", {255, 0, 0}}, {"N/A", {200, 200, 200}}, {"", {1, 2, 3}}};
     for (const auto& [change, color] : signs) {
-        const QuoteView s =
-            answered(QStringLiteral("IBM"),
-                     QStringLiteral("\"IBM\",1,d,t,") + QLatin1String(change) + QStringLiteral(",2,3,4,5"), colors);
+        const QuoteView s = answered(u"\"IBM\",1,d,t,"_s + QLatin1String(change) + ",2,3,4,5", "IBM", colors);
         EXPECT_EQ(s.compactChange.color, color) << change;
         EXPECT_EQ(s.qChange.caption, QLatin1String(change));
     }
@@ -146,12 +107,12 @@ TEST(QuoteCycle, AnAnswerFillsBothLinesAndColoursTheChangeBySign)
 TEST(QuoteCycle, NoAnswerShowsErrorAndLeavesEverythingElse)
 {
     for (const char* answer : {"", "<invalid address>"}) {
-        const QuoteView v = answered(QStringLiteral("IBM"), QLatin1String(answer));
-        EXPECT_EQ(v.compactPrice.caption, QStringLiteral("Error"));
-        EXPECT_EQ(v.qOpenPrice.caption, QStringLiteral("previous"));
+        const QuoteView v = answered(QLatin1String(answer));
+        EXPECT_EQ(v.compactPrice.caption, u"Error"_s);
+        EXPECT_EQ(v.qOpenPrice.caption, u"previous"_s);
     }
     // Without a comma every slot is empty, and so is every value.
-    const QuoteView garbage = answered(QStringLiteral("IBM"), QStringLiteral("<html>gone</html>"));
+    const QuoteView garbage = answered(u"<html>gone</html>"_s);
     EXPECT_EQ(garbage.compactPrice.caption, QString());
     EXPECT_EQ(garbage.qOpenPrice.caption, QString());
     EXPECT_EQ(garbage.compactChange.color, (Rgb{1, 2, 3}));
@@ -159,13 +120,8 @@ TEST(QuoteCycle, NoAnswerShowsErrorAndLeavesEverythingElse)
 
 TEST(QuoteCycle, TheBondIndexShowsATenthInPercentAndKeepsTheSign)
 {
-    struct Case {
-        const char* answer;
-        const char* compactPrice;
-        const char* compactChange;
-        const char* open;
-        const char* volume;
-    } cases[] = {
+    // The answer; the price, change, open and volume shown.
+    const std::array<const char*, 5> cases[] = {
         {"\"^TYX\",54.32,d,t,+0.25,0.00,55,54,0", "5.432%", "+0.025%", "0%", "0"},
         {"\"^TYX\",54.32,d,t,-0.25,54.1,55,54,12", "5.432%", "-0.025%", "5.41%", "12"},
         // A slot that is no number leaves its label as it was.
@@ -173,44 +129,21 @@ TEST(QuoteCycle, TheBondIndexShowsATenthInPercentAndKeepsTheSign)
         // Fifteen significant digits, no fewer.
         {"\"^TYX\",1234567890.12345,d,t,+0,1,1,1,1", "123456789.012345%", "+0%", "0.1%", "1"},
     };
-    for (const Case& c : cases) {
-        QuoteCycle cycle;
-        cycle.view.qOpenPrice.caption = QStringLiteral("previous");
-        cycle.view.compactPrice.caption = QStringLiteral("Loading...");
-        cycle.cursor.CurrentSymbol = kBondIndexSymbol;
-        cycle.showAnswer(QLatin1String(c.answer));
-        EXPECT_EQ(cycle.view.compactPrice.caption, QLatin1String(c.compactPrice)) << c.answer;
-        EXPECT_EQ(cycle.view.compactChange.caption, QLatin1String(c.compactChange)) << c.answer;
-        EXPECT_EQ(cycle.view.qChange.caption, QLatin1String(c.compactChange)) << c.answer;
-        EXPECT_EQ(cycle.view.qOpenPrice.caption, QLatin1String(c.open)) << c.answer;
-        EXPECT_EQ(cycle.view.qVolume.caption, QLatin1String(c.volume)) << c.answer;
+    for (const auto& c : cases) {
+        const QuoteView v = answered(QLatin1String(c[0]), kBondIndexSymbol);
+        EXPECT_EQ(v.compactPrice.caption, QLatin1String(c[1])) << c[0];
+        EXPECT_EQ(v.compactChange.caption, QLatin1String(c[2])) << c[0];
+        EXPECT_EQ(v.qChange.caption, QLatin1String(c[2])) << c[0];
+        EXPECT_EQ(v.qOpenPrice.caption, QLatin1String(c[3])) << c[0];
+        EXPECT_EQ(v.qVolume.caption, QLatin1String(c[4])) << c[0];
     }
-}
-
-TEST(QuoteCycle, FetchesAndShowsTheServicesAnswer)
-{
-    ServiceProcess service;
-    test::TestProfile profile;
-    profile.writeSymbols({{"30YR", "30 Year Bond"}});
-    QuoteCycle cycle;
-    cycle.cursor.OpenSymbolFile(profile.appDir());
-    cycle.cursor.ResetCursor();
-    cycle.hold = true;
-    cycle.AdvanceSymbol();
-    cycle.BuildQuoteRequest(service.origin());
-    Transfer transfer;
-    cycle.FetchQuote(transfer);
-    EXPECT_TRUE(cycle.view.compactPrice.caption.endsWith(u'%')) << cycle.view.compactPrice.caption.toStdString();
-    EXPECT_EQ(cycle.view.qCurrentStock.caption, QStringLiteral("30 YR BOND"));
-    EXPECT_EQ(service.requests().value(0), QStringLiteral("/d/quotes.csv?s=^TYX&f=sl1d1t1c1ohgv&e=.csv"));
 }
 
 TEST(RefreshCycle, FetchesComeIntervalPlusOneTicksApartUnlessHeld)
 {
     struct Case {
         short interval;
-        bool paused;
-        bool held;
+        bool paused, held;
         const char* ticks; // F fetch, . counted, H held
     } cases[] = {
         {10, false, false, "..........F"}, {0, false, false, "F"},  {2, true, false, "..H..H"},
@@ -229,10 +162,6 @@ TEST(RefreshCycle, FetchesComeIntervalPlusOneTicksApartUnlessHeld)
         }
         EXPECT_EQ(seen, QLatin1String(c.ticks)) << c.interval;
     }
-    RefreshCycle cycle;
-    EXPECT_EQ(cycle.pauseCaption(), QStringLiteral("&Pause"));
-    cycle.paused = true;
-    EXPECT_EQ(cycle.pauseCaption(), QStringLiteral("&Resume"));
 }
 
 } // namespace

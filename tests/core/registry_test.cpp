@@ -19,13 +19,13 @@ namespace {
 
 using test::readFile;
 
-const QString kMain = QStringLiteral("Software\\Quoterra");
-const QString kCharts = QStringLiteral("Software\\Quoterra\\Charts");
+const QString kMain = u"Software\\Quoterra"_s;
+const QString kCharts = u"Software\\Quoterra\\Charts"_s;
 
 QString valueOf(const RegistryDocument& doc, const QString& key, const char* name)
 {
     const QString* v = doc.value(key, QLatin1String(name));
-    return v ? *v : QStringLiteral("<none>");
+    return v ? *v : u"<none>"_s;
 }
 
 TEST(RegistryDocument, ReadsWhatAPersonWrites)
@@ -51,21 +51,21 @@ TEST(RegistryDocument, ReadsWhatAPersonWrites)
         const char* name;
         QString expected;
     } cases[] = {
-        {kMain, "Left", QStringLiteral("1440")},
-        {kMain, "always on top", QStringLiteral("False")},
-        {kMain, "Path", QStringLiteral("C:\\Data\nline two")},
-        {kMain, "Spaces", QStringLiteral("  kept  ")},
-        {kMain, "Twice", QStringLiteral("second")},
+        {kMain, "Left", u"1440"_s},
+        {kMain, "always on top", u"False"_s},
+        {kMain, "Path", u"C:\\Data\nline two"_s},
+        {kMain, "Spaces", u"  kept  "_s},
+        {kMain, "Twice", u"second"_s},
         {kMain, "Symbol", QString::fromUtf8("Soci\u00e9t\u00e9 G\u00e9n\u00e9rale \u20ac")},
-        {kMain, "this line has no equals sign", QStringLiteral("<none>")},
-        {kMain, "Orphan", QStringLiteral("<none>")},
-        {kMain, "Hidden", QStringLiteral("<none>")},
-        {kCharts, "Symbol", QStringLiteral("MSFT")},
+        {kMain, "this line has no equals sign", u"<none>"_s},
+        {kMain, "Orphan", u"<none>"_s},
+        {kMain, "Hidden", u"<none>"_s},
+        {kCharts, "Symbol", u"MSFT"_s},
     };
     for (const auto& c : cases)
         EXPECT_EQ(valueOf(doc, c.key, c.name), c.expected) << c.name;
     EXPECT_TRUE(doc.hasKey(kMain));
-    EXPECT_FALSE(doc.hasKey(QStringLiteral("Software\\Other")));
+    EXPECT_FALSE(doc.hasKey(u"Software\\Other"_s));
 }
 
 TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByte)
@@ -81,14 +81,11 @@ TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByte)
     RegistryDocument doc = RegistryDocument::parse(hand);
     EXPECT_EQ(doc.serialize(), hand);
 
-    EXPECT_EQ(doc.setValue(kMain, QStringLiteral("Top"), QStringLiteral("25")), RegistryDocument::SetResult::Changed);
-    EXPECT_EQ(doc.setValue(kMain, QStringLiteral("Height"), QStringLiteral("Shade\nx")),
-              RegistryDocument::SetResult::Changed);
-    EXPECT_EQ(doc.setValue(kMain, QStringLiteral("Left"), QStringLiteral("10")),
-              RegistryDocument::SetResult::Unchanged);
-    EXPECT_EQ(doc.setValue(QStringLiteral("Software\\None"), QStringLiteral("X"), QStringLiteral("1")),
-              RegistryDocument::SetResult::NoSuchKey);
-    EXPECT_TRUE(doc.createKey(QStringLiteral("Software\\Quoterra\\Extra")));
+    EXPECT_EQ(doc.setValue(kMain, u"Top"_s, u"25"_s), RegistryDocument::SetResult::Changed);
+    EXPECT_EQ(doc.setValue(kMain, u"Height"_s, u"Shade\nx"_s), RegistryDocument::SetResult::Changed);
+    EXPECT_EQ(doc.setValue(kMain, u"Left"_s, u"10"_s), RegistryDocument::SetResult::Unchanged);
+    EXPECT_EQ(doc.setValue(u"Software\\None"_s, u"X"_s, u"1"_s), RegistryDocument::SetResult::NoSuchKey);
+    EXPECT_TRUE(doc.createKey(u"Software\\Quoterra\\Extra"_s));
     EXPECT_FALSE(doc.createKey(kMain));
     EXPECT_EQ(QString::fromLatin1(doc.serialize()),
               QString::fromLatin1("; settings of a careful person\r\n"
@@ -105,16 +102,16 @@ TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByte)
                                   "\n"
                                   "[Software\\Quoterra\\Extra]\n"));
     const RegistryDocument back = RegistryDocument::parse(doc.serialize());
-    EXPECT_EQ(valueOf(back, kMain, "Height"), QStringLiteral("Shade\nx"));
-    EXPECT_EQ(valueOf(back, kMain, "Top"), QStringLiteral("25"));
-    EXPECT_TRUE(back.hasKey(QStringLiteral("Software\\Quoterra\\Extra")));
+    EXPECT_EQ(valueOf(back, kMain, "Height"), u"Shade\nx"_s);
+    EXPECT_EQ(valueOf(back, kMain, "Top"), u"25"_s);
+    EXPECT_TRUE(back.hasKey(u"Software\\Quoterra\\Extra"_s));
 }
 
 TEST(RegistryDocument, ANewKeyBringsItsParents)
 {
     RegistryDocument doc;
     doc.createKey(kCharts);
-    doc.setValue(kCharts, QStringLiteral("StartUp"), QStringLiteral("False"));
+    doc.setValue(kCharts, u"StartUp"_s, u"False"_s);
     EXPECT_EQ(doc.serialize(),
               QByteArray("[Software]\n\n[Software\\Quoterra]\n\n[Software\\Quoterra\\Charts]\nStartUp=False\n"));
 }
@@ -129,20 +126,20 @@ TEST_F(Store, WritesLandAtomicallyAndEditsOnDiskArePickedUp)
 {
     RegistryStore store(path());
     store.createKey(kMain);
-    ASSERT_TRUE(store.setValue(kMain, QStringLiteral("Left"), QStringLiteral("100")));
-    EXPECT_FALSE(store.setValue(kCharts, QStringLiteral("Left"), QStringLiteral("1")));
+    ASSERT_TRUE(store.setValue(kMain, u"Left"_s, u"100"_s));
+    EXPECT_FALSE(store.setValue(kCharts, u"Left"_s, u"1"_s));
     // Written behind, not at once.
     EXPECT_TRUE(readFile(path()).isEmpty());
     ASSERT_TRUE(test::waitUntil([&] { return readFile(path()).contains("Left=100"); }));
 
     // Another program replaces the file, as editors do.
     QByteArray edited = readFile(path()).replace("Left=100", "Left=250");
-    QFile f(path() + QStringLiteral(".new"));
+    QFile f(path() + u".new"_s);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(edited);
     f.close();
     ASSERT_EQ(::rename(QFile::encodeName(f.fileName()).constData(), QFile::encodeName(path()).constData()), 0);
-    EXPECT_EQ(store.value(kMain, QStringLiteral("Left")), QStringLiteral("250"));
+    EXPECT_EQ(store.value(kMain, u"Left"_s), u"250"_s);
 }
 
 // A file the program cannot read is the user's: it is never written over,
@@ -164,18 +161,18 @@ TEST_F(Store, AFileItCannotReadIsLeftAloneAndReportedOnce)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        QDir(profile.configHome() + QStringLiteral("/Quoterra")).removeRecursively();
-        QDir().mkpath(profile.configHome() + QStringLiteral("/Quoterra"));
+        QDir(profile.configHome() + u"/Quoterra"_s).removeRecursively();
+        QDir().mkpath(profile.configHome() + u"/Quoterra"_s);
         c.make();
         const QByteArray before = QFileInfo(path()).isFile() ? readFile(path()) : QByteArray();
         RegistryStore store(path());
         QSignalSpy problems(&store, &RegistryStore::problem);
         store.createKey(kMain);
-        store.setValue(kMain, QStringLiteral("Left"), QStringLiteral("5"));
-        store.setValue(kMain, QStringLiteral("Top"), QStringLiteral("6"));
+        store.setValue(kMain, u"Left"_s, u"5"_s);
+        store.setValue(kMain, u"Top"_s, u"6"_s);
         store.flush();
         // The program runs on what it holds.
-        EXPECT_EQ(store.value(kMain, QStringLiteral("Left")), QStringLiteral("5"));
+        EXPECT_EQ(store.value(kMain, u"Left"_s), u"5"_s);
         ASSERT_EQ(problems.size(), 1);
         EXPECT_TRUE(problems[0][0].toString().contains(path()));
         if (c.folder)
@@ -188,19 +185,19 @@ TEST_F(Store, AFileItCannotReadIsLeftAloneAndReportedOnce)
 TEST_F(Store, AFileItCannotStoreLosesNothingInTheRunningProgram)
 {
     // A plain file where the settings folder should be.
-    QDir(profile.configHome() + QStringLiteral("/Quoterra")).removeRecursively();
-    QFile blocker(profile.configHome() + QStringLiteral("/Quoterra"));
+    QDir(profile.configHome() + u"/Quoterra"_s).removeRecursively();
+    QFile blocker(profile.configHome() + u"/Quoterra"_s);
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     RegistryStore store(path());
     QSignalSpy problems(&store, &RegistryStore::problem);
     store.createKey(kMain);
-    store.setValue(kMain, QStringLiteral("Interval"), QStringLiteral("30"));
+    store.setValue(kMain, u"Interval"_s, u"30"_s);
     store.flush();
-    store.setValue(kMain, QStringLiteral("Interval"), QStringLiteral("31"));
+    store.setValue(kMain, u"Interval"_s, u"31"_s);
     store.flush();
     EXPECT_EQ(problems.size(), 1);
-    EXPECT_EQ(store.value(kMain, QStringLiteral("Interval")), QStringLiteral("31"));
+    EXPECT_EQ(store.value(kMain, u"Interval"_s), u"31"_s);
 }
 
 // Run as a child process by the test below: writes settings until killed.
@@ -214,8 +211,8 @@ TEST(RegistryChild, WritesUntilKilled)
     store.createKey(kCharts);
     for (int i = 0;; ++i) {
         // A long value ahead of the last section makes a torn file visible.
-        store.setValue(kMain, QStringLiteral("Padding"), QString(4000 + i % 97, u'p'));
-        store.setValue(kCharts, QStringLiteral("Last"), QString::number(i));
+        store.setValue(kMain, u"Padding"_s, QString(4000 + i % 97, u'p'));
+        store.setValue(kCharts, u"Last"_s, QString::number(i));
         store.flush();
     }
 }
@@ -225,18 +222,18 @@ TEST_F(Store, KillingTheProgramNeverLeavesAHalfWrittenFile)
     for (int round = 0; round < 8; ++round) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QUOTERRA_TEST_WRITE_SETTINGS"), path());
+        env.insert(u"QUOTERRA_TEST_WRITE_SETTINGS"_s, path());
         child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=RegistryChild.*")});
+        child.start(QCoreApplication::applicationFilePath(), {u"--gtest_filter=RegistryChild.*"_s});
         ASSERT_TRUE(child.waitForStarted());
         ASSERT_TRUE(test::waitUntil([&] { return readFile(path()).contains("Last="); }, 10000));
         QThread::msleep(round * 7);
         ::kill(pid_t(child.processId()), SIGKILL);
         child.waitForFinished();
         const RegistryDocument doc = RegistryDocument::parse(readFile(path()));
-        const QString* last = doc.value(kCharts, QStringLiteral("Last"));
+        const QString* last = doc.value(kCharts, u"Last"_s);
         ASSERT_NE(last, nullptr) << "round " << round;
-        EXPECT_TRUE(doc.value(kMain, QStringLiteral("Padding"))->startsWith(QStringLiteral("pppp")));
+        EXPECT_TRUE(doc.value(kMain, u"Padding"_s)->startsWith(u"pppp"_s));
     }
 }
 

@@ -10,7 +10,7 @@ namespace {
 
 WindowLayout sheet()
 {
-    return WindowLayout{3000, 600, {{"box", 300, 60, 900, 300}, {"other", 1500, 15, 1005, 195}, {"box", 1, 2, 3, 4}}};
+    return WindowLayout{3000, 600, {{"box", 300, 60, 900, 300}, {"other", 1500, 15, 1005, 195}, {"BOX", 1, 2, 3, 4}}};
 }
 
 TEST(Resizer, ControlsGrowWithTheWindowFromTheRecordedLayout)
@@ -24,7 +24,7 @@ TEST(Resizer, ControlsGrowWithTheWindowFromTheRecordedLayout)
     ASSERT_TRUE(resizer.Resize(&layout));
     const auto& box = layout.controls[0];
     EXPECT_EQ(std::tie(box.left, box.top, box.width, box.height), std::make_tuple(400.0f, 80.0f, 1200.0f, 400.0f));
-    // A second control of the same name takes the first one's record.
+    // A second control of the same name, in any case, takes the first one's record.
     EXPECT_EQ(layout.controls[2].left, 400);
     EXPECT_FLOAT_EQ(resizer.heightFactor(), 4.0f / 3);
 }
@@ -55,24 +55,6 @@ TEST(Resizer, NoWindowRaisesTheErrorAndScalesNothing)
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0][0].toString().startsWith(QLatin1String("RError: ")));
     EXPECT_FALSE(resizer.recorded());
-}
-
-TEST(rObjects, KeysAreUniqueWithoutCaseAndUnknownKeysAreRefused)
-{
-    rObjects objects;
-    ASSERT_NE(objects.Add(1, 2, 3, 4, QStringLiteral("picSkin")), nullptr);
-    EXPECT_EQ(objects.Add(5, 6, 7, 8, QStringLiteral("PICSKIN")), nullptr);
-    EXPECT_NE(objects.Add(9, 9, 9, 9, QString()), nullptr); // no key, no clash
-    EXPECT_NE(objects.Add(9, 9, 9, 9, QString()), nullptr);
-    EXPECT_EQ(objects.Count(), 3);
-    EXPECT_TRUE(objects.Exists(QStringLiteral("picskin")));
-    EXPECT_EQ(objects.Item(QStringLiteral("Label1")), nullptr);
-    const rObject* o = objects.Item(QStringLiteral("picSkin"));
-    ASSERT_NE(o, nullptr);
-    EXPECT_EQ(std::tie(o->oWidth, o->oHeight, o->oTop, o->oLeft), std::make_tuple(1, 2, 3, 4));
-    EXPECT_FALSE(objects.Remove(QStringLiteral("Label1")));
-    EXPECT_TRUE(objects.Remove(QStringLiteral("picSkin")));
-    EXPECT_EQ(objects.Count(), 2);
 }
 
 } // namespace

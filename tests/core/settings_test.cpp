@@ -18,10 +18,7 @@ namespace {
 class SettingsTest : public ::testing::Test {
 protected:
     SettingsTest() { settings.CreateKeys(); }
-    QString stored(Setting s)
-    {
-        return store.value(Settings::key(s), Settings::name(s)).value_or(QStringLiteral("<missing>"));
-    }
+    QString stored(Setting s) { return store.value(Settings::key(s), Settings::name(s)).value_or(u"<missing>"_s); }
     test::TestProfile profile;
     RegistryStore store{profile.registryFile()};
     Settings settings{store};
@@ -45,15 +42,14 @@ TEST_F(SettingsTest, AMissingValueIsWrittenWithItsDefaultWhenFirstRead)
         {Setting::ChartStartUp, "False"},
     };
     for (const auto& [setting, value] : table) {
-        EXPECT_EQ(stored(setting), QStringLiteral("<missing>"));
+        EXPECT_EQ(stored(setting), u"<missing>"_s);
         EXPECT_EQ(settings.GetString(setting), QLatin1String(value));
         EXPECT_EQ(stored(setting), QLatin1String(value));
     }
     store.flush();
     const QString text = QString::fromUtf8(test::readFile(profile.registryFile()));
-    EXPECT_TRUE(text.contains(QStringLiteral("[Software\\Quoterra]\nLeft=0\nTop=0\nHeight=Full\n")))
-        << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("[Software\\Quoterra\\Charts]\nSymbol=IBM\nChart Type=1 Year\n")));
+    EXPECT_TRUE(text.contains(u"[Software\\Quoterra]\nLeft=0\nTop=0\nHeight=Full\n"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"[Software\\Quoterra\\Charts]\nSymbol=IBM\nChart Type=1 Year\n"_s));
 }
 
 TEST_F(SettingsTest, StoredTextsReadAsTheyStandUnlessTooLongToRead)
@@ -61,9 +57,9 @@ TEST_F(SettingsTest, StoredTextsReadAsTheyStandUnlessTooLongToRead)
     const QString longest(Settings::kLongestReadableValue, u'x');
     const std::pair<QString, QString> table[] = {
         {QString(), QString()}, // empty is not missing
-        {QStringLiteral("shade"), QStringLiteral("shade")},
+        {u"shade"_s, u"shade"_s},
         {longest, longest},
-        {longest + u'x', QStringLiteral("Full")}, // one more: its default replaces it
+        {longest + u'x', u"Full"_s}, // one more: its default replaces it
     };
     for (const auto& [text, read] : table) {
         settings.WriteValue(Setting::Height, text);
@@ -76,7 +72,7 @@ TEST_F(SettingsTest, WithoutItsKeyNothingIsReadOrWritten)
     test::TestProfile bare;
     RegistryStore empty(bare.registryFile());
     Settings none(empty);
-    none.WriteValue(Setting::Left, QStringLiteral("5"));
+    none.WriteValue(Setting::Left, u"5"_s);
     EXPECT_EQ(none.GetString(Setting::Left), QString());
     EXPECT_FALSE(empty.keyExists(kMainKey));
 }
@@ -136,22 +132,22 @@ TEST(Hosts, AServiceOriginReplacesEveryAddressAndIPv6KeepsItsBrackets)
         EXPECT_EQ(o.origin, QLatin1String(c.origin)) << c.value;
         EXPECT_EQ(o.problem.isEmpty(), *c.origin != 0) << c.value;
     }
-    const ServiceHosts h = ServiceHosts::at(QStringLiteral("http://[::1]:8642"));
+    const ServiceHosts h = ServiceHosts::at(u"http://[::1]:8642"_s);
     for (const QString& host : {h.quotes, h.charts, h.chartArchive, h.companyPages, h.quotePages, h.messageBoards,
                                 h.symbolLookup, h.dataProvider, h.updateSite})
-        EXPECT_EQ(host, QStringLiteral("http://[::1]:8642"));
-    EXPECT_EQ(h.makerSite, QStringLiteral("http://[::1]:8642/"));
+        EXPECT_EQ(host, u"http://[::1]:8642"_s);
+    EXPECT_EQ(h.makerSite, u"http://[::1]:8642/"_s);
 }
 
 TEST(Hosts, WithoutTheVariableEverythingGoesToTheBundledService)
 {
     qunsetenv("QUOTERRA_SERVICE");
     QString problem;
-    EXPECT_EQ(hostsFromEnvironment(&problem).quotes, QStringLiteral("http://127.0.0.1:8642"));
+    EXPECT_EQ(hostsFromEnvironment(&problem).quotes, u"http://127.0.0.1:8642"_s);
     EXPECT_TRUE(problem.isEmpty());
     qputenv("QUOTERRA_SERVICE", "http://::1:8642");
-    EXPECT_EQ(hostsFromEnvironment(&problem).quotes, QStringLiteral("http://127.0.0.1:8642"));
-    EXPECT_TRUE(problem.contains(QStringLiteral("QUOTERRA_SERVICE=http://::1:8642"))) << problem.toStdString();
+    EXPECT_EQ(hostsFromEnvironment(&problem).quotes, u"http://127.0.0.1:8642"_s);
+    EXPECT_TRUE(problem.contains(u"QUOTERRA_SERVICE=http://::1:8642"_s)) << problem.toStdString();
     qunsetenv("QUOTERRA_SERVICE");
 }
 

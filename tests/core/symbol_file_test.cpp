@@ -68,12 +68,12 @@ TEST(SymbolCursor, AMissingListIsCreatedEmptyAndHasNoSymbol)
 {
     test::TestProfile profile;
     SymbolCursor cursor;
-    cursor.CurrentSymbol = QStringLiteral("OLD");
+    cursor.CurrentSymbol = u"OLD"_s;
     ASSERT_EQ(cursor.OpenSymbolFile(profile.appDir()), kNoFileError);
     cursor.ResetCursor();
     EXPECT_TRUE(QFileInfo::exists(profile.symbolFile()));
     EXPECT_EQ(cursor.EntryCount, 0);
-    EXPECT_EQ(cursor.CurrentSymbol, QStringLiteral("OLD"));
+    EXPECT_EQ(cursor.CurrentSymbol, u"OLD"_s);
     cursor.NextEntry();
     EXPECT_EQ(cursor.CurrentSymbol, QString());
 }
@@ -86,12 +86,12 @@ TEST(SymbolCursor, WhatCannotBeOpenedSaysWhy)
     QString reason;
     EXPECT_EQ(cursor.OpenSymbolFile(profile.appDir(), kSymbolFileName, &reason), kPathFileAccessError);
     EXPECT_FALSE(reason.isEmpty());
-    EXPECT_EQ(cursor.OpenSymbolFile(profile.root() + QStringLiteral("/no/such"), kSymbolFileName), kPathNotFound);
-    EXPECT_EQ(cursor.OpenSymbolFile(profile.appDir(), QStringLiteral("stock data.std")), kBadFileName);
-    EXPECT_EQ(fileErrorMessage(kPathNotFound), QStringLiteral("That path doesn't exist."));
+    EXPECT_EQ(cursor.OpenSymbolFile(profile.root() + u"/no/such"_s, kSymbolFileName), kPathNotFound);
+    EXPECT_EQ(cursor.OpenSymbolFile(profile.appDir(), u"stock data.std"_s), kBadFileName);
+    EXPECT_EQ(fileErrorMessage(kPathNotFound), u"That path doesn't exist."_s);
     EXPECT_EQ(fileErrorMessage(62),
-              QStringLiteral("This file has a nonstandard end-of-file marker,or an attempt was made "
-                             "to read beyond the end-of-file marker."));
+              u"This file has a nonstandard end-of-file marker,or an attempt was made "
+              "to read beyond the end-of-file marker."_s);
     EXPECT_EQ(fileErrorMessage(kPathFileAccessError), QString());
 }
 
@@ -103,7 +103,7 @@ TEST(SymbolSave, WritesExactlyTheRowsAndAFailureLeavesTheOldList)
     EXPECT_EQ(readFile(profile.symbolFile()).size(), 100);
     EXPECT_EQ(SaveSymbolList(profile.appDir(), {}), std::nullopt);
     EXPECT_EQ(readFile(profile.symbolFile()), QByteArray());
-    EXPECT_NE(SaveSymbolList(profile.root() + QStringLiteral("/no/such"), {{"A", "b"}}), std::nullopt);
+    EXPECT_NE(SaveSymbolList(profile.root() + u"/no/such"_s, {{"A", "b"}}), std::nullopt);
 }
 
 // Run as a child process by the test below: saves lists until killed.
@@ -115,7 +115,7 @@ TEST(SymbolSaveChild, SavesUntilKilled)
     const QList<SymbolEntry> small{{"A", "a"}};
     QList<SymbolEntry> large;
     for (int i = 0; i < 20000; ++i)
-        large.append({QString::number(i), QStringLiteral("entry")});
+        large.append({QString::number(i), u"entry"_s});
     for (int i = 0;; ++i)
         SaveSymbolList(dir, i % 2 ? large : small);
 }
@@ -126,9 +126,9 @@ TEST(SymbolSave, AKilledSaveLeavesTheOldOrTheNewListWhole)
     for (int round = 0; round < 8; ++round) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QUOTERRA_TEST_SAVE_LIST"), profile.appDir());
+        env.insert(u"QUOTERRA_TEST_SAVE_LIST"_s, profile.appDir());
         child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=SymbolSaveChild.*")});
+        child.start(QCoreApplication::applicationFilePath(), {u"--gtest_filter=SymbolSaveChild.*"_s});
         ASSERT_TRUE(child.waitForStarted());
         ASSERT_TRUE(test::waitUntil([&] { return QFileInfo(profile.symbolFile()).size() > 0; }, 10000));
         QThread::msleep(round * 5);

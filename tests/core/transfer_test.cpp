@@ -21,15 +21,14 @@ TEST(Transfer, BringsTheWholeTextOrPictureFromTheService)
     ASSERT_TRUE(service.isRunning());
     Transfer transfer;
     QSignalSpy states(&transfer, &Transfer::StateChanged);
-    const QString line =
-        transfer.OpenURL(service.origin() + QStringLiteral("/d/quotes.csv?s=IBM&f=sl1d1t1c1ohgv&e=.csv"));
-    EXPECT_TRUE(line.startsWith(QStringLiteral("\"IBM\","))) << line.toStdString();
-    EXPECT_TRUE(line.endsWith(QStringLiteral("\r\n")));
-    const QByteArray gif = transfer.OpenURLBytes(service.origin() + QStringLiteral("/c/0b/i/ibm.gif"));
+    const QString line = transfer.OpenURL(service.origin() + u"/d/quotes.csv?s=IBM&f=sl1d1t1c1ohgv&e=.csv"_s);
+    EXPECT_TRUE(line.startsWith(u"\"IBM\","_s)) << line.toStdString();
+    EXPECT_TRUE(line.endsWith(u"\r\n"_s));
+    const QByteArray gif = transfer.OpenURLBytes(service.origin() + u"/c/0b/i/ibm.gif"_s);
     EXPECT_TRUE(gif.startsWith("GIF89a"));
-    EXPECT_EQ(transfer.OpenURL(service.origin() + QStringLiteral("/no/such/page")), QString());
+    EXPECT_EQ(transfer.OpenURL(service.origin() + u"/no/such/page"_s), QString());
     EXPECT_TRUE(transfer.lastTransferFailed());
-    EXPECT_EQ(transfer.lastError(), QStringLiteral("the server answered with status 404"));
+    EXPECT_EQ(transfer.lastError(), u"the server answered with status 404"_s);
     ASSERT_EQ(states.size(), 3);
     EXPECT_EQ(states[2][0].toInt(), Transfer::kErrorState);
 }
@@ -66,7 +65,7 @@ TEST(Transfer, EveryFaultEndsAsAFailureInTimeAndWithinItsCap)
         const long before = test::residentKiB(QCoreApplication::applicationPid());
         QElapsedTimer clock;
         clock.start();
-        EXPECT_EQ(transfer.OpenURL(test::originOf(server) + QStringLiteral("/d/quotes.csv")), QString());
+        EXPECT_EQ(transfer.OpenURL(test::originOf(server) + u"/d/quotes.csv"_s), QString());
         EXPECT_LT(clock.elapsed(), 4000);
         EXPECT_TRUE(transfer.lastTransferFailed());
         EXPECT_TRUE(transfer.lastError().startsWith(QLatin1String(error))) << transfer.lastError().toStdString();
@@ -78,9 +77,9 @@ TEST(Transfer, BodiesUpToTheCapArriveWhole)
 {
     FakeSource server({.flood = FakeSource::Flood::Chunked, .floodBytes = Transfer::kTextCap});
     Transfer transfer;
-    EXPECT_EQ(transfer.OpenURL(test::originOf(server) + QStringLiteral("/x")).size(), Transfer::kTextCap);
+    EXPECT_EQ(transfer.OpenURL(test::originOf(server) + u"/x"_s).size(), Transfer::kTextCap);
     FakeSource picture({.flood = FakeSource::Flood::Body, .floodBytes = Transfer::kTextCap + 1});
-    EXPECT_EQ(transfer.OpenURLBytes(test::originOf(picture) + QStringLiteral("/x")).size(), Transfer::kTextCap + 1);
+    EXPECT_EQ(transfer.OpenURLBytes(test::originOf(picture) + u"/x"_s).size(), Transfer::kTextCap + 1);
 }
 
 TEST(Transfer, WindowEventsRunWhileItWaitsAndOnlyOneRunsAtATime)
@@ -90,16 +89,16 @@ TEST(Transfer, WindowEventsRunWhileItWaitsAndOnlyOneRunsAtATime)
     transfer.setRequestTimeout(1);
     int ticks = 0;
     bool executing = false;
-    QString second = QStringLiteral("untouched");
+    QString second = u"untouched"_s;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         if (++ticks == 3) {
             executing = transfer.StillExecuting();
-            second = transfer.OpenURL(test::originOf(server) + QStringLiteral("/again"));
+            second = transfer.OpenURL(test::originOf(server) + u"/again"_s);
         }
     });
     timer.start(50);
-    transfer.OpenURL(test::originOf(server) + QStringLiteral("/first"));
+    transfer.OpenURL(test::originOf(server) + u"/first"_s);
     EXPECT_GE(ticks, 10);
     EXPECT_TRUE(executing);
     EXPECT_EQ(second, QString());

@@ -15,17 +15,17 @@ struct Outcome {
 
 class Autostart : public ::testing::Test {
 protected:
-    QString config() const { return root.path() + QStringLiteral("/config"); }
-    QString entry() const { return config() + QStringLiteral("/autostart/quoterra.desktop"); }
+    QString config() const { return root.path() + u"/config"_s; }
+    QString entry() const { return config() + u"/autostart/quoterra.desktop"_s; }
 
     Outcome quoterra(const QStringList& args, const QString& program = kProgram, bool withConfigHome = true) const
     {
         auto env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), root.path() + QStringLiteral("/home"));
+        env.insert(u"HOME"_s, root.path() + u"/home"_s);
         if (withConfigHome)
-            env.insert(QStringLiteral("XDG_CONFIG_HOME"), config());
+            env.insert(u"XDG_CONFIG_HOME"_s, config());
         else
-            env.remove(QStringLiteral("XDG_CONFIG_HOME"));
+            env.remove(u"XDG_CONFIG_HOME"_s);
         QProcess p;
         p.setProcessEnvironment(env);
         p.start(program, args);
@@ -44,18 +44,18 @@ QString value(const QString& file, const QString& key)
     for (const QString& line : QString::fromUtf8(readFile(file)).split(u'\n'))
         if (line.startsWith(key + u'='))
             return line.mid(key.size() + 1);
-    return QStringLiteral("<missing>");
+    return u"<missing>"_s;
 }
 
 // What desktop-file-validate says against the entry: nothing when it is clean.
 QString complaints(const QString& file)
 {
     QProcess p;
-    p.start(QStringLiteral("desktop-file-validate"), {file});
+    p.start(u"desktop-file-validate"_s, {file});
     if (!p.waitForFinished(10000))
-        return QStringLiteral("desktop-file-validate did not run (scripts/setup.sh installs desktop-file-utils)");
+        return u"desktop-file-validate did not run (scripts/setup.sh installs desktop-file-utils)"_s;
     return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed()
-        + (p.exitCode() == 0 ? QString() : QStringLiteral(" [exit %1]").arg(p.exitCode()));
+        + (p.exitCode() == 0 ? QString() : u" [exit %1]"_s.arg(p.exitCode()));
 }
 
 TEST_F(Autostart, OnWritesAnEntryThatRunsThisProgramAndOffRemovesIt)
@@ -63,34 +63,34 @@ TEST_F(Autostart, OnWritesAnEntryThatRunsThisProgramAndOffRemovesIt)
     const QString program = QFileInfo(kProgram).canonicalFilePath();
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round); // a second "on" replaces the entry whole
-        const Outcome on = quoterra({QStringLiteral("--autostart"), QStringLiteral("on")});
+        const Outcome on = quoterra({u"--autostart"_s, u"on"_s});
         EXPECT_EQ(on.code, 0) << on.err.toStdString();
         EXPECT_TRUE(on.out.contains(entry())) << on.out.toStdString();
-        EXPECT_EQ(value(entry(), QStringLiteral("Exec")), program);
-        EXPECT_EQ(value(entry(), QStringLiteral("TryExec")), program);
-        EXPECT_EQ(value(entry(), QStringLiteral("Type")), QStringLiteral("Application"));
-        EXPECT_EQ(value(entry(), QStringLiteral("Name")), QStringLiteral("Quoterra"));
-        EXPECT_EQ(value(entry(), QStringLiteral("Icon")), QStringLiteral("quoterra"));
+        EXPECT_EQ(value(entry(), u"Exec"_s), program);
+        EXPECT_EQ(value(entry(), u"TryExec"_s), program);
+        EXPECT_EQ(value(entry(), u"Type"_s), u"Application"_s);
+        EXPECT_EQ(value(entry(), u"Name"_s), u"Quoterra"_s);
+        EXPECT_EQ(value(entry(), u"Icon"_s), u"quoterra"_s);
         EXPECT_EQ(complaints(entry()), QString());
-        EXPECT_EQ(QDir(config() + QStringLiteral("/autostart")).entryList(QDir::Files | QDir::Hidden),
-                  QStringList{QStringLiteral("quoterra.desktop")});
+        EXPECT_EQ(QDir(config() + u"/autostart"_s).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{u"quoterra.desktop"_s});
     }
 
-    const Outcome off = quoterra({QStringLiteral("--autostart"), QStringLiteral("off")});
+    const Outcome off = quoterra({u"--autostart"_s, u"off"_s});
     EXPECT_EQ(off.code, 0) << off.err.toStdString();
     EXPECT_TRUE(off.out.contains(QLatin1String("removed"))) << off.out.toStdString();
     EXPECT_FALSE(QFile::exists(entry()));
 
-    const Outcome again = quoterra({QStringLiteral("--autostart"), QStringLiteral("off")});
+    const Outcome again = quoterra({u"--autostart"_s, u"off"_s});
     EXPECT_EQ(again.code, 0) << again.err.toStdString();
     EXPECT_TRUE(again.out.contains(QLatin1String("does not start"))) << again.out.toStdString();
 }
 
 TEST_F(Autostart, WithoutXdgConfigHomeTheEntryGoesUnderTheHomeConfigFolder)
 {
-    const Outcome on = quoterra({QStringLiteral("--autostart"), QStringLiteral("on")}, kProgram, false);
+    const Outcome on = quoterra({u"--autostart"_s, u"on"_s}, kProgram, false);
     EXPECT_EQ(on.code, 0) << on.err.toStdString();
-    EXPECT_TRUE(QFile::exists(root.path() + QStringLiteral("/home/.config/autostart/quoterra.desktop")));
+    EXPECT_TRUE(QFile::exists(root.path() + u"/home/.config/autostart/quoterra.desktop"_s));
     EXPECT_FALSE(QFile::exists(entry()));
 }
 
@@ -100,33 +100,30 @@ TEST_F(Autostart, AProgramInAFolderWithReservedCharactersIsQuoted)
 {
     const QString folder = root.path() + QStringLiteral(R"(/my "ticker" $HOME 100% back\slash)");
     ASSERT_TRUE(QDir().mkpath(folder));
-    const QString copy = folder + QStringLiteral("/quoterra");
+    const QString copy = folder + u"/quoterra"_s;
     ASSERT_TRUE(QFile::copy(kProgram, copy));
-    const Outcome on = quoterra({QStringLiteral("--autostart"), QStringLiteral("on")}, copy);
+    const Outcome on = quoterra({u"--autostart"_s, u"on"_s}, copy);
     ASSERT_EQ(on.code, 0) << on.err.toStdString();
     const QString canonicalRoot = QFileInfo(root.path()).canonicalFilePath();
-    EXPECT_EQ(value(entry(), QStringLiteral("Exec")),
+    EXPECT_EQ(value(entry(), u"Exec"_s),
               u'"' + canonicalRoot + QStringLiteral(R"(/my \\"ticker\\" \\$HOME 100%% back\\\\slash/quoterra")"));
     // TryExec is a plain path, escaped only as every string value is.
-    EXPECT_EQ(value(entry(), QStringLiteral("TryExec")),
+    EXPECT_EQ(value(entry(), u"TryExec"_s),
               canonicalRoot + QStringLiteral(R"(/my "ticker" $HOME 100% back\\slash/quoterra)"));
     EXPECT_EQ(complaints(entry()), QString());
 }
 
 TEST_F(Autostart, ABadValueGetsTheUsageAndTouchesNothing)
 {
-    const QString usage = QStringLiteral("Usage: quoterra [--help] [--version] [--autostart on|off]\n");
+    const QString usage = u"Usage: quoterra [--help] [--version] [--autostart on|off]\n"_s;
     struct Case {
         QStringList args;
         QString err;
     } cases[] = {
-        {{QStringLiteral("--autostart"), QStringLiteral("bogus")},
-         QStringLiteral("quoterra: --autostart takes on or off\n") + usage},
-        {{QStringLiteral("--autostart"), QStringLiteral("ON")},
-         QStringLiteral("quoterra: --autostart takes on or off\n") + usage},
-        {{QStringLiteral("--autostart")}, QStringLiteral("quoterra: --autostart takes on or off\n") + usage},
-        {{QStringLiteral("--autostart"), QStringLiteral("on"), QStringLiteral("--bogus")},
-         QStringLiteral("quoterra: unknown option '--bogus'\n") + usage},
+        {{u"--autostart"_s, u"bogus"_s}, u"quoterra: --autostart takes on or off\n"_s + usage},
+        {{u"--autostart"_s, u"ON"_s}, u"quoterra: --autostart takes on or off\n"_s + usage},
+        {{u"--autostart"_s}, u"quoterra: --autostart takes on or off\n"_s + usage},
+        {{u"--autostart"_s, u"on"_s, u"--bogus"_s}, u"quoterra: unknown option '--bogus'\n"_s + usage},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
@@ -134,7 +131,7 @@ TEST_F(Autostart, ABadValueGetsTheUsageAndTouchesNothing)
         EXPECT_EQ(run.code, 2);
         EXPECT_EQ(run.out, QString());
         EXPECT_EQ(run.err, c.err);
-        EXPECT_FALSE(QFileInfo::exists(config() + QStringLiteral("/autostart")));
+        EXPECT_FALSE(QFileInfo::exists(config() + u"/autostart"_s));
     }
 }
 
@@ -156,14 +153,13 @@ TEST_F(Autostart, AnEntryThatCannotBeWrittenOrRemovedIsToldAndLeftAlone)
         SCOPED_TRACE(c.what);
         QDir(config()).removeRecursively();
         ASSERT_TRUE(QDir().mkpath(config()));
-        const QString blocker =
-            c.folderIsAFile ? config() + QStringLiteral("/autostart") : entry() + QStringLiteral("/kept");
+        const QString blocker = c.folderIsAFile ? config() + u"/autostart"_s : entry() + u"/kept"_s;
         ASSERT_TRUE(QDir().mkpath(QFileInfo(blocker).path()));
         QFile file(blocker);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
         file.close();
 
-        const Outcome run = quoterra({QStringLiteral("--autostart"), QLatin1String(c.value)});
+        const Outcome run = quoterra({u"--autostart"_s, QLatin1String(c.value)});
         EXPECT_EQ(run.code, 1);
         EXPECT_TRUE(run.err.startsWith(QLatin1String(c.said))) << run.err.toStdString();
         EXPECT_EQ(readFile(blocker), QByteArray("kept"));

@@ -20,9 +20,9 @@ protected:
                   const QString& origin = {})
     {
         profile.seed(settings, symbols);
-        program = std::make_unique<RunningProgram>(profile, origin.isEmpty() ? service.origin() : origin,
-                                                   QStringLiteral("xcb"), x.display(), pathFirst);
-        const QString id = x.window(QStringLiteral("quoterra"), true);
+        program = std::make_unique<RunningProgram>(profile, origin.isEmpty() ? service.origin() : origin, u"xcb"_s,
+                                                   x.display(), pathFirst);
+        const QString id = x.window(u"quoterra"_s, true);
         QTest::qWait(300);
         return id;
     }
@@ -76,8 +76,8 @@ TEST_F(Desktop, TheTickerDragsAndSnapsUnderARealPointer)
     drag({380, 306}, {380, 6});
     EXPECT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(280, 0); }, 3000));
     ASSERT_TRUE(program->signal(SIGTERM));
-    EXPECT_EQ(profile.main("Left"), QStringLiteral("4200"));
-    EXPECT_EQ(profile.main("Top"), QStringLiteral("0"));
+    EXPECT_EQ(profile.main("Left"), u"4200"_s);
+    EXPECT_EQ(profile.main("Top"), u"0"_s);
 }
 
 // While a quote request hangs the strip still moves and repaints.
@@ -94,12 +94,12 @@ TEST_F(Desktop, TheTickerStaysResponsiveWhileARequestHangs)
 TEST_F(Desktop, AResearchItemReachesTheDesktopsBrowserLauncher)
 {
     // A launcher that only writes down what it was asked to open.
-    const QString bin = profile.root() + QStringLiteral("/bin");
-    const QString record = profile.root() + QStringLiteral("/opened.txt");
+    const QString bin = profile.root() + u"/bin"_s;
+    const QString record = profile.root() + u"/opened.txt"_s;
     QDir().mkpath(bin);
-    QFile launcher(bin + QStringLiteral("/xdg-open"));
+    QFile launcher(bin + u"/xdg-open"_s);
     ASSERT_TRUE(launcher.open(QIODevice::WriteOnly));
-    launcher.write(QStringLiteral("#!/bin/sh\necho \"$#:$1\" >> '%1'\n").arg(record).toUtf8());
+    launcher.write(u"#!/bin/sh\necho \"$#:$1\" >> '%1'\n"_s.arg(record).toUtf8());
     launcher.close();
     launcher.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     ASSERT_FALSE(start(kStrip, {"IBM", "MSFT"}, bin).isEmpty());
@@ -107,11 +107,10 @@ TEST_F(Desktop, AResearchItemReachesTheDesktopsBrowserLauncher)
     // Right-click the symbol, then choose Company Profile by its access key.
     x.click({218, 205}, 3);
     QTest::qWait(300);
-    x.key(QStringLiteral("p"));
+    x.key(u"p"_s);
     EXPECT_TRUE(waitUntil([&] { return !readFile(record).isEmpty(); })) << "the launcher was never called";
     // One argument, the page on the service.
-    EXPECT_EQ(QString::fromUtf8(readFile(record)).trimmed(),
-              QStringLiteral("1:") + service.origin() + QStringLiteral("/p/I/IBM.html"));
+    EXPECT_EQ(QString::fromUtf8(readFile(record)).trimmed(), u"1:"_s + service.origin() + u"/p/I/IBM.html"_s);
 }
 
 // OK in the configuration dialog reloads the ticker with the new size; the
@@ -122,16 +121,16 @@ TEST_F(Desktop, ConfigurationOkReloadsTheTickerAndTheProgramRunsOn)
     ASSERT_FALSE(ticker.isEmpty());
     x.click({206, 203}); // the options button
     QTest::qWait(300);
-    x.key(QStringLiteral("c"));
-    const QString dialog = x.window(QStringLiteral("Quoterra - Configuration"));
+    x.key(u"c"_s);
+    const QString dialog = x.window(u"Quoterra - Configuration"_s);
     ASSERT_FALSE(dialog.isEmpty());
     const QRect d = x.geometry(dialog);
     x.click(d.topLeft() + QPoint(172, 97)); // Large Ticker
-    x.key(QStringLiteral("Return"));
+    x.key(u"Return"_s);
     EXPECT_TRUE(waitUntil([&] { return profile.main("Size") == QLatin1String("Large"); }));
     QTest::qWait(500);
     ASSERT_TRUE(program->running()) << "OK ended the program";
-    const QString reloaded = x.window(QStringLiteral("quoterra"), true);
+    const QString reloaded = x.window(u"quoterra"_s, true);
     ASSERT_FALSE(reloaded.isEmpty());
     EXPECT_EQ(x.geometry(reloaded).width(), 280);
 }
@@ -142,22 +141,22 @@ TEST_F(Desktop, SymbolManagerOkSavesTheListAndTheProgramRunsOn)
 {
     ASSERT_FALSE(start(kFull, {"IBM", "MSFT", "DJIA"}).isEmpty());
     x.click({200 + 184 + 5, 200 + 68 + 5}); // the list button on the full face
-    const QString editor = x.window(QStringLiteral("Quoterra - Symbol Manager"));
+    const QString editor = x.window(u"Quoterra - Symbol Manager"_s);
     ASSERT_FALSE(editor.isEmpty());
     const QRect e = x.geometry(editor);
     x.click(e.topLeft() + QPoint(60, 55)); // the first row
-    x.key(QStringLiteral("Delete"));
-    x.key(QStringLiteral("Delete"));
+    x.key(u"Delete"_s);
+    x.key(u"Delete"_s);
     x.click(e.topLeft() + QPoint(e.width() - 140, e.height() - 20)); // OK
     QTest::qWait(300);
-    x.key(QStringLiteral("Return")); // Yes
+    x.key(u"Return"_s); // Yes
     // The second Delete found nothing selected.
     EXPECT_TRUE(waitUntil([&] { return savedList() == QStringList{"MSFT", "DJIA"}; }));
     QTest::qWait(500);
     ASSERT_TRUE(program->running()) << "OK ended the program";
-    EXPECT_FALSE(x.window(QStringLiteral("quoterra"), true).isEmpty());
-    EXPECT_TRUE(waitUntil(
-        [&] { return service.requests().contains(QStringLiteral("/d/quotes.csv?s=MSFT&f=sl1d1t1c1ohgv&e=.csv")); }));
+    EXPECT_FALSE(x.window(u"quoterra"_s, true).isEmpty());
+    EXPECT_TRUE(
+        waitUntil([&] { return service.requests().contains(u"/d/quotes.csv?s=MSFT&f=sl1d1t1c1ohgv&e=.csv"_s); }));
 }
 
 // A row dragged to the last row in sight, the pointer resting there: the
@@ -169,7 +168,7 @@ TEST_F(Desktop, ARowDraggedToTheBottomScrollsTheListWhileThePointerRests)
         many << "S" + QByteArray::number(i);
     ASSERT_FALSE(start(kFull, many).isEmpty());
     x.click({200 + 184 + 5, 200 + 68 + 5});
-    const QString editor = x.window(QStringLiteral("Quoterra - Symbol Manager"));
+    const QString editor = x.window(u"Quoterra - Symbol Manager"_s);
     ASSERT_FALSE(editor.isEmpty());
     const QRect e = x.geometry(editor);
     const QPoint first = e.topLeft() + QPoint(60, 55);
@@ -183,9 +182,9 @@ TEST_F(Desktop, ARowDraggedToTheBottomScrollsTheListWhileThePointerRests)
     x.xdotool({"mouseup", "1"});
     x.click(e.topLeft() + QPoint(e.width() - 140, e.height() - 20));
     QTest::qWait(300);
-    x.key(QStringLiteral("Return"));
+    x.key(u"Return"_s);
     ASSERT_TRUE(waitUntil([&] { return savedList().size() == 60 && savedList().first() != QLatin1String("S1"); }));
-    EXPECT_GE(savedList().indexOf(QStringLiteral("S1")), 20) << savedList().join(u' ').toStdString();
+    EXPECT_GE(savedList().indexOf(u"S1"_s), 20) << savedList().join(u' ').toStdString();
 }
 
 // The chart browser opened from the face, updated, dragged under the ticker
@@ -216,13 +215,13 @@ TEST_F(Desktop, TheChartBrowserDocksUnderTheTickerAndComesBackDocked)
     EXPECT_TRUE(waitUntil([&] { return x.geometry(charts).topLeft() == QPoint(250, 250 + t.height()); }, 3000));
 
     ASSERT_TRUE(program->signal(SIGTERM));
-    EXPECT_EQ(profile.main("Docked"), QStringLiteral("True"));
-    const QString chartsKey = QStringLiteral("Software\\Quoterra\\Charts");
-    EXPECT_EQ(profile.setting(chartsKey, QStringLiteral("StartUp")), QStringLiteral("True"));
-    EXPECT_EQ(profile.setting(chartsKey, QStringLiteral("Top")), QString::number((250 + t.height()) * 15));
+    EXPECT_EQ(profile.main("Docked"), u"True"_s);
+    const QString chartsKey = u"Software\\Quoterra\\Charts"_s;
+    EXPECT_EQ(profile.setting(chartsKey, u"StartUp"_s), u"True"_s);
+    EXPECT_EQ(profile.setting(chartsKey, u"Top"_s), QString::number((250 + t.height()) * 15));
 
-    program = std::make_unique<RunningProgram>(profile, service.origin(), QStringLiteral("xcb"), x.display());
-    const QString again = x.window(QStringLiteral("quoterra"), true);
+    program = std::make_unique<RunningProgram>(profile, service.origin(), u"xcb"_s, x.display());
+    const QString again = x.window(u"quoterra"_s, true);
     ASSERT_FALSE(again.isEmpty());
     const QString reopened = chartBrowser();
     ASSERT_FALSE(reopened.isEmpty());

@@ -40,25 +40,25 @@ struct Profile : TestProfile {
             else if (current == section && line.startsWith(name + u'='))
                 return line.mid(name.size() + 1);
         }
-        return QStringLiteral("<missing>");
+        return u"<missing>"_s;
     }
-    QString main(const char* name) const { return setting(QStringLiteral("Software\\Quoterra"), QLatin1String(name)); }
+    QString main(const char* name) const { return setting(u"Software\\Quoterra"_s, QLatin1String(name)); }
     QProcessEnvironment environment(const QString& service) const
     {
         auto env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
-        env.insert(QStringLiteral("QUOTERRA_HOME"), appDir());
-        env.insert(QStringLiteral("XDG_DATA_HOME"), root() + QStringLiteral("/data"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root());
-        env.insert(QStringLiteral("XDG_STATE_HOME"), root() + QStringLiteral("/state"));
+        env.insert(u"XDG_CONFIG_HOME"_s, configHome());
+        env.insert(u"QUOTERRA_HOME"_s, appDir());
+        env.insert(u"XDG_DATA_HOME"_s, root() + u"/data"_s);
+        env.insert(u"XDG_RUNTIME_DIR"_s, root());
+        env.insert(u"XDG_STATE_HOME"_s, root() + u"/state"_s);
         // Empty: the program finds (or starts) the service on this machine,
         // which then runs the offline market.
         if (service.isEmpty())
-            env.remove(QStringLiteral("QUOTERRA_SERVICE"));
+            env.remove(u"QUOTERRA_SERVICE"_s);
         else
-            env.insert(QStringLiteral("QUOTERRA_SERVICE"), service);
-        env.insert(QStringLiteral("QUOTERRA_MARKET"), QStringLiteral("simulated"));
-        env.remove(QStringLiteral("QT_FONT_DPI"));
+            env.insert(u"QUOTERRA_SERVICE"_s, service);
+        env.insert(u"QUOTERRA_MARKET"_s, u"simulated"_s);
+        env.remove(u"QT_FONT_DPI"_s);
         return env;
     }
 };
@@ -69,17 +69,15 @@ public:
     Xvfb()
     {
         for (int n = 91; n < 140 && display_.isEmpty(); ++n) {
-            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))
-                || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+            if (QFile::exists(u"/tmp/.X11-unix/X%1"_s.arg(n)) || QFile::exists(u"/tmp/.X%1-lock"_s.arg(n)))
                 continue;
-            process_.start(QStringLiteral("Xvfb"),
-                           {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"), QStringLiteral("0"),
-                            QStringLiteral("1024x768x24"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                            QStringLiteral("tcp")});
+            process_.start(
+                u"Xvfb"_s,
+                {u":%1"_s.arg(n), u"-screen"_s, u"0"_s, u"1024x768x24"_s, u"-noreset"_s, u"-nolisten"_s, u"tcp"_s});
             if (!process_.waitForStarted(5000))
                 return;
-            if (waitUntil([n] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)); }, 5000))
-                display_ = QStringLiteral(":%1").arg(n);
+            if (waitUntil([n] { return QFile::exists(u"/tmp/.X11-unix/X%1"_s.arg(n)); }, 5000))
+                display_ = u":%1"_s.arg(n);
         }
     }
     ~Xvfb() { stop(); }
@@ -95,9 +93,9 @@ public:
     {
         QProcess p;
         auto env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display_);
+        env.insert(u"DISPLAY"_s, display_);
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral("xdotool"), args);
+        p.start(u"xdotool"_s, args);
         p.waitForFinished(10000);
         return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
     }
@@ -107,8 +105,7 @@ public:
         QString id;
         waitUntil(
             [&] {
-                id = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                              byClass ? QStringLiteral("--classname") : QStringLiteral("--name"), name})
+                id = xdotool({u"search"_s, u"--onlyvisible"_s, byClass ? u"--classname"_s : u"--name"_s, name})
                          .section(u'\n', 0, 0);
                 return !id.isEmpty();
             },
@@ -117,28 +114,27 @@ public:
     }
     QRect geometry(const QString& window) const
     {
-        const QString shell = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+        const QString shell = xdotool({u"getwindowgeometry"_s, u"--shell"_s, window});
         QHash<QString, int> v;
         for (const QString& line : shell.split(u'\n'))
             v.insert(line.section(u'=', 0, 0), line.section(u'=', 1).toInt());
-        return QRect(v.value(QStringLiteral("X")), v.value(QStringLiteral("Y")), v.value(QStringLiteral("WIDTH")),
-                     v.value(QStringLiteral("HEIGHT")));
+        return QRect(v.value(u"X"_s), v.value(u"Y"_s), v.value(u"WIDTH"_s), v.value(u"HEIGHT"_s));
     }
     void click(QPoint at, int button = 1) const
     {
-        xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
-                 QString::number(button)});
+        xdotool(
+            {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s, QString::number(button)});
     }
-    void key(const QString& name) const { xdotool({QStringLiteral("key"), name}); }
+    void key(const QString& name) const { xdotool({u"key"_s, name}); }
 
     // What a window shows, read through xwd (32-bit ZPixmap on Xvfb).
     QImage grab(const QString& window) const
     {
         QProcess p;
         auto env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display_);
+        env.insert(u"DISPLAY"_s, display_);
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral("xwd"), {QStringLiteral("-silent"), QStringLiteral("-id"), window});
+        p.start(u"xwd"_s, {u"-silent"_s, u"-id"_s, window});
         p.waitForFinished(10000);
         const QByteArray dump = p.readAllStandardOutput();
         const auto field = [&dump](int i) { return qFromBigEndian<quint32>(dump.constData() + 4 * i); };
@@ -175,11 +171,11 @@ public:
                    const QString& pathFirst = {}, const QStringList& args = {})
     {
         auto env = profile.environment(service);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        env.insert(u"QT_QPA_PLATFORM"_s, platform);
         if (!display.isEmpty())
-            env.insert(QStringLiteral("DISPLAY"), display);
+            env.insert(u"DISPLAY"_s, display);
         if (!pathFirst.isEmpty())
-            env.insert(QStringLiteral("PATH"), pathFirst + u':' + env.value(QStringLiteral("PATH")));
+            env.insert(u"PATH"_s, pathFirst + u':' + env.value(u"PATH"_s));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(profile.root());
         process.start(kProgram, args);

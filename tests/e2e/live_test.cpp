@@ -22,8 +22,8 @@ QImage faceOnce(const Xvfb& x, const QString& service)
 {
     Profile profile;
     profile.seed(kFull, {"IBM"});
-    RunningProgram program(profile, service, QStringLiteral("xcb"), x.display());
-    const QString ticker = x.window(QStringLiteral("quoterra"), true);
+    RunningProgram program(profile, service, u"xcb"_s, x.display());
+    const QString ticker = x.window(u"quoterra"_s, true);
     if (ticker.isEmpty())
         return {};
     QImage face;

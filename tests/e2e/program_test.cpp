@@ -40,17 +40,16 @@ TEST(Signals, EndTheProgramAfterSavingItsState)
         SCOPED_TRACE(sig);
         Profile profile;
         profile.seed(kPlaced, {"IBM", "MSFT"});
-        RunningProgram program(profile, service.origin(), QStringLiteral("offscreen"));
+        RunningProgram program(profile, service.origin(), u"offscreen"_s);
         ASSERT_TRUE(waitUntil([&] { return !service.requests().isEmpty(); })) << "the ticker never asked for a quote";
         service.reset();
         ASSERT_TRUE(program.signal(sig));
         EXPECT_EQ(program.process.exitCode(), 0);
-        EXPECT_EQ(profile.main("Left"), QStringLiteral("0")); // pulled inside the work area at load
-        EXPECT_EQ(profile.main("Top"), QStringLiteral("450"));
-        EXPECT_EQ(profile.main("Height"), QStringLiteral("Shade"));
-        EXPECT_EQ(profile.main("Always On Top"), QStringLiteral("False"));
-        EXPECT_EQ(profile.setting(QStringLiteral("Software\\Quoterra\\Charts"), QStringLiteral("StartUp")),
-                  QStringLiteral("False"));
+        EXPECT_EQ(profile.main("Left"), u"0"_s); // pulled inside the work area at load
+        EXPECT_EQ(profile.main("Top"), u"450"_s);
+        EXPECT_EQ(profile.main("Height"), u"Shade"_s);
+        EXPECT_EQ(profile.main("Always On Top"), u"False"_s);
+        EXPECT_EQ(profile.setting(u"Software\\Quoterra\\Charts"_s, u"StartUp"_s), u"False"_s);
     }
 }
 
@@ -59,13 +58,13 @@ TEST(Signals, EndTheProgramWhileAQuoteRequestHangs)
     FakeSource silent({.hang = true});
     Profile profile;
     profile.seed(kPlaced, {"IBM"});
-    RunningProgram program(profile, originOf(silent), QStringLiteral("offscreen"));
+    RunningProgram program(profile, originOf(silent), u"offscreen"_s);
     ASSERT_TRUE(waitUntil([&] { return silent.count() > 0; }));
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(program.signal(SIGTERM));
     EXPECT_LT(clock.elapsed(), 3000);
-    EXPECT_EQ(profile.main("Left"), QStringLiteral("0"));
+    EXPECT_EQ(profile.main("Left"), u"0"_s);
 }
 
 // A signal while a file error is on show at start-up: the place the program
@@ -78,12 +77,12 @@ TEST(Signals, AnEndBeforeThePlaceWasRestoredLeavesTheSavedPlace)
     profile.seed(kPlaced, {});
     QFile::remove(profile.symbolFile());
     QDir().mkpath(profile.symbolFile());
-    RunningProgram program(profile, QStringLiteral("http://127.0.0.1:9"), QStringLiteral("xcb"), x.display());
-    EXPECT_FALSE(x.window(QStringLiteral("File Error")).isEmpty()) << "no message about the list";
+    RunningProgram program(profile, u"http://127.0.0.1:9"_s, u"xcb"_s, x.display());
+    EXPECT_FALSE(x.window(u"File Error"_s).isEmpty()) << "no message about the list";
     ASSERT_TRUE(program.signal(SIGTERM));
-    EXPECT_EQ(profile.main("Left"), QStringLiteral("-3000"));
-    EXPECT_EQ(profile.main("Top"), QStringLiteral("450"));
-    EXPECT_EQ(profile.main("Height"), QStringLiteral("Shade"));
+    EXPECT_EQ(profile.main("Left"), u"-3000"_s);
+    EXPECT_EQ(profile.main("Top"), u"450"_s);
+    EXPECT_EQ(profile.main("Height"), u"Shade"_s);
 }
 
 TEST(Signals, TheDisplayGoingAwaySavesTheState)
@@ -93,12 +92,12 @@ TEST(Signals, TheDisplayGoingAwaySavesTheState)
     ASSERT_FALSE(x->display().isEmpty());
     Profile profile;
     profile.seed(kPlaced, {"IBM"});
-    RunningProgram program(profile, service.origin(), QStringLiteral("xcb"), x->display());
-    ASSERT_FALSE(x->window(QStringLiteral("quoterra"), true).isEmpty());
+    RunningProgram program(profile, service.origin(), u"xcb"_s, x->display());
+    ASSERT_FALSE(x->window(u"quoterra"_s, true).isEmpty());
     x.reset();
     ASSERT_TRUE(program.process.waitForFinished(10000));
-    EXPECT_EQ(profile.main("Left"), QStringLiteral("0"));
-    EXPECT_EQ(profile.main("Height"), QStringLiteral("Shade"));
+    EXPECT_EQ(profile.main("Left"), u"0"_s);
+    EXPECT_EQ(profile.main("Height"), u"Shade"_s);
 }
 
 // What the user set up wrongly is said plainly, and nothing is put elsewhere.
@@ -123,14 +122,14 @@ TEST(Environment, AnUnusableServiceAddressOrHomeIsRefusedWithAMessage)
             QDir(profile.appDir()).removeRecursively();
             QFile(profile.appDir()).open(QIODevice::WriteOnly);
         }
-        RunningProgram program(profile, QLatin1String(c.service), QStringLiteral("xcb"), x.display());
-        const QString box = x.window(QStringLiteral("Quoterra"));
+        RunningProgram program(profile, QLatin1String(c.service), u"xcb"_s, x.display());
+        const QString box = x.window(u"Quoterra"_s);
         EXPECT_FALSE(box.isEmpty()) << "no message box";
-        x.key(QStringLiteral("Return"));
+        x.key(u"Return"_s);
         ASSERT_TRUE(program.process.waitForFinished(10000));
         EXPECT_EQ(program.process.exitCode(), 1);
         EXPECT_TRUE(QString::fromUtf8(program.process.readAllStandardError()).contains(QLatin1String(c.said)));
-        EXPECT_FALSE(QFile::exists(profile.root() + QStringLiteral("/stockdata.std")));
+        EXPECT_FALSE(QFile::exists(profile.root() + u"/stockdata.std"_s));
         EXPECT_FALSE(QFile::exists(profile.registryFile()));
     }
 }
@@ -142,13 +141,13 @@ TEST(Environment, ASettingsFileThatCannotBeReadIsToldOnceAndLeftAlone)
     ServiceProcess service;
     Profile profile;
     profile.writeSymbols({{"IBM", ""}});
-    QDir().mkpath(profile.registryFile() + QStringLiteral("/inside"));
-    RunningProgram program(profile, service.origin(), QStringLiteral("xcb"), x.display());
-    EXPECT_FALSE(x.window(QStringLiteral("Quoterra")).isEmpty()) << "no message about the settings";
-    x.key(QStringLiteral("Return"));
-    ASSERT_FALSE(x.window(QStringLiteral("quoterra"), true).isEmpty()) << "the ticker did not run on defaults";
+    QDir().mkpath(profile.registryFile() + u"/inside"_s);
+    RunningProgram program(profile, service.origin(), u"xcb"_s, x.display());
+    EXPECT_FALSE(x.window(u"Quoterra"_s).isEmpty()) << "no message about the settings";
+    x.key(u"Return"_s);
+    ASSERT_FALSE(x.window(u"quoterra"_s, true).isEmpty()) << "the ticker did not run on defaults";
     ASSERT_TRUE(program.signal(SIGTERM));
-    EXPECT_TRUE(QFileInfo(profile.registryFile() + QStringLiteral("/inside")).isDir());
+    EXPECT_TRUE(QFileInfo(profile.registryFile() + u"/inside"_s).isDir());
 }
 
 } // namespace

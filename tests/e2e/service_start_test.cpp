@@ -54,8 +54,8 @@ TEST_F(ServiceStart, TwoTickersStartedTogetherShareTheOneServiceTheyStart)
     Profile first, second;
     first.seed(fullAt(1500), {"IBM"});
     second.seed(fullAt(6000), {"IBM"});
-    RunningProgram one(first, {}, QStringLiteral("xcb"), x.display());
-    RunningProgram two(second, {}, QStringLiteral("xcb"), x.display());
+    RunningProgram one(first, {}, u"xcb"_s, x.display());
+    RunningProgram two(second, {}, u"xcb"_s, x.display());
 
     QStringList tickers;
     ASSERT_TRUE(waitUntil([&] {
@@ -76,10 +76,10 @@ TEST_F(ServiceStart, APortHeldByAnotherProgramIsToldAndTheTickerEnds)
     ASSERT_TRUE(other.isListening());
     Profile profile;
     profile.seed(fullAt(1500), {"IBM"});
-    RunningProgram program(profile, {}, QStringLiteral("xcb"), x.display());
-    const QString message = x.window(QStringLiteral("Quoterra"));
+    RunningProgram program(profile, {}, u"xcb"_s, x.display());
+    const QString message = x.window(u"Quoterra"_s);
     ASSERT_FALSE(message.isEmpty()) << "no message";
-    x.key(QStringLiteral("Return"));
+    x.key(u"Return"_s);
     ASSERT_TRUE(program.ended());
     EXPECT_EQ(program.process.exitCode(), 1);
     EXPECT_TRUE(program.process.readAllStandardError().contains("Another program already uses port 8642"));

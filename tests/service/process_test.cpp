@@ -32,8 +32,7 @@ TEST(ServiceCommandLine, HelpAndVersionPrintAndExitZero)
     EXPECT_EQ(version.exitCode, 0);
     // the version the ticker's About box shows, from the one place it lives
     EXPECT_EQ(version.out,
-              QStringLiteral("quoterra-service %1.%2.%3\n")
-                  .arg(quoterra::kVersionMajor)
+              u"quoterra-service %1.%2.%3\n"_s.arg(quoterra::kVersionMajor)
                   .arg(quoterra::kVersionMinor)
                   .arg(quoterra::kVersionRevision));
 }

@@ -25,12 +25,12 @@ protected:
         QTest::mouseClick(part<PictureBox>(ticker, "picChart"), Qt::LeftButton);
         return window<Charts>("Charts");
     }
-    QByteArray chartFile() const { return readFile(t->profile.appDir() + QStringLiteral("/chart.gif")); }
+    QByteArray chartFile() const { return readFile(t->profile.appDir() + u"/chart.gif"_s); }
 };
 
 TEST_F(ChartsTest, OpensFromTheTickerWithItsLabelsAndTheSavedChartWithoutFetching)
 {
-    QFile saved(t->profile.appDir() + QStringLiteral("/chart.gif"));
+    QFile saved(t->profile.appDir() + u"/chart.gif"_s);
     ASSERT_TRUE(saved.open(QIODevice::WriteOnly));
     saved.write(service->get("/t?s=MSFT").body);
     saved.close();
@@ -41,15 +41,15 @@ TEST_F(ChartsTest, OpensFromTheTickerWithItsLabelsAndTheSavedChartWithoutFetchin
     EXPECT_TRUE(charts->windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(charts->size(), QSize(210, 120));
     EXPECT_EQ(charts->pos(), QPoint(200, 600));
-    EXPECT_EQ(charts->symbolCaption(), QStringLiteral("MSFT"));
-    EXPECT_EQ(charts->chartTypeCaption(), QStringLiteral("5 Day"));
+    EXPECT_EQ(charts->symbolCaption(), u"MSFT"_s);
+    EXPECT_EQ(charts->chartTypeCaption(), u"5 Day"_s);
     EXPECT_TRUE(charts->chartShown());
     EXPECT_FALSE(part(charts, "lblLoading")->isVisible());
-    EXPECT_EQ(part<PictureBox>(charts, "picUpdate")->toolTip(), QStringLiteral("Update the Chart"));
-    EXPECT_EQ(part<PictureBox>(charts, "picSymbol")->toolTip(), QStringLiteral("Change the Chart Symbol"));
-    EXPECT_EQ(part<PictureBox>(charts, "picChartType")->toolTip(), QStringLiteral("Change the Chart Type"));
+    EXPECT_EQ(part<PictureBox>(charts, "picUpdate")->toolTip(), u"Update the Chart"_s);
+    EXPECT_EQ(part<PictureBox>(charts, "picSymbol")->toolTip(), u"Change the Chart Symbol"_s);
+    EXPECT_EQ(part<PictureBox>(charts, "picChartType")->toolTip(), u"Change the Chart Type"_s);
     for (const QString& r : service->requests())
-        EXPECT_FALSE(r.startsWith(QStringLiteral("/v"))) << r.toStdString();
+        EXPECT_FALSE(r.startsWith(u"/v"_s)) << r.toStdString();
 }
 
 TEST_F(ChartsTest, OnALargeFontScreenTheControlsMoveToTheirPlaces)
@@ -86,9 +86,7 @@ TEST_F(ChartsTest, EachRangeFetchesItsAddressAndTheChartIsStored)
         EXPECT_TRUE(charts->chartShown()) << range;
         charts->unload();
     }
-    EXPECT_EQ(Charts::chartAddress(ServiceHosts::at(QStringLiteral("http://h")), QStringLiteral("2 Year"),
-                                   QStringLiteral("IBM")),
-              QString());
+    EXPECT_EQ(Charts::chartAddress(ServiceHosts::at(u"http://h"_s), u"2 Year"_s, u"IBM"_s), QString());
 }
 
 // A 150-byte answer leaves the chart on disk; a failed fetch shows the last
@@ -116,7 +114,7 @@ TEST_F(ChartsTest, WhatTheServiceSendsDecidesWhatIsStoredAndShown)
         FakeSource server(c.answer);
         t->app.reset(); // nothing of the old program may outlive it
         start(96, originOf(server));
-        QFile seed(t->profile.appDir() + QStringLiteral("/chart.gif"));
+        QFile seed(t->profile.appDir() + u"/chart.gif"_s);
         ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
         seed.write(good);
         seed.close();
@@ -134,27 +132,27 @@ TEST_F(ChartsTest, TheRangeMenuAndTheSymbolDialogChangeOnlyTheLabels)
     ASSERT_NE(charts, nullptr);
     service->reset();
     QTest::mouseClick(part<PictureBox>(charts, "picChartType"), Qt::LeftButton);
-    auto* menu = charts->findChild<QMenu*>(QStringLiteral("mnuChartType"));
+    auto* menu = charts->findChild<QMenu*>(u"mnuChartType"_s);
     ASSERT_TRUE(waitUntil([&] { return menu->isVisible(); }));
     QStringList items;
     for (QAction* a : menu->actions())
-        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        items << (a->isSeparator() ? u"-"_s : a->text());
     EXPECT_EQ(items, (QStringList{"1 Day", "5 Day", "-", "1 Year"}));
     menu->hide();
-    menu->findChild<QAction*>(QStringLiteral("mnu5Day"))->trigger();
-    EXPECT_EQ(charts->chartTypeCaption(), QStringLiteral("5 Day"));
+    menu->findChild<QAction*>(u"mnu5Day"_s)->trigger();
+    EXPECT_EQ(charts->chartTypeCaption(), u"5 Day"_s);
 
     QTest::mouseClick(part<PictureBox>(charts, "picSymbol"), Qt::LeftButton);
     auto* dialog = window<Dialog>("NewChartSymbol");
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quoterra - New Chart Symbol"));
+    EXPECT_EQ(dialog->windowTitle(), u"Quoterra - New Chart Symbol"_s);
     EXPECT_EQ(part(dialog, "lblSymbolLookup")->toolTip(),
-              QStringLiteral("Click to search for a stock or mutual fund symbol from Yahoo! Finance's database"));
+              u"Click to search for a stock or mutual fund symbol from Yahoo! Finance's database"_s);
     QTest::mouseClick(part(dialog, "lblSymbolLookup"), Qt::LeftButton);
     EXPECT_NE(window("SymbolLookup"), nullptr);
-    dialog->findChild<QLineEdit*>(QStringLiteral("txtTickerSymbol"))->setText(QStringLiteral("msft"));
-    dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-    EXPECT_EQ(charts->symbolCaption(), QStringLiteral("MSFT"));
+    dialog->findChild<QLineEdit*>(u"txtTickerSymbol"_s)->setText(u"msft"_s);
+    dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
+    EXPECT_EQ(charts->symbolCaption(), u"MSFT"_s);
     EXPECT_TRUE(service->requests().isEmpty());
 }
 
@@ -166,24 +164,24 @@ TEST_F(ChartsTest, ARightClickOnTheSymbolResearchesTheTickersSymbol)
     ASSERT_NE(charts, nullptr);
     UrlRecorder browser;
     QTest::mousePress(part(charts, "lblSymbol"), Qt::RightButton);
-    auto* menu = program->ticker()->findChild<QMenu*>(QStringLiteral("ResearchMenu"));
+    auto* menu = program->ticker()->findChild<QMenu*>(u"ResearchMenu"_s);
     ASSERT_TRUE(waitUntil([&] { return menu->isVisible(); }));
     menu->hide();
-    menu->findChild<QAction*>(QStringLiteral("NewsMenuItem"))->trigger();
-    EXPECT_EQ(browser.opened, QStringList{service->origin() + QStringLiteral("/n/I/IBM.html")});
+    menu->findChild<QAction*>(u"NewsMenuItem"_s)->trigger();
+    EXPECT_EQ(browser.opened, QStringList{service->origin() + u"/n/I/IBM.html"_s});
 }
 
 TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
 {
     Charts* charts = openCharts("1 Day", "IBM");
     ASSERT_NE(charts, nullptr);
-    charts->setSymbol(QStringLiteral("DELL"));
+    charts->setSymbol(u"DELL"_s);
     charts->moveTwips(4500, 6000);
     Ticker* ticker = program->ticker();
     ticker->ExitProgram();
-    EXPECT_EQ(t->saved(Setting::ChartStartUp), QStringLiteral("True"));
-    EXPECT_EQ(t->saved(Setting::ChartSymbol), QStringLiteral("DELL"));
-    EXPECT_EQ(t->saved(Setting::ChartLeft), QStringLiteral("4500"));
+    EXPECT_EQ(t->saved(Setting::ChartStartUp), u"True"_s);
+    EXPECT_EQ(t->saved(Setting::ChartSymbol), u"DELL"_s);
+    EXPECT_EQ(t->saved(Setting::ChartLeft), u"4500"_s);
 
     start();
     charts = openCharts("1 Day", "IBM");
@@ -191,10 +189,10 @@ TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
     charts->moveTwips(3000, 7000);
     QTest::mouseClick(part<PictureBox>(charts, "picExit"), Qt::LeftButton);
     EXPECT_EQ(window("Charts"), nullptr);
-    EXPECT_EQ(t->saved(Setting::ChartTop), QStringLiteral("7000"));
+    EXPECT_EQ(t->saved(Setting::ChartTop), u"7000"_s);
     program->ticker()->ExitProgram();
-    EXPECT_EQ(t->saved(Setting::ChartStartUp), QStringLiteral("False"));
-    EXPECT_EQ(t->saved(Setting::ChartTop), QStringLiteral("7000"));
+    EXPECT_EQ(t->saved(Setting::ChartStartUp), u"False"_s);
+    EXPECT_EQ(t->saved(Setting::ChartTop), u"7000"_s);
 }
 
 } // namespace

@@ -41,16 +41,16 @@ TEST_F(DialogTest, StartUpRefusesOtherFontSizesAndWelcomesANewUser)
         EXPECT_FALSE(program->StartUp());
         ASSERT_EQ(answer.seen().size(), 1);
         EXPECT_EQ(answer.seen()[0].text, kFontSizeMessage);
-        EXPECT_EQ(answer.seen()[0].title, QStringLiteral("Quoterra"));
+        EXPECT_EQ(answer.seen()[0].title, u"Quoterra"_s);
         EXPECT_TRUE(t->app->forms().loaded().isEmpty());
-        EXPECT_EQ(t->saved(Setting::Size), QStringLiteral("<missing>"));
+        EXPECT_EQ(t->saved(Setting::Size), u"<missing>"_s);
     }
     for (const int dpi : {96, 120}) {
         start(dpi);
         ASSERT_TRUE(program->StartUp());
         EXPECT_NE(program->ticker(), nullptr);
-        EXPECT_EQ(t->saved(Setting::Size), QStringLiteral("Standard"));
-        EXPECT_EQ(t->saved(Setting::Interval), QStringLiteral("10"));
+        EXPECT_EQ(t->saved(Setting::Size), u"Standard"_s);
+        EXPECT_EQ(t->saved(Setting::Interval), u"10"_s);
         EXPECT_TRUE(QFileInfo::exists(t->profile.symbolFile()));
         auto* welcome = window<Welcome>("Welcome");
         ASSERT_NE(welcome, nullptr);
@@ -64,10 +64,9 @@ TEST_F(DialogTest, StartUpRefusesOtherFontSizesAndWelcomesANewUser)
 
 TEST_F(DialogTest, TheWelcomeTextAndItsOkButton)
 {
-    EXPECT_EQ(Welcome::welcomeText().split(QStringLiteral("\r\n\r\n")).size(), 4);
-    EXPECT_TRUE(
-        Welcome::welcomeText().startsWith(QStringLiteral("Welcome to Quoterra!\r\n\r\nTo begin using Quoterra,")));
-    EXPECT_TRUE(Welcome::welcomeText().endsWith(QStringLiteral("to add, modify, or delete symbols.")));
+    EXPECT_EQ(Welcome::welcomeText().split(u"\r\n\r\n"_s).size(), 4);
+    EXPECT_TRUE(Welcome::welcomeText().startsWith(u"Welcome to Quoterra!\r\n\r\nTo begin using Quoterra,"_s));
+    EXPECT_TRUE(Welcome::welcomeText().endsWith(u"to add, modify, or delete symbols."_s));
     auto* welcome = new Welcome(*t->app);
     welcome->loadAndShow();
     QTest::mouseClick(welcome->findChild<QPlainTextEdit*>()->viewport(), Qt::LeftButton);
@@ -79,9 +78,9 @@ TEST_F(DialogTest, TheWelcomeTextAndItsOkButton)
 TEST_F(DialogTest, ConfigShowsTheStoredValuesAndHoldsFetchingWhileOpen)
 {
     Config* config = openConfig();
-    EXPECT_EQ(config->windowTitle(), QStringLiteral("Quoterra - Configuration"));
-    EXPECT_EQ(box(config, "txtSeconds")->text(), QStringLiteral("10"));
-    EXPECT_EQ(box(config, "txtTimeout")->text(), QStringLiteral("60"));
+    EXPECT_EQ(config->windowTitle(), u"Quoterra - Configuration"_s);
+    EXPECT_EQ(box(config, "txtSeconds")->text(), u"10"_s);
+    EXPECT_EQ(box(config, "txtTimeout")->text(), u"60"_s);
     EXPECT_TRUE(option(config, "optStandard")->isChecked());
     EXPECT_TRUE(t->app->fetchingHeld());
     QTest::keyClick(config, Qt::Key_Escape);
@@ -94,7 +93,7 @@ TEST_F(DialogTest, ConfigShowsTheStoredValuesAndHoldsFetchingWhileOpen)
     EXPECT_FALSE(option(config, "optStandard")->isChecked());
     EXPECT_FALSE(option(config, "optLarge")->isChecked());
     config->close();
-    EXPECT_EQ(t->saved(Setting::Size), QStringLiteral("Huge"));
+    EXPECT_EQ(t->saved(Setting::Size), u"Huge"_s);
 }
 
 TEST_F(DialogTest, ConfigOkWritesTheValuesAndReloadsTheTickerWithThem)
@@ -106,17 +105,17 @@ TEST_F(DialogTest, ConfigOkWritesTheValuesAndReloadsTheTickerWithThem)
     ticker->moveTwips(3000, 4500);
     ticker->ToggleWindowMode();
     Config* config = openConfig();
-    box(config, "txtSeconds")->setText(QStringLiteral(" 30 "));
+    box(config, "txtSeconds")->setText(u" 30 "_s);
     box(config, "txtTimeout")->clear(); // keeps the stored one
     QTest::mouseClick(option(config, "optLarge"), Qt::LeftButton);
     button(config, "cmdOK")->click();
     // The reload fetches a quote, and with it the closed dialog goes.
     EXPECT_EQ(window("Config"), nullptr);
-    EXPECT_EQ(t->saved(Setting::Interval), QStringLiteral("30"));
-    EXPECT_EQ(t->saved(Setting::Timeout), QStringLiteral("60"));
-    EXPECT_EQ(t->saved(Setting::Size), QStringLiteral("Large"));
-    EXPECT_EQ(t->saved(Setting::Top), QStringLiteral("4500"));
-    EXPECT_EQ(t->saved(Setting::Height), QStringLiteral("Shade"));
+    EXPECT_EQ(t->saved(Setting::Interval), u"30"_s);
+    EXPECT_EQ(t->saved(Setting::Timeout), u"60"_s);
+    EXPECT_EQ(t->saved(Setting::Size), u"Large"_s);
+    EXPECT_EQ(t->saved(Setting::Top), u"4500"_s);
+    EXPECT_EQ(t->saved(Setting::Height), u"Shade"_s);
     Ticker* reloaded = program->ticker();
     ASSERT_NE(reloaded, nullptr);
     EXPECT_TRUE(reloaded->isVisible());
@@ -148,8 +147,8 @@ TEST_F(DialogTest, ConfigRefusesWhatIsNotAWholeNumberOfSecondsAndWritesNothing)
         ASSERT_EQ(answer.seen().size(), 1) << c.seconds;
         EXPECT_EQ(answer.seen()[0].text, QLatin1String(c.message));
         EXPECT_TRUE(config->isLoaded());
-        EXPECT_EQ(t->saved(Setting::Interval), QStringLiteral("10"));
-        EXPECT_EQ(t->saved(Setting::Timeout), QStringLiteral("60"));
+        EXPECT_EQ(t->saved(Setting::Interval), u"10"_s);
+        EXPECT_EQ(t->saved(Setting::Timeout), u"60"_s);
         config->close();
     }
 }
@@ -174,7 +173,7 @@ TEST_F(DialogTest, AboutShowsTheVersionAndOpensLinksOnTheLeftButtonOnly)
     UrlRecorder browser;
     auto* about = new About(*t->app);
     about->loadAndShow();
-    EXPECT_EQ(part(about, "lblVersion")->caption(), QStringLiteral("Version 4.00 - March 11, 2001"));
+    EXPECT_EQ(part(about, "lblVersion")->caption(), u"Version 4.00 - March 11, 2001"_s);
     for (const char* link : {"picDataService", "lblWebSite", "lblContact"}) {
         QWidget* w = about->findChild<QWidget*>(QLatin1String(link));
         QTest::mouseClick(w, Qt::RightButton);
@@ -205,14 +204,14 @@ TEST_F(DialogTest, TheUpdateCheckComparesTheVersionFileWithTheRunningVersion)
         checker->setRunningVersion(c.major, c.minor, c.revision);
         checker->loadAndShow();
         EXPECT_TRUE(t->app->fetchingHeld());
-        EXPECT_EQ(part(checker, "lblState")->caption(), QStringLiteral("Ready"));
+        EXPECT_EQ(part(checker, "lblState")->caption(), u"Ready"_s);
         button(checker, "cmdCheck")->click();
         EXPECT_EQ(site.requests(), std::vector<std::string>{"GET /currentversion.txt HTTP/1.1"});
         EXPECT_EQ(checker->lastAnswer(), QLatin1String(c.file));
         EXPECT_EQ(window("UpdateAvailable") != nullptr, c.offered);
         EXPECT_EQ(checker->isLoaded(), !c.offered);
         if (!c.offered) {
-            EXPECT_EQ(part(checker, "lblState")->caption(), QStringLiteral("No update is needed."));
+            EXPECT_EQ(part(checker, "lblState")->caption(), u"No update is needed."_s);
         }
         EXPECT_EQ(t->app->fetchingHeld(), !c.offered);
     }
@@ -226,17 +225,17 @@ TEST_F(DialogTest, AFailedCheckSaysSoAndASecondClickWaitsForTheFirst)
         auto* checker = new UpdateChecker(*t->app);
         checker->loadAndShow();
         button(checker, "cmdCheck")->click();
-        EXPECT_EQ(part(checker, "lblState")->caption(), QStringLiteral("Failed to Connect"));
+        EXPECT_EQ(part(checker, "lblState")->caption(), u"Failed to Connect"_s);
         EXPECT_TRUE(checker->isLoaded());
     }
-    ServiceProcess slow({QStringLiteral("--latency-ms"), QStringLiteral("400")});
+    ServiceProcess slow({u"--latency-ms"_s, u"400"_s});
     start(96, slow.origin());
     auto* checker = new UpdateChecker(*t->app);
     checker->loadAndShow();
     QTimer::singleShot(100, checker, [&] { button(checker, "cmdCheck")->click(); });
     button(checker, "cmdCheck")->click();
-    EXPECT_EQ(slow.requests(), QStringList{QStringLiteral("/currentversion.txt")});
-    EXPECT_EQ(part(checker, "lblState")->caption(), QStringLiteral("No update is needed."));
+    EXPECT_EQ(slow.requests(), QStringList{u"/currentversion.txt"_s});
+    EXPECT_EQ(part(checker, "lblState")->caption(), u"No update is needed."_s);
 }
 
 } // namespace

@@ -20,7 +20,7 @@ QList<QPair<QString, QString>> numbered(int count)
 {
     QList<QPair<QString, QString>> rows;
     for (int i = 1; i <= count; ++i)
-        rows.append({QStringLiteral("S%1").arg(i), QStringLiteral("Name %1").arg(i)});
+        rows.append({u"S%1"_s.arg(i), u"Name %1"_s.arg(i)});
     return rows;
 }
 
@@ -62,11 +62,10 @@ TEST_F(SymbolManagerTest, TheTickersListButtonOpensItOnTheFileRows)
     QTest::mouseClick(part<PictureBox>(ticker, "picSymbolEditor"), Qt::LeftButton);
     editor = window<SymbolEditor>("SymbolEditor");
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->windowTitle(), QStringLiteral("Quoterra - Symbol Manager"));
-    EXPECT_EQ(list().headerItem()->text(0) + u'|' + list().headerItem()->text(1),
-              QStringLiteral("Ticker Symbol|Symbol Name"));
+    EXPECT_EQ(editor->windowTitle(), u"Quoterra - Symbol Manager"_s);
+    EXPECT_EQ(list().headerItem()->text(0) + u'|' + list().headerItem()->text(1), u"Ticker Symbol|Symbol Name"_s);
     EXPECT_EQ(symbols(), (QStringList{"IBM", "S&P 500", "MSFT"}));
-    EXPECT_EQ(list().row(1)->text(1), QStringLiteral("International Business Machines"));
+    EXPECT_EQ(list().row(1)->text(1), u"International Business Machines"_s);
     EXPECT_EQ(list().header()->sectionResizeMode(0), QHeaderView::Fixed);
     EXPECT_EQ(list().header()->sectionResizeMode(1), QHeaderView::Fixed);
     QStringList bar;
@@ -108,19 +107,19 @@ TEST_F(SymbolManagerTest, TheDialogsTakeTextsAsTypedAndTheFileCutsThemWhenSaved)
     action("AddSymbolMenuItem2")->trigger();
     auto* add = window<NewSymbol>("NewSymbol");
     ASSERT_NE(add, nullptr);
-    add->txtTickerSymbol->setText(QStringLiteral(" twelve chars"));
+    add->txtTickerSymbol->setText(u" twelve chars"_s);
     add->txtSymbolName->setText(QString(45, u'n'));
-    add->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-    EXPECT_EQ(list().row(3)->text(0), QStringLiteral(" twelve chars"));
+    add->findChild<QPushButton*>(u"cmdOK"_s)->click();
+    EXPECT_EQ(list().row(3)->text(0), u" twelve chars"_s);
     EXPECT_EQ(selected(), 3);
 
     QTest::mouseDClick(list().viewport(), Qt::LeftButton, {}, rowCentre(1));
     auto* properties = window<SymbolProperties>("SymbolProperties");
     ASSERT_NE(properties, nullptr);
-    EXPECT_EQ(properties->txtTickerSymbol->text(), QStringLiteral("S1"));
-    properties->txtTickerSymbol->setText(QStringLiteral("ibm"));
+    EXPECT_EQ(properties->txtTickerSymbol->text(), u"S1"_s);
+    properties->txtTickerSymbol->setText(u"ibm"_s);
     QTest::keyClick(properties->txtTickerSymbol, Qt::Key_Return);
-    EXPECT_EQ(list().row(1)->text(0), QStringLiteral("ibm"));
+    EXPECT_EQ(list().row(1)->text(0), u"ibm"_s);
 
     ASSERT_TRUE(editor->Save());
     EXPECT_EQ(readFile(t->profile.symbolFile()).mid(100, 50), " twelve ch" + QByteArray(40, 'n'));
@@ -135,7 +134,7 @@ TEST_F(SymbolManagerTest, DeleteRemovesTheSelectedRowAndNothingElse)
     for (int i = 0; i < 30; ++i)
         QTest::keyClick(&list(), Qt::Key_Delete);
     EXPECT_EQ(list().count(), 24);
-    EXPECT_FALSE(symbols().contains(QStringLiteral("S3")));
+    EXPECT_FALSE(symbols().contains(u"S3"_s));
     EXPECT_EQ(selected(), 0);
 
     // Without a selection the menus offer neither Delete nor Properties.
@@ -161,7 +160,7 @@ TEST_F(SymbolManagerTest, ADraggedRowFollowsThePointerOnePlaceAStep)
     }
     QTest::mouseRelease(rows, Qt::LeftButton, {}, rowCentre(6));
     // The row lags a step behind the pointer and comes to rest under it.
-    EXPECT_EQ(trail.join(u' '), QStringLiteral("2 3 4 5 6 6"));
+    EXPECT_EQ(trail.join(u' '), u"2 3 4 5 6 6"_s);
     EXPECT_EQ(symbols(), (QStringList{"S1", "S3", "S4", "S5", "S6", "S2", "S7", "S8"}));
     EXPECT_FALSE(list().dragging());
     EXPECT_EQ(list().dropHighlight(), nullptr);
@@ -188,27 +187,27 @@ TEST_F(SymbolManagerTest, SaveWritesTheListAndRestartsTheTickerOnIt)
     t->profile.writeSymbols({{"OLD", ""}});
     Ticker* ticker = openTicker();
     ASSERT_NE(ticker, nullptr);
-    ticker->findChild<QAction*>(QStringLiteral("SymbolManagerMenuItem"))->trigger();
+    ticker->findChild<QAction*>(u"SymbolManagerMenuItem"_s)->trigger();
     editor = window<SymbolEditor>("SymbolEditor");
     ASSERT_NE(editor, nullptr);
     list().clear();
-    editor->AddRow(QStringLiteral("IBM"), QStringLiteral("International"));
-    editor->AddRow(QStringLiteral("MSFT"), QString());
+    editor->AddRow(u"IBM"_s, u"International"_s);
+    editor->AddRow(u"MSFT"_s, QString());
     ASSERT_TRUE(editor->Save());
     EXPECT_EQ(readFile(t->profile.symbolFile()).size(), 100);
     ticker = program->ticker();
     ASSERT_NE(ticker, nullptr);
-    EXPECT_EQ(part(ticker, "lblCompactSymbol")->caption(), QStringLiteral("IBM"));
+    EXPECT_EQ(part(ticker, "lblCompactSymbol")->caption(), u"IBM"_s);
     EXPECT_TRUE(editor->isLoaded());
 
     // A list that cannot be written: everything stays as it was.
     const QByteArray before = readFile(t->profile.symbolFile());
     QFile::remove(t->profile.symbolFile());
-    QDir().mkpath(t->profile.symbolFile() + QStringLiteral("/blocked"));
+    QDir().mkpath(t->profile.symbolFile() + u"/blocked"_s);
     MessageBoxAnswerer answer;
     EXPECT_FALSE(editor->Save());
     ASSERT_EQ(answer.seen().size(), 1);
-    EXPECT_EQ(answer.seen()[0].title, QStringLiteral("File Error"));
+    EXPECT_EQ(answer.seen()[0].title, u"File Error"_s);
     EXPECT_EQ(list().count(), 2);
     EXPECT_TRUE(editor->isLoaded());
 }
@@ -224,10 +223,10 @@ TEST_F(SymbolManagerTest, OkAsksFirstWhileCancelAndExitCloseAtOnce)
         openEditor({{"OLD", ""}});
         action("DJIAMenuItem")->trigger();
         MessageBoxAnswerer answer({c.answer});
-        editor->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        editor->findChild<QPushButton*>(u"cmdOK"_s)->click();
         ASSERT_EQ(answer.seen().size(), 1);
-        EXPECT_EQ(answer.seen()[0].text, QStringLiteral("Save changes?"));
-        EXPECT_EQ(answer.seen()[0].title, QStringLiteral("Quoterra"));
+        EXPECT_EQ(answer.seen()[0].text, u"Save changes?"_s);
+        EXPECT_EQ(answer.seen()[0].title, u"Quoterra"_s);
         EXPECT_EQ(readFile(t->profile.symbolFile()).size(), c.saved ? 100 : 50);
         // A save reloads the ticker, whose first quote lets the closed editor go.
         EXPECT_EQ(window("SymbolEditor") != nullptr, c.open);
@@ -257,23 +256,22 @@ TEST_F(SymbolManagerTest, ARightClickOnTheHeaderNamesTheColumn)
     for (const auto& [x, column] : {std::pair{5, "0"}, {firstWidth + 5, "1"}, {header->width() - 2, "-1"}}) {
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(x, 5), header->mapToGlobal(QPoint(x, 5)));
         QApplication::sendEvent(header, &click);
-        EXPECT_EQ(editor->windowTitle(), QStringLiteral("Right Click on Column ") + QLatin1String(column));
+        EXPECT_EQ(editor->windowTitle(), u"Right Click on Column "_s + QLatin1String(column));
     }
 }
 
 TEST_F(SymbolManagerTest, LookupSendsTheTextWithSpacesAsPlusSignsToTheBrowser)
 {
-    EXPECT_EQ(SymbolLookup::lookupAddress(QStringLiteral("http://h"), QStringLiteral("big  blue &co")),
-              QStringLiteral("http://h/l?s=big++blue+&co"));
+    EXPECT_EQ(SymbolLookup::lookupAddress(u"http://h"_s, u"big  blue &co"_s), u"http://h/l?s=big++blue+&co"_s);
     UrlRecorder browser;
     auto* lookup = new SymbolLookup(*t->app);
     lookup->loadAndShow();
-    auto* box = lookup->findChild<QLineEdit*>(QStringLiteral("txtSearch"));
+    auto* box = lookup->findChild<QLineEdit*>(u"txtSearch"_s);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(lookup->focusWidget(), box);
-    box->setText(QStringLiteral("international business"));
+    box->setText(u"international business"_s);
     QTest::keyClick(box, Qt::Key_Return);
-    EXPECT_EQ(browser.opened, QStringList{service->origin() + QStringLiteral("/l?s=international+business")});
+    EXPECT_EQ(browser.opened, QStringList{service->origin() + u"/l?s=international+business"_s});
     EXPECT_EQ(window("SymbolLookup"), nullptr);
 }
 

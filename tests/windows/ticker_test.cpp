@@ -16,7 +16,7 @@ namespace {
 
 class TickerTest : public WindowTest {
 protected:
-    Ticker* openAt(float left, float top, const char* mode, QList<QPair<QString, QString>> symbols = {{"IBM", "I"}})
+    Ticker* openAt(int left, int top, const char* mode, QList<QPair<QString, QString>> symbols = {{"IBM", "I"}})
     {
         // The ticker open now saves its own place as it goes.
         if (Ticker* old = program->ticker())
@@ -60,24 +60,41 @@ TEST_F(TickerTest, SizeAndButtonsFollowSkinModeAndFontSize)
         EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::FramelessWindowHint));
         EXPECT_EQ(ticker->size(), c.pixels);
         EXPECT_EQ(part<PictureBox>(ticker, "picExit")->topTwips(), c.buttonTop);
-        const bool full = QLatin1String(c.mode) == QLatin1String("Full");
-        EXPECT_EQ(part(ticker, "lblCompactPrice")->isVisible(), !full);
+        EXPECT_EQ(part(ticker, "lblCompactPrice")->isVisible(), QLatin1String(c.mode) == QLatin1String("Shade"));
         EXPECT_EQ(part(ticker, "lblCurrentStock")->foreColor(), QColor(Qt::white));
     }
 }
 
-TEST_F(TickerTest, TheListIsShownFromItsFirstEntryAndWraps)
+TEST_F(TickerTest, TheListIsShownInTurnAFailureRecoversAndPauseOrADialogHolds)
 {
     set(Setting::Interval, "0");
     Ticker* ticker = openAt(1500, 1500, "Shade", {{"IBM", "International"}, {"S&P 500", "Index"}, {"MSFT", "M"}});
     ASSERT_NE(ticker, nullptr);
-    EXPECT_EQ(caption(ticker, "lblCompactSymbol"), QStringLiteral("IBM"));
-    EXPECT_EQ(part(ticker, "lblCompactSymbol")->toolTip(), QStringLiteral("International"));
+    EXPECT_EQ(caption(ticker, "lblCompactSymbol"), u"IBM"_s);
+    EXPECT_EQ(part(ticker, "lblCompactSymbol")->toolTip(), u"International"_s);
     EXPECT_FALSE(caption(ticker, "lblCompactPrice").isEmpty());
     for (int i = 0; i < 3; ++i)
         ticker->RefreshStep();
     EXPECT_EQ(quoteRequests(), (QStringList{"IBM", "^SPC", "MSFT", "IBM"}));
-    EXPECT_EQ(part(ticker, "lblCompactSymbol")->displayedText(), QStringLiteral("IBM"));
+    EXPECT_EQ(part(ticker, "lblCompactSymbol")->displayedText(), u"IBM"_s);
+
+    service->failNext(1);
+    ticker->RefreshStep();
+    EXPECT_EQ(caption(ticker, "lblCompactPrice"), u"Error"_s);
+    EXPECT_EQ(caption(ticker, "qLastPrice"), QString());
+    ticker->RefreshStep();
+    EXPECT_NE(caption(ticker, "qLastPrice"), QString());
+
+    const qsizetype before = service->requests().size();
+    ticker->TogglePause();
+    ticker->RefreshStep();
+    ticker->TogglePause();
+    t->app->setFetchingHeld(true);
+    ticker->RefreshStep();
+    EXPECT_EQ(service->requests().size(), before);
+    t->app->setFetchingHeld(false);
+    ticker->RefreshStep();
+    EXPECT_EQ(service->requests().size(), before + 1);
 }
 
 // One entry shows its quote at once; an empty list shows nothing and asks
@@ -87,8 +104,8 @@ TEST_F(TickerTest, ShortListsShowTheRightSymbolAtOnce)
     set(Setting::Interval, "0");
     Ticker* ticker = openAt(1500, 1500, "Shade", {{"MSFT", "Microsoft"}});
     ASSERT_NE(ticker, nullptr);
-    EXPECT_EQ(caption(ticker, "lblCompactSymbol"), QStringLiteral("MSFT"));
-    EXPECT_NE(caption(ticker, "lblCompactPrice"), QStringLiteral("Error"));
+    EXPECT_EQ(caption(ticker, "lblCompactSymbol"), u"MSFT"_s);
+    EXPECT_NE(caption(ticker, "lblCompactPrice"), u"Error"_s);
     EXPECT_EQ(quoteRequests(), QStringList{"MSFT"});
 
     t->profile.writeSymbols({});
@@ -101,36 +118,6 @@ TEST_F(TickerTest, ShortListsShowTheRightSymbolAtOnce)
     EXPECT_EQ(quoteRequests(), QStringList{"MSFT"});
 }
 
-TEST_F(TickerTest, AFailedAnswerShowsErrorAndTheNextOneRecovers)
-{
-    set(Setting::Interval, "0");
-    Ticker* ticker = openAt(1500, 1500, "Full", {{"IBM", ""}, {"MSFT", ""}});
-    ASSERT_NE(ticker, nullptr);
-    service->failNext(1);
-    ticker->RefreshStep();
-    EXPECT_EQ(caption(ticker, "lblCompactPrice"), QStringLiteral("Error"));
-    EXPECT_EQ(caption(ticker, "qLastPrice"), QString());
-    ticker->RefreshStep();
-    EXPECT_NE(caption(ticker, "qLastPrice"), QString());
-}
-
-TEST_F(TickerTest, PauseAndOpenDialogsHoldTheCycle)
-{
-    set(Setting::Interval, "0");
-    Ticker* ticker = openAt(1500, 1500, "Shade", {{"IBM", ""}, {"MSFT", ""}});
-    ASSERT_NE(ticker, nullptr);
-    const int before = service->requests().size();
-    ticker->TogglePause();
-    ticker->RefreshStep();
-    ticker->TogglePause();
-    t->app->setFetchingHeld(true);
-    ticker->RefreshStep();
-    EXPECT_EQ(service->requests().size(), before);
-    t->app->setFetchingHeld(false);
-    ticker->RefreshStep();
-    EXPECT_EQ(service->requests().size(), before + 1);
-}
-
 TEST_F(TickerTest, ExitSavesEveryValueAndEndsWhileCloseOnlyCloses)
 {
     set(Setting::AlwaysOnTop, "False");
@@ -141,11 +128,15 @@ TEST_F(TickerTest, ExitSavesEveryValueAndEndsWhileCloseOnlyCloses)
     ticker->close();
     EXPECT_FALSE(ticker->isLoaded());
     EXPECT_FALSE(t->app->forms().ending());
-    EXPECT_EQ(t->saved(Setting::Left), QStringLiteral("0")); // pulled inside at load
-    EXPECT_EQ(t->saved(Setting::Height), QStringLiteral("Full"));
-    EXPECT_EQ(t->saved(Setting::Docked), QStringLiteral("True"));
-    EXPECT_EQ(t->saved(Setting::AlwaysOnTop), QStringLiteral("False"));
-    EXPECT_EQ(t->saved(Setting::ChartStartUp), QStringLiteral("False"));
+    const std::pair<Setting, const char*> saved[] = {
+        {Setting::Left, "0"}, // pulled inside at load
+        {Setting::Height, "Full"},
+        {Setting::Docked, "True"},
+        {Setting::AlwaysOnTop, "False"},
+        {Setting::ChartStartUp, "False"},
+    };
+    for (const auto& [setting, value] : saved)
+        EXPECT_EQ(t->saved(setting), QLatin1String(value)) << value;
 
     ticker = openTicker();
     ASSERT_NE(ticker, nullptr);
@@ -165,16 +156,15 @@ TEST_F(TickerTest, AnEndDuringTheLoadLeavesTheSavedPlaceAlone)
     // The end comes while the message about the list is on show.
     QTimer::singleShot(100, [this] {
         program->exitLikeTheTicker();
-        for (QWidget* w : QApplication::topLevelWidgets()) {
+        for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(w))
                 box->reject();
-        }
     });
     program->reloadTicker();
     EXPECT_TRUE(t->app->forms().ending());
-    EXPECT_EQ(t->saved(Setting::Left), QStringLiteral("4500"));
-    EXPECT_EQ(t->saved(Setting::Top), QStringLiteral("600"));
-    EXPECT_EQ(t->saved(Setting::Height), QStringLiteral("Shade"));
+    EXPECT_EQ(t->saved(Setting::Left), u"4500"_s);
+    EXPECT_EQ(t->saved(Setting::Top), u"600"_s);
+    EXPECT_EQ(t->saved(Setting::Height), u"Shade"_s);
 }
 
 TEST_F(TickerTest, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
@@ -199,12 +189,6 @@ void sendAt(QWidget* w, QEvent::Type type, QPoint global, Qt::MouseButton button
     QApplication::sendEvent(w, &e);
 }
 
-// The same at a place inside the widget as it stands now.
-void send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
-{
-    sendAt(w, type, w->mapToGlobal(at), button, held);
-}
-
 TEST_F(TickerTest, EveryGripKeepsItsGrabPointUnderThePointerAndEdgesSnap)
 {
     for (const char* grip : {"picSkin", "lblCompactSymbol", "lblCompactPrice", "lblCompactChange"}) {
@@ -222,8 +206,7 @@ TEST_F(TickerTest, EveryGripKeepsItsGrabPointUnderThePointerAndEdgesSnap)
     // Toward the top edge, 240 px away: 8 px (120 twips) short it snaps.
     Ticker* ticker = program->ticker();
     QWidget* face = part<PictureBox>(ticker, "picSkin");
-    const QPoint grab(50, 5);
-    const QPoint global = face->mapToGlobal(grab);
+    const QPoint global = face->mapToGlobal(QPoint(50, 5));
     sendAt(face, QEvent::MouseButtonPress, global, Qt::LeftButton, Qt::LeftButton);
     sendAt(face, QEvent::MouseMove, global - QPoint(0, 240 - 8), Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(ticker->topTwips(), 0);
@@ -258,21 +241,19 @@ TEST_F(TickerTest, LettingGoOverTheFaceDecidesDockingAndOverALabelNot)
     ASSERT_NE(ticker, nullptr);
     ticker->placement().docked = true;
     ticker->placement().magnet = false;
-    QWidget* price = part(ticker, "lblCompactPrice");
-    send(price, QEvent::MouseButtonPress, {1, 1}, Qt::LeftButton, Qt::LeftButton);
-    send(price, QEvent::MouseButtonRelease, {1, 1}, Qt::LeftButton, Qt::NoButton);
-    EXPECT_TRUE(ticker->placement().docked);
-    QWidget* face = part<PictureBox>(ticker, "picSkin");
-    send(face, QEvent::MouseButtonPress, {1, 1}, Qt::RightButton, Qt::RightButton);
-    send(face, QEvent::MouseButtonRelease, {1, 1}, Qt::RightButton, Qt::NoButton);
-    EXPECT_FALSE(ticker->placement().docked);
+    for (const auto& [name, button] : {std::pair{"lblCompactPrice", Qt::LeftButton}, {"picSkin", Qt::RightButton}}) {
+        QWidget* w = ticker->findChild<QWidget*>(QLatin1String(name));
+        sendAt(w, QEvent::MouseButtonPress, w->mapToGlobal(QPoint(1, 1)), button, button);
+        sendAt(w, QEvent::MouseButtonRelease, w->mapToGlobal(QPoint(1, 1)), button, Qt::NoButton);
+        EXPECT_EQ(ticker->placement().docked, button == Qt::LeftButton) << name;
+    }
 }
 
 TEST_F(TickerTest, TheOptionsMenuShowsTheStateAndUncheckedItemsHaveNoBox)
 {
     Ticker* ticker = openAt(3000, 3000, "Shade");
     ASSERT_NE(ticker, nullptr);
-    auto* menu = ticker->findChild<QMenu*>(QStringLiteral("optionsMenu"));
+    auto* menu = ticker->findChild<QMenu*>(u"optionsMenu"_s);
     auto item = [&](const char* name) { return menu->findChild<QAction*>(QLatin1String(name)); };
     auto open = [&] {
         QTest::mousePress(part<PictureBox>(ticker, "picOptions"), Qt::LeftButton);
@@ -282,7 +263,7 @@ TEST_F(TickerTest, TheOptionsMenuShowsTheStateAndUncheckedItemsHaveNoBox)
     open();
     EXPECT_TRUE(item("AlwaysOnTopMenuItem")->isChecked());
     EXPECT_FALSE(item("SymbolManagerMenuItem")->isCheckable());
-    EXPECT_EQ(item("PauseMenuItem")->text(), QStringLiteral("&Pause"));
+    EXPECT_EQ(item("PauseMenuItem")->text(), u"&Pause"_s);
 
     item("AlwaysOnTopMenuItem")->trigger();
     item("PauseMenuItem")->trigger();
@@ -291,7 +272,7 @@ TEST_F(TickerTest, TheOptionsMenuShowsTheStateAndUncheckedItemsHaveNoBox)
     open();
     EXPECT_FALSE(item("AlwaysOnTopMenuItem")->isCheckable()); // no empty box once it was checked
     EXPECT_FALSE(ticker->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(item("PauseMenuItem")->text(), QStringLiteral("&Resume"));
+    EXPECT_EQ(item("PauseMenuItem")->text(), u"&Resume"_s);
     EXPECT_TRUE(item("SymbolManagerMenuItem")->isChecked());
     item("SymbolManagerMenuItem")->trigger();
     EXPECT_EQ(window("SymbolEditor"), nullptr);
@@ -304,7 +285,7 @@ TEST_F(TickerTest, EveryResearchItemOpensItsPageForTheSymbolAsShown)
     ASSERT_NE(ticker, nullptr);
     UrlRecorder browser;
     QTest::mousePress(part(ticker, "qCurrentStock"), Qt::RightButton);
-    auto* menu = ticker->findChild<QMenu*>(QStringLiteral("ResearchMenu"));
+    auto* menu = ticker->findChild<QMenu*>(u"ResearchMenu"_s);
     ASSERT_TRUE(waitUntil([&] { return menu->isVisible(); }));
     menu->hide();
     const std::pair<const char*, const char*> items[] = {
@@ -328,8 +309,8 @@ TEST_F(TickerTest, EveryResearchItemOpensItsPageForTheSymbolAsShown)
     ticker->RefreshStep();
     QTest::mousePress(part(ticker, "lblCompactSymbol"), Qt::RightButton);
     menu->hide();
-    menu->findChild<QAction*>(QStringLiteral("CompanyProfileMenuItem"))->trigger();
-    EXPECT_EQ(browser.opened.last(), service->origin() + QStringLiteral("/p/i/ibm.html"));
+    menu->findChild<QAction*>(u"CompanyProfileMenuItem"_s)->trigger();
+    EXPECT_EQ(browser.opened.last(), service->origin() + u"/p/i/ibm.html"_s);
 }
 
 TEST_F(TickerTest, AGarbageAnswerNeverCoversTheButtons)
@@ -338,49 +319,28 @@ TEST_F(TickerTest, AGarbageAnswerNeverCoversTheButtons)
     start(96, originOf(garbage));
     Ticker* ticker = openAt(3000, 3000, "Shade");
     ASSERT_NE(ticker, nullptr);
-    EXPECT_TRUE(caption(ticker, "lblCompactPrice").startsWith(QStringLiteral("9999")));
+    EXPECT_TRUE(caption(ticker, "lblCompactPrice").startsWith(u"9999"_s));
     QWidget* modeButton = part<PictureBox>(ticker, "picWindow");
-    const QPoint centre = modeButton->geometry().center();
-    EXPECT_EQ(ticker->childAt(centre), modeButton);
+    EXPECT_EQ(ticker->childAt(modeButton->geometry().center()), modeButton);
     QTest::mouseClick(modeButton, Qt::LeftButton);
     EXPECT_EQ(ticker->windowMode(), WindowMode::Full);
 }
-
-} // namespace
-} // namespace quoterra::test
-
-namespace quoterra::test {
-namespace {
 
 // Whatever a symbol holds, only a web page on the configured service reaches
 // the desktop's opener, and the opener takes nothing but web and mail
 // addresses.
 TEST(ResearchLinks, AHostileSymbolNeverLeavesTheServicesPages)
 {
-    const ServiceHosts hosts = ServiceHosts::at(QStringLiteral("http://127.0.0.1:8642"));
-    const char* symbols[] = {"A&B",
-                             "?x=1",
-                             "#top",
-                             "\"q\"",
-                             "a b",
-                             "%41%00",
-                             "../../etc/passwd",
-                             "javascript:alert(1)",
-                             "$(rm -rf ~)",
-                             ";ls",
-                             "a\nb",
-                             "Soci\xc3\xa9t\xc3\xa9",
-                             "//evil.example/x",
-                             "@evil.example",
-                             ""};
-    for (const char* symbol : symbols) {
+    const ServiceHosts hosts = ServiceHosts::at(u"http://127.0.0.1:8642"_s);
+    for (const char* symbol :
+         {"A&B", "?x=1", "#top", "\"q\"", "a b", "%41%00", "../../etc/passwd", "javascript:alert(1)", "$(rm -rf ~)",
+          ";ls", "a\nb", "Soci\xc3\xa9t\xc3\xa9", "//evil.example/x", "@evil.example", ""}) {
         for (const ResearchLink link :
              {ResearchLink::News, ResearchLink::Profile, ResearchLink::Filings, ResearchLink::Research,
               ResearchLink::Insider, ResearchLink::Chart, ResearchLink::MessageBoard}) {
-            const QUrl url(researchAddress(hosts, link, QString::fromUtf8(symbol), QStringLiteral("&d=1b")),
-                           QUrl::TolerantMode);
-            EXPECT_EQ(url.scheme(), QStringLiteral("http")) << symbol;
-            EXPECT_EQ(url.host(), QStringLiteral("127.0.0.1")) << symbol;
+            const QUrl url(researchAddress(hosts, link, QString::fromUtf8(symbol), u"&d=1b"_s), QUrl::TolerantMode);
+            EXPECT_EQ(url.scheme(), u"http"_s) << symbol;
+            EXPECT_EQ(url.host(), u"127.0.0.1"_s) << symbol;
             EXPECT_EQ(url.port(), 8642) << symbol;
         }
     }

@@ -52,7 +52,7 @@ protected:
         program->reloadTicker();
         Ticker* ticker = program->ticker();
         if (ticker)
-            ticker->findChild<QTimer*>(QStringLiteral("refreshTimer"))->stop();
+            ticker->findChild<QTimer*>(u"refreshTimer"_s)->stop();
         return ticker;
     }
     template <class W = QWidget> static W* window(const char* name)
