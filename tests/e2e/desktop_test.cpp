@@ -8,6 +8,9 @@
 namespace quoterra::test {
 namespace {
 
+const QByteArray kStrip = placed(3000, 3000, "Shade");
+const QByteArray kFull = placed(3000, 3000, "Full");
+
 class Desktop : public ::testing::Test {
 protected:
     void SetUp() override
@@ -20,32 +23,37 @@ protected:
                   const QString& origin = {})
     {
         profile.seed(settings, symbols);
-        program = std::make_unique<RunningProgram>(profile, origin.isEmpty() ? service.origin() : origin, u"xcb"_s,
-                                                   x.display(), pathFirst);
+        program = std::make_unique<RunningProgram>(profile, origin.isEmpty() ? service.origin() : origin, x.display(),
+                                                   pathFirst);
         const QString id = x.window(u"quoterra"_s, true);
         QTest::qWait(300);
         return id;
-    }
-    void drag(QPoint from, QPoint to, int steps = 6) const
-    {
-        x.xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
-        for (int i = 1; i <= steps; ++i) {
-            const QPoint at = from + (to - from) * i / steps;
-            x.xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.03"});
-        }
-        x.xdotool({"mouseup", "1"});
     }
     // The chart browser's window: the program's one of its size.
     QString chartBrowser() const
     {
         QString found;
         waitUntil([&] {
-            for (const QString& id : x.xdotool({"search", "--onlyvisible", "--classname", "quoterra"}).split(u'\n'))
-                if (!id.isEmpty() && x.geometry(id).size() == QSize(210, 120))
+            for (const QString& id : x.programWindows())
+                if (x.geometry(id).size() == QSize(210, 120))
                     found = id;
             return !found.isEmpty();
         });
         return found;
+    }
+    // The Symbol Manager, opened by the list button on the full face.
+    QRect symbolManager() const
+    {
+        x.click({200 + 184 + 5, 200 + 68 + 5});
+        const QString editor = x.window(u"Quoterra - Symbol Manager"_s);
+        return editor.isEmpty() ? QRect() : x.geometry(editor);
+    }
+    // OK in the Symbol Manager, then Yes to saving.
+    void saveAndClose(QRect editor) const
+    {
+        x.click(editor.topLeft() + QPoint(editor.width() - 140, editor.height() - 20));
+        QTest::qWait(300);
+        x.key(u"Return"_s);
     }
     QStringList savedList() const
     {
@@ -62,18 +70,15 @@ protected:
     std::unique_ptr<RunningProgram> program;
 };
 
-const QByteArray kStrip = "[Software\\Quoterra]\nLeft=3000\nTop=3000\nHeight=Shade\n[Software\\Quoterra\\Charts]\n";
-const QByteArray kFull = "[Software\\Quoterra]\nLeft=3000\nTop=3000\nHeight=Full\n[Software\\Quoterra\\Charts]\n";
-
 TEST_F(Desktop, TheTickerDragsAndSnapsUnderARealPointer)
 {
     const QString ticker = start(kStrip, {"IBM"});
     ASSERT_FALSE(ticker.isEmpty());
     // The strip is 200 px from the screen's corner: grab its face, drag it.
-    drag({300, 206}, {380, 306}, 5);
+    x.drag({300, 206}, {380, 306}, 5);
     EXPECT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(280, 300); }, 3000));
     // Up to 6 px below the top edge: it snaps flush.
-    drag({380, 306}, {380, 6});
+    x.drag({380, 306}, {380, 6});
     EXPECT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(280, 0); }, 3000));
     ASSERT_TRUE(program->signal(SIGTERM));
     EXPECT_EQ(profile.main("Left"), u"4200"_s);
@@ -87,7 +92,7 @@ TEST_F(Desktop, TheTickerStaysResponsiveWhileARequestHangs)
     const QString ticker = start(kStrip, {"IBM"}, {}, originOf(silent));
     ASSERT_FALSE(ticker.isEmpty());
     ASSERT_TRUE(waitUntil([&] { return silent.count() > 0; }));
-    drag({300, 206}, {340, 246}, 4);
+    x.drag({300, 206}, {340, 246}, 4);
     EXPECT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(240, 240); }, 3000));
 }
 
@@ -117,15 +122,13 @@ TEST_F(Desktop, AResearchItemReachesTheDesktopsBrowserLauncher)
 // program goes on running.
 TEST_F(Desktop, ConfigurationOkReloadsTheTickerAndTheProgramRunsOn)
 {
-    const QString ticker = start(kStrip, {"IBM"});
-    ASSERT_FALSE(ticker.isEmpty());
+    ASSERT_FALSE(start(kStrip, {"IBM"}).isEmpty());
     x.click({206, 203}); // the options button
     QTest::qWait(300);
     x.key(u"c"_s);
     const QString dialog = x.window(u"Quoterra - Configuration"_s);
     ASSERT_FALSE(dialog.isEmpty());
-    const QRect d = x.geometry(dialog);
-    x.click(d.topLeft() + QPoint(172, 97)); // Large Ticker
+    x.click(x.geometry(dialog).topLeft() + QPoint(172, 97)); // Large Ticker
     x.key(u"Return"_s);
     EXPECT_TRUE(waitUntil([&] { return profile.main("Size") == QLatin1String("Large"); }));
     QTest::qWait(500);
@@ -140,23 +143,18 @@ TEST_F(Desktop, ConfigurationOkReloadsTheTickerAndTheProgramRunsOn)
 TEST_F(Desktop, SymbolManagerOkSavesTheListAndTheProgramRunsOn)
 {
     ASSERT_FALSE(start(kFull, {"IBM", "MSFT", "DJIA"}).isEmpty());
-    x.click({200 + 184 + 5, 200 + 68 + 5}); // the list button on the full face
-    const QString editor = x.window(u"Quoterra - Symbol Manager"_s);
-    ASSERT_FALSE(editor.isEmpty());
-    const QRect e = x.geometry(editor);
-    x.click(e.topLeft() + QPoint(60, 55)); // the first row
+    const QRect editor = symbolManager();
+    ASSERT_FALSE(editor.isNull());
+    x.click(editor.topLeft() + QPoint(60, 55)); // the first row
     x.key(u"Delete"_s);
     x.key(u"Delete"_s);
-    x.click(e.topLeft() + QPoint(e.width() - 140, e.height() - 20)); // OK
-    QTest::qWait(300);
-    x.key(u"Return"_s); // Yes
+    saveAndClose(editor);
     // The second Delete found nothing selected.
     EXPECT_TRUE(waitUntil([&] { return savedList() == QStringList{"MSFT", "DJIA"}; }));
     QTest::qWait(500);
     ASSERT_TRUE(program->running()) << "OK ended the program";
     EXPECT_FALSE(x.window(u"quoterra"_s, true).isEmpty());
-    EXPECT_TRUE(
-        waitUntil([&] { return service.requests().contains(u"/d/quotes.csv?s=MSFT&f=sl1d1t1c1ohgv&e=.csv"_s); }));
+    EXPECT_TRUE(waitUntil([&] { return service.requests().contains(QString::fromLatin1(quoteTarget("MSFT"))); }));
 }
 
 // A row dragged to the last row in sight, the pointer resting there: the
@@ -167,22 +165,11 @@ TEST_F(Desktop, ARowDraggedToTheBottomScrollsTheListWhileThePointerRests)
     for (int i = 1; i <= 60; ++i)
         many << "S" + QByteArray::number(i);
     ASSERT_FALSE(start(kFull, many).isEmpty());
-    x.click({200 + 184 + 5, 200 + 68 + 5});
-    const QString editor = x.window(u"Quoterra - Symbol Manager"_s);
-    ASSERT_FALSE(editor.isEmpty());
-    const QRect e = x.geometry(editor);
-    const QPoint first = e.topLeft() + QPoint(60, 55);
-    const QPoint bottom = e.topLeft() + QPoint(60, 262); // on the last row in sight
-    x.xdotool({"mousemove", QString::number(first.x()), QString::number(first.y()), "mousedown", "1"});
-    for (int i = 1; i <= 8; ++i) {
-        const QPoint at = first + (bottom - first) * i / 8;
-        x.xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.03"});
-    }
-    QTest::qWait(2000); // resting: no pointer motion at all
-    x.xdotool({"mouseup", "1"});
-    x.click(e.topLeft() + QPoint(e.width() - 140, e.height() - 20));
-    QTest::qWait(300);
-    x.key(u"Return"_s);
+    const QRect editor = symbolManager();
+    ASSERT_FALSE(editor.isNull());
+    // From the first row to the last in sight, then two seconds without motion.
+    x.drag(editor.topLeft() + QPoint(60, 55), editor.topLeft() + QPoint(60, 262), 8, 2000);
+    saveAndClose(editor);
     ASSERT_TRUE(waitUntil([&] { return savedList().size() == 60 && savedList().first() != QLatin1String("S1"); }));
     EXPECT_GE(savedList().indexOf(u"S1"_s), 20) << savedList().join(u' ').toStdString();
 }
@@ -191,8 +178,7 @@ TEST_F(Desktop, ARowDraggedToTheBottomScrollsTheListWhileThePointerRests)
 // until it docks; the pair travels together and comes back docked.
 TEST_F(Desktop, TheChartBrowserDocksUnderTheTickerAndComesBackDocked)
 {
-    const QByteArray settings = kFull + "Left=6000\nTop=6000\n";
-    const QString ticker = start(settings, {"IBM"});
+    const QString ticker = start(placed(3000, 3000, "Full", "Left=6000\nTop=6000\n"), {"IBM"});
     ASSERT_FALSE(ticker.isEmpty());
     x.click({200 + 184 + 5, 200 + 44 + 5}); // the chart button on the full face
     const QString charts = chartBrowser();
@@ -206,23 +192,21 @@ TEST_F(Desktop, TheChartBrowserDocksUnderTheTickerAndComesBackDocked)
 
     // By the grip beside UPDATE, to a few pixels off the ticker's bottom edge.
     const QRect t = x.geometry(ticker);
-    drag({400 + 203, 400 + 25}, {t.left() + 5 + 203, t.bottom() + 1 + 5 + 25});
+    x.drag({400 + 203, 400 + 25}, {t.left() + 5 + 203, t.bottom() + 1 + 5 + 25});
     ASSERT_TRUE(waitUntil([&] { return x.geometry(charts).topLeft() == QPoint(t.left(), t.bottom() + 1); }, 3000))
         << "chart browser at " << x.geometry(charts).x() << "," << x.geometry(charts).y();
 
-    drag({300, 206}, {350, 256}); // the ticker by its title strip
+    x.drag({300, 206}, {350, 256}); // the ticker by its title strip
     ASSERT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(250, 250); }, 3000));
     EXPECT_TRUE(waitUntil([&] { return x.geometry(charts).topLeft() == QPoint(250, 250 + t.height()); }, 3000));
 
     ASSERT_TRUE(program->signal(SIGTERM));
     EXPECT_EQ(profile.main("Docked"), u"True"_s);
-    const QString chartsKey = u"Software\\Quoterra\\Charts"_s;
-    EXPECT_EQ(profile.setting(chartsKey, u"StartUp"_s), u"True"_s);
-    EXPECT_EQ(profile.setting(chartsKey, u"Top"_s), QString::number((250 + t.height()) * 15));
+    EXPECT_EQ(profile.chart("StartUp"), u"True"_s);
+    EXPECT_EQ(profile.chart("Top"), QString::number((250 + t.height()) * 15));
 
-    program = std::make_unique<RunningProgram>(profile, service.origin(), u"xcb"_s, x.display());
-    const QString again = x.window(u"quoterra"_s, true);
-    ASSERT_FALSE(again.isEmpty());
+    program = std::make_unique<RunningProgram>(profile, service.origin(), x.display());
+    ASSERT_FALSE(x.window(u"quoterra"_s, true).isEmpty());
     const QString reopened = chartBrowser();
     ASSERT_FALSE(reopened.isEmpty());
     EXPECT_EQ(x.geometry(reopened).topLeft(), QPoint(250, 250 + t.height()));

@@ -20,6 +20,13 @@ namespace quoterra::test {
 
 inline const QString kProgram = QStringLiteral(QUOTERRA_BIN_DIR "/src/app/quoterra");
 
+// A settings file with the ticker's place and face, and the chart browser's section.
+inline QByteArray placed(int left, int top, const char* height, const QByteArray& charts = {})
+{
+    return "[Software\\Quoterra]\nLeft=" + QByteArray::number(left) + "\nTop=" + QByteArray::number(top)
+        + "\nHeight=" + height + "\n[Software\\Quoterra\\Charts]\n" + charts;
+}
+
 // A throw-away profile and the environment that runs the program in it.
 struct Profile : TestProfile {
     void seed(const QByteArray& settings, const QList<QByteArray>& symbols) const
@@ -30,19 +37,8 @@ struct Profile : TestProfile {
             rows.append({QString::fromLatin1(s), QString::fromLatin1(s)});
         writeSymbols(rows);
     }
-    // A setting as the file holds it.
-    QString setting(const QString& section, const QString& name) const
-    {
-        QString current;
-        for (const QString& line : QString::fromUtf8(readFile(registryFile())).split(u'\n')) {
-            if (line.startsWith(u'['))
-                current = line.mid(1, line.size() - 2);
-            else if (current == section && line.startsWith(name + u'='))
-                return line.mid(name.size() + 1);
-        }
-        return u"<missing>"_s;
-    }
     QString main(const char* name) const { return setting(u"Software\\Quoterra"_s, QLatin1String(name)); }
+    QString chart(const char* name) const { return setting(u"Software\\Quoterra\\Charts"_s, QLatin1String(name)); }
     QProcessEnvironment environment(const QString& service) const
     {
         auto env = QProcessEnvironment::systemEnvironment();
@@ -71,9 +67,7 @@ public:
         for (int n = 91; n < 140 && display_.isEmpty(); ++n) {
             if (QFile::exists(u"/tmp/.X11-unix/X%1"_s.arg(n)) || QFile::exists(u"/tmp/.X%1-lock"_s.arg(n)))
                 continue;
-            process_.start(
-                u"Xvfb"_s,
-                {u":%1"_s.arg(n), u"-screen"_s, u"0"_s, u"1024x768x24"_s, u"-noreset"_s, u"-nolisten"_s, u"tcp"_s});
+            process_.start(u"Xvfb"_s, {u":%1"_s.arg(n), "-screen", "0", "1024x768x24", "-noreset", "-nolisten", "tcp"});
             if (!process_.waitForStarted(5000))
                 return;
             if (waitUntil([n] { return QFile::exists(u"/tmp/.X11-unix/X%1"_s.arg(n)); }, 5000))
@@ -88,16 +82,22 @@ public:
     }
     QString display() const { return display_; }
 
-    // Runs xdotool on this display; returns what it printed.
-    QString xdotool(const QStringList& args) const
+    // Runs a program on this display; what it printed.
+    QByteArray run(const QString& program, const QStringList& args) const
     {
         QProcess p;
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert(u"DISPLAY"_s, display_);
         p.setProcessEnvironment(env);
-        p.start(u"xdotool"_s, args);
+        p.start(program, args);
         p.waitForFinished(10000);
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+        return p.readAllStandardOutput();
+    }
+    QString xdotool(const QStringList& args) const { return QString::fromUtf8(run(u"xdotool"_s, args)).trimmed(); }
+    // The program's visible windows.
+    QStringList programWindows() const
+    {
+        return xdotool({"search", "--onlyvisible", "--classname", "quoterra"}).split(u'\n', Qt::SkipEmptyParts);
     }
     // The first visible window whose name or class matches, waited for.
     QString window(const QString& name, bool byClass = false) const
@@ -105,8 +105,8 @@ public:
         QString id;
         waitUntil(
             [&] {
-                id = xdotool({u"search"_s, u"--onlyvisible"_s, byClass ? u"--classname"_s : u"--name"_s, name})
-                         .section(u'\n', 0, 0);
+                id =
+                    xdotool({"search", "--onlyvisible", byClass ? "--classname" : "--name", name}).section(u'\n', 0, 0);
                 return !id.isEmpty();
             },
             10000);
@@ -114,7 +114,7 @@ public:
     }
     QRect geometry(const QString& window) const
     {
-        const QString shell = xdotool({u"getwindowgeometry"_s, u"--shell"_s, window});
+        const QString shell = xdotool({"getwindowgeometry", "--shell", window});
         QHash<QString, int> v;
         for (const QString& line : shell.split(u'\n'))
             v.insert(line.section(u'=', 0, 0), line.section(u'=', 1).toInt());
@@ -122,21 +122,26 @@ public:
     }
     void click(QPoint at, int button = 1) const
     {
-        xdotool(
-            {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s, QString::number(button)});
+        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", QString::number(button)});
     }
-    void key(const QString& name) const { xdotool({u"key"_s, name}); }
+    void key(const QString& name) const { xdotool({"key", name}); }
+    // Presses the first button at `from`, moves to `to` in steps, rests
+    // there, and lets go.
+    void drag(QPoint from, QPoint to, int steps = 6, int restMs = 0) const
+    {
+        xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
+        for (int i = 1; i <= steps; ++i) {
+            const QPoint at = from + (to - from) * i / steps;
+            xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.03"});
+        }
+        QTest::qWait(restMs);
+        xdotool({"mouseup", "1"});
+    }
 
     // What a window shows, read through xwd (32-bit ZPixmap on Xvfb).
     QImage grab(const QString& window) const
     {
-        QProcess p;
-        auto env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"DISPLAY"_s, display_);
-        p.setProcessEnvironment(env);
-        p.start(u"xwd"_s, {u"-silent"_s, u"-id"_s, window});
-        p.waitForFinished(10000);
-        const QByteArray dump = p.readAllStandardOutput();
+        const QByteArray dump = run(u"xwd"_s, {"-silent", "-id", window});
         const auto field = [&dump](int i) { return qFromBigEndian<quint32>(dump.constData() + 4 * i); };
         if (dump.size() < 100 || field(2) != 2 || field(11) != 32 || field(7) != 0)
             return {};
@@ -167,18 +172,18 @@ inline bool quoteShown(const QImage& face)
 
 class RunningProgram {
 public:
-    RunningProgram(const Profile& profile, const QString& service, const QString& platform, const QString& display = {},
-                   const QString& pathFirst = {}, const QStringList& args = {})
+    // On the X server at `display`, or offscreen without one.
+    RunningProgram(const Profile& profile, const QString& service, const QString& display = {},
+                   const QString& pathFirst = {})
     {
         auto env = profile.environment(service);
-        env.insert(u"QT_QPA_PLATFORM"_s, platform);
-        if (!display.isEmpty())
-            env.insert(u"DISPLAY"_s, display);
+        env.insert(u"QT_QPA_PLATFORM"_s, display.isEmpty() ? u"offscreen"_s : u"xcb"_s);
+        env.insert(u"DISPLAY"_s, display);
         if (!pathFirst.isEmpty())
             env.insert(u"PATH"_s, pathFirst + u':' + env.value(u"PATH"_s));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(profile.root());
-        process.start(kProgram, args);
+        process.start(kProgram, {});
     }
     ~RunningProgram()
     {

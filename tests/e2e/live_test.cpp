@@ -15,14 +15,12 @@ const std::string kIbmChart =
     R"("low":[166.71,167.0],"close":[167.6,167.15],"volume":[1200,1300]}]}}],"error":null}})";
 const QByteArray kIbmLine = R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)";
 
-const QByteArray kFull = "[Software\\Quoterra]\nLeft=3000\nTop=3000\nHeight=Full\n[Software\\Quoterra\\Charts]\n";
-
 // The full face of a ticker on `service` once its first quote is shown.
 QImage faceOnce(const Xvfb& x, const QString& service)
 {
     Profile profile;
-    profile.seed(kFull, {"IBM"});
-    RunningProgram program(profile, service, u"xcb"_s, x.display());
+    profile.seed(placed(3000, 3000, "Full"), {"IBM"});
+    RunningProgram program(profile, service, x.display());
     const QString ticker = x.window(u"quoterra"_s, true);
     if (ticker.isEmpty())
         return {};

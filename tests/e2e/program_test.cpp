@@ -1,5 +1,5 @@
-// The program as a process: its command line, the signals that end it, and
-// what it does with a bad environment.
+// The program as a process: the signals that end it, and what it does with
+// a bad environment.
 #include "e2e_fixture.h"
 #include "fake_source.h"
 
@@ -9,29 +9,6 @@ namespace {
 const QByteArray kPlaced = "[Software\\Quoterra]\nLeft=-3000\nTop=450\nHeight=Shade\nAlways On Top=False\n"
                            "[Software\\Quoterra\\Charts]\n";
 
-TEST(CommandLine, HelpVersionAndUnknownOptions)
-{
-    struct Case {
-        const char* arg;
-        int code;
-        const char* out;
-        const char* err;
-    } cases[] = {
-        {"--help", 0, "Usage: quoterra [--help] [--version] [--autostart on|off]", ""},
-        {"--version", 0, "Quoterra 4.00 - March 11, 2001", ""},
-        {"--frobnicate", 2, "",
-         "quoterra: unknown option '--frobnicate'\nUsage: quoterra [--help] [--version] [--autostart on|off]"},
-    };
-    for (const Case& c : cases) {
-        QProcess p;
-        p.start(kProgram, {QLatin1String(c.arg)});
-        ASSERT_TRUE(p.waitForFinished(10000));
-        EXPECT_EQ(p.exitCode(), c.code) << c.arg;
-        EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).left(qsizetype(strlen(c.out))), QLatin1String(c.out));
-        EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()).left(qsizetype(strlen(c.err))), QLatin1String(c.err));
-    }
-}
-
 // Ending by signal or with the session saves what the exit saves.
 TEST(Signals, EndTheProgramAfterSavingItsState)
 {
@@ -40,7 +17,7 @@ TEST(Signals, EndTheProgramAfterSavingItsState)
         SCOPED_TRACE(sig);
         Profile profile;
         profile.seed(kPlaced, {"IBM", "MSFT"});
-        RunningProgram program(profile, service.origin(), u"offscreen"_s);
+        RunningProgram program(profile, service.origin());
         ASSERT_TRUE(waitUntil([&] { return !service.requests().isEmpty(); })) << "the ticker never asked for a quote";
         service.reset();
         ASSERT_TRUE(program.signal(sig));
@@ -49,7 +26,7 @@ TEST(Signals, EndTheProgramAfterSavingItsState)
         EXPECT_EQ(profile.main("Top"), u"450"_s);
         EXPECT_EQ(profile.main("Height"), u"Shade"_s);
         EXPECT_EQ(profile.main("Always On Top"), u"False"_s);
-        EXPECT_EQ(profile.setting(u"Software\\Quoterra\\Charts"_s, u"StartUp"_s), u"False"_s);
+        EXPECT_EQ(profile.chart("StartUp"), u"False"_s);
     }
 }
 
@@ -58,7 +35,7 @@ TEST(Signals, EndTheProgramWhileAQuoteRequestHangs)
     FakeSource silent({.hang = true});
     Profile profile;
     profile.seed(kPlaced, {"IBM"});
-    RunningProgram program(profile, originOf(silent), u"offscreen"_s);
+    RunningProgram program(profile, originOf(silent));
     ASSERT_TRUE(waitUntil([&] { return silent.count() > 0; }));
     QElapsedTimer clock;
     clock.start();
@@ -77,7 +54,7 @@ TEST(Signals, AnEndBeforeThePlaceWasRestoredLeavesTheSavedPlace)
     profile.seed(kPlaced, {});
     QFile::remove(profile.symbolFile());
     QDir().mkpath(profile.symbolFile());
-    RunningProgram program(profile, u"http://127.0.0.1:9"_s, u"xcb"_s, x.display());
+    RunningProgram program(profile, u"http://127.0.0.1:9"_s, x.display());
     EXPECT_FALSE(x.window(u"File Error"_s).isEmpty()) << "no message about the list";
     ASSERT_TRUE(program.signal(SIGTERM));
     EXPECT_EQ(profile.main("Left"), u"-3000"_s);
@@ -92,7 +69,7 @@ TEST(Signals, TheDisplayGoingAwaySavesTheState)
     ASSERT_FALSE(x->display().isEmpty());
     Profile profile;
     profile.seed(kPlaced, {"IBM"});
-    RunningProgram program(profile, service.origin(), u"xcb"_s, x->display());
+    RunningProgram program(profile, service.origin(), x->display());
     ASSERT_FALSE(x->window(u"quoterra"_s, true).isEmpty());
     x.reset();
     ASSERT_TRUE(program.process.waitForFinished(10000));
@@ -122,9 +99,8 @@ TEST(Environment, AnUnusableServiceAddressOrHomeIsRefusedWithAMessage)
             QDir(profile.appDir()).removeRecursively();
             QFile(profile.appDir()).open(QIODevice::WriteOnly);
         }
-        RunningProgram program(profile, QLatin1String(c.service), u"xcb"_s, x.display());
-        const QString box = x.window(u"Quoterra"_s);
-        EXPECT_FALSE(box.isEmpty()) << "no message box";
+        RunningProgram program(profile, QLatin1String(c.service), x.display());
+        EXPECT_FALSE(x.window(u"Quoterra"_s).isEmpty()) << "no message box";
         x.key(u"Return"_s);
         ASSERT_TRUE(program.process.waitForFinished(10000));
         EXPECT_EQ(program.process.exitCode(), 1);
@@ -142,7 +118,7 @@ TEST(Environment, ASettingsFileThatCannotBeReadIsToldOnceAndLeftAlone)
     Profile profile;
     profile.writeSymbols({{"IBM", ""}});
     QDir().mkpath(profile.registryFile() + u"/inside"_s);
-    RunningProgram program(profile, service.origin(), u"xcb"_s, x.display());
+    RunningProgram program(profile, service.origin(), x.display());
     EXPECT_FALSE(x.window(u"Quoterra"_s).isEmpty()) << "no message about the settings";
     x.key(u"Return"_s);
     ASSERT_FALSE(x.window(u"quoterra"_s, true).isEmpty()) << "the ticker did not run on defaults";

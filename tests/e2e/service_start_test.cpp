@@ -3,25 +3,19 @@
 #include "e2e_fixture.h"
 #include "fake_source.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <QTcpServer>
 
 namespace quoterra::test {
 namespace {
 
 constexpr quint16 kPort = 8642;
 
+// Free for the service, which binds as this probe does, past connections
+// still closing on it.
 bool portFree()
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(kPort);
-    const bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    ::close(fd);
-    return free;
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, kPort);
 }
 
 class ServiceStart : public ::testing::Test {
@@ -43,25 +37,16 @@ protected:
     Xvfb x;
 };
 
-QByteArray fullAt(int top)
-{
-    return "[Software\\Quoterra]\nLeft=3000\nTop=" + QByteArray::number(top)
-        + "\nHeight=Full\n[Software\\Quoterra\\Charts]\n";
-}
-
 TEST_F(ServiceStart, TwoTickersStartedTogetherShareTheOneServiceTheyStart)
 {
     Profile first, second;
-    first.seed(fullAt(1500), {"IBM"});
-    second.seed(fullAt(6000), {"IBM"});
-    RunningProgram one(first, {}, u"xcb"_s, x.display());
-    RunningProgram two(second, {}, u"xcb"_s, x.display());
+    first.seed(placed(3000, 1500, "Full"), {"IBM"});
+    second.seed(placed(3000, 6000, "Full"), {"IBM"});
+    RunningProgram one(first, {}, x.display());
+    RunningProgram two(second, {}, x.display());
 
     QStringList tickers;
-    ASSERT_TRUE(waitUntil([&] {
-        tickers = x.xdotool({"search", "--onlyvisible", "--classname", "quoterra"}).split(u'\n', Qt::SkipEmptyParts);
-        return tickers.size() == 2;
-    }));
+    ASSERT_TRUE(waitUntil([&] { return (tickers = x.programWindows()).size() == 2; }));
     for (const QString& ticker : tickers)
         EXPECT_TRUE(waitUntil([&] { return quoteShown(x.grab(ticker)); }))
             << "no quote on ticker " << ticker.toStdString();
@@ -75,8 +60,8 @@ TEST_F(ServiceStart, APortHeldByAnotherProgramIsToldAndTheTickerEnds)
     FakeSource other({.body = "not a quote service"}, kPort);
     ASSERT_TRUE(other.isListening());
     Profile profile;
-    profile.seed(fullAt(1500), {"IBM"});
-    RunningProgram program(profile, {}, u"xcb"_s, x.display());
+    profile.seed(placed(3000, 1500, "Full"), {"IBM"});
+    RunningProgram program(profile, {}, x.display());
     const QString message = x.window(u"Quoterra"_s);
     ASSERT_FALSE(message.isEmpty()) << "no message";
     x.key(u"Return"_s);
