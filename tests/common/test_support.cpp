@@ -12,8 +12,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTcpServer>
 #include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace quoterra::test {
 
@@ -122,6 +127,24 @@ bool waitUntil(const std::function<bool()>& condition, int ms)
         QThread::msleep(1);
     }
     return true;
+}
+
+void killWhileWriting(const char* variable, const QString& value, const char* filter,
+                      const std::function<bool()>& started, int stepMs, const std::function<void(int round)>& check)
+{
+    for (int round = 0; round < 8; ++round) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QLatin1String(variable), value);
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {u"--gtest_filter="_s + QLatin1String(filter)});
+        ASSERT_TRUE(child.waitForStarted());
+        ASSERT_TRUE(waitUntil(started, 10000));
+        QThread::msleep(round * stepMs);
+        ::kill(pid_t(child.processId()), SIGKILL);
+        child.waitForFinished();
+        check(round);
+    }
 }
 
 QByteArray readFile(const QString& path)

@@ -116,6 +116,12 @@ bool waitUntil(const std::function<bool()>& condition, int ms = 5000);
 
 QByteArray readFile(const QString& path);
 
+// Eight times: runs this program's `filter` tests in a child with `variable`
+// set to `value`, kills it `round * stepMs` ms after `started` holds, and
+// checks what it left.
+void killWhileWriting(const char* variable, const QString& value, const char* filter,
+                      const std::function<bool()>& started, int stepMs, const std::function<void(int round)>& check);
+
 // The quote services of this build running on `port` (zombies aside).
 QList<qint64> servicesOnPort(quint16 port);
 quint16 freePort();

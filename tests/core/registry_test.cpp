@@ -6,13 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QThread>
-
-#include <csignal>
 
 namespace quoterra {
 namespace {
@@ -219,22 +214,14 @@ TEST(RegistryChild, WritesUntilKilled)
 
 TEST_F(Store, KillingTheProgramNeverLeavesAHalfWrittenFile)
 {
-    for (int round = 0; round < 8; ++round) {
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"QUOTERRA_TEST_WRITE_SETTINGS"_s, path());
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {u"--gtest_filter=RegistryChild.*"_s});
-        ASSERT_TRUE(child.waitForStarted());
-        ASSERT_TRUE(test::waitUntil([&] { return readFile(path()).contains("Last="); }, 10000));
-        QThread::msleep(round * 7);
-        ::kill(pid_t(child.processId()), SIGKILL);
-        child.waitForFinished();
-        const RegistryDocument doc = RegistryDocument::parse(readFile(path()));
-        const QString* last = doc.value(kCharts, u"Last"_s);
-        ASSERT_NE(last, nullptr) << "round " << round;
-        EXPECT_TRUE(doc.value(kMain, u"Padding"_s)->startsWith(u"pppp"_s));
-    }
+    test::killWhileWriting(
+        "QUOTERRA_TEST_WRITE_SETTINGS", path(), "RegistryChild.*", [&] { return readFile(path()).contains("Last="); },
+        7,
+        [&](int round) {
+            const RegistryDocument doc = RegistryDocument::parse(readFile(path()));
+            ASSERT_NE(doc.value(kCharts, u"Last"_s), nullptr) << "round " << round;
+            EXPECT_TRUE(doc.value(kMain, u"Padding"_s)->startsWith(u"pppp"_s));
+        });
 }
 
 } // namespace

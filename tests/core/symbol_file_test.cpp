@@ -5,12 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
-#include <QThread>
-
-#include <csignal>
 
 namespace quoterra {
 namespace {
@@ -123,20 +118,13 @@ TEST(SymbolSaveChild, SavesUntilKilled)
 TEST(SymbolSave, AKilledSaveLeavesTheOldOrTheNewListWhole)
 {
     test::TestProfile profile;
-    for (int round = 0; round < 8; ++round) {
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"QUOTERRA_TEST_SAVE_LIST"_s, profile.appDir());
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {u"--gtest_filter=SymbolSaveChild.*"_s});
-        ASSERT_TRUE(child.waitForStarted());
-        ASSERT_TRUE(test::waitUntil([&] { return QFileInfo(profile.symbolFile()).size() > 0; }, 10000));
-        QThread::msleep(round * 5);
-        ::kill(pid_t(child.processId()), SIGKILL);
-        child.waitForFinished();
-        const qint64 size = QFileInfo(profile.symbolFile()).size();
-        EXPECT_TRUE(size == 50 || size == 20000 * 50) << "round " << round << ": " << size << " bytes";
-    }
+    test::killWhileWriting(
+        "QUOTERRA_TEST_SAVE_LIST", profile.appDir(), "SymbolSaveChild.*",
+        [&] { return QFileInfo(profile.symbolFile()).size() > 0; }, 5,
+        [&](int round) {
+            const qint64 size = QFileInfo(profile.symbolFile()).size();
+            EXPECT_TRUE(size == 50 || size == 20000 * 50) << "round " << round << ": " << size << " bytes";
+        });
 }
 
 } // namespace
