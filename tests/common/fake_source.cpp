@@ -24,15 +24,11 @@ bool sendAll(int fd, std::string_view bytes)
     return true;
 }
 
-std::string lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
-
 std::string headerValue(const std::string& head, const std::string& name)
 {
-    const std::size_t at = lower(head).find("\r\n" + name + ":");
+    std::string lower = head;
+    std::transform(head.begin(), head.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    const std::size_t at = lower.find("\r\n" + name + ":");
     if (at == std::string::npos)
         return {};
     const std::size_t start = head.find_first_not_of(' ', at + 3 + name.size());
@@ -179,14 +175,11 @@ void FakeSource::serve(int fd)
     }
     if (!a.contentType.empty())
         out += "Content-Type: " + a.contentType + "\r\n";
-    bool framed = a.flood == Flood::UntilClose;
-    for (const auto& [name, value] : a.headers) {
+    for (const auto& [name, value] : a.headers)
         out += name + ": " + value + "\r\n";
-        framed = framed || lower(name) == "content-length" || lower(name) == "transfer-encoding";
-    }
     if (a.flood == Flood::Chunked)
         out += "Transfer-Encoding: chunked\r\n";
-    else if (!framed)
+    else if (a.flood != Flood::UntilClose)
         out += "Content-Length: "
             + std::to_string(a.trickle.count()            ? 1 << 20
                                  : a.flood == Flood::None ? a.body.size()

@@ -30,7 +30,6 @@ public:
         int status = 200;
         std::string contentType = {}; // none when empty
         std::string body = {};
-        // Content-Length is added unless named here (a wrong one on purpose).
         std::vector<std::pair<std::string, std::string>> headers = {};
         std::chrono::milliseconds delay{0};
         bool hang = false;                    // reads the request, never answers

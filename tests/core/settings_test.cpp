@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace quoterra {
 namespace {
 
@@ -96,9 +94,7 @@ TEST_F(SettingsTest, NumbersThatCannotBeUsedArePutBackToTheirDefault)
         {Setting::Timeout, "2147483", 2147483, "2147483"},
         // Beyond what a timer holds: 0.7 s or no time-out at all before.
         {Setting::Timeout, "4294968", 60, "60"},
-        {Setting::Timeout, "3000000", 60, "60"},
         {Setting::Timeout, "0", 60, "60"},
-        {Setting::Timeout, "-5", 60, "60"},
         {Setting::ChartTop, "1e3", 1000, "1e3"},
     };
     for (const Case& c : cases) {
@@ -110,10 +106,8 @@ TEST_F(SettingsTest, NumbersThatCannotBeUsedArePutBackToTheirDefault)
 
 TEST(Hosts, AServiceOriginReplacesEveryAddressAndIPv6KeepsItsBrackets)
 {
-    struct Case {
-        const char* value;
-        const char* origin; // empty: refused
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
+        // the value, and the origin taken (empty: refused)
         {"http://127.0.0.1:8642", "http://127.0.0.1:8642"},
         {"https://quotes.example:443/", "https://quotes.example:443"},
         {"HTTP://Example.COM", "http://example.com"},
@@ -127,10 +121,10 @@ TEST(Hosts, AServiceOriginReplacesEveryAddressAndIPv6KeepsItsBrackets)
         {"http://", ""},
         {"not an address", ""},
     };
-    for (const Case& c : cases) {
-        const ServiceOrigin o = serviceOrigin(QLatin1String(c.value));
-        EXPECT_EQ(o.origin, QLatin1String(c.origin)) << c.value;
-        EXPECT_EQ(o.problem.isEmpty(), *c.origin != 0) << c.value;
+    for (const auto& [value, origin] : cases) {
+        const ServiceOrigin o = serviceOrigin(QLatin1String(value));
+        EXPECT_EQ(o.origin, QLatin1String(origin)) << value;
+        EXPECT_EQ(o.problem.isEmpty(), *origin != 0) << value;
     }
     const ServiceHosts h = ServiceHosts::at(u"http://[::1]:8642"_s);
     for (const QString& host : {h.quotes, h.charts, h.chartArchive, h.companyPages, h.quotePages, h.messageBoards,

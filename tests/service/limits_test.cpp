@@ -41,6 +41,8 @@ TEST(ServiceLimits, RequestsBeyondTheLimitsAreRefusedAndEveryAnswerNamesTheServi
         {"a quote", std::string(kQuote) + "\r\n", 200},
         {"an unknown path", "GET /nothing HTTP/1.1\r\nHost: x\r\n\r\n", 404},
         {"garbage", "GARBAGE\r\n\r\n", 400},
+        {"an unknown version", "GET / HTTP/9.9\r\n\r\n", 400},
+        {"a space in the target", "GET /d/quotes.csv?s=A B HTTP/1.1\r\n\r\n", 400},
         {"a 256 MiB upload, before any of it is sent",
          "POST /d/quotes.csv HTTP/1.1\r\nHost: x\r\nContent-Length: 268435456\r\n\r\n", 413},
         {"a small body on a GET", std::string(kQuote) + "Content-Length: 2048\r\n\r\n" + std::string(2048, 'b'), 413},

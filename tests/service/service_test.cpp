@@ -15,58 +15,44 @@ using namespace service_test;
 
 namespace {
 
-TEST(ServiceQuotes, KnownSymbolsGetAQuoteLine)
+TEST(ServiceQuotes, KnownSymbolsGetAQuoteLineAndOthersNotAvailableFields)
 {
     ServiceProcess service;
     ASSERT_TRUE(service.isRunning());
-    struct Case {
-        QByteArray sent;
-        QString echoed;
-        double low, high; // where the last trade may plausibly lie
-    };
-    const Case cases[] = {
+    // The symbol sent, as echoed, and where the last trade may plausibly lie.
+    const std::tuple<QByteArray, QString, double, double> known[] = {
         {"IBM", "IBM", 0.01, 1e6},      {"msft", "MSFT", 0.01, 1e6},
         {"AT&T", "AT&T", 0.01, 1e6}, // '&' inside the symbol, not a new parameter
         {"S%20P", "S P", 0.01, 1e6}, // a space, escaped on the way
         {"^DJI", "^DJI", 30000, 48000}, {"^IXIC", "^IXIC", 12000, 21000},
         {"^SPC", "^SPC", 4000, 6500},   {"^TYX", "^TYX", 25, 70}, // the 30-year yield times ten
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.sent.toStdString());
-        const auto a = service.get(quoteTarget(c.sent));
+    for (const auto& [sent, echoed, low, high] : known) {
+        SCOPED_TRACE(sent.toStdString());
+        const auto a = service.get(quoteTarget(sent));
         ASSERT_EQ(a.status, 200);
         const auto q = parseQuote(a.body);
         ASSERT_TRUE(q) << a.body.toStdString();
-        EXPECT_EQ(q->symbol, c.echoed);
-        EXPECT_GE(q->last, c.low);
-        EXPECT_LE(q->last, c.high);
+        EXPECT_EQ(q->symbol, echoed);
+        EXPECT_GE(q->last, low);
+        EXPECT_LE(q->last, high);
         EXPECT_LE(q->low, std::min(q->last, q->open));
         EXPECT_GE(q->high, std::max(q->last, q->open));
     }
-}
-
-TEST(ServiceQuotes, UnknownSymbolsGetNotAvailableFields)
-{
-    ServiceProcess service;
-    ASSERT_TRUE(service.isRunning());
-    struct Case {
-        QByteArray target;
-        QByteArray echoed;
-    };
-    const Case cases[] = {
+    // A comma, a quote or a line break in the echo would shift the ticker's fields.
+    const std::pair<QByteArray, QByteArray> unknown[] = {
         {quoteTarget(""), ""},
         {"/d/quotes.csv", ""},
         {quoteTarget("zzztop"), "ZZZTOP"},
         {quoteTarget("^FOO"), "^FOO"},
         {quoteTarget("XYZ!"), "XYZ!"},
         {quoteTarget("ABCDEFGHIJK"), "ABCDEFGHIJK"},
-        // a comma, a quote or a line break in the echo would shift the ticker's fields
         {quoteTarget("A%2CB%22C%0D%0AD"), "ABCD"},
     };
-    for (const Case& c : cases) {
-        const auto a = service.get(c.target);
-        EXPECT_EQ(a.status, 200) << c.target.toStdString();
-        EXPECT_EQ(a.body, "\"" + c.echoed + "\",N/A,\"N/A\",\"N/A\",N/A,N/A,N/A,N/A,N/A\r\n") << c.target.toStdString();
+    for (const auto& [target, echoed] : unknown) {
+        const auto a = service.get(target);
+        EXPECT_EQ(a.status, 200) << target.toStdString();
+        EXPECT_EQ(a.body, "\"" + echoed + "\",N/A,\"N/A\",\"N/A\",N/A,N/A,N/A,N/A,N/A\r\n") << target.toStdString();
     }
 }
 
@@ -193,18 +179,6 @@ TEST(ServicePages, ResearchAndLookupPagesAndNotFound)
     }
 }
 
-TEST(ServiceWire, MalformedRequestsGetBadRequestAndTheServiceCarriesOn)
-{
-    ServiceProcess service;
-    ASSERT_TRUE(service.isRunning());
-    for (const char* bytes :
-         {"GARBAGE\r\n\r\n", "GET / HTTP/9.9\r\n\r\n", "GET /d/quotes.csv?s=A B HTTP/1.1\r\n\r\n"}) {
-        SCOPED_TRACE(bytes);
-        EXPECT_EQ(rawExchange(service.port(), bytes).status, 400);
-        EXPECT_EQ(service.get("/currentversion.txt").status, 200);
-    }
-}
-
 TEST(ServiceWire, ConcurrentClientsAreAllAnswered)
 {
     ServiceProcess service;
@@ -247,31 +221,23 @@ TEST(ServiceFailures, FailRateOneFailsQuotesChartsAndVersionOnly)
     EXPECT_EQ(service.get("/n/I/IBM.html").status, 200);
 }
 
-TEST(ServiceFailures, FailNextFailsThatManyQuotesChartsOrVersions)
+TEST(ServiceControl, FailNextFailsThatManyQuotesChartsOrVersionsAndTheLogHoldsTargetsAsSent)
 {
     ServiceProcess service;
     ASSERT_TRUE(service.isRunning());
     service.failNext(2);
     EXPECT_EQ(service.get("/currentversion.txt").status, 503);
-    EXPECT_EQ(service.get("/n/I/IBM.html").status, 200); // pages do not use one up
+    EXPECT_EQ(service.get("/n/S/S&&P%20500.html").status, 200); // pages do not use one up
     EXPECT_EQ(service.get("/t?s=IBM").status, 503);
-    EXPECT_EQ(service.get("/d/quotes.csv?s=IBM").status, 200);
-
+    EXPECT_EQ(service.get("/d/quotes.csv?s=^DJI&f=sl1d1t1c1ohgv&e=.csv").status, 200);
+    EXPECT_EQ(service.get("/nothing").status, 404);
+    EXPECT_EQ(service.requests(),
+              (QStringList{"/currentversion.txt", "/n/S/S&&P%20500.html", "/t?s=IBM",
+                           "/d/quotes.csv?s=^DJI&f=sl1d1t1c1ohgv&e=.csv", "/nothing"}));
     service.failNext(3);
     service.reset();
-    EXPECT_EQ(service.get("/d/quotes.csv?s=IBM").status, 200);
-}
-
-TEST(ServiceControl, RequestLogHoldsTargetsExactlyAsSent)
-{
-    ServiceProcess service;
-    ASSERT_TRUE(service.isRunning());
-    const QStringList sent = {"/d/quotes.csv?s=^DJI&f=sl1d1t1c1ohgv&e=.csv", "/n/S/S&&P%20500.html", "/nothing"};
-    for (const QString& target : sent)
-        service.get(target.toLatin1());
-    EXPECT_EQ(service.requests(), sent);
-    service.reset();
     EXPECT_TRUE(service.requests().isEmpty());
+    EXPECT_EQ(service.get("/d/quotes.csv?s=IBM").status, 200);
 }
 
 TEST(ServiceLatency, AnswersWaitAtLeastTheGivenTime)
