@@ -39,30 +39,16 @@ TEST(ServiceCommandLine, HelpAndVersionPrintAndExitZero)
 
 TEST(ServiceCommandLine, BadOptionsAreRefusedWithExitCodeTwoAndAUsageLine)
 {
-    const QStringList cases[] = {
-        {"--port", "70000"},
-        {"--port", "abc"},
-        {"--port"},
-        {"--seed", "-3"},
-        {"--latency-ms", "1.5"},
-        {"--fail-rate", "1.5"},
-        {"--bogus"},
-        {"--bind", "no.such.host.invalid"},
-        {"--market", "stock"},
-        {"--idle-exit", "-1"},
-        {"--request-timeout", "0"},
-        {"--upstream-timeout", "60"},
-        {"--help=yes"},
-        {"--source-url", "chart=ftp://127.0.0.1:1"},
-        {"--source-url", "quotes=http://127.0.0.1:1"},
-        {"--source-url", "chart=http://127.0.0.1:1/v8"},
-        {"--research-url", "finance"},
-    };
-    for (const QStringList& args : cases) {
-        SCOPED_TRACE(args.join(' ').toStdString());
+    for (const char* line : {"--port 70000", "--port abc", "--port", "--seed -3", "--latency-ms 1.5", "--fail-rate 1.5",
+                             "--bogus", "--bind no.such.host.invalid", "--market stock", "--idle-exit -1",
+                             "--request-timeout 0", "--upstream-timeout 60", "--help=yes",
+                             "--source-url chart=ftp://127.0.0.1:1", "--source-url quotes=http://127.0.0.1:1",
+                             "--source-url chart=http://127.0.0.1:1/v8", "--research-url finance"}) {
+        SCOPED_TRACE(line);
+        const QStringList args = QString::fromLatin1(line).split(u' ');
         const Finished r = runService(args);
         EXPECT_EQ(r.exitCode, 2);
-        EXPECT_TRUE(r.err.contains(args.first().section('=', 0, 0))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(args.first().section(u'=', 0, 0))) << r.err.toStdString();
         if (args.first() != "--bind") { // a name that does not resolve is not a usage error as such
             EXPECT_TRUE(r.err.contains(QLatin1String("Usage: quoterra-service"))) << r.err.toStdString();
         }
