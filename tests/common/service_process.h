@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -81,3 +83,28 @@ private:
     QProcess m_process;
     quint16 m_port = 0;
 };
+
+// A quote line of the shape the ticker reads:
+// "SYM",last,"M/D/YYYY","h:mmam",change,open,high,low,volume CRLF
+struct Quote {
+    QString symbol;
+    double last = 0, open = 0, high = 0, low = 0;
+};
+std::optional<Quote> parseQuote(const QByteArray& line);
+
+// The chart as the ticker's image reader sees it; null for a broken or cut-off GIF.
+QImage gifImage(const QByteArray& bytes);
+
+// Runs a program, the service unless told otherwise, to its end (it must end
+// by itself).
+struct Finished {
+    int exitCode = -1; // -1 when it crashed or had to be killed
+    QString out;
+    QString err;
+};
+Finished run(const QString& program, const QStringList& args,
+             const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+inline Finished runService(const QStringList& args)
+{
+    return run(QStringLiteral(QUOTERRA_SERVICE_BIN), args);
+}

@@ -6,31 +6,19 @@
 namespace quoterra::test {
 namespace {
 
-struct Outcome {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
 class CommandLine : public ::testing::Test {
 protected:
     QString config() const { return root.path() + u"/config"_s; }
     QString entry() const { return config() + u"/autostart/quoterra.desktop"_s; }
 
-    Outcome quoterra(const QStringList& args, const QString& program = kProgram, bool withConfigHome = true) const
+    Finished quoterra(const QStringList& args, const QString& program = kProgram, bool withConfigHome = true) const
     {
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert(u"HOME"_s, root.path() + u"/home"_s);
         env.insert(u"XDG_CONFIG_HOME"_s, config());
         if (!withConfigHome)
             env.remove(u"XDG_CONFIG_HOME"_s);
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(program, args);
-        if (!p.waitForFinished(10000))
-            return {};
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return run(program, args, env);
     }
     // The value of `key` in the entry.
     QString value(const char* key) const
@@ -74,8 +62,8 @@ TEST_F(CommandLine, HelpVersionAndWhatItRefuses)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
-        const Outcome run = quoterra(c.args);
-        EXPECT_EQ(run.code, c.code);
+        const Finished run = quoterra(c.args);
+        EXPECT_EQ(run.exitCode, c.code);
         EXPECT_TRUE(run.out.startsWith(c.out)) << run.out.toStdString();
         EXPECT_EQ(run.out.isEmpty(), c.out.isEmpty());
         EXPECT_EQ(run.err, c.err);
@@ -88,8 +76,8 @@ TEST_F(CommandLine, AutostartOnWritesAnEntryThatRunsThisProgramAndOffRemovesIt)
     const QString program = QFileInfo(kProgram).canonicalFilePath();
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round); // a second "on" replaces the entry whole
-        const Outcome on = quoterra({"--autostart", "on"});
-        EXPECT_EQ(on.code, 0) << on.err.toStdString();
+        const Finished on = quoterra({"--autostart", "on"});
+        EXPECT_EQ(on.exitCode, 0) << on.err.toStdString();
         EXPECT_TRUE(on.out.contains(entry())) << on.out.toStdString();
         EXPECT_EQ(value("Exec"), program);
         EXPECT_EQ(value("TryExec"), program);
@@ -101,8 +89,8 @@ TEST_F(CommandLine, AutostartOnWritesAnEntryThatRunsThisProgramAndOffRemovesIt)
                   QStringList{u"quoterra.desktop"_s});
     }
     for (const char* said : {"removed", "does not start"}) {
-        const Outcome off = quoterra({"--autostart", "off"});
-        EXPECT_EQ(off.code, 0) << off.err.toStdString();
+        const Finished off = quoterra({"--autostart", "off"});
+        EXPECT_EQ(off.exitCode, 0) << off.err.toStdString();
         EXPECT_TRUE(off.out.contains(QLatin1String(said))) << off.out.toStdString();
         EXPECT_FALSE(QFile::exists(entry()));
     }
@@ -110,8 +98,8 @@ TEST_F(CommandLine, AutostartOnWritesAnEntryThatRunsThisProgramAndOffRemovesIt)
 
 TEST_F(CommandLine, WithoutXdgConfigHomeTheEntryGoesUnderTheHomeConfigFolder)
 {
-    const Outcome on = quoterra({"--autostart", "on"}, kProgram, false);
-    EXPECT_EQ(on.code, 0) << on.err.toStdString();
+    const Finished on = quoterra({"--autostart", "on"}, kProgram, false);
+    EXPECT_EQ(on.exitCode, 0) << on.err.toStdString();
     EXPECT_TRUE(QFile::exists(root.path() + u"/home/.config/autostart/quoterra.desktop"_s));
     EXPECT_FALSE(QFile::exists(entry()));
 }
@@ -123,8 +111,8 @@ TEST_F(CommandLine, AProgramInAFolderWithReservedCharactersIsQuoted)
     const QString folder = root.path() + QStringLiteral(R"(/my "ticker" $HOME 100% back\slash)");
     ASSERT_TRUE(QDir().mkpath(folder));
     ASSERT_TRUE(QFile::copy(kProgram, folder + u"/quoterra"_s));
-    const Outcome on = quoterra({"--autostart", "on"}, folder + u"/quoterra"_s);
-    ASSERT_EQ(on.code, 0) << on.err.toStdString();
+    const Finished on = quoterra({"--autostart", "on"}, folder + u"/quoterra"_s);
+    ASSERT_EQ(on.exitCode, 0) << on.err.toStdString();
     const QString canonicalRoot = QFileInfo(root.path()).canonicalFilePath();
     EXPECT_EQ(value("Exec"),
               u'"' + canonicalRoot + QStringLiteral(R"(/my \\"ticker\\" \\$HOME 100%% back\\\\slash/quoterra")"));
@@ -156,8 +144,8 @@ TEST_F(CommandLine, AnEntryThatCannotBeWrittenOrRemovedIsToldAndLeftAlone)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
         file.close();
 
-        const Outcome run = quoterra({"--autostart", QLatin1String(c.value)});
-        EXPECT_EQ(run.code, 1);
+        const Finished run = quoterra({"--autostart", QLatin1String(c.value)});
+        EXPECT_EQ(run.exitCode, 1);
         EXPECT_TRUE(run.err.startsWith(QLatin1String(c.said))) << run.err.toStdString();
         EXPECT_EQ(readFile(blocker), QByteArray("kept"));
     }

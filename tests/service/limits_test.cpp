@@ -1,7 +1,8 @@
 // The service under clients that try to wear it down, on loopback: oversized
 // and endless requests, trickles, floods of idle connections.
 
-#include "test_util.h"
+#include "service_process.h"
+#include "test_support.h"
 
 #include "version.h"
 
@@ -12,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-using namespace service_test;
+using namespace quoterra::test;
 
 namespace {
 

@@ -2,7 +2,8 @@
 // own format, asked through the service's own addresses.
 
 #include "fake_source.h"
-#include "test_util.h"
+#include "service_process.h"
+#include "test_support.h"
 
 #include <QDeadlineTimer>
 #include <QJsonArray>
@@ -15,7 +16,7 @@
 #include <atomic>
 #include <thread>
 
-using namespace service_test;
+using namespace quoterra::test;
 using Answer = FakeSource::Answer;
 
 namespace {

@@ -3,7 +3,8 @@
 // its port is taken.
 
 #include "fake_source.h"
-#include "test_util.h"
+#include "service_process.h"
+#include "test_support.h"
 #include "version.h"
 
 #include <QDeadlineTimer>
@@ -19,7 +20,7 @@
 #include <memory>
 #include <thread>
 
-using namespace service_test;
+using namespace quoterra::test;
 
 namespace {
 
