@@ -99,8 +99,7 @@ QImage gifImage(const QByteArray& bytes);
 // by itself).
 struct Finished {
     int exitCode = -1; // -1 when it crashed or had to be killed
-    QString out;
-    QString err;
+    QString out, err;
 };
 Finished run(const QString& program, const QStringList& args,
              const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());

@@ -76,6 +76,14 @@ QString TestApp::saved(Setting setting)
     return profile.setting(Settings::key(setting), Settings::name(setting));
 }
 
+QStringList TestApp::saved(std::initializer_list<Setting> settings)
+{
+    QStringList values;
+    for (Setting s : settings)
+        values << saved(s);
+    return values;
+}
+
 MessageBoxAnswerer::MessageBoxAnswerer(QMessageBox::StandardButton answer)
     : answer_(answer)
 {

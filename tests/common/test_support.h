@@ -78,16 +78,16 @@ public:
     std::unique_ptr<Application> app;
 
     Settings& settings() { return app->settings(); }
-    // A setting as the file on disk holds it, once pending writes are in.
+    // Settings as the file on disk holds them, once pending writes are in.
     QString saved(Setting setting);
+    QStringList saved(std::initializer_list<Setting> settings);
 };
 
 // Answers every message box that opens while it lives, recording each.
 class MessageBoxAnswerer : public QObject {
 public:
     struct Seen {
-        QString title;
-        QString text;
+        QString title, text;
     };
     explicit MessageBoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok);
     const QList<Seen>& seen() const { return seen_; }

@@ -67,8 +67,7 @@ TEST(CheckDocking, NeedsTouchingOrOverlappingOnBothAxes)
 {
     struct Case {
         RectTwips chart;
-        bool docked;
-        bool magnet;
+        bool docked, magnet;
     } cases[] = {
         {{3000, 3210, 3150, 2400}, true, true},   // below, sharing the edge
         {{3000, 3211, 3150, 2400}, false, false}, // a twip lower

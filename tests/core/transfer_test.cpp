@@ -123,8 +123,7 @@ using State = ResponseParser::State;
 struct Read {
     State state;
     long status;
-    std::string body;
-    std::string error;
+    std::string body, error;
 };
 
 Read readAll(std::string_view answer, std::size_t step, bool closed)

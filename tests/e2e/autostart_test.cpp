@@ -126,8 +126,7 @@ TEST_F(CommandLine, AProgramInAFolderWithReservedCharactersIsQuoted)
 TEST_F(CommandLine, AnEntryThatCannotBeWrittenOrRemovedIsToldAndLeftAlone)
 {
     struct Case {
-        const char* what;
-        const char* value;
+        const char *what, *value;
         bool folderIsAFile;
         const char* said;
     } cases[] = {

@@ -38,6 +38,13 @@ struct Profile : TestProfile {
         writeSymbols(rows);
     }
     QString main(const char* name) const { return setting(u"Software\\Quoterra"_s, QLatin1String(name)); }
+    QStringList main(std::initializer_list<const char*> names) const
+    {
+        QStringList values;
+        for (const char* name : names)
+            values << main(name);
+        return values;
+    }
     QString chart(const char* name) const { return setting(u"Software\\Quoterra\\Charts"_s, QLatin1String(name)); }
     QProcessEnvironment environment(const QString& service) const
     {

@@ -22,10 +22,9 @@ TEST(Signals, EndTheProgramAfterSavingItsState)
         service.reset();
         ASSERT_TRUE(program.signal(sig));
         EXPECT_EQ(program.process.exitCode(), 0);
-        EXPECT_EQ(profile.main("Left"), u"0"_s); // pulled inside the work area at load
-        EXPECT_EQ(profile.main("Top"), u"450"_s);
-        EXPECT_EQ(profile.main("Height"), u"Shade"_s);
-        EXPECT_EQ(profile.main("Always On Top"), u"False"_s);
+        // Left pulled inside the work area at load.
+        EXPECT_EQ(profile.main({"Left", "Top", "Height", "Always On Top"}),
+                  (QStringList{"0", "450", "Shade", "False"}));
         EXPECT_EQ(profile.chart("StartUp"), u"False"_s);
     }
 }
@@ -57,9 +56,7 @@ TEST(Signals, AnEndBeforeThePlaceWasRestoredLeavesTheSavedPlace)
     RunningProgram program(profile, u"http://127.0.0.1:9"_s, x.display());
     EXPECT_FALSE(x.window(u"File Error"_s).isEmpty()) << "no message about the list";
     ASSERT_TRUE(program.signal(SIGTERM));
-    EXPECT_EQ(profile.main("Left"), u"-3000"_s);
-    EXPECT_EQ(profile.main("Top"), u"450"_s);
-    EXPECT_EQ(profile.main("Height"), u"Shade"_s);
+    EXPECT_EQ(profile.main({"Left", "Top", "Height"}), (QStringList{"-3000", "450", "Shade"}));
 }
 
 TEST(Signals, TheDisplayGoingAwaySavesTheState)
@@ -73,8 +70,7 @@ TEST(Signals, TheDisplayGoingAwaySavesTheState)
     ASSERT_FALSE(x->window(u"quoterra"_s, true).isEmpty());
     x.reset();
     ASSERT_TRUE(program.process.waitForFinished(10000));
-    EXPECT_EQ(profile.main("Left"), u"0"_s);
-    EXPECT_EQ(profile.main("Height"), u"Shade"_s);
+    EXPECT_EQ(profile.main({"Left", "Height"}), (QStringList{"0", "Shade"}));
 }
 
 // What the user set up wrongly is said plainly, and nothing is put elsewhere.
@@ -83,8 +79,7 @@ TEST(Environment, AnUnusableServiceAddressOrHomeIsRefusedWithAMessage)
     Xvfb x;
     ASSERT_FALSE(x.display().isEmpty());
     struct Case {
-        const char* what;
-        const char* service;
+        const char *what, *service;
         bool homeIsAFile;
         const char* said;
     } cases[] = {

@@ -172,9 +172,8 @@ TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
     charts->setSymbol(u"DELL"_s);
     charts->moveTwips(4500, 6000);
     program->ticker()->ExitProgram();
-    EXPECT_EQ(t->saved(Setting::ChartStartUp), u"True"_s);
-    EXPECT_EQ(t->saved(Setting::ChartSymbol), u"DELL"_s);
-    EXPECT_EQ(t->saved(Setting::ChartLeft), u"4500"_s);
+    EXPECT_EQ(t->saved({Setting::ChartStartUp, Setting::ChartSymbol, Setting::ChartLeft}),
+              (QStringList{"True", "DELL", "4500"}));
 
     start();
     charts = openCharts("1 Day", "IBM");
@@ -184,8 +183,7 @@ TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
     EXPECT_EQ(window("Charts"), nullptr);
     EXPECT_EQ(t->saved(Setting::ChartTop), u"7000"_s);
     program->ticker()->ExitProgram();
-    EXPECT_EQ(t->saved(Setting::ChartStartUp), u"False"_s);
-    EXPECT_EQ(t->saved(Setting::ChartTop), u"7000"_s);
+    EXPECT_EQ(t->saved({Setting::ChartStartUp, Setting::ChartTop}), (QStringList{"False", "7000"}));
 }
 
 } // namespace

@@ -49,8 +49,7 @@ TEST_F(DialogTest, StartUpRefusesOtherFontSizesAndWelcomesANewUser)
         start(dpi);
         ASSERT_TRUE(program->StartUp());
         EXPECT_NE(program->ticker(), nullptr);
-        EXPECT_EQ(t->saved(Setting::Size), u"Standard"_s);
-        EXPECT_EQ(t->saved(Setting::Interval), u"10"_s);
+        EXPECT_EQ(t->saved({Setting::Size, Setting::Interval}), (QStringList{"Standard", "10"}));
         EXPECT_TRUE(QFileInfo::exists(t->profile.symbolFile()));
         auto* welcome = window<Welcome>("Welcome");
         ASSERT_NE(welcome, nullptr);
@@ -102,11 +101,8 @@ TEST_F(DialogTest, ConfigOkWritesTheValuesAndReloadsTheTickerWithThem)
     button(config, "cmdOK")->click();
     // The reload fetches a quote, and with it the closed dialog goes.
     EXPECT_EQ(window("Config"), nullptr);
-    EXPECT_EQ(t->saved(Setting::Interval), u"30"_s);
-    EXPECT_EQ(t->saved(Setting::Timeout), u"60"_s);
-    EXPECT_EQ(t->saved(Setting::Size), u"Large"_s);
-    EXPECT_EQ(t->saved(Setting::Top), u"4500"_s);
-    EXPECT_EQ(t->saved(Setting::Height), u"Shade"_s);
+    EXPECT_EQ(t->saved({Setting::Interval, Setting::Timeout, Setting::Size, Setting::Top, Setting::Height}),
+              (QStringList{"30", "60", "Large", "4500", "Shade"}));
     Ticker* reloaded = program->ticker();
     ASSERT_NE(reloaded, nullptr);
     EXPECT_TRUE(reloaded->isVisible());
@@ -131,8 +127,7 @@ TEST_F(DialogTest, ConfigRefusesWhatIsNotAWholeNumberOfSecondsAndWritesNothing)
         ASSERT_EQ(answer.seen().size(), 1) << seconds << ' ' << time;
         EXPECT_EQ(answer.seen()[0].text, message);
         EXPECT_TRUE(config->isLoaded());
-        EXPECT_EQ(t->saved(Setting::Interval), u"10"_s);
-        EXPECT_EQ(t->saved(Setting::Timeout), u"60"_s);
+        EXPECT_EQ(t->saved({Setting::Interval, Setting::Timeout}), (QStringList{"10", "60"}));
         config->close();
     }
 }

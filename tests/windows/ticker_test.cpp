@@ -41,8 +41,7 @@ TEST_F(TickerTest, SizeAndButtonsFollowSkinModeAndFontSize)
 {
     struct Case {
         int dpi;
-        const char* size;
-        const char* mode;
+        const char *size, *mode;
         QSize pixels;
         int buttonTop; // twips
     } cases[] = {
@@ -128,15 +127,8 @@ TEST_F(TickerTest, ExitSavesEveryValueAndEndsWhileCloseOnlyCloses)
     ticker->close();
     EXPECT_FALSE(ticker->isLoaded());
     EXPECT_FALSE(t->app->forms().ending());
-    const std::pair<Setting, const char*> saved[] = {
-        {Setting::Left, "0"}, // pulled inside at load
-        {Setting::Height, "Full"},
-        {Setting::Docked, "True"},
-        {Setting::AlwaysOnTop, "False"},
-        {Setting::ChartStartUp, "False"},
-    };
-    for (const auto& [setting, value] : saved)
-        EXPECT_EQ(t->saved(setting), QLatin1String(value)) << value;
+    EXPECT_EQ(t->saved({Setting::Left, Setting::Height, Setting::Docked, Setting::AlwaysOnTop, Setting::ChartStartUp}),
+              (QStringList{"0", "Full", "True", "False", "False"})); // pulled inside at load
 
     ticker = openTicker();
     ASSERT_NE(ticker, nullptr);
@@ -162,9 +154,7 @@ TEST_F(TickerTest, AnEndDuringTheLoadLeavesTheSavedPlaceAlone)
     });
     program->reloadTicker();
     EXPECT_TRUE(t->app->forms().ending());
-    EXPECT_EQ(t->saved(Setting::Left), u"4500"_s);
-    EXPECT_EQ(t->saved(Setting::Top), u"600"_s);
-    EXPECT_EQ(t->saved(Setting::Height), u"Shade"_s);
+    EXPECT_EQ(t->saved({Setting::Left, Setting::Top, Setting::Height}), (QStringList{"4500", "600", "Shade"}));
 }
 
 TEST_F(TickerTest, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
