@@ -31,22 +31,11 @@ QString valueOf(const RegistryDocument& doc, const QString& key, const char* nam
 
 TEST(RegistryDocument, ReadsWhatAPersonWrites)
 {
-    const RegistryDocument doc = RegistryDocument::parse("Orphan=before any section\r\n"
-                                                         "; a comment\r\n"
-                                                         "[Software\\Quoterra]  \r\n"
-                                                         "Left=1440\r\n"
-                                                         "this line has no equals sign\r\n"
-                                                         "=no name\r\n"
-                                                         "Always On Top=False\r\n"
-                                                         "Path=C:\\\\Data\\nline two\r\n"
-                                                         "Spaces=  kept  \r\n"
-                                                         "Twice=first\r\n"
-                                                         "twice=second\r\n"
-                                                         "Symbol=Soci\xe9t\xe9 G\xe9n\xe9rale \x80\r\n"
-                                                         "[]\r\n"
-                                                         "Hidden=under a nameless section\n"
-                                                         "[software\\quoterra\\CHARTS]\n"
-                                                         "Symbol=MSFT");
+    const RegistryDocument doc = RegistryDocument::parse(
+        "Orphan=before any section\r\n; a comment\r\n[Software\\Quoterra]  \r\nLeft=1440\r\n"
+        "this line has no equals sign\r\n=no name\r\nAlways On Top=False\r\nPath=C:\\\\Data\\nline two\r\n"
+        "Spaces=  kept  \r\nTwice=first\r\ntwice=second\r\nSymbol=Soci\xe9t\xe9 G\xe9n\xe9rale \x80\r\n"
+        "[]\r\nHidden=under a nameless section\n[software\\quoterra\\CHARTS]\nSymbol=MSFT");
     const struct {
         const QString& key;
         const char* name;
@@ -71,14 +60,8 @@ TEST(RegistryDocument, ReadsWhatAPersonWrites)
 
 TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByte)
 {
-    const QByteArray hand = "; settings of a careful person\r\n"
-                            "[Software\\Quoterra]\r\n"
-                            "Left=10\r\n"
-                            "Top=20\r\n"
-                            "stray line \xe9\r\n"
-                            "\r\n"
-                            "[Software\\Quoterra\\Charts]\n"
-                            "Symbol=IBM\n";
+    const QByteArray hand = "; settings of a careful person\r\n[Software\\Quoterra]\r\nLeft=10\r\nTop=20\r\n"
+                            "stray line \xe9\r\n\r\n[Software\\Quoterra\\Charts]\nSymbol=IBM\n";
     RegistryDocument doc = RegistryDocument::parse(hand);
     EXPECT_EQ(doc.serialize(), hand);
 
@@ -88,20 +71,12 @@ TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByte)
     EXPECT_EQ(doc.setValue(u"Software\\None"_s, u"X"_s, u"1"_s), RegistryDocument::SetResult::NoSuchKey);
     EXPECT_TRUE(doc.createKey(u"Software\\Quoterra\\Extra"_s));
     EXPECT_FALSE(doc.createKey(kMain));
-    EXPECT_EQ(QString::fromLatin1(doc.serialize()),
-              QString::fromLatin1("; settings of a careful person\r\n"
-                                  "[Software\\Quoterra]\r\n"
-                                  "Left=10\r\n"
-                                  "Top=25\n"
-                                  "stray line \xe9\r\n"
-                                  "Height=Shade\\nx\n"
-                                  "\r\n"
-                                  "[Software\\Quoterra\\Charts]\n"
-                                  "Symbol=IBM\n"
-                                  "\n"
-                                  "[Software]\n" // a parent the hand-written file lacked
-                                  "\n"
-                                  "[Software\\Quoterra\\Extra]\n"));
+    EXPECT_EQ(
+        QString::fromLatin1(doc.serialize()),
+        QString::fromLatin1("; settings of a careful person\r\n[Software\\Quoterra]\r\nLeft=10\r\nTop=25\n"
+                            "stray line \xe9\r\nHeight=Shade\\nx\n\r\n[Software\\Quoterra\\Charts]\nSymbol=IBM\n\n"
+                            // a parent the hand-written file lacked
+                            "[Software]\n\n[Software\\Quoterra\\Extra]\n"));
     const RegistryDocument back = RegistryDocument::parse(doc.serialize());
     EXPECT_EQ(valueOf(back, kMain, "Height"), u"Shade\nx"_s);
     EXPECT_EQ(valueOf(back, kMain, "Top"), u"25"_s);
