@@ -139,7 +139,7 @@ ServiceProcess::ServiceProcess(const QStringList& extraArgs, Control control)
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // A test that crashes takes its service with it.
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    m_process.start(QStringLiteral(QUOTERRA_SERVICE_BIN), args + extraArgs);
+    m_process.start(kServiceProgram, args + extraArgs);
     static const QRegularExpression listening(u"^quoterra-service listening on http://127\\.0\\.0\\.1:(\\d+)\\s*$"_s);
     for (QDeadlineTimer deadline(10'000); !deadline.hasExpired() && m_process.state() != QProcess::NotRunning;) {
         if (!m_process.canReadLine()) {

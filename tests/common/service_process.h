@@ -12,6 +12,8 @@
 
 using namespace Qt::StringLiterals;
 
+inline const QString kServiceProgram = QStringLiteral(QUOTERRA_SERVICE_BIN);
+
 // One HTTP answer as read off the wire.
 struct HttpAnswer {
     int status = -1; // -1: no whole answer in time
@@ -105,5 +107,5 @@ Finished run(const QString& program, const QStringList& args,
              const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
 inline Finished runService(const QStringList& args)
 {
-    return run(QStringLiteral(QUOTERRA_SERVICE_BIN), args);
+    return run(kServiceProgram, args);
 }

@@ -23,8 +23,8 @@ QString at(quint16 port)
 TEST(BundledService, NothingAnsweringStartsTheFirstProgramFoundAndWaitsForIt)
 {
     const quint16 port = freePort();
-    const QStringList programs{u"/nonexistent/quoterra-service"_s, QStringLiteral(QUOTERRA_SERVICE_BIN)};
-    const auto outcome = BundledService(at(port), programs).ensure(std::chrono::seconds(5));
+    const auto outcome =
+        BundledService(at(port), {u"/nonexistent/quoterra-service"_s, kServiceProgram}).ensure(std::chrono::seconds(5));
     const QList<qint64> started = servicesOnPort(port);
     for (qint64 pid : started)
         ::kill(pid_t(pid), SIGTERM);
@@ -41,8 +41,7 @@ TEST(BundledService, TheKeeperBringsBackAServiceThatWentAway)
         return BundledService(at(port), {}).ensure(std::chrono::milliseconds(0)).state == State::Answering;
     };
     {
-        ServiceKeeper keeper(BundledService(at(port), {QStringLiteral(QUOTERRA_SERVICE_BIN)}),
-                             std::chrono::milliseconds(50));
+        ServiceKeeper keeper(BundledService(at(port), {kServiceProgram}), std::chrono::milliseconds(50));
         ASSERT_TRUE(waitUntil(answering));
         const QList<qint64> first = servicesOnPort(port);
         ASSERT_EQ(first.size(), 1);
@@ -59,38 +58,24 @@ TEST(BundledService, AServiceAnsweringIsUsedAndWhatCannotBeUsedIsToldInWords)
     FakeSource http({.body = "someone else"});
     FakeSource silent({.hang = true});
     const quint16 nobody = freePort();
+    const QString missing = u"/nonexistent/quoterra-service"_s, taken = u"Another program already uses port"_s;
     struct Case {
         const char* what;
-        QString origin;
-        QStringList programs;
+        QString origin, program;
         State state;
-        const char* told; // nullptr: nothing
+        QString told; // empty: nothing
     } cases[] = {
-        {"a quoterra-service", running.origin(), {QStringLiteral(QUOTERRA_SERVICE_BIN)}, State::Answering, nullptr},
-        {"another web server",
-         originOf(http),
-         {QStringLiteral(QUOTERRA_SERVICE_BIN)},
-         State::Foreign,
-         "Another program already uses port"},
-        {"a program that never answers",
-         originOf(silent),
-         {QStringLiteral(QUOTERRA_SERVICE_BIN)},
-         State::Foreign,
-         "Another program already uses port"},
-        {"no service program",
-         at(nobody),
-         {u"/nonexistent/quoterra-service"_s},
-         State::Missing,
-         "/nonexistent/quoterra-service"},
+        {"a quoterra-service", running.origin(), kServiceProgram, State::Answering, {}},
+        {"another web server", originOf(http), kServiceProgram, State::Foreign, taken},
+        {"a program that never answers", originOf(silent), kServiceProgram, State::Foreign, taken},
+        {"no service program", at(nobody), missing, State::Missing, missing},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto outcome = BundledService(c.origin, c.programs).ensure(std::chrono::seconds(2));
+        const auto outcome = BundledService(c.origin, {c.program}).ensure(std::chrono::seconds(2));
         EXPECT_EQ(outcome.state, c.state);
-        if (c.told)
-            EXPECT_TRUE(outcome.message.contains(QLatin1String(c.told))) << outcome.message.toStdString();
-        else
-            EXPECT_TRUE(outcome.message.isEmpty()) << outcome.message.toStdString();
+        EXPECT_TRUE(c.told.isEmpty() ? outcome.message.isEmpty() : outcome.message.contains(c.told))
+            << outcome.message.toStdString();
     }
     EXPECT_TRUE(servicesOnPort(http.port()).isEmpty());
     EXPECT_TRUE(servicesOnPort(nobody).isEmpty());

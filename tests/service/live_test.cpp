@@ -365,7 +365,7 @@ TEST(LiveMarketLog, WhyThereIsNoQuoteIsLoggedOnceAMinute)
 {
     FakeSource chart({502, "text/html", "<html>bad gateway</html>"});
     QProcess service;
-    service.start(QStringLiteral(QUOTERRA_SERVICE_BIN), liveArgs(&chart, nullptr, {"--port", "0", "--idle-exit", "1"}));
+    service.start(kServiceProgram, liveArgs(&chart, nullptr, {"--port", "0", "--idle-exit", "1"}));
     ASSERT_TRUE(service.waitForReadyRead(10'000));
     const quint16 port = QString::fromLatin1(service.readLine()).section(':', -1).trimmed().toUShort();
     for (const char* symbol : {"IBM", "MSFT", "AAPL", "IBM", "ORCL"})

@@ -345,7 +345,7 @@ TEST(ServiceLife, ServicesStartedTogetherLeaveExactlyOneServing)
     std::vector<std::unique_ptr<QProcess>> services;
     for (int i = 0; i < 4; ++i) {
         services.push_back(std::make_unique<QProcess>());
-        services.back()->start(QStringLiteral(QUOTERRA_SERVICE_BIN),
+        services.back()->start(kServiceProgram,
                                {"--market", "simulated", "--idle-exit", "1", "--port", QString::number(port)});
     }
     int serving = 0, refused = 0;
