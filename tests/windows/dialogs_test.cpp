@@ -17,21 +17,7 @@
 namespace quoterra::test {
 namespace {
 
-class DialogTest : public WindowTest {
-protected:
-    Config* openConfig()
-    {
-        auto* config = new Config(*t->app, *program);
-        config->loadAndShow();
-        return config;
-    }
-    static QLineEdit* box(QWidget* w, const char* name) { return w->findChild<QLineEdit*>(QLatin1String(name)); }
-    static QPushButton* button(QWidget* w, const char* name) { return w->findChild<QPushButton*>(QLatin1String(name)); }
-    static QRadioButton* option(QWidget* w, const char* name)
-    {
-        return w->findChild<QRadioButton*>(QLatin1String(name));
-    }
-};
+using DialogTest = WindowTest;
 
 TEST_F(DialogTest, StartUpRefusesOtherFontSizesAndWelcomesANewUser)
 {
@@ -67,11 +53,11 @@ TEST_F(DialogTest, StartUpRefusesOtherFontSizesAndWelcomesANewUser)
 
 TEST_F(DialogTest, ConfigShowsTheStoredValuesAndHoldsFetchingWhileOpen)
 {
-    Config* config = openConfig();
+    Config* config = show<Config>(*program);
     EXPECT_EQ(config->windowTitle(), u"Quoterra - Configuration"_s);
-    EXPECT_EQ(box(config, "txtSeconds")->text(), u"10"_s);
-    EXPECT_EQ(box(config, "txtTimeout")->text(), u"60"_s);
-    EXPECT_TRUE(option(config, "optStandard")->isChecked());
+    EXPECT_EQ(part<QLineEdit>(config, "txtSeconds")->text(), u"10"_s);
+    EXPECT_EQ(part<QLineEdit>(config, "txtTimeout")->text(), u"60"_s);
+    EXPECT_TRUE(part<QRadioButton>(config, "optStandard")->isChecked());
     EXPECT_TRUE(t->app->fetchingHeld());
     QTest::keyClick(config, Qt::Key_Escape);
     EXPECT_EQ(window("Config"), nullptr);
@@ -79,9 +65,9 @@ TEST_F(DialogTest, ConfigShowsTheStoredValuesAndHoldsFetchingWhileOpen)
 
     // A size the settings do not name selects neither.
     set(Setting::Size, "Huge");
-    config = openConfig();
-    EXPECT_FALSE(option(config, "optStandard")->isChecked());
-    EXPECT_FALSE(option(config, "optLarge")->isChecked());
+    config = show<Config>(*program);
+    EXPECT_FALSE(part<QRadioButton>(config, "optStandard")->isChecked());
+    EXPECT_FALSE(part<QRadioButton>(config, "optLarge")->isChecked());
     config->close();
     EXPECT_EQ(t->saved(Setting::Size), u"Huge"_s);
 }
@@ -94,11 +80,11 @@ TEST_F(DialogTest, ConfigOkWritesTheValuesAndReloadsTheTickerWithThem)
     ASSERT_NE(ticker, nullptr);
     ticker->moveTwips(3000, 4500);
     ticker->ToggleWindowMode();
-    Config* config = openConfig();
-    box(config, "txtSeconds")->setText(u" 30 "_s);
-    box(config, "txtTimeout")->clear(); // keeps the stored one
-    QTest::mouseClick(option(config, "optLarge"), Qt::LeftButton);
-    button(config, "cmdOK")->click();
+    Config* config = show<Config>(*program);
+    part<QLineEdit>(config, "txtSeconds")->setText(u" 30 "_s);
+    part<QLineEdit>(config, "txtTimeout")->clear(); // keeps the stored one
+    QTest::mouseClick(part<QRadioButton>(config, "optLarge"), Qt::LeftButton);
+    part<QPushButton>(config, "cmdOK")->click();
     // The reload fetches a quote, and with it the closed dialog goes.
     EXPECT_EQ(window("Config"), nullptr);
     EXPECT_EQ(t->saved({Setting::Interval, Setting::Timeout, Setting::Size, Setting::Top, Setting::Height}),
@@ -119,11 +105,11 @@ TEST_F(DialogTest, ConfigRefusesWhatIsNotAWholeNumberOfSecondsAndWritesNothing)
                                                                    {"1.5", "60", interval}, {"32768", "60", interval},
                                                                    {"10", "0", timeout},    {"10", "4294968", timeout}};
     for (const auto& [seconds, time, message] : cases) {
-        Config* config = openConfig();
-        box(config, "txtSeconds")->setText(QLatin1String(seconds));
-        box(config, "txtTimeout")->setText(QLatin1String(time));
+        Config* config = show<Config>(*program);
+        part<QLineEdit>(config, "txtSeconds")->setText(QLatin1String(seconds));
+        part<QLineEdit>(config, "txtTimeout")->setText(QLatin1String(time));
         MessageBoxAnswerer answer;
-        button(config, "cmdOK")->click();
+        part<QPushButton>(config, "cmdOK")->click();
         ASSERT_EQ(answer.seen().size(), 1) << seconds << ' ' << time;
         EXPECT_EQ(answer.seen()[0].text, message);
         EXPECT_TRUE(config->isLoaded());
@@ -137,10 +123,8 @@ TEST_F(DialogTest, EveryDialogFollowsTheAlwaysOnTopWordExactly)
     for (const char* word : {"True", "true", "False"}) {
         set(Setting::AlwaysOnTop, word);
         const bool top = QLatin1String(word) == QLatin1String("True");
-        std::vector<Form*> dialogs{openConfig(), new About(*t->app), new UpdateChecker(*t->app),
-                                   new UpdateAvailable(*t->app)};
-        for (Form* d : dialogs) {
-            d->loadAndShow();
+        for (Form* d : std::initializer_list<Form*>{show<Config>(*program), show<About>(), show<UpdateChecker>(),
+                                                    show<UpdateAvailable>()}) {
             EXPECT_EQ(d->topmost(), top) << word << ' ' << d->widget().objectName().toStdString();
             d->unload();
         }
@@ -150,8 +134,7 @@ TEST_F(DialogTest, EveryDialogFollowsTheAlwaysOnTopWordExactly)
 TEST_F(DialogTest, AboutShowsTheVersionAndOpensLinksOnTheLeftButtonOnly)
 {
     UrlRecorder browser;
-    auto* about = new About(*t->app);
-    about->loadAndShow();
+    auto* about = show<About>();
     EXPECT_EQ(part(about, "lblVersion")->caption(), u"Version 4.00 - March 11, 2001"_s);
     for (const char* link : {"picDataService", "lblWebSite", "lblContact"}) {
         QWidget* w = about->findChild<QWidget*>(QLatin1String(link));
@@ -160,7 +143,7 @@ TEST_F(DialogTest, AboutShowsTheVersionAndOpensLinksOnTheLeftButtonOnly)
     }
     EXPECT_EQ(browser.opened,
               (QStringList{service->origin() + u'/', service->origin() + u'/', "mailto:support@quoterra.example"}));
-    button(about, "cmdOK")->click();
+    part<QPushButton>(about, "cmdOK")->click();
     EXPECT_EQ(window("About"), nullptr);
 }
 
@@ -184,7 +167,7 @@ TEST_F(DialogTest, TheUpdateCheckComparesTheVersionFileWithTheRunningVersion)
         checker->loadAndShow();
         EXPECT_TRUE(t->app->fetchingHeld());
         EXPECT_EQ(part(checker, "lblState")->caption(), u"Ready"_s);
-        button(checker, "cmdCheck")->click();
+        part<QPushButton>(checker, "cmdCheck")->click();
         EXPECT_EQ(site.requests(), std::vector<std::string>{"GET /currentversion.txt HTTP/1.1"});
         EXPECT_EQ(checker->lastAnswer(), QLatin1String(c.file));
         EXPECT_EQ(window("UpdateAvailable") != nullptr, c.offered);
@@ -201,18 +184,16 @@ TEST_F(DialogTest, AFailedCheckSaysSoAndASecondClickWaitsForTheFirst)
     {
         FakeSource broken({.reset = true});
         start(96, originOf(broken));
-        auto* checker = new UpdateChecker(*t->app);
-        checker->loadAndShow();
-        button(checker, "cmdCheck")->click();
+        auto* checker = show<UpdateChecker>();
+        part<QPushButton>(checker, "cmdCheck")->click();
         EXPECT_EQ(part(checker, "lblState")->caption(), u"Failed to Connect"_s);
         EXPECT_TRUE(checker->isLoaded());
     }
     ServiceProcess slow({"--latency-ms", "400"});
     start(96, slow.origin());
-    auto* checker = new UpdateChecker(*t->app);
-    checker->loadAndShow();
-    QTimer::singleShot(100, checker, [&] { button(checker, "cmdCheck")->click(); });
-    button(checker, "cmdCheck")->click();
+    auto* checker = show<UpdateChecker>();
+    QTimer::singleShot(100, checker, [&] { part<QPushButton>(checker, "cmdCheck")->click(); });
+    part<QPushButton>(checker, "cmdCheck")->click();
     EXPECT_EQ(slow.requests(), QStringList{u"/currentversion.txt"_s});
     EXPECT_EQ(part(checker, "lblState")->caption(), u"No update is needed."_s);
 }

@@ -29,9 +29,7 @@ protected:
     SymbolEditor* openEditor(const QList<QPair<QString, QString>>& rows)
     {
         t->profile.writeSymbols(rows);
-        editor = new SymbolEditor(*t->app);
-        editor->loadAndShow();
-        return editor;
+        return editor = show<SymbolEditor>();
     }
     SymbolList& list() { return editor->list(); }
     QStringList symbols()
@@ -236,8 +234,7 @@ TEST_F(SymbolManagerTest, LookupSendsTheTextWithSpacesAsPlusSignsToTheBrowser)
 {
     EXPECT_EQ(SymbolLookup::lookupAddress(u"http://h"_s, u"big  blue &co"_s), u"http://h/l?s=big++blue+&co"_s);
     UrlRecorder browser;
-    auto* lookup = new SymbolLookup(*t->app);
-    lookup->loadAndShow();
+    auto* lookup = show<SymbolLookup>();
     auto* box = lookup->findChild<QLineEdit*>(u"txtSearch"_s);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(lookup->focusWidget(), box);

@@ -55,6 +55,13 @@ protected:
             ticker->findChild<QTimer*>(u"refreshTimer"_s)->stop();
         return ticker;
     }
+    // A form of the program, loaded and shown as the program shows it.
+    template <class F, class... Args> F* show(Args&... args)
+    {
+        auto* form = new F(*t->app, args...);
+        form->loadAndShow();
+        return form;
+    }
     template <class W = QWidget> static W* window(const char* name)
     {
         for (QWidget* w : QApplication::topLevelWidgets()) {
