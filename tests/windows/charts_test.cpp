@@ -14,16 +14,16 @@ namespace {
 
 class ChartsTest : public WindowTest {
 protected:
+    Charts* charts = nullptr;
     Charts* openCharts(const char* range = "1 Year", const char* symbol = "IBM")
     {
         set(Setting::ChartType, range);
         set(Setting::ChartSymbol, symbol);
         t->profile.writeSymbols({{"IBM", ""}});
-        Ticker* ticker = openTicker();
-        if (!ticker)
+        if (!openTicker())
             return nullptr;
         QTest::mouseClick(part<PictureBox>(ticker, "picChart"), Qt::LeftButton);
-        return window<Charts>("Charts");
+        return charts = window<Charts>("Charts");
     }
     QString chartPath() const { return t->profile.appDir() + u"/chart.gif"_s; }
     QByteArray chartFile() const { return readFile(chartPath()); }
@@ -39,8 +39,7 @@ TEST_F(ChartsTest, OpensFromTheTickerWithItsLabelsAndTheSavedChartWithoutFetchin
     storeChart(service->get("/t?s=MSFT").body);
     set(Setting::ChartLeft, "3000");
     set(Setting::ChartTop, "9000");
-    Charts* charts = openCharts("5 Day", "MSFT");
-    ASSERT_NE(charts, nullptr);
+    ASSERT_TRUE(openCharts("5 Day", "MSFT"));
     EXPECT_TRUE(charts->windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(charts->size(), QSize(210, 120));
     EXPECT_EQ(charts->pos(), QPoint(200, 600));
@@ -55,8 +54,7 @@ TEST_F(ChartsTest, OpensFromTheTickerWithItsLabelsAndTheSavedChartWithoutFetchin
 TEST_F(ChartsTest, OnALargeFontScreenTheControlsMoveToTheirPlaces)
 {
     start(120);
-    Charts* charts = openCharts();
-    ASSERT_NE(charts, nullptr);
+    ASSERT_TRUE(openCharts());
     const std::tuple<const char*, float, float> places[] = {
         {"picRight", 2412, 192},   {"picCharts", 120, 192},  {"picExit", 2360, 20},   {"picSymbol", 80, 65},
         {"picChartType", 80, 300}, {"picUpdate", 1730, 140}, {"lblSymbol", 1020, 80}, {"lblLoading", 840, 480},
@@ -76,8 +74,7 @@ TEST_F(ChartsTest, EachRangeFetchesItsAddressAndTheChartIsStored)
     const std::tuple<const char*, const char*, const char*> ranges[] = {
         {"1 Day", "msft", "/t?s=msft"}, {"5 Day", "MSFT", "/v?s=MSFT"}, {"1 Year", "IBM", "/c/0b/i/ibm.gif"}};
     for (const auto& [range, symbol, path] : ranges) {
-        Charts* charts = openCharts(range, symbol);
-        ASSERT_NE(charts, nullptr);
+        ASSERT_TRUE(openCharts(range, symbol));
         service->reset();
         QTest::mouseClick(part<PictureBox>(charts, "picUpdate"), Qt::LeftButton);
         EXPECT_EQ(service->requests(), QStringList{QLatin1String(path)});
@@ -93,8 +90,7 @@ TEST_F(ChartsTest, EachRangeFetchesItsAddressAndTheChartIsStored)
 // chart again; a body that is no GIF shows nothing and breaks nothing.
 TEST_F(ChartsTest, WhatTheServiceSendsDecidesWhatIsStoredAndShown)
 {
-    Charts* charts = openCharts("1 Day", "IBM");
-    ASSERT_NE(charts, nullptr);
+    ASSERT_TRUE(openCharts("1 Day", "IBM"));
     QTest::mouseClick(part<PictureBox>(charts, "picUpdate"), Qt::LeftButton);
     const QByteArray good = chartFile();
     ASSERT_TRUE(good.startsWith("GIF89a"));
@@ -114,8 +110,7 @@ TEST_F(ChartsTest, WhatTheServiceSendsDecidesWhatIsStoredAndShown)
         t->app.reset(); // nothing of the old program may outlive it
         start(96, originOf(server));
         storeChart(good);
-        charts = openCharts("1 Day", "IBM");
-        ASSERT_NE(charts, nullptr);
+        ASSERT_TRUE(openCharts("1 Day", "IBM"));
         QTest::keyClick(charts, Qt::Key_Return);
         EXPECT_EQ(chartFile() == good, c.storedKept);
         EXPECT_EQ(charts->chartShown(), c.shown);
@@ -124,8 +119,7 @@ TEST_F(ChartsTest, WhatTheServiceSendsDecidesWhatIsStoredAndShown)
 
 TEST_F(ChartsTest, TheRangeMenuAndTheSymbolDialogChangeOnlyTheLabels)
 {
-    Charts* charts = openCharts("1 Year", "IBM");
-    ASSERT_NE(charts, nullptr);
+    ASSERT_TRUE(openCharts("1 Year", "IBM"));
     service->reset();
     QTest::mouseClick(part<PictureBox>(charts, "picChartType"), Qt::LeftButton);
     auto* menu = charts->findChild<QMenu*>(u"mnuChartType"_s);
@@ -154,8 +148,7 @@ TEST_F(ChartsTest, TheRangeMenuAndTheSymbolDialogChangeOnlyTheLabels)
 // ticker's symbol.
 TEST_F(ChartsTest, ARightClickOnTheSymbolResearchesTheTickersSymbol)
 {
-    Charts* charts = openCharts("1 Day", "DELL");
-    ASSERT_NE(charts, nullptr);
+    ASSERT_TRUE(openCharts("1 Day", "DELL"));
     UrlRecorder browser;
     QTest::mousePress(part(charts, "lblSymbol"), Qt::RightButton);
     auto* menu = program->ticker()->findChild<QMenu*>(u"ResearchMenu"_s);
@@ -167,8 +160,7 @@ TEST_F(ChartsTest, ARightClickOnTheSymbolResearchesTheTickersSymbol)
 
 TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
 {
-    Charts* charts = openCharts("1 Day", "IBM");
-    ASSERT_NE(charts, nullptr);
+    ASSERT_TRUE(openCharts("1 Day", "IBM"));
     charts->setSymbol(u"DELL"_s);
     charts->moveTwips(4500, 6000);
     program->ticker()->ExitProgram();
@@ -176,8 +168,7 @@ TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
               (QStringList{"True", "DELL", "4500"}));
 
     start();
-    charts = openCharts("1 Day", "IBM");
-    ASSERT_NE(charts, nullptr);
+    ASSERT_TRUE(openCharts("1 Day", "IBM"));
     charts->moveTwips(3000, 7000);
     QTest::mouseClick(part<PictureBox>(charts, "picExit"), Qt::LeftButton);
     EXPECT_EQ(window("Charts"), nullptr);

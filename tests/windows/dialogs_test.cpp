@@ -76,8 +76,7 @@ TEST_F(DialogTest, ConfigOkWritesTheValuesAndReloadsTheTickerWithThem)
 {
     t->profile.writeSymbols({{"IBM", ""}});
     set(Setting::Left, "1500");
-    Ticker* ticker = openTicker();
-    ASSERT_NE(ticker, nullptr);
+    ASSERT_TRUE(openTicker());
     ticker->moveTwips(3000, 4500);
     ticker->ToggleWindowMode();
     Config* config = show<Config>(*program);

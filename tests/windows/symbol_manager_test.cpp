@@ -51,8 +51,7 @@ protected:
 TEST_F(SymbolManagerTest, TheTickersListButtonOpensItOnTheFileRows)
 {
     t->profile.writeSymbols({{"IBM", "International Business Machines"}, {"S&P 500", "S&P 500 Index"}, {"MSFT", ""}});
-    Ticker* ticker = openTicker();
-    ASSERT_NE(ticker, nullptr);
+    ASSERT_TRUE(openTicker());
     ticker->ToggleWindowMode(); // the list button shows on the full face
     QTest::mouseClick(part<PictureBox>(ticker, "picSymbolEditor"), Qt::LeftButton);
     editor = window<SymbolEditor>("SymbolEditor");
@@ -157,8 +156,7 @@ TEST_F(SymbolManagerTest, ADraggedRowFollowsThePointerOnePlaceAStep)
 TEST_F(SymbolManagerTest, SaveWritesTheListAndRestartsTheTickerOnIt)
 {
     t->profile.writeSymbols({{"OLD", ""}});
-    Ticker* ticker = openTicker();
-    ASSERT_NE(ticker, nullptr);
+    ASSERT_TRUE(openTicker());
     ticker->findChild<QAction*>(u"SymbolManagerMenuItem"_s)->trigger();
     editor = window<SymbolEditor>("SymbolEditor");
     ASSERT_NE(editor, nullptr);

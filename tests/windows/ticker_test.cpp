@@ -27,7 +27,7 @@ protected:
         t->profile.writeSymbols(symbols);
         return openTicker();
     }
-    static QString caption(Ticker* ticker, const char* label) { return part(ticker, label)->caption(); }
+    QString caption(const char* label) const { return part(ticker, label)->caption(); }
     QStringList quoteRequests() const
     {
         QStringList symbols;
@@ -53,8 +53,7 @@ TEST_F(TickerTest, SizeAndButtonsFollowSkinModeAndFontSize)
         SCOPED_TRACE(::testing::Message() << c.dpi << ' ' << c.size << ' ' << c.mode);
         start(c.dpi);
         set(Setting::Size, c.size);
-        Ticker* ticker = openAt(1500, 1500, c.mode);
-        ASSERT_NE(ticker, nullptr);
+        ASSERT_TRUE(openAt(1500, 1500, c.mode));
         EXPECT_TRUE(ticker->isVisible());
         EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::FramelessWindowHint));
         EXPECT_EQ(ticker->size(), c.pixels);
@@ -67,11 +66,10 @@ TEST_F(TickerTest, SizeAndButtonsFollowSkinModeAndFontSize)
 TEST_F(TickerTest, TheListIsShownInTurnAFailureRecoversAndPauseOrADialogHolds)
 {
     set(Setting::Interval, "0");
-    Ticker* ticker = openAt(1500, 1500, "Shade", {{"IBM", "International"}, {"S&P 500", "Index"}, {"MSFT", "M"}});
-    ASSERT_NE(ticker, nullptr);
-    EXPECT_EQ(caption(ticker, "lblCompactSymbol"), u"IBM"_s);
+    ASSERT_TRUE(openAt(1500, 1500, "Shade", {{"IBM", "International"}, {"S&P 500", "Index"}, {"MSFT", "M"}}));
+    EXPECT_EQ(caption("lblCompactSymbol"), u"IBM"_s);
     EXPECT_EQ(part(ticker, "lblCompactSymbol")->toolTip(), u"International"_s);
-    EXPECT_FALSE(caption(ticker, "lblCompactPrice").isEmpty());
+    EXPECT_FALSE(caption("lblCompactPrice").isEmpty());
     for (int i = 0; i < 3; ++i)
         ticker->RefreshStep();
     EXPECT_EQ(quoteRequests(), (QStringList{"IBM", "^SPC", "MSFT", "IBM"}));
@@ -79,10 +77,10 @@ TEST_F(TickerTest, TheListIsShownInTurnAFailureRecoversAndPauseOrADialogHolds)
 
     service->failNext(1);
     ticker->RefreshStep();
-    EXPECT_EQ(caption(ticker, "lblCompactPrice"), u"Error"_s);
-    EXPECT_EQ(caption(ticker, "qLastPrice"), QString());
+    EXPECT_EQ(caption("lblCompactPrice"), u"Error"_s);
+    EXPECT_EQ(caption("qLastPrice"), QString());
     ticker->RefreshStep();
-    EXPECT_NE(caption(ticker, "qLastPrice"), QString());
+    EXPECT_NE(caption("qLastPrice"), QString());
 
     const qsizetype before = service->requests().size();
     ticker->TogglePause();
@@ -101,10 +99,9 @@ TEST_F(TickerTest, TheListIsShownInTurnAFailureRecoversAndPauseOrADialogHolds)
 TEST_F(TickerTest, ShortListsShowTheRightSymbolAtOnce)
 {
     set(Setting::Interval, "0");
-    Ticker* ticker = openAt(1500, 1500, "Shade", {{"MSFT", "Microsoft"}});
-    ASSERT_NE(ticker, nullptr);
-    EXPECT_EQ(caption(ticker, "lblCompactSymbol"), u"MSFT"_s);
-    EXPECT_NE(caption(ticker, "lblCompactPrice"), u"Error"_s);
+    ASSERT_TRUE(openAt(1500, 1500, "Shade", {{"MSFT", "Microsoft"}}));
+    EXPECT_EQ(caption("lblCompactSymbol"), u"MSFT"_s);
+    EXPECT_NE(caption("lblCompactPrice"), u"Error"_s);
     EXPECT_EQ(quoteRequests(), QStringList{"MSFT"});
 
     t->profile.writeSymbols({});
@@ -113,15 +110,14 @@ TEST_F(TickerTest, ShortListsShowTheRightSymbolAtOnce)
     ASSERT_NE(ticker, nullptr);
     ticker->RefreshStep();
     for (const char* label : {"lblCompactSymbol", "lblCompactPrice", "qCurrentStock", "qLastPrice"})
-        EXPECT_EQ(caption(ticker, label), QString()) << label;
+        EXPECT_EQ(caption(label), QString()) << label;
     EXPECT_EQ(quoteRequests(), QStringList{"MSFT"});
 }
 
 TEST_F(TickerTest, ExitSavesEveryValueAndEndsWhileCloseOnlyCloses)
 {
     set(Setting::AlwaysOnTop, "False");
-    Ticker* ticker = openAt(-3000, 450, "Shade");
-    ASSERT_NE(ticker, nullptr);
+    ASSERT_TRUE(openAt(-3000, 450, "Shade"));
     ticker->ToggleWindowMode();
     ticker->placement().docked = true;
     ticker->close();
@@ -130,8 +126,7 @@ TEST_F(TickerTest, ExitSavesEveryValueAndEndsWhileCloseOnlyCloses)
     EXPECT_EQ(t->saved({Setting::Left, Setting::Height, Setting::Docked, Setting::AlwaysOnTop, Setting::ChartStartUp}),
               (QStringList{"0", "Full", "True", "False", "False"})); // pulled inside at load
 
-    ticker = openTicker();
-    ASSERT_NE(ticker, nullptr);
+    ASSERT_TRUE(openTicker());
     EXPECT_EQ(ticker->windowMode(), WindowMode::Full);
     ticker->ExitProgram();
     EXPECT_TRUE(t->app->forms().ending());
@@ -159,8 +154,7 @@ TEST_F(TickerTest, AnEndDuringTheLoadLeavesTheSavedPlaceAlone)
 
 TEST_F(TickerTest, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
 {
-    Ticker* ticker = openAt(3000, 10500, "Shade");
-    ASSERT_NE(ticker, nullptr);
+    ASSERT_TRUE(openAt(3000, 10500, "Shade"));
     QTest::mouseClick(part<PictureBox>(ticker, "picWindow"), Qt::LeftButton);
     EXPECT_EQ(ticker->windowMode(), WindowMode::Full);
     EXPECT_EQ(ticker->topTwips() + ticker->heightTwips(), 11070);
@@ -183,8 +177,7 @@ TEST_F(TickerTest, EveryGripKeepsItsGrabPointUnderThePointerAndEdgesSnap)
 {
     for (const char* grip : {"picSkin", "lblCompactSymbol", "lblCompactPrice", "lblCompactChange"}) {
         SCOPED_TRACE(grip);
-        Ticker* ticker = openAt(3000, 3000, "Shade");
-        ASSERT_NE(ticker, nullptr);
+        ASSERT_TRUE(openAt(3000, 3000, "Shade"));
         QWidget* w = ticker->findChild<QWidget*>(QLatin1String(grip));
         const QPoint start = w->mapToGlobal(QPoint(3, 4));
         sendAt(w, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
@@ -194,7 +187,6 @@ TEST_F(TickerTest, EveryGripKeepsItsGrabPointUnderThePointerAndEdgesSnap)
         EXPECT_EQ(ticker->pos(), QPoint(200 + 100, 200 + 40));
     }
     // Toward the top edge, 240 px away: 8 px (120 twips) short it snaps.
-    Ticker* ticker = program->ticker();
     QWidget* face = part<PictureBox>(ticker, "picSkin");
     const QPoint global = face->mapToGlobal(QPoint(50, 5));
     sendAt(face, QEvent::MouseButtonPress, global, Qt::LeftButton, Qt::LeftButton);
@@ -209,8 +201,7 @@ TEST_F(TickerTest, EveryGripKeepsItsGrabPointUnderThePointerAndEdgesSnap)
 
 TEST_F(TickerTest, ADoubleClickOnTheFaceSwitchesModeAndStopsDraggingUntilRelease)
 {
-    Ticker* ticker = openAt(3000, 3000, "Shade");
-    ASSERT_NE(ticker, nullptr);
+    ASSERT_TRUE(openAt(3000, 3000, "Shade"));
     QWidget* face = part<PictureBox>(ticker, "picSkin");
     const QPoint at = face->mapToGlobal(QPoint(5, 5));
     sendAt(face, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
@@ -227,8 +218,7 @@ TEST_F(TickerTest, ADoubleClickOnTheFaceSwitchesModeAndStopsDraggingUntilRelease
 
 TEST_F(TickerTest, LettingGoOverTheFaceDecidesDockingAndOverALabelNot)
 {
-    Ticker* ticker = openAt(3000, 3000, "Shade");
-    ASSERT_NE(ticker, nullptr);
+    ASSERT_TRUE(openAt(3000, 3000, "Shade"));
     ticker->placement().docked = true;
     ticker->placement().magnet = false;
     for (const auto& [name, button] : {std::pair{"lblCompactPrice", Qt::LeftButton}, {"picSkin", Qt::RightButton}}) {
@@ -241,8 +231,7 @@ TEST_F(TickerTest, LettingGoOverTheFaceDecidesDockingAndOverALabelNot)
 
 TEST_F(TickerTest, TheOptionsMenuShowsTheStateAndUncheckedItemsHaveNoBox)
 {
-    Ticker* ticker = openAt(3000, 3000, "Shade");
-    ASSERT_NE(ticker, nullptr);
+    ASSERT_TRUE(openAt(3000, 3000, "Shade"));
     auto* menu = ticker->findChild<QMenu*>(u"optionsMenu"_s);
     auto item = [&](const char* name) { return menu->findChild<QAction*>(QLatin1String(name)); };
     auto open = [&] {
@@ -271,8 +260,7 @@ TEST_F(TickerTest, TheOptionsMenuShowsTheStateAndUncheckedItemsHaveNoBox)
 TEST_F(TickerTest, EveryResearchItemOpensItsPageForTheSymbolAsShown)
 {
     set(Setting::Interval, "0");
-    Ticker* ticker = openAt(3000, 3000, "Full", {{"S&P 500", ""}, {"ibm", ""}});
-    ASSERT_NE(ticker, nullptr);
+    ASSERT_TRUE(openAt(3000, 3000, "Full", {{"S&P 500", ""}, {"ibm", ""}}));
     UrlRecorder browser;
     QTest::mousePress(part(ticker, "qCurrentStock"), Qt::RightButton);
     auto* menu = ticker->findChild<QMenu*>(u"ResearchMenu"_s);
@@ -307,9 +295,8 @@ TEST_F(TickerTest, AGarbageAnswerNeverCoversTheButtons)
 {
     FakeSource garbage({.body = "1," + std::string(1 << 19, '9') + ",x"});
     start(96, originOf(garbage));
-    Ticker* ticker = openAt(3000, 3000, "Shade");
-    ASSERT_NE(ticker, nullptr);
-    EXPECT_TRUE(caption(ticker, "lblCompactPrice").startsWith(u"9999"_s));
+    ASSERT_TRUE(openAt(3000, 3000, "Shade"));
+    EXPECT_TRUE(caption("lblCompactPrice").startsWith(u"9999"_s));
     QWidget* modeButton = part<PictureBox>(ticker, "picWindow");
     EXPECT_EQ(ticker->childAt(modeButton->geometry().center()), modeButton);
     QTest::mouseClick(modeButton, Qt::LeftButton);

@@ -42,6 +42,7 @@ protected:
     {
         t.reset();
         program.reset();
+        ticker = nullptr;
     }
     Settings& settings() { return t->settings(); }
     void set(Setting setting, const char* value) { settings().WriteValue(setting, QLatin1String(value)); }
@@ -50,7 +51,7 @@ protected:
     Ticker* openTicker()
     {
         program->reloadTicker();
-        Ticker* ticker = program->ticker();
+        ticker = program->ticker();
         if (ticker)
             ticker->findChild<QTimer*>(u"refreshTimer"_s)->stop();
         return ticker;
@@ -79,6 +80,7 @@ protected:
     static inline ServiceProcess* service = nullptr;
     std::unique_ptr<TestApp> t;
     std::unique_ptr<Program> program;
+    Ticker* ticker = nullptr; // the last one opened
 };
 
 } // namespace quoterra::test
