@@ -3,6 +3,8 @@
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 
+#include <gtest/gtest.h>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -152,7 +154,7 @@ ServiceProcess::ServiceProcess(const QStringList& extraArgs, Control control)
             return;
         }
     }
-    qWarning("ServiceProcess: the service did not report its port");
+    ADD_FAILURE() << "quoterra-service did not start";
     stop();
 }
 

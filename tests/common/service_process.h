@@ -49,8 +49,9 @@ private:
 HttpAnswer rawExchange(quint16 port, std::string_view bytes);
 
 // Starts quoterra-service on an ephemeral loopback port for one test and
-// stops it again at the end, with its control endpoints on. The market is
-// the simulated one with seed 1 unless extraArgs say otherwise.
+// stops it again at the end, with its control endpoints on; a service that
+// does not start fails the test. The market is the simulated one with seed 1
+// unless extraArgs say otherwise.
 class ServiceProcess {
 public:
     enum class Control { On, Off }; // Off: started as a user starts it

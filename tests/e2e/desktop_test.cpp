@@ -13,11 +13,6 @@ const QByteArray kFull = placed(3000, 3000, "Full");
 
 class Desktop : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(x.display().isEmpty()) << "Xvfb did not start";
-        ASSERT_TRUE(service.isRunning());
-    }
     // Starts the program; returns the ticker's window.
     QString start(const QByteArray& settings, const QList<QByteArray>& symbols, const QString& pathFirst = {},
                   const QString& origin = {})

@@ -66,7 +66,8 @@ struct Profile : TestProfile {
     }
 };
 
-// An X server of our own, on a free display number.
+// An X server of our own, on a free display number; one that does not start
+// fails the test.
 class Xvfb {
 public:
     Xvfb()
@@ -80,6 +81,8 @@ public:
             if (waitUntil([n] { return QFile::exists(u"/tmp/.X11-unix/X%1"_s.arg(n)); }, 5000))
                 display_ = u":%1"_s.arg(n);
         }
+        if (display_.isEmpty())
+            ADD_FAILURE() << "Xvfb did not start";
     }
     ~Xvfb() { stop(); }
     void stop()

@@ -26,7 +26,6 @@ protected:
     {
         if (!portFree())
             GTEST_SKIP() << "port " << kPort << " is in use on this machine";
-        ASSERT_FALSE(x.display().isEmpty()) << "Xvfb did not start";
     }
     void TearDown() override
     {
@@ -98,12 +97,10 @@ QImage faceOnce(const Xvfb& x, const QString& service)
 TEST(LiveMarket, TheTickerShowsTheSourcesQuoteAsItWouldTheSameLineFromAnyService)
 {
     Xvfb x;
-    ASSERT_FALSE(x.display().isEmpty()) << "Xvfb did not start";
     FakeSource source;
     source.on("/v8/finance/chart/IBM?", {{.body = kIbmChart}});
     ServiceProcess live({"--market", "live", "--source-url", "chart=" + originOf(source), "--source-url", "csv=off"},
                         ServiceProcess::Control::Off);
-    ASSERT_TRUE(live.isRunning());
     const QImage fromLive = faceOnce(x, live.origin());
     ASSERT_FALSE(fromLive.isNull()) << "no quote on the face";
     EXPECT_GE(source.count("/v8/finance/chart/IBM?"), 1);

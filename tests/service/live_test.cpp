@@ -142,7 +142,6 @@ TEST(LiveQuotes, TheChartSourceGivesTheTickersLine)
     FakeSource chart;
     serveChartQuotes(chart);
     ServiceProcess service(liveArgs(&chart, nullptr));
-    ASSERT_TRUE(service.isRunning());
     expectLines(service,
                 {
                     {"IBM", kIbmLine},
@@ -182,7 +181,6 @@ TEST(LiveQuotes, TheCsvSourceStandsInWhenTheChartSourceFails)
           "Date,Open,High,Low,Close,Volume\r\n2024-01-09,372,375.99,371.19,375.79,1\r\n");
     serve("xyzq.us", "XYZQ.US,N/D,N/D,N/D,N/D,N/D,N/D,N/D\r\n", "No data");
     ServiceProcess service(liveArgs(&chart, &csv));
-    ASSERT_TRUE(service.isRunning());
     expectLines(service,
                 {
                     {"IBM", kIbmLine},
@@ -209,7 +207,6 @@ TEST(LiveQuotes, WithoutAWorkingSourceTheQuoteIsEmptyNeverMadeUp)
         SCOPED_TRACE(what);
         FakeSource chart(answer);
         ServiceProcess service(liveArgs(&chart, nullptr));
-        ASSERT_TRUE(service.isRunning());
         const long memoryBefore = residentKiB(service.processId());
         const auto a = service.get(quoteTarget("IBM"));
         EXPECT_EQ(a.status, 503);
@@ -230,7 +227,6 @@ TEST(LiveQuotes, AfterTooManyRequestsTheSourceRestsThenIsAskedAgain)
     chart.on("/v8/finance/chart/IBM?range=1d", {{429, "text/plain", "Too Many Requests"}, ibmAnswer()});
     chart.on("/v8/finance/chart/MSFT?", {{429, "text/plain", "Too Many Requests", {{"Retry-After", "30"}}}});
     ServiceProcess service(liveArgs(&chart, nullptr));
-    ASSERT_TRUE(service.isRunning());
     int asked = 0;
     HttpAnswer a;
     for (QDeadlineTimer deadline(15'000); !deadline.hasExpired() && a.status != 200; QThread::msleep(50)) {
@@ -254,7 +250,6 @@ TEST(LiveQuotes, AnswersComeFromTheCacheAndTenClientsShareOneRequest)
     FakeSource chart;
     serveChartQuotes(chart);
     ServiceProcess service(liveArgs(&chart, nullptr));
-    ASSERT_TRUE(service.isRunning());
     const QByteArray first = service.get(quoteTarget("IBM")).body;
     EXPECT_EQ(service.get(quoteTarget("IBM")).body, first);
     EXPECT_EQ(service.get("/t?s=IBM").status, 200);
@@ -315,7 +310,6 @@ TEST(LiveCharts, ChartsAreDrawnFromRealBars)
     chart.on("/v8/finance/chart/DOWN?", {{500, "text/html", "<html>down</html>"}});
 
     ServiceProcess service(liveArgs(&chart, nullptr));
-    ASSERT_TRUE(service.isRunning());
     for (const QByteArray target : {"/t?s=NULLS", "/t?s=CLEAN", "/v?s=GAPS", "/v?s=WEEK", "/c/0b/i/ibm.gif"}) {
         SCOPED_TRACE(target.toStdString());
         const auto a = service.get(target);
@@ -337,7 +331,6 @@ TEST(LiveResearch, ResearchLinksLeadToTheFinanceSite)
 {
     FakeSource chart;
     ServiceProcess service(liveArgs(&chart, nullptr, {"--research-url", "https://finance.example:8443/"}));
-    ASSERT_TRUE(service.isRunning());
     const std::pair<QByteArray, std::string> cases[] = {
         {"/n/I/IBM.html", "quote/IBM/news"},
         {"/p/m/msft.html", "quote/MSFT/profile"},
