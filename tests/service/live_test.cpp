@@ -69,15 +69,12 @@ std::string day(std::int64_t time, const char* price, const char* previous, cons
         + ",\"gmtoffset\":-14400}}";
 }
 
-QStringList liveArgs(const FakeSource* chart, const FakeSource* csv, QStringList more = {})
+QStringList liveArgs(const FakeSource* chart, const FakeSource* csv, const QStringList& more = {})
 {
-    return more << "--market"
-                << "live"
-                << "--upstream-timeout"
-                << "1"
-                << "--source-url"
-                << "chart=" + (chart ? originOf(*chart) : "off") << "--source-url"
-                << "csv=" + (csv ? originOf(*csv) : "off");
+    return more + QStringList{"--market",           "live",
+                              "--upstream-timeout", "1",
+                              "--source-url",       "chart=" + (chart ? originOf(*chart) : "off"),
+                              "--source-url",       "csv=" + (csv ? originOf(*csv) : "off")};
 }
 
 QJsonObject statusOf(const ServiceProcess& service)
