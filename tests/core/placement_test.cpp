@@ -92,6 +92,7 @@ TEST(SnapToEdges, EdgesWithin125TwipsPullTheWindowFlush)
         QPointF cursor; // where the window would go
         bool snapped;
         QPoint snap;
+        bool docked = false; // with the chart browser hanging 2400 below
     } cases[] = {
         {"top at 125", {3000, 125}, true, {3000, 0}},
         {"top at 126", {3000, 126}, false, {3000, 126}},
@@ -101,10 +102,14 @@ TEST(SnapToEdges, EdgesWithin125TwipsPullTheWindowFlush)
         {"left", {-100, 3000}, true, {0, 3000}},
         {"right", {15360 - 3150 + 40, 3000}, true, {12210, 3000}},
         {"rounded when free", {3000.5, 2999.5}, false, {3000, 3000}},
+        // The pair snaps by the chart browser's bottom, which reaches the area's first.
+        {"a docked pair", {3000, 11070 - 2610 - 100}, true, {3000, 11070 - 2610}, true},
+        {"undocked, the same place", {3000, 11070 - 2610 - 100}, false, {3000, 11070 - 2610 - 100}},
     };
     for (const Case& c : cases) {
         PlacementState p;
-        SnapToEdges(p, pointerFor(c.cursor.x(), c.cursor.y()), kTicker, nullptr);
+        p.docked = c.docked;
+        SnapToEdges(p, pointerFor(c.cursor.x(), c.cursor.y()), kTicker, &kChart);
         EXPECT_EQ(p.snapped, c.snapped) << c.what;
         EXPECT_EQ(QPoint(p.SnapLeft, p.SnapTop), c.snap) << c.what;
     }
@@ -112,21 +117,6 @@ TEST(SnapToEdges, EdgesWithin125TwipsPullTheWindowFlush)
     PlacementState p;
     SnapToEdges(p, pointerFor(3000, 60), RectTwips{0, 0, 3150, 11070 - 100}, nullptr);
     EXPECT_EQ(p.SnapTop, 0);
-}
-
-TEST(SnapToEdges, ADockedPairSnapsByTheChartBrowsersOuterEdge)
-{
-    PlacementState p;
-    p.docked = true;
-    // The chart browser hangs 2400 below the ticker: its bottom reaches the
-    // area's bottom first.
-    SnapToEdges(p, pointerFor(3000, 11070 - 2610 - 100), kTicker, &kChart);
-    EXPECT_TRUE(p.snapped);
-    EXPECT_EQ(p.SnapTop, 11070 - 2610);
-    // Undocked, the same place is free.
-    p.docked = false;
-    SnapToEdges(p, pointerFor(3000, 11070 - 2610 - 100), kTicker, &kChart);
-    EXPECT_FALSE(p.snapped);
 }
 
 TEST(DragTicker, ADockedChartBrowserFollowsOrItsSavedPlaceDoes)
@@ -154,44 +144,33 @@ TEST(DragTicker, ADockedChartBrowserFollowsOrItsSavedPlaceDoes)
     }
 }
 
-TEST(DragTicker, AnUndockedTickerSticksToAnOpenChartBrowser)
+TEST(DragTicker, AnUndockedTickerSticksToAnOpenChartBrowserOrAClosedOnesSavedPlace)
 {
-    // Where the ticker's top would go, where it ends up, and the magnet.
+    // Where the ticker would go, where it ends up, and the magnet; a closed
+    // chart browser's saved rectangle is a magnet only sideways.
     struct Case {
         const char* what;
-        double top;
-        QPointF placed;
-        bool magnet;
+        QPointF to, placed;
+        bool magnet, open = true;
     } cases[] = {
-        {"top at the chart browser's bottom", 5610 + 125, {3000, 5610}, true},
-        {"top beyond its bottom", 5610 + 126, {3100, 5736}, false},
-        {"tops aligned", 3210 + 90, {3000, 3210}, true},
-        {"bottom at its top", 3210 - 210 + 50, {3000, 3000}, true},
+        {"top at the chart browser's bottom", {3100, 5610 + 125}, {3000, 5610}, true},
+        {"top beyond its bottom", {3100, 5610 + 126}, {3100, 5736}, false},
+        {"tops aligned", {3100, 3210 + 90}, {3000, 3210}, true},
+        {"bottom at its top", {3100, 3210 - 210 + 50}, {3000, 3000}, true},
         // A strip at most 250 tall: both tops-aligned and bottom-to-top
         // hold, the last wins.
-        {"both", 3210 - 105, {3000, 3000}, true},
+        {"both", {3100, 3210 - 105}, {3000, 3000}, true},
+        {"beside a closed one's left edge", {6000 - 3150 - 100, 3500}, {6000 - 3150, 3500}, true, false},
+        {"above a closed one", {6000 - 3150 - 100, 3000 - 221}, {6000 - 3150 - 100, 3000 - 221}, false, false},
     };
     for (const Case& c : cases) {
         PlacementState p;
-        const TickerStep step = DragTicker(p, pointerFor(3100, c.top), kTicker, &kChart, QPointF(0, 0));
+        const TickerStep step = DragTicker(p, pointerFor(c.to.x(), c.to.y()), kTicker, c.open ? &kChart : nullptr,
+                                           c.open ? QPointF(0, 0) : QPointF(6000, 3000));
         EXPECT_EQ(QPointF(step.ticker.left, step.ticker.top), c.placed) << c.what;
         EXPECT_EQ(p.magnet, c.magnet) << c.what;
         EXPECT_FALSE(p.docked);
     }
-}
-
-TEST(DragTicker, AClosedChartBrowsersSavedRectangleIsAMagnetSideways)
-{
-    const QPointF saved(6000, 3000);
-    PlacementState p;
-    // Beside the saved rectangle, within reach of its left edge.
-    TickerStep step = DragTicker(p, pointerFor(6000 - 3150 - 100, 3500), kTicker, nullptr, saved);
-    EXPECT_EQ(step.ticker.left, 6000 - 3150);
-    EXPECT_TRUE(p.magnet);
-    // Above it: no magnet.
-    step = DragTicker(p, pointerFor(6000 - 3150 - 100, 3000 - 211 - 10), kTicker, nullptr, saved);
-    EXPECT_EQ(step.ticker.left, 6000 - 3150 - 100);
-    EXPECT_FALSE(p.magnet);
 }
 
 TEST(DragChartWindow, TheFirstVerticalAndTheLastHorizontalAlignmentWin)
