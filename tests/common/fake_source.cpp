@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 namespace {
@@ -22,17 +21,6 @@ bool sendAll(int fd, std::string_view bytes)
         bytes.remove_prefix(std::size_t(n));
     }
     return true;
-}
-
-std::string headerValue(const std::string& head, const std::string& name)
-{
-    std::string lower = head;
-    std::transform(head.begin(), head.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    const std::size_t at = lower.find("\r\n" + name + ":");
-    if (at == std::string::npos)
-        return {};
-    const std::size_t start = head.find_first_not_of(' ', at + 3 + name.size());
-    return head.substr(start, head.find("\r\n", start) - start);
 }
 
 std::string target(const std::string& line)
@@ -109,19 +97,13 @@ int FakeSource::count(std::string_view prefix) const
 {
     std::lock_guard lock(mutex_);
     return int(
-        std::count_if(lines_.begin(), lines_.end(), [&](const auto& l) { return target(l).starts_with(prefix); }));
+        std::count_if(heads_.begin(), heads_.end(), [&](const auto& l) { return target(l).starts_with(prefix); }));
 }
 
 std::vector<std::string> FakeSource::requests() const
 {
     std::lock_guard lock(mutex_);
-    return lines_;
-}
-
-std::vector<std::string> FakeSource::userAgents() const
-{
-    std::lock_guard lock(mutex_);
-    return agents_;
+    return heads_;
 }
 
 // Waits, or less when the server stops; whether it stops.
@@ -144,12 +126,10 @@ void FakeSource::serve(int fd)
     Answer a;
     {
         std::lock_guard lock(mutex_);
-        const std::string line = head.substr(0, head.find("\r\n"));
-        lines_.push_back(line);
-        agents_.push_back(headerValue(head, "user-agent"));
+        heads_.push_back(head.substr(0, head.find("\r\n\r\n")));
         std::pair<std::vector<Answer>, std::size_t>* script = nullptr;
         for (auto& [prefix, s] : scripts_) // sorted: a longer prefix comes after its shorter ones
-            if (target(line).starts_with(prefix) && !s.first.empty())
+            if (target(head).starts_with(prefix) && !s.first.empty())
                 script = &s;
         if (script)
             a = script->first[std::min(script->second++, script->first.size() - 1)];

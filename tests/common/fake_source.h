@@ -54,8 +54,7 @@ public:
     std::string origin() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
     int count(std::string_view prefix = "/") const; // requests whose target starts so
-    std::vector<std::string> requests() const;      // request lines, in order
-    std::vector<std::string> userAgents() const;
+    std::vector<std::string> requests() const;      // each request's head, in order
 
 private:
     void serve(int fd);
@@ -67,7 +66,7 @@ private:
     std::condition_variable stopped_;
     bool stopping_ = false;
     std::map<std::string, std::pair<std::vector<Answer>, std::size_t>> scripts_;
-    std::vector<std::string> lines_, agents_;
+    std::vector<std::string> heads_;
     std::vector<int> open_;
     std::vector<std::thread> threads_;
     std::thread acceptor_;

@@ -155,8 +155,8 @@ TEST(LiveQuotes, TheChartSourceGivesTheTickersLine)
                 });
     EXPECT_EQ(chart.count("/v8/finance/chart/%5EGSPC?range=1d&interval=5m"), 1) << "^SPC is the S&P 500 there";
     EXPECT_EQ(chart.count(), 8) << "only plausible symbols go upstream, each once";
-    for (const std::string& agent : chart.userAgents())
-        EXPECT_TRUE(agent.starts_with("Mozilla/5.0")) << agent;
+    for (const std::string& head : chart.requests())
+        EXPECT_NE(head.find("\r\nUser-Agent: Mozilla/5.0"), std::string::npos) << head;
 }
 
 TEST(LiveQuotes, TheCsvSourceStandsInWhenTheChartSourceFails)
