@@ -1,16 +1,26 @@
 #pragma once
 
+// Everything a test of this program needs, in one place.
+#include "fake_source.h"
+#include "service_process.h"
+
 #include "app/context/application.h"
 #include "core/screen.h"
 
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <ostream>

@@ -1,14 +1,8 @@
 // Finding the quote service on this machine, or starting it, against real
 // programs on real ports.
-#include "fake_source.h"
-#include "service_process.h"
 #include "test_support.h"
 
 #include "app/context/bundled_service.h"
-
-#include <gtest/gtest.h>
-
-#include <csignal>
 
 namespace quoterra::test {
 namespace {

@@ -7,8 +7,6 @@
 #include "placement/placement.h"
 #include "resizer/resizer.h"
 
-#include <gtest/gtest.h>
-
 #include <QSignalSpy>
 
 namespace quoterra {

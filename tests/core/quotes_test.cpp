@@ -4,8 +4,6 @@
 
 #include "quotes/quote_cycle.h"
 
-#include <gtest/gtest.h>
-
 namespace quoterra {
 namespace {
 

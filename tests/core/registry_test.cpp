@@ -10,9 +10,6 @@
 #include "core/numbers.h"
 #include "core/registry.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
 #include <QSignalSpy>
 
 namespace quoterra {

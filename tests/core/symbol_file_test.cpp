@@ -3,10 +3,6 @@
 
 #include "symbols/file/symbol_file.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-
 namespace quoterra {
 namespace {
 

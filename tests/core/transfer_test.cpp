@@ -1,13 +1,10 @@
 // The transfer component against servers that misbehave on purpose: every
 // transfer ends in time, within its cap, and the program keeps running
 // meanwhile; and its reader, whole and a byte at a time.
-#include "fake_source.h"
 #include "test_support.h"
 
 #include "core/transfer.h"
 #include "net/response_parser.h"
-
-#include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

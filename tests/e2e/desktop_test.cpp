@@ -1,7 +1,6 @@
 // The program on a desktop, under a real pointer and keyboard: dragging,
 // menus, the configuration dialog and the Symbol Manager.
 #include "e2e_fixture.h"
-#include "fake_source.h"
 
 #include "symbols/file/symbol_file.h"
 

@@ -2,19 +2,11 @@
 
 // The real program in its own process, started as a user starts it, on a
 // private X server driven with a real pointer and keyboard (xdotool).
-#include "service_process.h"
 #include "test_support.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTest>
 #include <QtEndian>
-
-#include <csignal>
 
 namespace quoterra::test {
 

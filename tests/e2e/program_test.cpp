@@ -1,7 +1,6 @@
 // The program as a process: the signals that end it, and what it does with
 // a bad environment.
 #include "e2e_fixture.h"
-#include "fake_source.h"
 
 namespace quoterra::test {
 namespace {

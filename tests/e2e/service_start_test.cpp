@@ -3,7 +3,6 @@
 // on the live market it shows what the public source says, played by a
 // loopback server in that source's own format.
 #include "e2e_fixture.h"
-#include "fake_source.h"
 
 #include <QTcpServer>
 

@@ -1,12 +1,9 @@
 // The service under clients that try to wear it down, on loopback: oversized
 // and endless requests, trickles, floods of idle connections.
 
-#include "service_process.h"
 #include "test_support.h"
 
 #include "version.h"
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>

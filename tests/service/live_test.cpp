@@ -1,17 +1,12 @@
 // The live market over loopback sources that answer in each public source's
 // own format, asked through the service's own addresses.
 
-#include "fake_source.h"
-#include "service_process.h"
 #include "test_support.h"
 
 #include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QThread>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>

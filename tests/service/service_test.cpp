@@ -2,18 +2,11 @@
 // and as a program: its command line, how it ends, and what it does when
 // its port is taken.
 
-#include "fake_source.h"
-#include "service_process.h"
 #include "test_support.h"
 #include "version.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QThread>
-
-#include <gtest/gtest.h>
-
-#include <signal.h>
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,5 @@
 // The chart browser: opened from the ticker, its load and places, fetching
 // and storing charts, its range menu and symbol dialog.
-#include "fake_source.h"
 #include "window_fixture.h"
 
 #include "charts/charts.h"

@@ -1,6 +1,4 @@
 // Start-up, the configuration dialog, the about, welcome and update dialogs.
-#include "fake_source.h"
-#include "service_process.h"
 #include "window_fixture.h"
 
 #include "app/about.h"
@@ -8,7 +6,6 @@
 #include "app/welcome.h"
 #include "update/update_checker.h"
 
-#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -1,12 +1,10 @@
 // The ticker window: its load and exit, the quote cycle on the real
 // service, its modes, menus, research links and the mouse.
-#include "fake_source.h"
 #include "window_fixture.h"
 
 #include "ticker/research_links.h"
 #include "ui/shell.h"
 
-#include <QDir>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>

@@ -1,12 +1,9 @@
 #pragma once
 
-#include "service_process.h"
 #include "test_support.h"
 
 #include "app/program.h"
 #include "ui/controls.h"
-
-#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QTest>
