@@ -4,10 +4,6 @@
 
 #include "charts/charts.h"
 
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-
 namespace quoterra::test {
 namespace {
 

@@ -6,11 +6,6 @@
 #include "app/welcome.h"
 #include "update/update_checker.h"
 
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-
 namespace quoterra::test {
 namespace {
 

@@ -6,13 +6,6 @@
 #include "symbols/symbol_editor.h"
 #include "symbols/symbol_list.h"
 
-#include <QContextMenuEvent>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-
 namespace quoterra::test {
 namespace {
 

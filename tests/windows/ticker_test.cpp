@@ -5,10 +5,6 @@
 #include "ticker/research_links.h"
 #include "ui/shell.h"
 
-#include <QMenu>
-#include <QMessageBox>
-#include <QMouseEvent>
-
 namespace quoterra::test {
 namespace {
 
