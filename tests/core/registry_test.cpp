@@ -55,7 +55,7 @@ TEST(RegistryDocument, ReadsWhatAPersonWrites)
     EXPECT_FALSE(doc.hasKey(u"Software\\Other"_s));
 }
 
-TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByte)
+TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByteAndANewKeyBringsItsParents)
 {
     const QByteArray hand = "; settings of a careful person\r\n[Software\\Quoterra]\r\nLeft=10\r\nTop=20\r\n"
                             "stray line \xe9\r\n\r\n[Software\\Quoterra\\Charts]\nSymbol=IBM\n";
@@ -78,14 +78,11 @@ TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByte)
     EXPECT_EQ(valueOf(back, kMain, "Height"), u"Shade\nx"_s);
     EXPECT_EQ(valueOf(back, kMain, "Top"), u"25"_s);
     EXPECT_TRUE(back.hasKey(u"Software\\Quoterra\\Extra"_s));
-}
 
-TEST(RegistryDocument, ANewKeyBringsItsParents)
-{
-    RegistryDocument doc;
-    doc.createKey(kCharts);
-    doc.setValue(kCharts, u"StartUp"_s, u"False"_s);
-    EXPECT_EQ(doc.serialize(),
+    RegistryDocument fresh;
+    fresh.createKey(kCharts);
+    fresh.setValue(kCharts, u"StartUp"_s, u"False"_s);
+    EXPECT_EQ(fresh.serialize(),
               QByteArray("[Software]\n\n[Software\\Quoterra]\n\n[Software\\Quoterra\\Charts]\nStartUp=False\n"));
 }
 
@@ -201,26 +198,17 @@ protected:
 
 TEST_F(SettingsTest, AMissingValueIsWrittenWithItsDefaultWhenFirstRead)
 {
-    const std::pair<Setting, const char*> table[] = {
-        {Setting::Left, "0"},
-        {Setting::Top, "0"},
-        {Setting::Height, "Full"},
-        {Setting::Interval, "10"},
-        {Setting::AlwaysOnTop, "True"},
-        {Setting::Size, "Standard"},
-        {Setting::Timeout, "60"},
-        {Setting::Docked, "False"},
-        {Setting::ChartSymbol, "IBM"},
-        {Setting::ChartType, "1 Year"},
-        {Setting::ChartLeft, "0"},
-        {Setting::ChartTop, "0"},
-        {Setting::ChartStartUp, "False"},
-    };
-    for (const auto& [setting, value] : table) {
-        EXPECT_EQ(stored(setting), u"<missing>"_s);
-        EXPECT_EQ(settings.GetString(setting), QLatin1String(value));
-        EXPECT_EQ(stored(setting), QLatin1String(value));
+    QStringList read;
+    for (const Setting s : {Setting::Left, Setting::Top, Setting::Height, Setting::Interval, Setting::AlwaysOnTop,
+                            Setting::Size, Setting::Timeout, Setting::Docked, Setting::ChartSymbol, Setting::ChartType,
+                            Setting::ChartLeft, Setting::ChartTop, Setting::ChartStartUp}) {
+        EXPECT_EQ(stored(s), u"<missing>"_s);
+        read << settings.GetString(s);
+        EXPECT_EQ(stored(s), read.last());
     }
+    EXPECT_EQ(
+        read,
+        (QStringList{"0", "0", "Full", "10", "True", "Standard", "60", "False", "IBM", "1 Year", "0", "0", "False"}));
     store.flush();
     const QString text = QString::fromUtf8(test::readFile(profile.registryFile()));
     EXPECT_TRUE(text.contains(u"[Software\\Quoterra]\nLeft=0\nTop=0\nHeight=Full\n"_s)) << text.toStdString();

@@ -76,8 +76,7 @@ public:
         if (display_.isEmpty())
             ADD_FAILURE() << "Xvfb did not start";
     }
-    ~Xvfb() { stop(); }
-    void stop()
+    ~Xvfb()
     {
         process_.terminate();
         process_.waitForFinished(3000);
@@ -104,14 +103,9 @@ public:
     // The first visible window whose name or class matches, waited for.
     QString window(const QString& name, bool byClass = false) const
     {
+        const QStringList search{"search", "--onlyvisible", byClass ? "--classname" : "--name", name};
         QString id;
-        waitUntil(
-            [&] {
-                id =
-                    xdotool({"search", "--onlyvisible", byClass ? "--classname" : "--name", name}).section(u'\n', 0, 0);
-                return !id.isEmpty();
-            },
-            10000);
+        waitUntil([&] { return !(id = xdotool(search).section(u'\n', 0, 0)).isEmpty(); }, 10000);
         return id;
     }
     QRect geometry(const QString& window) const
