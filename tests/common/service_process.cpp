@@ -31,15 +31,12 @@ int remainingMs(Clock::time_point deadline)
 
 bool HttpAnswer::hasHeader(std::string_view line) const
 {
-    const std::size_t colon = line.find(':');
-    const auto sameName = [&](std::string_view field) {
-        return std::equal(field.begin(), field.begin() + colon, line.begin(), line.begin() + colon,
-                          [](char x, char y) { return std::tolower(uchar(x)) == std::tolower(uchar(y)); });
-    };
-    for (std::size_t at = head.find("\r\n"); at != std::string::npos; at = head.find("\r\n", at)) {
-        at += 2;
-        const std::string_view field = std::string_view(head).substr(at, head.find("\r\n", at) - at);
-        if (field.size() == line.size() && sameName(field) && field.substr(colon) == line.substr(colon))
+    // the name in any case, the value as it is
+    const qsizetype colon = qsizetype(line.find(':'));
+    const QByteArray wanted(line.data(), qsizetype(line.size()));
+    for (const QByteArray& field : QByteArray::fromStdString(head).split('\n').mid(1)) {
+        const QByteArray bare = field.chopped(field.endsWith('\r') ? 1 : 0);
+        if (bare.left(colon).toLower() == wanted.left(colon).toLower() && bare.mid(colon) == wanted.mid(colon))
             return true;
     }
     return false;
@@ -86,10 +83,9 @@ HttpAnswer RawClient::read(int timeoutMs, bool bodyless)
     for (;;) {
         if (headEnd == std::string::npos && (headEnd = pending_.find("\r\n\r\n")) != std::string::npos) {
             answer.head = pending_.substr(0, headEnd);
-            static const QRegularExpression contentLength(u"\\r\\ncontent-length:\\s*(\\d+)"_s,
-                                                          QRegularExpression::CaseInsensitiveOption);
-            const auto m = contentLength.match(QString::fromLatin1(answer.head.c_str()));
-            length = bodyless || !m.hasMatch() ? 0 : m.captured(1).toULongLong();
+            const QByteArray lower = QByteArray::fromStdString(answer.head).toLower();
+            const qsizetype at = lower.indexOf("\r\ncontent-length:");
+            length = bodyless || at < 0 ? 0 : lower.mid(at + 17).split('\r').first().trimmed().toULongLong();
         }
         if (headEnd != std::string::npos && pending_.size() >= headEnd + 4 + length) {
             answer.body = QByteArray::fromStdString(pending_.substr(headEnd + 4, length));

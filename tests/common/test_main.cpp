@@ -4,8 +4,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-using namespace Qt::StringLiterals;
-
 // Every test program runs in a profile of its own, so that nothing can touch
 // the user's real list or settings; window tests run on the offscreen
 // platform. Logic tests (QUOTERRA_WINDOW_FREE) run without a window system.
@@ -17,12 +15,13 @@ int main(int argc, char** argv)
     QTemporaryDir profile;
     if (!profile.isValid())
         return 2;
-    for (const char* dir : {"config", "home", "data", "state"})
-        QDir().mkpath(profile.path() + u'/' + QLatin1String(dir));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(profile.path() + u"/config"_s));
-    qputenv("QUOTERRA_HOME", QFile::encodeName(profile.path() + u"/home"_s));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(profile.path() + u"/data"_s));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(profile.path() + u"/state"_s));
+    for (const auto& [variable, dir] : {std::pair{"XDG_CONFIG_HOME", "/config"},
+                                        {"QUOTERRA_HOME", "/home"},
+                                        {"XDG_DATA_HOME", "/data"},
+                                        {"XDG_STATE_HOME", "/state"}}) {
+        QDir().mkpath(profile.path() + QLatin1String(dir));
+        qputenv(variable, QFile::encodeName(profile.path() + QLatin1String(dir)));
+    }
     qunsetenv("QUOTERRA_SERVICE");
 
 #ifdef QUOTERRA_WINDOW_FREE
