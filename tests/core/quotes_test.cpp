@@ -81,7 +81,7 @@ QuoteView answered(const QString& answer, const QString& symbol = u"IBM"_s, Tick
     return cycle.view;
 }
 
-TEST(QuoteCycle, AnAnswerFillsBothLinesAndColoursTheChangeBySign)
+TEST(QuoteCycle, AnAnswerFillsBothLinesAndColoursTheChangeBySignAndNoAnswerShowsError)
 {
     const TickerColors colors{"1,1,1", "200,200,200", "0,255,0", "255,0,0"};
     const QuoteView v =
@@ -100,14 +100,11 @@ TEST(QuoteCycle, AnAnswerFillsBothLinesAndColoursTheChangeBySign)
         EXPECT_EQ(s.compactChange.color, color) << change;
         EXPECT_EQ(s.qChange.caption, QLatin1String(change));
     }
-}
 
-TEST(QuoteCycle, NoAnswerShowsErrorAndLeavesEverythingElse)
-{
     for (const char* answer : {"", "<invalid address>"}) {
-        const QuoteView v = answered(QLatin1String(answer));
-        EXPECT_EQ(v.compactPrice.caption, u"Error"_s);
-        EXPECT_EQ(v.qOpenPrice.caption, u"previous"_s);
+        const QuoteView none = answered(QLatin1String(answer));
+        EXPECT_EQ(none.compactPrice.caption, u"Error"_s);
+        EXPECT_EQ(none.qOpenPrice.caption, u"previous"_s);
     }
     // Without a comma every slot is empty, and so is every value.
     const QuoteView garbage = answered(u"<html>gone</html>"_s);

@@ -215,7 +215,7 @@ TEST_F(SettingsTest, AMissingValueIsWrittenWithItsDefaultWhenFirstRead)
     EXPECT_TRUE(text.contains(u"[Software\\Quoterra\\Charts]\nSymbol=IBM\nChart Type=1 Year\n"_s));
 }
 
-TEST_F(SettingsTest, StoredTextsReadAsTheyStandUnlessTooLongToRead)
+TEST_F(SettingsTest, StoredTextsReadAsTheyStandUnlessTooLongAndWithoutTheirKeyNothingIs)
 {
     const QString longest(Settings::kLongestReadableValue, u'x');
     const std::pair<QString, QString> table[] = {
@@ -228,10 +228,7 @@ TEST_F(SettingsTest, StoredTextsReadAsTheyStandUnlessTooLongToRead)
         settings.WriteValue(Setting::Height, text);
         EXPECT_EQ(settings.GetString(Setting::Height), read);
     }
-}
 
-TEST_F(SettingsTest, WithoutItsKeyNothingIsReadOrWritten)
-{
     test::TestProfile bare;
     RegistryStore empty(bare.registryFile());
     Settings none(empty);

@@ -51,7 +51,7 @@ TEST(SymbolCursor, CyclesFromTheLastBackToTheFirstAndIgnoresAPartRecord)
     EXPECT_EQ(cursor.entries(), (QList<SymbolEntry>{{"A", "first"}, {"B", "second"}}));
 }
 
-TEST(SymbolCursor, AMissingListIsCreatedEmptyAndHasNoSymbol)
+TEST(SymbolCursor, AMissingListIsCreatedEmptyAndWhatCannotBeOpenedSaysWhy)
 {
     test::TestProfile profile;
     SymbolCursor cursor;
@@ -63,13 +63,9 @@ TEST(SymbolCursor, AMissingListIsCreatedEmptyAndHasNoSymbol)
     EXPECT_EQ(cursor.CurrentSymbol, u"OLD"_s);
     cursor.NextEntry();
     EXPECT_EQ(cursor.CurrentSymbol, QString());
-}
 
-TEST(SymbolCursor, WhatCannotBeOpenedSaysWhy)
-{
-    test::TestProfile profile;
+    QFile::remove(profile.symbolFile());
     QDir().mkpath(profile.symbolFile()); // a folder where the list should be
-    SymbolCursor cursor;
     QString reason;
     EXPECT_EQ(cursor.OpenSymbolFile(profile.appDir(), kSymbolFileName, &reason), kPathFileAccessError);
     EXPECT_FALSE(reason.isEmpty());

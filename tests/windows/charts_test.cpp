@@ -112,7 +112,7 @@ TEST_F(ChartsTest, WhatTheServiceSendsDecidesWhatIsStoredAndShown)
     }
 }
 
-TEST_F(ChartsTest, TheRangeMenuAndTheSymbolDialogChangeOnlyTheLabels)
+TEST_F(ChartsTest, ItsMenusAndSymbolDialogChangeOnlyTheLabelsAndItsSymbolResearchesTheTickers)
 {
     ASSERT_TRUE(openCharts("1 Year", "IBM"));
     service->reset();
@@ -137,19 +137,15 @@ TEST_F(ChartsTest, TheRangeMenuAndTheSymbolDialogChangeOnlyTheLabels)
     dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
     EXPECT_EQ(charts->symbolCaption(), u"MSFT"_s);
     EXPECT_TRUE(service->requests().isEmpty());
-}
 
-// The research menu from the chart's symbol is the ticker's, for the
-// ticker's symbol.
-TEST_F(ChartsTest, ARightClickOnTheSymbolResearchesTheTickersSymbol)
-{
+    // The research menu from the chart's symbol is the ticker's, for the ticker's symbol.
     ASSERT_TRUE(openCharts("1 Day", "DELL"));
     UrlRecorder browser;
     QTest::mousePress(part(charts, "lblSymbol"), Qt::RightButton);
-    auto* menu = program->ticker()->findChild<QMenu*>(u"ResearchMenu"_s);
-    ASSERT_TRUE(waitUntil([&] { return menu->isVisible(); }));
-    menu->hide();
-    menu->findChild<QAction*>(u"NewsMenuItem"_s)->trigger();
+    auto* research = ticker->findChild<QMenu*>(u"ResearchMenu"_s);
+    ASSERT_TRUE(waitUntil([&] { return research->isVisible(); }));
+    research->hide();
+    research->findChild<QAction*>(u"NewsMenuItem"_s)->trigger();
     EXPECT_EQ(browser.opened, QStringList{service->origin() + u"/n/I/IBM.html"_s});
 }
 

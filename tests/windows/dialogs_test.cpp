@@ -43,7 +43,7 @@ TEST_F(DialogTest, StartUpRefusesOtherFontSizesAndWelcomesANewUser)
     EXPECT_EQ(window("Welcome"), nullptr);
 }
 
-TEST_F(DialogTest, ConfigShowsTheStoredValuesAndHoldsFetchingWhileOpen)
+TEST_F(DialogTest, ConfigShowsTheStoredValuesHoldsFetchingAndRefusesWhatIsNotAWholeNumber)
 {
     Config* config = show<Config>(*program);
     EXPECT_EQ(config->windowTitle(), u"Quoterra - Configuration"_s);
@@ -62,6 +62,24 @@ TEST_F(DialogTest, ConfigShowsTheStoredValuesAndHoldsFetchingWhileOpen)
     EXPECT_FALSE(part<QRadioButton>(config, "optLarge")->isChecked());
     config->close();
     EXPECT_EQ(t->saved(Setting::Size), u"Huge"_s);
+
+    const QString interval = u"The update interval must be a whole number of seconds from 0 to 32767."_s;
+    const QString timeout = u"The request timeout must be a whole number of seconds from 1 to 32767."_s;
+    const std::tuple<const char*, const char*, QString> cases[] = {{"ten", "60", interval}, {"-1", "60", interval},
+                                                                   {"1.5", "60", interval}, {"32768", "60", interval},
+                                                                   {"10", "0", timeout},    {"10", "4294968", timeout}};
+    for (const auto& [seconds, time, message] : cases) {
+        config = show<Config>(*program);
+        part<QLineEdit>(config, "txtSeconds")->setText(QLatin1String(seconds));
+        part<QLineEdit>(config, "txtTimeout")->setText(QLatin1String(time));
+        MessageBoxAnswerer answer;
+        part<QPushButton>(config, "cmdOK")->click();
+        ASSERT_EQ(answer.seen().size(), 1) << seconds << ' ' << time;
+        EXPECT_EQ(answer.seen()[0].text, message);
+        EXPECT_TRUE(config->isLoaded());
+        EXPECT_EQ(t->saved({Setting::Interval, Setting::Timeout}), (QStringList{"10", "60"}));
+        config->close();
+    }
 }
 
 TEST_F(DialogTest, ConfigOkWritesTheValuesAndReloadsTheTickerWithThem)
@@ -86,27 +104,6 @@ TEST_F(DialogTest, ConfigOkWritesTheValuesAndReloadsTheTickerWithThem)
     EXPECT_EQ(reloaded->width(), 280);
     EXPECT_EQ(reloaded->pos(), QPoint(200, 300));
     EXPECT_FALSE(t->app->fetchingHeld());
-}
-
-TEST_F(DialogTest, ConfigRefusesWhatIsNotAWholeNumberOfSecondsAndWritesNothing)
-{
-    const QString interval = u"The update interval must be a whole number of seconds from 0 to 32767."_s;
-    const QString timeout = u"The request timeout must be a whole number of seconds from 1 to 32767."_s;
-    const std::tuple<const char*, const char*, QString> cases[] = {{"ten", "60", interval}, {"-1", "60", interval},
-                                                                   {"1.5", "60", interval}, {"32768", "60", interval},
-                                                                   {"10", "0", timeout},    {"10", "4294968", timeout}};
-    for (const auto& [seconds, time, message] : cases) {
-        Config* config = show<Config>(*program);
-        part<QLineEdit>(config, "txtSeconds")->setText(QLatin1String(seconds));
-        part<QLineEdit>(config, "txtTimeout")->setText(QLatin1String(time));
-        MessageBoxAnswerer answer;
-        part<QPushButton>(config, "cmdOK")->click();
-        ASSERT_EQ(answer.seen().size(), 1) << seconds << ' ' << time;
-        EXPECT_EQ(answer.seen()[0].text, message);
-        EXPECT_TRUE(config->isLoaded());
-        EXPECT_EQ(t->saved({Setting::Interval, Setting::Timeout}), (QStringList{"10", "60"}));
-        config->close();
-    }
 }
 
 TEST_F(DialogTest, EveryDialogFollowsTheAlwaysOnTopWordExactly)

@@ -193,7 +193,7 @@ TEST_F(TickerTest, EveryGripKeepsItsGrabPointUnderThePointerAndEdgesSnap)
     EXPECT_EQ(ticker->topTwips(), 135);
 }
 
-TEST_F(TickerTest, ADoubleClickOnTheFaceSwitchesModeAndStopsDraggingUntilRelease)
+TEST_F(TickerTest, ADoubleClickSwitchesModeAndStopsDraggingAndLettingGoOverTheFaceDecidesDocking)
 {
     ASSERT_TRUE(openAt(3000, 3000, "Shade"));
     QWidget* face = part<PictureBox>(ticker, "picSkin");
@@ -208,10 +208,7 @@ TEST_F(TickerTest, ADoubleClickOnTheFaceSwitchesModeAndStopsDraggingUntilRelease
     sendAt(face, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
     sendAt(face, QEvent::MouseMove, at + QPoint(75, 35), Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(ticker->pos(), QPoint(275, 235));
-}
 
-TEST_F(TickerTest, LettingGoOverTheFaceDecidesDockingAndOverALabelNot)
-{
     ASSERT_TRUE(openAt(3000, 3000, "Shade"));
     ticker->placement().docked = true;
     ticker->placement().magnet = false;
