@@ -297,7 +297,7 @@ WindowLayout sheet()
     return WindowLayout{3000, 600, {{"box", 300, 60, 900, 300}, {"other", 1500, 15, 1005, 195}, {"BOX", 1, 2, 3, 4}}};
 }
 
-TEST(Resizer, ControlsGrowWithTheWindowFromTheRecordedLayout)
+TEST(Resizer, ControlsGrowWithTheWindowFromTheRecordedLayoutWithoutPilingUpRounding)
 {
     Resizer resizer;
     WindowLayout layout = sheet();
@@ -311,13 +311,6 @@ TEST(Resizer, ControlsGrowWithTheWindowFromTheRecordedLayout)
     // A second control of the same name, in any case, takes the first one's record.
     EXPECT_EQ(layout.controls[2].left, 400);
     EXPECT_FLOAT_EQ(resizer.heightFactor(), 4.0f / 3);
-}
-
-TEST(Resizer, RepeatedResizesDoNotPileUpRounding)
-{
-    Resizer resizer;
-    WindowLayout layout = sheet();
-    resizer.Resize(&layout);
     for (int i = 0; i < 50; ++i) {
         layout.width = layout.width * 4 / 3;
         layout.height = layout.height * 4 / 3;

@@ -266,7 +266,7 @@ TEST_F(SettingsTest, NumbersThatCannotBeUsedArePutBackToTheirDefault)
     }
 }
 
-TEST(Hosts, AServiceOriginReplacesEveryAddressAndIPv6KeepsItsBrackets)
+TEST(Hosts, AServiceOriginReplacesEveryAddressAndWithoutOneTheBundledServiceIsUsed)
 {
     const std::pair<const char*, const char*> cases[] = {
         // the value, and the origin taken (empty: refused)
@@ -293,10 +293,7 @@ TEST(Hosts, AServiceOriginReplacesEveryAddressAndIPv6KeepsItsBrackets)
                                 h.symbolLookup, h.dataProvider, h.updateSite})
         EXPECT_EQ(host, u"http://[::1]:8642"_s);
     EXPECT_EQ(h.makerSite, u"http://[::1]:8642/"_s);
-}
 
-TEST(Hosts, WithoutTheVariableEverythingGoesToTheBundledService)
-{
     qunsetenv("QUOTERRA_SERVICE");
     QString problem;
     EXPECT_EQ(hostsFromEnvironment(&problem).quotes, u"http://127.0.0.1:8642"_s);

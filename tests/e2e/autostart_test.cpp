@@ -94,10 +94,7 @@ TEST_F(CommandLine, AutostartOnWritesAnEntryThatRunsThisProgramAndOffRemovesIt)
         EXPECT_TRUE(off.out.contains(QLatin1String(said))) << off.out.toStdString();
         EXPECT_FALSE(QFile::exists(entry()));
     }
-}
 
-TEST_F(CommandLine, WithoutXdgConfigHomeTheEntryGoesUnderTheHomeConfigFolder)
-{
     const Finished on = quoterra({"--autostart", "on"}, kProgram, false);
     EXPECT_EQ(on.exitCode, 0) << on.err.toStdString();
     EXPECT_TRUE(QFile::exists(root.path() + u"/home/.config/autostart/quoterra.desktop"_s));

@@ -57,7 +57,7 @@ TEST(ServiceQuotes, KnownSymbolsGetAQuoteLineAndOthersNotAvailableFields)
     }
 }
 
-TEST(ServiceQuotes, TheMarketMovesOnWithTheClock)
+TEST(ServiceQuotes, TheMarketMovesOnWithTheClockAndTheSameSeedGivesTheSameMarket)
 {
     ServiceProcess service;
     const QByteArray first = service.get(quoteTarget("IBM")).body;
@@ -65,14 +65,11 @@ TEST(ServiceQuotes, TheMarketMovesOnWithTheClock)
     // one simulated minute passes each second
     for (QDeadlineTimer deadline(5000); later == first && !deadline.hasExpired();)
         later = service.get(quoteTarget("IBM")).body;
-    const auto a = parseQuote(first), b = parseQuote(later);
-    ASSERT_TRUE(a && b);
+    const auto before = parseQuote(first), after = parseQuote(later);
+    ASSERT_TRUE(before && after);
     EXPECT_NE(later, first) << "the quote never changes";
-    EXPECT_EQ(a->open, b->open);
-}
+    EXPECT_EQ(before->open, after->open);
 
-TEST(ServiceQuotes, SameSeedGivesTheSameMarket)
-{
     ServiceProcess a({"--seed", "77"});
     ServiceProcess b({"--seed", "77"});
     ServiceProcess other({"--seed", "78"});
@@ -118,13 +115,17 @@ TEST(ServiceCharts, EveryChartPathDecodes)
     }
 }
 
-TEST(ServiceVersion, BodyIsExactlyTheConfiguredText)
+TEST(ServiceOptions, TheVersionTextIsExactlyAsGivenAndAnswersWaitTheLatencyGiven)
 {
-    for (const auto& [args, text] :
-         {std::pair{QStringList{}, QByteArray("4.00")},
-          std::pair{QStringList{"--version-file-text", "4.12 beta"}, QByteArray("4.12 beta")}}) {
+    for (const auto& [args, text, latency] :
+         {std::tuple{QStringList{}, QByteArray("4.00"), 0},
+          std::tuple{QStringList{"--version-file-text", "4.12 beta", "--latency-ms", "300"}, QByteArray("4.12 beta"),
+                     300}}) {
         ServiceProcess service(args);
+        QElapsedTimer timer;
+        timer.start();
         const auto a = service.get("/currentversion.txt");
+        EXPECT_GE(timer.elapsed(), latency);
         EXPECT_EQ(a.status, 200);
         EXPECT_EQ(a.body, text);
     }
@@ -203,7 +204,7 @@ TEST(ServiceWire, ConcurrentClientsAreAllAnswered)
     EXPECT_EQ(service.requests().size(), kThreads * kRequests);
 }
 
-TEST(ServiceFailures, FailRateOneFailsQuotesChartsAndVersionOnly)
+TEST(ServiceFailures, FailRateOneFailsQuotesChartsAndVersionOnlyAndFailNextThatMany)
 {
     ServiceProcess service({"--fail-rate", "1"});
     for (const QByteArray target :
@@ -213,33 +214,21 @@ TEST(ServiceFailures, FailRateOneFailsQuotesChartsAndVersionOnly)
         EXPECT_TRUE(a.body.isEmpty()) << target.toStdString();
     }
     EXPECT_EQ(service.get("/n/I/IBM.html").status, 200);
-}
 
-TEST(ServiceControl, FailNextFailsThatManyQuotesChartsOrVersionsAndTheLogHoldsTargetsAsSent)
-{
-    ServiceProcess service;
-    service.failNext(2);
-    EXPECT_EQ(service.get("/currentversion.txt").status, 503);
-    EXPECT_EQ(service.get("/n/S/S&&P%20500.html").status, 200); // pages do not use one up
-    EXPECT_EQ(service.get("/t?s=IBM").status, 503);
-    EXPECT_EQ(service.get("/d/quotes.csv?s=^DJI&f=sl1d1t1c1ohgv&e=.csv").status, 200);
-    EXPECT_EQ(service.get("/nothing").status, 404);
-    EXPECT_EQ(service.requests(),
+    ServiceProcess counted;
+    counted.failNext(2);
+    EXPECT_EQ(counted.get("/currentversion.txt").status, 503);
+    EXPECT_EQ(counted.get("/n/S/S&&P%20500.html").status, 200); // pages do not use one up
+    EXPECT_EQ(counted.get("/t?s=IBM").status, 503);
+    EXPECT_EQ(counted.get("/d/quotes.csv?s=^DJI&f=sl1d1t1c1ohgv&e=.csv").status, 200);
+    EXPECT_EQ(counted.get("/nothing").status, 404);
+    EXPECT_EQ(counted.requests(),
               (QStringList{"/currentversion.txt", "/n/S/S&&P%20500.html", "/t?s=IBM",
                            "/d/quotes.csv?s=^DJI&f=sl1d1t1c1ohgv&e=.csv", "/nothing"}));
-    service.failNext(3);
-    service.reset();
-    EXPECT_TRUE(service.requests().isEmpty());
-    EXPECT_EQ(service.get("/d/quotes.csv?s=IBM").status, 200);
-}
-
-TEST(ServiceLatency, AnswersWaitAtLeastTheGivenTime)
-{
-    ServiceProcess service({"--latency-ms", "300"});
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_EQ(service.get("/d/quotes.csv?s=IBM").status, 200);
-    EXPECT_GE(timer.elapsed(), 300);
+    counted.failNext(3);
+    counted.reset();
+    EXPECT_TRUE(counted.requests().isEmpty());
+    EXPECT_EQ(counted.get("/d/quotes.csv?s=IBM").status, 200);
 }
 
 TEST(ServiceCommandLine, HelpAndVersionPrintAndExitZero)
@@ -277,7 +266,7 @@ TEST(ServiceCommandLine, BadOptionsAreRefusedWithExitCodeTwoAndAUsageLine)
     }
 }
 
-TEST(ServiceLife, SigtermEndsItPromptlyEvenWithAnIdleClient)
+TEST(ServiceLife, EndsPromptlyOnSigtermAndAfterItsIdleTimeButNotWhileAsked)
 {
     ServiceProcess service({"--idle-exit", "0"});
     RawClient idle(service.port()); // a keep-alive client that went quiet
@@ -287,14 +276,11 @@ TEST(ServiceLife, SigtermEndsItPromptlyEvenWithAnIdleClient)
     ::kill(pid_t(service.processId()), SIGTERM);
     EXPECT_EQ(service.waitForExit(5000), 0);
     EXPECT_LT(timer.elapsed(), 1500);
-}
 
-TEST(ServiceLife, EndsAfterItsIdleTimeButNotWhileAsked)
-{
-    ServiceProcess service({"--idle-exit", "2"});
+    ServiceProcess idling({"--idle-exit", "2"});
     for (QDeadlineTimer asking(2500); !asking.hasExpired(); QThread::msleep(100))
-        ASSERT_EQ(service.get("/currentversion.txt").status, 200) << "ended while it was being asked";
-    EXPECT_EQ(service.waitForExit(15'000), 0);
+        ASSERT_EQ(idling.get("/currentversion.txt").status, 200) << "ended while it was being asked";
+    EXPECT_EQ(idling.waitForExit(15'000), 0);
 }
 
 TEST(ServiceLife, ATakenPortIsReportedByWhoHoldsIt)
