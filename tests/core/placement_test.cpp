@@ -29,7 +29,7 @@ DragPointer pointerFor(double left, double top, WorkAreaTwips area = kArea)
     return DragPointer{QPoint(200, 100), QPointF(200 * 15.0 - left, 100 * 15.0 - top), 15, 15, area};
 }
 
-TEST(WorkArea, IsAskedInPixelsAndKeptInTwips)
+TEST(WorkArea, IsAskedInPixelsAndKeptInTwipsAndWindowsArePulledInside)
 {
     test::FakeScreen screen(96, QRect(0, 28, 1024, 710));
     const WorkAreaTwips w = workAreaTwips(screen);
@@ -41,10 +41,7 @@ TEST(WorkArea, IsAskedInPixelsAndKeptInTwips)
     screen.area = QRect(0, 0, 3840, 2160); // no 16-bit limit
     EXPECT_EQ(workAreaTwips(screen).right, 57600);
     EXPECT_EQ(CursorTop(DragPointer{QPoint(0, 300), QPointF(0, 150), 15, 15, {}}), 4350);
-}
 
-TEST(KeepInWorkArea, PullsWindowsInsideAndLeavesFittingOnesAlone)
-{
     const WorkAreaTwips panelAtTop{0, 420, 15360, 11070};
     const std::pair<RectTwips, QPointF> cases[] = {
         {{300, 20000, 3150, 210}, {300, 10860}},

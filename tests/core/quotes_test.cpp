@@ -7,7 +7,7 @@
 namespace quoterra {
 namespace {
 
-TEST(SplitQuoteLine, PiecesLandInTheirSlotsVerbatim)
+TEST(Split, QuoteLinePiecesLandVerbatimAndColoursReadUpToFourWholeNumbers)
 {
     const std::pair<const char*, QStringList> cases[] = {
         {"\"IBM\",112.45,\"3/9/2001\",\"4:01pm\",+1.25,111.00,113.10,110.90,4512300\r\n",
@@ -23,14 +23,11 @@ TEST(SplitQuoteLine, PiecesLandInTheirSlotsVerbatim)
         for (size_t i = 0; i < record.size(); ++i)
             EXPECT_EQ(record[i], pieces.value(qsizetype(i))) << line << " slot " << i;
     }
-}
 
-TEST(SplitColor, ReadsUpToFourWholeNumbersAndKeepsWhatItCannotRead)
-{
-    const std::pair<const char*, std::array<qint16, 4>> cases[] = {
+    const std::pair<const char*, std::array<qint16, 4>> colors[] = {
         {"255,128,0", {255, 128, 0, 9}}, {"1.5,2.5,3.5,4.5", {2, 2, 4, 4}}, {"10,x,30", {10, 9, 9, 9}},
         {"1,2,3,4,5", {1, 2, 3, 4}},     {"40000,1,1", {9, 9, 9, 9}},       {"12", {9, 9, 9, 9}}};
-    for (const auto& [text, read] : cases) {
+    for (const auto& [text, read] : colors) {
         std::array<qint16, 4> places{9, 9, 9, 9};
         SplitColor(QLatin1String(text), places);
         EXPECT_EQ(places, read) << text;

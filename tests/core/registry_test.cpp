@@ -304,7 +304,7 @@ TEST(Hosts, AServiceOriginReplacesEveryAddressAndWithoutOneTheBundledServiceIsUs
     qunsetenv("QUOTERRA_SERVICE");
 }
 
-TEST(Numbers, RoundingParsingAndPrinting)
+TEST(Numbers, RoundingParsingPrintingAndTheCodePage)
 {
     for (const auto& [value, rounded] :
          {std::pair{0.5, 0.0}, {1.5, 2.0}, {2.5, 2.0}, {-0.5, 0.0}, {-1.5, -2.0}, {2.4999, 2.0}})
@@ -332,10 +332,7 @@ TEST(Numbers, RoundingParsingAndPrinting)
     };
     for (const auto& [value, digits, text] : printed)
         EXPECT_EQ(formatGeneral(value, digits), QLatin1String(text)) << value;
-}
 
-TEST(CodePage, Windows1252RoundTripsAndMarksWhatItLacks)
-{
     QByteArray every;
     for (int b = 0; b < 256; ++b)
         every += char(b);

@@ -70,8 +70,9 @@ TEST(Signals, TheDisplayGoingAwaySavesTheState)
     EXPECT_EQ(profile.main({"Left", "Height"}), (QStringList{"0", "Shade"}));
 }
 
-// What the user set up wrongly is said plainly, and nothing is put elsewhere.
-TEST(Environment, AnUnusableServiceAddressOrHomeIsRefusedWithAMessage)
+// What the user set up wrongly is said plainly, and nothing is put elsewhere
+// or written over.
+TEST(Environment, WhatCannotBeUsedIsToldAndLeftAlone)
 {
     Xvfb x;
     struct Case {
@@ -99,11 +100,8 @@ TEST(Environment, AnUnusableServiceAddressOrHomeIsRefusedWithAMessage)
         EXPECT_FALSE(QFile::exists(profile.root() + u"/stockdata.std"_s));
         EXPECT_FALSE(QFile::exists(profile.registryFile()));
     }
-}
 
-TEST(Environment, ASettingsFileThatCannotBeReadIsToldOnceAndLeftAlone)
-{
-    Xvfb x;
+    // A settings file it cannot read is told once; the ticker runs on defaults.
     ServiceProcess service;
     Profile profile;
     profile.writeSymbols({{"IBM", ""}});
