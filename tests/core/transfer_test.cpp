@@ -89,7 +89,7 @@ TEST(Transfer, WindowEventsRunWhileItWaitsAndOnlyOneRunsAtATime)
     EXPECT_FALSE(transfer.StillExecuting());
 }
 
-TEST(Transfer, TheTimeOutIsBoundToWhatATimerHolds)
+TEST(Transfer, TheTimeOutIsBoundToWhatATimerHoldsAndOnlyWebAddressesAreFetched)
 {
     Transfer transfer;
     for (const auto& [asked, kept] :
@@ -97,11 +97,6 @@ TEST(Transfer, TheTimeOutIsBoundToWhatATimerHolds)
         transfer.setRequestTimeout(asked);
         EXPECT_EQ(transfer.RequestTimeout(), kept) << asked;
     }
-}
-
-TEST(Transfer, OnlyWebAddressesAreFetched)
-{
-    Transfer transfer;
     for (const char* address :
          {"", "<invalid address>", "file:///etc/passwd", "ftp://127.0.0.1/x", "javascript:alert(1)"}) {
         EXPECT_EQ(transfer.OpenURL(QLatin1String(address)), QString()) << address;

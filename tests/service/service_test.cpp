@@ -88,52 +88,28 @@ TEST(ServiceQuotes, TheMarketMovesOnWithTheClockAndTheSameSeedGivesTheSameMarket
     }
 }
 
-TEST(ServiceCharts, EveryChartPathDecodes)
+TEST(ServicePages, EveryChartDecodesAndEveryPageHasItsTitleOrIsNotFound)
 {
     ServiceProcess service;
-    struct Case {
-        QByteArray target;
-        bool known;
-    };
-    const Case cases[] = {
+    const std::pair<QByteArray, bool> charts[] = {
         {"/t?s=IBM", true},  {"/t?s=ibm", true},        {"/v?s=MSFT", true},
         {"/v?s=IBM", true},  {"/c/0b/i/ibm.gif", true}, {"/c/0b/%5E/%5Edji.gif", true},
         {"/t?s=ZZZ", false}, {"/v?s=^FOO", false},      {"/c/0b/z/zzzq.gif", false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.target.toStdString());
-        const auto a = service.get(c.target);
+    for (const auto& [target, known] : charts) {
+        SCOPED_TRACE(target.toStdString());
+        const auto a = service.get(target);
         EXPECT_EQ(a.status, 200);
         const QImage image = gifImage(a.body);
         ASSERT_FALSE(image.isNull());
-        if (c.known) {
+        if (known) {
             EXPECT_EQ(image.size(), QSize(192, 96));
             EXPECT_NE(a.body.size(), 150);
         } else {
             EXPECT_EQ(a.body.size(), 150); // the length the ticker takes for "no chart"
         }
     }
-}
 
-TEST(ServiceOptions, TheVersionTextIsExactlyAsGivenAndAnswersWaitTheLatencyGiven)
-{
-    for (const auto& [args, text, latency] :
-         {std::tuple{QStringList{}, QByteArray("4.00"), 0},
-          std::tuple{QStringList{"--version-file-text", "4.12 beta", "--latency-ms", "300"}, QByteArray("4.12 beta"),
-                     300}}) {
-        ServiceProcess service(args);
-        QElapsedTimer timer;
-        timer.start();
-        const auto a = service.get("/currentversion.txt");
-        EXPECT_GE(timer.elapsed(), latency);
-        EXPECT_EQ(a.status, 200);
-        EXPECT_EQ(a.body, text);
-    }
-}
-
-TEST(ServicePages, ResearchAndLookupPagesAndNotFound)
-{
-    ServiceProcess service;
     struct Case {
         QByteArray target;
         int status;
@@ -173,6 +149,22 @@ TEST(ServicePages, ResearchAndLookupPagesAndNotFound)
             EXPECT_TRUE(a.body.endsWith("</html>\n"));
         }
         EXPECT_TRUE(a.body.contains(c.also)) << a.body.toStdString();
+    }
+}
+
+TEST(ServiceOptions, TheVersionTextIsExactlyAsGivenAndAnswersWaitTheLatencyGiven)
+{
+    for (const auto& [args, text, latency] :
+         {std::tuple{QStringList{}, QByteArray("4.00"), 0},
+          std::tuple{QStringList{"--version-file-text", "4.12 beta", "--latency-ms", "300"}, QByteArray("4.12 beta"),
+                     300}}) {
+        ServiceProcess service(args);
+        QElapsedTimer timer;
+        timer.start();
+        const auto a = service.get("/currentversion.txt");
+        EXPECT_GE(timer.elapsed(), latency);
+        EXPECT_EQ(a.status, 200);
+        EXPECT_EQ(a.body, text);
     }
 }
 
