@@ -135,7 +135,7 @@ TEST_F(DialogTest, AboutShowsTheVersionAndOpensLinksOnTheLeftButtonOnly)
     EXPECT_EQ(window("About"), nullptr);
 }
 
-TEST_F(DialogTest, TheUpdateCheckComparesTheVersionFileWithTheRunningVersion)
+TEST_F(DialogTest, TheUpdateCheckComparesVersionsSaysWhenItFailsAndASecondClickWaits)
 {
     struct Case {
         const char* file;
@@ -166,10 +166,7 @@ TEST_F(DialogTest, TheUpdateCheckComparesTheVersionFileWithTheRunningVersion)
         }
         EXPECT_EQ(t->app->fetchingHeld(), !c.offered);
     }
-}
 
-TEST_F(DialogTest, AFailedCheckSaysSoAndASecondClickWaitsForTheFirst)
-{
     {
         FakeSource broken({.reset = true});
         start(96, originOf(broken));
