@@ -33,24 +33,20 @@ TEST(RegistryDocument, ReadsWhatAPersonWrites)
         "this line has no equals sign\r\n=no name\r\nAlways On Top=False\r\nPath=C:\\\\Data\\nline two\r\n"
         "Spaces=  kept  \r\nTwice=first\r\ntwice=second\r\nSymbol=Soci\xe9t\xe9 G\xe9n\xe9rale \x80\r\n"
         "[]\r\nHidden=under a nameless section\n[software\\quoterra\\CHARTS]\nSymbol=MSFT");
-    const struct {
-        const QString& key;
-        const char* name;
-        QString expected;
-    } cases[] = {
-        {kMain, "Left", u"1440"_s},
-        {kMain, "always on top", u"False"_s},
-        {kMain, "Path", u"C:\\Data\nline two"_s},
-        {kMain, "Spaces", u"  kept  "_s},
-        {kMain, "Twice", u"second"_s},
-        {kMain, "Symbol", QString::fromUtf8("Soci\u00e9t\u00e9 G\u00e9n\u00e9rale \u20ac")},
-        {kMain, "this line has no equals sign", u"<none>"_s},
-        {kMain, "Orphan", u"<none>"_s},
-        {kMain, "Hidden", u"<none>"_s},
-        {kCharts, "Symbol", u"MSFT"_s},
+    const std::pair<const char*, QString> cases[] = {
+        {"Left", u"1440"_s},
+        {"always on top", u"False"_s},
+        {"Path", u"C:\\Data\nline two"_s},
+        {"Spaces", u"  kept  "_s},
+        {"Twice", u"second"_s},
+        {"Symbol", QString::fromUtf8("Soci\u00e9t\u00e9 G\u00e9n\u00e9rale \u20ac")},
+        {"this line has no equals sign", u"<none>"_s},
+        {"Orphan", u"<none>"_s},
+        {"Hidden", u"<none>"_s},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(valueOf(doc, c.key, c.name), c.expected) << c.name;
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(valueOf(doc, kMain, name), expected) << name;
+    EXPECT_EQ(valueOf(doc, kCharts, "Symbol"), u"MSFT"_s);
     EXPECT_TRUE(doc.hasKey(kMain));
     EXPECT_FALSE(doc.hasKey(u"Software\\Other"_s));
 }

@@ -223,7 +223,7 @@ TEST(ServiceFailures, FailRateOneFailsQuotesChartsAndVersionOnlyAndFailNextThatM
     EXPECT_EQ(counted.get("/d/quotes.csv?s=IBM").status, 200);
 }
 
-TEST(ServiceCommandLine, HelpAndVersionPrintAndExitZero)
+TEST(ServiceCommandLine, HelpAndVersionPrintAndExitZeroAndBadOptionsGetExitCodeTwoAndTheUsage)
 {
     const Finished help = runService({"--help"});
     EXPECT_EQ(help.exitCode, 0);
@@ -238,10 +238,7 @@ TEST(ServiceCommandLine, HelpAndVersionPrintAndExitZero)
               u"quoterra-service %1.%2.%3\n"_s.arg(quoterra::kVersionMajor)
                   .arg(quoterra::kVersionMinor)
                   .arg(quoterra::kVersionRevision));
-}
 
-TEST(ServiceCommandLine, BadOptionsAreRefusedWithExitCodeTwoAndAUsageLine)
-{
     for (const char* line : {"--port 70000", "--port abc", "--port", "--seed -3", "--latency-ms 1.5", "--fail-rate 1.5",
                              "--bogus", "--bind no.such.host.invalid", "--market stock", "--idle-exit -1",
                              "--request-timeout 0", "--upstream-timeout 60", "--help=yes",
@@ -275,7 +272,7 @@ TEST(ServiceLife, EndsPromptlyOnSigtermAndAfterItsIdleTimeButNotWhileAsked)
     EXPECT_EQ(idling.waitForExit(15'000), 0);
 }
 
-TEST(ServiceLife, ATakenPortIsReportedByWhoHoldsIt)
+TEST(ServiceLife, ATakenPortIsReportedByWhoHoldsItAndOfServicesStartedTogetherOneServes)
 {
     ServiceProcess ours;
     FakeSource foreign({.body = "a web server of some other kind"});
@@ -294,10 +291,7 @@ TEST(ServiceLife, ATakenPortIsReportedByWhoHoldsIt)
         EXPECT_EQ(second.err.count('\n'), 1) << second.err.toStdString();
     }
     EXPECT_EQ(ours.get("/currentversion.txt").status, 200);
-}
 
-TEST(ServiceLife, ServicesStartedTogetherLeaveExactlyOneServing)
-{
     const quint16 port = quoterra::test::freePort(); // to agree on
     // The one that serves ends by itself a second after the others have asked it.
     std::vector<std::unique_ptr<QProcess>> services;
