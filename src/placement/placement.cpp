@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace quoterra {
 
@@ -88,70 +89,61 @@ double CursorTop(const DragPointer& p)
     return (p.cursor.y() - p.grab.y() / tpp) * tpp;
 }
 
-// Both axes walk the same tests: the dragged window's near edge, the docked
-// chart browser's near edge, then the far edges the same way.
 namespace {
 
-struct Axis {
-    double cursor; // where the window's near edge would go
-    double areaNear, areaFar;
-    double windowStart, windowSize;
-    std::optional<double> chartStart, chartSize;
-};
-
-std::pair<qint32, bool> snapAxis(const Axis& a, bool docked)
+// One axis of the edge snap: the dragged window's near edge, the docked chart
+// browser's near edge, then the far edges the same way. `start` and `size`
+// pick the axis' fields; `cursor` is where the window's near edge would go.
+std::pair<qint32, bool> snapAxis(double cursor, qint32 areaNear, qint32 areaFar, float RectTwips::*start,
+                                 float RectTwips::*size, const RectTwips& window, const RectTwips* chart)
 {
-    if (near(a.cursor, a.areaNear))
-        return {qint32(a.areaNear), true};
-    const bool withChart = docked && a.chartStart;
-    if (withChart) {
-        const double d = a.windowStart - *a.chartStart;
-        if (near(a.cursor - d, a.areaNear))
-            return {toPositionField(a.areaNear + d), true};
+    if (near(cursor, areaNear))
+        return {areaNear, true};
+    const double windowStart = window.*start;
+    if (chart) {
+        const double d = windowStart - double(chart->*start);
+        if (near(cursor - d, areaNear))
+            return {toPositionField(areaNear + d), true};
     }
-    if (near(a.cursor + a.windowSize, a.areaFar))
-        return {toPositionField(a.areaFar - a.windowSize), true};
-    if (withChart) {
-        const double e = *a.chartStart + *a.chartSize - a.windowStart;
-        if (near(a.cursor + e, a.areaFar))
-            return {toPositionField(a.areaFar - e), true};
+    const double windowSize = window.*size;
+    if (near(cursor + windowSize, areaFar))
+        return {toPositionField(areaFar - windowSize), true};
+    if (chart) {
+        const double e = double(chart->*start) + double(chart->*size) - windowStart;
+        if (near(cursor + e, areaFar))
+            return {toPositionField(areaFar - e), true};
     }
-    return {toPositionField(a.cursor), false};
+    return {toPositionField(cursor), false};
+}
+
+// Where a dragged window's near edge goes against another window on one
+// axis: after its far edge, flush with its near edge, or just before it. The
+// last alignment that holds wins; false, and `edge` untouched, when none does.
+bool alignTo(float& edge, double cursor, float size, float otherStart, float otherSize)
+{
+    const bool after = near(cursor, double(otherStart) + otherSize);
+    const bool flush = near(cursor, otherStart);
+    const bool before = near(cursor + size, otherStart);
+    if (after)
+        edge = otherStart + otherSize;
+    if (flush)
+        edge = otherStart;
+    if (before)
+        edge = otherStart - size;
+    return after || flush || before;
 }
 
 } // namespace
 
-void SnapVertical(PlacementState& state, const DragPointer& p, const RectTwips& window, const RectTwips* chart)
-{
-    const Axis axis{CursorTop(p),
-                    double(p.area.top),
-                    double(p.area.bottom),
-                    window.top,
-                    window.height,
-                    chart ? std::optional<double>(chart->top) : std::nullopt,
-                    chart ? std::optional<double>(chart->height) : std::nullopt};
-    std::tie(state.SnapTop, state.snapped) = snapAxis(axis, state.docked);
-}
-
-void SnapHorizontal(PlacementState& state, const DragPointer& p, const RectTwips& window, const RectTwips* chart)
-{
-    const Axis axis{CursorLeft(p),
-                    double(p.area.left),
-                    double(p.area.right),
-                    window.left,
-                    window.width,
-                    chart ? std::optional<double>(chart->left) : std::nullopt,
-                    chart ? std::optional<double>(chart->width) : std::nullopt};
-    std::tie(state.SnapLeft, state.snapped) = snapAxis(axis, state.docked);
-}
-
 void SnapToEdges(PlacementState& state, const DragPointer& p, const RectTwips& window, const RectTwips* chart)
 {
-    state.snapped = false;
-    SnapVertical(state, p, window, chart);
-    const bool vertical = state.snapped;
-    SnapHorizontal(state, p, window, chart);
-    state.snapped = state.snapped || vertical;
+    const RectTwips* docked = state.docked ? chart : nullptr;
+    bool vertical = false, horizontal = false;
+    std::tie(state.SnapTop, vertical) =
+        snapAxis(CursorTop(p), p.area.top, p.area.bottom, &RectTwips::top, &RectTwips::height, window, docked);
+    std::tie(state.SnapLeft, horizontal) =
+        snapAxis(CursorLeft(p), p.area.left, p.area.right, &RectTwips::left, &RectTwips::width, window, docked);
+    state.snapped = vertical || horizontal;
 }
 
 void TakeChartOffsets(PlacementState& state, const RectTwips& ticker, const RectTwips* chart, QPointF savedChart)
@@ -193,45 +185,19 @@ TickerStep DragTicker(PlacementState& state, const DragPointer& p, const RectTwi
     const RectTwips c = step.chart ? *step.chart : chart ? *chart : closed;
 
     // Vertical magnet: only against an open, undocked chart browser beside
-    // or over the ticker. The last test that holds wins.
-    if (chart && !state.docked && overlapsHorizontally(t, c)) {
-        const bool below = near(T, double(c.top) + c.height);
-        const bool tops = near(T, c.top);
-        const bool above = near(T + t.height, c.top);
-        state.magnet = below || tops || above;
-        t.top = float(snapOrCursorTop);
-        if (below)
-            t.top = c.top + c.height;
-        if (tops)
-            t.top = c.top;
-        if (above)
-            t.top = c.top - t.height;
-    } else {
-        t.top = float(snapOrCursorTop);
-        state.magnet = false;
-    }
+    // or over the ticker.
+    t.top = float(snapOrCursorTop);
+    state.magnet = chart && !state.docked && overlapsHorizontally(t, c) && alignTo(t.top, T, t.height, c.top, c.height);
 
     // Horizontal magnet, against the closed chart browser's saved rectangle
-    // too. The last test that holds wins.
+    // too.
+    t.left = float(snapOrCursorLeft);
     const bool side = chart ? overlapsVertically(t, c)
                             : double(t.top) + t.height >= c.top && double(t.top) <= double(c.top) + c.height;
-    if (!side) {
-        t.left = float(snapOrCursorLeft);
+    if (!side)
         state.magnet = false;
-        return step;
-    }
-    const bool right = near(L, double(c.left) + c.width);
-    const bool lefts = near(L, c.left);
-    const bool left = near(L + t.width, c.left);
-    t.left = float(snapOrCursorLeft);
-    if (right || lefts || left)
+    else if (alignTo(t.left, L, t.width, c.left, c.width))
         state.magnet = true;
-    if (right)
-        t.left = c.left + c.width;
-    if (lefts)
-        t.left = c.left;
-    if (left)
-        t.left = c.left - t.width;
     return step;
 }
 
@@ -267,23 +233,10 @@ RectTwips DragChartWindow(PlacementState& state, const DragPointer& p, const Rec
     } else {
         c.top = float(snapOrCursorTop);
     }
-    state.magnet = v;
 
-    // Horizontal: three alignments, the last that holds wins.
-    bool h = false;
+    // Horizontal: against the ticker's sides.
     c.left = float(snapOrCursorLeft);
-    if (overlapsVertically(c, t)) {
-        const bool right = near(L, double(t.left) + t.width);
-        const bool lefts = near(L, t.left);
-        const bool left = near(L + c.width, t.left);
-        h = right || lefts || left;
-        if (right)
-            c.left = t.left + t.width;
-        if (lefts)
-            c.left = t.left;
-        if (left)
-            c.left = t.left - c.width;
-    }
+    const bool h = overlapsVertically(c, t) && alignTo(c.left, L, c.width, t.left, t.width);
     state.magnet = h;
     state.docked = v && h;
     return c;

@@ -72,8 +72,6 @@ double CursorTop(const DragPointer& pointer);
 // Edge snap of a dragged window: sets SnapTop, SnapLeft and the snapped flag.
 // `chart` is the chart browser when it is loaded.
 void SnapToEdges(PlacementState& state, const DragPointer& pointer, const RectTwips& window, const RectTwips* chart);
-void SnapVertical(PlacementState& state, const DragPointer& pointer, const RectTwips& window, const RectTwips* chart);
-void SnapHorizontal(PlacementState& state, const DragPointer& pointer, const RectTwips& window, const RectTwips* chart);
 
 // The chart browser's offsets from the ticker (or its saved place's, while
 // it is closed), taken when a drag of the ticker starts.
