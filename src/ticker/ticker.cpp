@@ -232,24 +232,40 @@ void Ticker::RefreshStep()
 
 // ---- Mouse ----------------------------------------------------------------
 
+namespace {
+
+// The chart browser as the drag steps take it: its rectangle while it is
+// loaded, else its saved place. The steps ignore the saved place while the
+// browser is open, so it is not read then.
+struct ChartPlace {
+    std::optional<RectTwips> open;
+    QPointF saved;
+    const RectTwips* rect() const { return open ? &*open : nullptr; }
+};
+
+ChartPlace chartPlace(const ChartWindow* chart, Settings& s)
+{
+    if (chart)
+        return {rectOf(*chart), {}};
+    return {std::nullopt, QPointF(s.number(Setting::ChartLeft), s.number(Setting::ChartTop))};
+}
+
+} // namespace
+
 void Ticker::grab(QPointF twips)
 {
     grab_ = twips;
-    const ChartWindow* c = chartBrowser();
-    const RectTwips chart = c ? rectOf(*c) : RectTwips{};
-    Settings& s = app_.settings();
-    TakeChartOffsets(placement_, rectOf(*this), c ? &chart : nullptr,
-                     QPointF(s.number(Setting::ChartLeft), s.number(Setting::ChartTop)));
+    const ChartPlace chart = chartPlace(chartBrowser(), app_.settings());
+    TakeChartOffsets(placement_, rectOf(*this), chart.rect(), chart.saved);
 }
 
 void Ticker::dragStep(QPoint globalPos)
 {
     ChartWindow* c = chartBrowser();
-    const RectTwips chart = c ? rectOf(*c) : RectTwips{};
     Settings& s = app_.settings();
+    const ChartPlace chart = chartPlace(c, s);
     const TickerStep step =
-        DragTicker(placement_, dragPointer(app_.screen(), globalPos, grab_), rectOf(*this), c ? &chart : nullptr,
-                   QPointF(s.number(Setting::ChartLeft), s.number(Setting::ChartTop)));
+        DragTicker(placement_, dragPointer(app_.screen(), globalPos, grab_), rectOf(*this), chart.rect(), chart.saved);
     moveTwips(step.ticker.left, step.ticker.top);
     if (c && step.chart)
         c->moveTwips(step.chart->left, step.chart->top);
@@ -265,14 +281,20 @@ bool Ticker::mouseOnMovingPart(QWidget* part, QMouseEvent* event)
     const Screen& s = app_.screen();
     const QPointF at(s.twipsX(event->position().x()), s.twipsY(event->position().y()));
     auto* compact = qobject_cast<Label*>(part);
-    switch (event->type()) {
+    const QEvent::Type type = event->type();
+    // The research menu opens on a right press, the second of a double
+    // click too.
+    if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) && event->button() == Qt::RightButton
+        && part == lblCompactSymbol) {
+        popupResearchMenu(lblCompactSymbol->caption(), event->globalPosition().toPoint());
+        return true;
+    }
+    switch (type) {
     case QEvent::MouseButtonPress:
         if (part == picSkin)
             doubleClick_ = false;
         if (event->button() == Qt::LeftButton)
             grab(compact ? at + QPointF(compact->leftTwips(), compact->topTwips()) : at);
-        else if (event->button() == Qt::RightButton && part == lblCompactSymbol)
-            popupResearchMenu(lblCompactSymbol->caption(), event->globalPosition().toPoint());
         return true;
     case QEvent::MouseMove:
         // Exactly the left button: left and right held together do not drag.
@@ -286,11 +308,8 @@ bool Ticker::mouseOnMovingPart(QWidget* part, QMouseEvent* event)
             placement_.docked = placement_.magnet;
         return true;
     case QEvent::MouseButtonDblClick:
-        if (event->button() != Qt::LeftButton) {
-            if (event->button() == Qt::RightButton && part == lblCompactSymbol)
-                popupResearchMenu(lblCompactSymbol->caption(), event->globalPosition().toPoint());
+        if (event->button() != Qt::LeftButton)
             return true;
-        }
         if (part == picSkin) {
             ToggleWindowMode();
             doubleClick_ = true;

@@ -57,9 +57,7 @@ public:
     Ticker(Application& app, TickerWindows windows);
     ~Ticker() override;
 
-    Application& app() const { return app_; }
     WindowMode windowMode() const { return mode_; }
-    bool notOnTop() const { return notOnTop_; }
     // The docked, magnet and snap state of the two windows.
     PlacementState& placement() { return placement_; }
     // The chart browser when it is loaded, else nullptr.
@@ -90,9 +88,6 @@ public:
     void ToggleAlwaysOnTop();
     // One tick of the refresh timer.
     void RefreshStep();
-
-    const QuoteView& view() const { return cycle_.view; }
-    bool paused() const { return refresh_.paused; }
 
 protected:
     void onLoad() override;
