@@ -22,32 +22,16 @@ std::vector<rObjects::Entry>::const_iterator rObjects::find(const QString& key) 
     });
 }
 
-rObject* rObjects::Add(qint32 width, qint32 height, qint32 top, qint32 left, const QString& key)
+void rObjects::Add(qint32 width, qint32 height, qint32 top, qint32 left, const QString& key)
 {
-    if (!key.isEmpty() && find(key) != entries_.end())
-        return nullptr;
-    entries_.push_back(Entry{key, rObject{height, width, top, left}});
-    return &entries_.back().object;
-}
-
-bool rObjects::Exists(const QString& key) const
-{
-    return !key.isEmpty() && find(key) != entries_.end();
+    if (find(key) == entries_.end())
+        entries_.push_back(Entry{key, rObject{height, width, top, left}});
 }
 
 const rObject* rObjects::Item(const QString& key) const
 {
     const auto it = find(key);
     return it == entries_.end() ? nullptr : &it->object;
-}
-
-bool rObjects::Remove(const QString& key)
-{
-    const auto it = find(key);
-    if (it == entries_.end())
-        return false;
-    entries_.erase(it);
-    return true;
 }
 
 bool Resizer::CaptureLayout(const WindowLayout* window)
@@ -76,15 +60,15 @@ bool Resizer::Resize(WindowLayout* window)
     const qint32 height = toLong(window->height);
     const qint32 width = toLong(window->width);
     heightFactor_ = recordedHeight_ != 0 ? float(double(height) / recordedHeight_) : 1.0f;
-    widthFactor_ = recordedWidth_ != 0 ? float(double(width) / recordedWidth_) : 1.0f;
+    const float widthFactor = recordedWidth_ != 0 ? float(double(width) / recordedWidth_) : 1.0f;
     for (auto& c : window->controls) {
         const rObject* o = objects_.Item(c.name);
         if (!o)
             continue;
         c.height = float(double(heightFactor_) * o->oHeight);
-        c.width = float(double(widthFactor_) * o->oWidth);
+        c.width = float(double(widthFactor) * o->oWidth);
         c.top = float(double(heightFactor_) * o->oTop);
-        c.left = float(double(widthFactor_) * o->oLeft);
+        c.left = float(double(widthFactor) * o->oLeft);
     }
     return true;
 }

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
 #include <vector>
 
 namespace quoterra {
@@ -20,14 +19,10 @@ struct rObject {
 // control names are), walked in insertion order.
 class rObjects {
 public:
-    // nullptr when the key is already present; an empty key never clashes.
-    rObject* Add(qint32 width, qint32 height, qint32 top, qint32 left, const QString& key);
-    bool Exists(const QString& key) const;
+    // A key already present keeps its first record; an empty key never clashes.
+    void Add(qint32 width, qint32 height, qint32 top, qint32 left, const QString& key);
     // nullptr for an unknown key.
     const rObject* Item(const QString& key) const;
-    qint32 Count() const { return qint32(entries_.size()); }
-    // False for an unknown key.
-    bool Remove(const QString& key);
 
 private:
     struct Entry {
@@ -71,7 +66,6 @@ private:
     rObjects objects_;
     qint32 recordedHeight_ = 0;
     qint32 recordedWidth_ = 0;
-    float widthFactor_ = 1;
     float heightFactor_ = 1;
     bool recorded_ = false;
 };

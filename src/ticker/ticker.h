@@ -9,7 +9,6 @@
 #include <QPointF>
 #include <QTimer>
 
-#include <memory>
 #include <optional>
 
 class QAction;
@@ -20,7 +19,6 @@ namespace quoterra {
 class Application;
 class Label;
 class PictureBox;
-class Resizer;
 class Ticker;
 class Transfer;
 
@@ -103,8 +101,8 @@ private:
     void showOptionsMenu(QPoint globalPos);
     void fetchAndAdvance();
     bool standardSkinNow() const;
-    float fullHeight() const;
-    float shadeHeight() const;
+    float fullHeight(bool standardSkin) const;
+    float shadeHeight(bool standardSkin) const;
 
     // The mouse protocol of the parts that move the window.
     void grab(QPointF twips);
@@ -126,7 +124,6 @@ private:
     RefreshCycle refresh_;
     PlacementState placement_;
     ModeMemory modeMemory_;
-    std::unique_ptr<Resizer> resizer_;
     float largeFactor_ = 1; // how the large skin scaled the standard one
     bool notOnTop_ = false;
     // How far the load got: an exit before a value was restored leaves its

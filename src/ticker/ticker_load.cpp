@@ -5,7 +5,6 @@
 #include "core/transfer.h"
 #include "resizer/resizer.h"
 #include "ui/controls.h"
-#include "ui/msgbox.h"
 
 #include <QDir>
 
@@ -16,14 +15,14 @@ bool Ticker::standardSkinNow() const
     return app_.settings().GetString(Setting::Size) == QLatin1String("Standard");
 }
 
-float Ticker::fullHeight() const
+float Ticker::fullHeight(bool standardSkin) const
 {
-    return standardSkinNow() ? app_.screen().twipsY(standard_.fullFace.height()) : 2320.0f;
+    return standardSkin ? app_.screen().twipsY(standard_.fullFace.height()) : 2320.0f;
 }
 
-float Ticker::shadeHeight() const
+float Ticker::shadeHeight(bool standardSkin) const
 {
-    return standardSkinNow() ? app_.screen().twipsY(standard_.shadeFace.height()) : 280.0f;
+    return standardSkin ? app_.screen().twipsY(standard_.shadeFace.height()) : 280.0f;
 }
 
 float Ticker::standardShadeHeight() const
@@ -38,9 +37,7 @@ float Ticker::standardFullHeight() const
 
 void Ticker::growToLargeSkin()
 {
-    resizer_ = std::make_unique<Resizer>();
-    connect(resizer_.get(), &Resizer::ResizeError, this,
-            [this] { messageBox(this, QStringLiteral("Resize Error"), QMessageBox::NoIcon); });
+    Resizer resizer;
     // The controls of the window, in the order they were made.
     std::vector<TwipsPlacement*> controls;
     for (QObject* child : children()) {
@@ -55,17 +52,17 @@ void Ticker::growToLargeSkin()
         return l;
     };
     WindowLayout recorded = layout();
-    resizer_->Resize(&recorded);
+    resizer.Resize(&recorded);
     setWidthTwips(widthTwips() * 4 / 3);
     setHeightTwips(heightTwips() * 4 / 3);
+    // With a window recorded, the resize cannot fail.
     WindowLayout grown = layout();
-    if (resizer_->Resize(&grown)) {
-        for (size_t i = 0; i < controls.size(); ++i) {
-            const auto& g = grown.controls[i];
-            controls[i]->setGeometryTwips(g.left, g.top, g.width, g.height);
-        }
-        largeFactor_ = resizer_->heightFactor();
+    resizer.Resize(&grown);
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const auto& g = grown.controls[i];
+        controls[i]->setGeometryTwips(g.left, g.top, g.width, g.height);
     }
+    largeFactor_ = resizer.heightFactor();
 
     const SkinPictures& large = largeSkin();
     picOptions->setPicture(large.options);
@@ -112,7 +109,8 @@ void Ticker::onLoad()
     }
     mode_ = s.GetString(Setting::Height) == QLatin1String("Shade") ? WindowMode::Shade : WindowMode::Full;
     loadedThrough_ = 7;
-    const SkinPictures& sized = s.GetString(Setting::Size) == QLatin1String("Standard") ? standard_ : largeSkin();
+    const QString size = s.GetString(Setting::Size);
+    const SkinPictures& sized = size == QLatin1String("Standard") ? standard_ : largeSkin();
     setHeightTwips(screen.twipsY((mode_ == WindowMode::Shade ? sized.shadeFace : sized.fullFace).height()));
     setWidthTwips(picSkin->widthTwips());
     if (mode_ == WindowMode::Full) {
@@ -129,7 +127,7 @@ void Ticker::onLoad()
     const float strip = screen.twipsY(standard_.shadeFace.height());
     for (PictureBox* button : {picOptions, picWindow, picExit})
         button->setTopTwips((strip - button->heightTwips()) / 2);
-    if (s.GetString(Setting::Size) == QLatin1String("Large"))
+    if (size == QLatin1String("Large"))
         growToLargeSkin();
     setHeightTwips(picSkin->heightTwips());
 
@@ -206,6 +204,9 @@ void Ticker::SaveState(bool mayOpenWindows)
         s.WriteValue(Setting::ChartLeft, formatCoordinate(chart->leftTwips()));
         s.WriteValue(Setting::ChartTop, formatCoordinate(chart->topTwips()));
     } else {
+        // Writing back what was read leaves it as it was: only the read
+        // matters, which fills in a missing or unreadable place with its
+        // default.
         s.WriteValue(Setting::ChartLeft, s.GetString(Setting::ChartLeft));
         s.WriteValue(Setting::ChartTop, s.GetString(Setting::ChartTop));
     }

@@ -7,10 +7,11 @@ namespace quoterra {
 
 void Ticker::ToggleWindowMode()
 {
-    const SkinPictures& sized = standardSkinNow() ? standard_ : largeSkin();
+    const bool standard = standardSkinNow();
+    const SkinPictures& sized = standard ? standard_ : largeSkin();
     ChartWindow* c = chartBrowser();
     const std::optional<RectTwips> chart = c ? std::optional(rectOf(*c)) : std::nullopt;
-    const ModeSwitch change{mode_, fullHeight(), shadeHeight(), workAreaTwips(app_.screen())};
+    const ModeSwitch change{mode_, fullHeight(standard), shadeHeight(standard), workAreaTwips(app_.screen())};
     const Pair placed = SwitchWindowMode(placement_, modeMemory_, change, rectOf(*this), chart);
 
     const bool toFull = mode_ == WindowMode::Shade;
