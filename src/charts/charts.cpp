@@ -69,6 +69,10 @@ void Charts::buildControls()
     picChartType->setToolTip(QStringLiteral("Change the Chart Type"));
     picUpdate->setToolTip(QStringLiteral("Update the Chart"));
     picExit->setToolTip(QStringLiteral("Close"));
+    for (PictureBox* button : {picSymbol, picChartType, picUpdate}) {
+        const QString name = QStringLiteral(":/charts/") + button->objectName();
+        faces_[button] = {QPixmap(name + QStringLiteral("Up.png")), QPixmap(name + QStringLiteral("Down.png"))};
+    }
 
     auto label = [this](const char* name, float left, float top, const QString& caption) {
         auto* l = new Label(this, QLatin1String(name), caption);
@@ -206,7 +210,6 @@ void Charts::onLoad()
 
     setSymbol(s.GetString(Setting::ChartSymbol));
     setChartType(s.GetString(Setting::ChartType));
-    lblLoading->hide();
     app_.AlwaysOnTop(*this);
     showChartFile();
     gifCharts->show();
@@ -290,10 +293,8 @@ bool Charts::eventFilter(QObject* watched, QEvent* event)
     // The buttons show their pressed picture while a button is held; a
     // left click inside acts.
     auto* button = static_cast<PictureBox*>(watched);
-    if (button != picExit && (press || release))
-        button->setPicture(
-            QPixmap(QStringLiteral(":/charts/%1%2.png")
-                        .arg(button->objectName(), press ? QStringLiteral("Down") : QStringLiteral("Up"))));
+    if (const auto f = faces_.find(button); f != faces_.end() && (press || release))
+        button->setPicture(press ? f->second.down : f->second.up);
     if (!release || mouse->button() != Qt::LeftButton || !button->rect().contains(mouse->position().toPoint()))
         return true;
     if (button == picSymbol)

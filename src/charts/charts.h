@@ -4,6 +4,9 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPixmap>
+
+#include <map>
 
 class QLineEdit;
 class QMenu;
@@ -63,6 +66,10 @@ private:
     FormSlot<Form> newSymbol_;
     QByteArray lastResponse_;
     QPoint grab_; // whole twips, as the header's mouse-down left it
+    struct Faces {
+        QPixmap up, down;
+    };
+    std::map<const QObject*, Faces> faces_; // of the buttons that show a press
 
     PictureBox* picTop;
     PictureBox* picLeft;

@@ -58,6 +58,8 @@ void Label::setWordWrap(bool on)
 
 void Label::setForeColor(const QColor& color)
 {
+    if (color == foreColor_)
+        return;
     foreColor_ = color;
     update();
 }
