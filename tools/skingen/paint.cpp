@@ -113,7 +113,7 @@ void buttonBase(QImage& img, bool pressed)
     QLinearGradient g(0, 1, 0, h - 1);
     // Pressed, the face sinks: darker, lit from below, a shadow along the top.
     g.setColorAt(0, pressed ? ink::buttonBottom.darker(125) : ink::buttonTop);
-    g.setColorAt(1, pressed ? ink::buttonBottom : ink::buttonBottom);
+    g.setColorAt(1, ink::buttonBottom);
     p.fillPath(inner, g);
     p.end();
     if (pressed) {

@@ -72,9 +72,7 @@ QImage mockWindow(const Drawn& pics, bool large, bool dpi120, bool full)
     const QString set = large ? QStringLiteral("picLarge") : QStringLiteral("picDefault");
     const QString mode = full ? QStringLiteral("Full") : QStringLiteral("Shade");
     QImage img = skin(set + mode + suffix);
-    QString windowButton = set + QStringLiteral("Window") + mode + suffix;
-    if (windowButton == QLatin1String("picDefaultWindowShade"))
-        windowButton = QStringLiteral("picDefaultWindowShade"); // this one holder is spelt with a capital I
+    const QString windowButton = set + QStringLiteral("Window") + mode + suffix;
 
     QPainter p(&img);
     // Strip buttons are centred on the strip, except that the large skin on
