@@ -28,6 +28,7 @@
 
 // Median and 99th percentile of per-step times, as benchmark counters (µs).
 #include <algorithm>
+#include <chrono>
 #include <vector>
 inline void reportSteps(benchmark::State& state, std::vector<double> micros)
 {
@@ -37,4 +38,19 @@ inline void reportSteps(benchmark::State& state, std::vector<double> micros)
     state.counters["median_us"] = micros[micros.size() / 2];
     state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
     state.counters["max_us"] = micros.back();
+}
+
+// Times `step(n)` for n = 0, 1, ... one call an iteration, and reports the
+// spread of the single steps, which the mean would hide.
+template <class Step> void timeSteps(benchmark::State& state, Step step)
+{
+    std::vector<double> micros;
+    micros.reserve(size_t(state.max_iterations));
+    int n = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        step(n++);
+        micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    }
+    reportSteps(state, std::move(micros));
 }

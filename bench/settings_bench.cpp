@@ -6,8 +6,6 @@
 #include "core/registry.h"
 #include "placement/placement.h"
 
-#include <chrono>
-
 using namespace quoterra;
 
 namespace {
@@ -50,11 +48,7 @@ void DragTickerDockedWithTheChartBrowserClosed(benchmark::State& state)
     placement.docked = true;
     RectTwips ticker{3000, 3000, 3150, 210};
     TakeChartOffsets(placement, ticker, nullptr, QPointF(3000, 3210));
-    std::vector<double> steps;
-    steps.reserve(20000);
-    int n = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
+    timeSteps(state, [&](int n) {
         const DragPointer pointer{QPoint(300 + n % 400, 200 + n % 200), QPointF(45, 30), 15, 15, {0, 0, 15360, 11070}};
         const TickerStep step =
             DragTicker(placement, pointer, ticker, nullptr,
@@ -64,10 +58,7 @@ void DragTickerDockedWithTheChartBrowserClosed(benchmark::State& state)
             p.settings.WriteValue(Setting::ChartLeft, QString::number(step.savedChart->x()));
             p.settings.WriteValue(Setting::ChartTop, QString::number(step.savedChart->y()));
         }
-        steps.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
-        ++n;
-    }
-    reportSteps(state, std::move(steps));
+    });
 }
 BENCHMARK(DragTickerDockedWithTheChartBrowserClosed)->Iterations(20000);
 
@@ -78,18 +69,11 @@ void DragChartWindowNearTheTicker(benchmark::State& state)
     PlacementState placement;
     const RectTwips ticker{3000, 3000, 3150, 1740};
     RectTwips chart{3000, 4740, 3150, 1800};
-    std::vector<double> steps;
-    steps.reserve(20000);
-    int n = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
+    timeSteps(state, [&](int n) {
         const DragPointer pointer{QPoint(190 + n % 40, 310 + n % 30), QPointF(45, 30), 15, 15, {0, 0, 15360, 11070}};
         chart = DragChartWindow(placement, pointer, chart, ticker);
         benchmark::DoNotOptimize(chart);
-        steps.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
-        ++n;
-    }
-    reportSteps(state, std::move(steps));
+    });
 }
 BENCHMARK(DragChartWindowNearTheTicker)->Iterations(20000);
 
