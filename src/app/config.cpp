@@ -16,27 +16,6 @@
 
 namespace quoterra {
 
-namespace {
-
-template <class W>
-W* make(QWidget* parent, const char* name, const QString& text, float left, float top, float width, float height)
-{
-    auto* w = new W(text, parent);
-    w->setObjectName(QLatin1String(name));
-    placeTwips(w, left, top, width, height);
-    return w;
-}
-
-QLineEdit* box(QWidget* parent, const char* name)
-{
-    auto* line = new QLineEdit(parent);
-    line->setObjectName(QLatin1String(name));
-    placeTwips(line, 2400, 300, 840, 330);
-    return line;
-}
-
-} // namespace
-
 std::optional<int> Config::wholeSeconds(const QString& text, int min, int max)
 {
     const QString digits = text.trimmed();
@@ -65,7 +44,7 @@ Config::Config(Application& app, Program& program)
 
     auto* interval = make<QGroupBox>(this, "fraInterval", QStringLiteral("Update Interval"), 120, 120, 4560, 780);
     make<QLabel>(interval, "lblEvery", QStringLiteral("Update quotes every:"), 240, 360, 2100, 255);
-    txtSeconds = box(interval, "txtSeconds");
+    txtSeconds = make<QLineEdit>(interval, "txtSeconds", {}, 2400, 300, 840, 330);
     make<QLabel>(interval, "lblSeconds", QStringLiteral("seconds"), 3360, 360, 1080, 255);
 
     auto* size = make<QGroupBox>(this, "fraSize", QStringLiteral("Ticker Size"), 120, 1020, 4560, 780);
@@ -85,7 +64,7 @@ Config::Config(Application& app, Program& program)
 
     auto* timeout = make<QGroupBox>(this, "fraTimeout", QStringLiteral("Request Timeout"), 120, 1920, 4560, 780);
     make<QLabel>(timeout, "lblTimeoutAfter", QStringLiteral("Timeout after:"), 240, 360, 2100, 255);
-    txtTimeout = box(timeout, "txtTimeout");
+    txtTimeout = make<QLineEdit>(timeout, "txtTimeout", {}, 2400, 300, 840, 330);
     make<QLabel>(timeout, "lblTimeoutSeconds", QStringLiteral("seconds"), 3360, 360, 1080, 255);
 
     auto* ok = make<QPushButton>(this, "cmdOK", QStringLiteral("OK"), 2160, 2880, 1200, 375);

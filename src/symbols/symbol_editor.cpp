@@ -1,5 +1,6 @@
 #include "symbol_editor.h"
 
+#include "layout.h"
 #include "symbol_dialogs.h"
 #include "symbol_list.h"
 
@@ -16,20 +17,19 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include <tuple>
+
 namespace quoterra {
 
 namespace {
 
 // Places at normal fonts, in twips; large fonts give the list and the
 // buttons their own heights at load.
-constexpr float kMargin = 120;
 constexpr float kListWidth = 6000;
 constexpr float kListHeight = 3600;
 constexpr float kButtonTop = 3780;
 constexpr float kLargeFontListHeight = 4010;
 constexpr float kLargeFontButtonTop = 4160;
-constexpr float kButtonWidth = 1200;
-constexpr float kButtonHeight = 360;
 
 } // namespace
 
@@ -61,11 +61,7 @@ SymbolEditor::SymbolEditor(Application& app)
     client_->move(0, bar->height());
     lstSymbols = new SymbolList(client_);
     placeTwips(lstSymbols, kMargin, kMargin, kListWidth, kListHeight);
-    cmdOK = new QPushButton(QStringLiteral("OK"), client_);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), client_);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    placeButtons(kButtonTop);
+    std::tie(cmdOK, cmdCancel) = makeOkCancel(client_, kMargin + kListWidth, kButtonTop);
 
     // The header's right click names the column under the pointer.
     headerWatcher_ = new Subclass(this);
@@ -115,13 +111,6 @@ QMenu* SymbolEditor::buildSymbolMenu(const QString& title, const QString& suffix
     return menu;
 }
 
-void SymbolEditor::placeButtons(float top)
-{
-    const float cancelLeft = kMargin + kListWidth - kButtonWidth;
-    placeTwips(cmdCancel, cancelLeft, top, kButtonWidth, kButtonHeight);
-    placeTwips(cmdOK, cancelLeft - kMargin - kButtonWidth, top, kButtonWidth, kButtonHeight);
-}
-
 void SymbolEditor::onLoad()
 {
     QDir::setCurrent(app_.applicationDirectory());
@@ -140,13 +129,12 @@ void SymbolEditor::onLoad()
     if (screen.dpiX() == 120) {
         placeTwips(lstSymbols, kMargin, kMargin, kListWidth, kLargeFontListHeight);
         buttonTop = kLargeFontButtonTop;
-        placeButtons(buttonTop);
+        placeOkCancel(cmdOK, cmdCancel, kMargin + kListWidth, buttonTop);
     }
     const float width = kMargin + kListWidth + kMargin;
     const float clientHeight = buttonTop + kButtonHeight + kMargin;
     client_->resize(screen.pixelsX(width), screen.pixelsY(clientHeight));
-    setGeometryTwips(leftTwips(), topTwips(), width, screen.twipsY(client_->y()) + clientHeight);
-    setFixedSize(size());
+    setFixedSizeTwips(width, screen.twipsY(client_->y()) + clientHeight);
 
     if (lstSymbols->count() >= 1)
         lstSymbols->ComputeVisibleRows();

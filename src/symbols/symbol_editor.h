@@ -52,7 +52,6 @@ private:
     void enableSelectionCommands(QMenu* menu);
     void onListPressed(Qt::MouseButton button, QPoint globalPos);
     bool onHeaderEvent(QEvent* event);
-    void placeButtons(float top);
 
     Application& app_;
     SymbolList* lstSymbols;
