@@ -37,6 +37,7 @@ Config::Config(Application& app, Program& program)
     : Dialog(app.forms())
     , app_(app)
     , program_(program)
+    , fetching_(app)
 {
     setObjectName(QStringLiteral("Config"));
     setWindowTitle(QStringLiteral("Quoterra - Configuration"));
@@ -74,19 +75,11 @@ Config::Config(Application& app, Program& program)
     connect(cancel, &QPushButton::clicked, this, [this] { unload(); });
 }
 
-Config::~Config()
-{
-    // Destroyed without an unload (the program ending): fetching goes on.
-    if (holding_)
-        app_.setFetchingHeld(false);
-}
-
 void Config::onLoad()
 {
     Settings& s = app_.settings();
     app_.settingsFile().createKey(kMainKey);
-    app_.setFetchingHeld(true);
-    holding_ = true;
+    fetching_.hold();
     txtSeconds->setText(s.GetString(Setting::Interval));
     txtTimeout->setText(s.GetString(Setting::Timeout));
     const QString size = s.GetString(Setting::Size);
@@ -98,8 +91,7 @@ void Config::onLoad()
 bool Config::onUnload()
 {
     unsetCursor();
-    app_.setFetchingHeld(false);
-    holding_ = false;
+    fetching_.release();
     return true;
 }
 
@@ -141,7 +133,7 @@ void Config::ok()
         s.WriteValue(Setting::Size, QStringLiteral("Large"));
     if (timeout)
         s.WriteValue(Setting::Timeout, QString::number(*timeout));
-    app_.setFetchingHeld(false);
+    fetching_.release();
     app_.settingsFile().createKey(kMainKey);
     if (Ticker* ticker = program_.ticker())
         ticker->SavePlaceAndMode();

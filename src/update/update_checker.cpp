@@ -38,6 +38,7 @@ UpdateChecker::UpdateChecker(Application& app)
     , app_(app)
     , running_(QLatin1String(kVersionText))
     , available_([&app] { return new UpdateAvailable(app); })
+    , fetching_(app)
 {
     setObjectName(QStringLiteral("UpdateChecker"));
     setWindowTitle(QStringLiteral("Quoterra - Check For Updates"));
@@ -60,25 +61,16 @@ UpdateChecker::UpdateChecker(Application& app)
     connect(cmdClose, &QPushButton::clicked, this, [this] { unload(); });
 }
 
-UpdateChecker::~UpdateChecker()
-{
-    // Destroyed without an unload (the program ending): fetching goes on.
-    if (holding_)
-        app_.setFetchingHeld(false);
-}
-
 void UpdateChecker::onLoad()
 {
     // No quotes are fetched while the check may be talking to the network.
-    app_.setFetchingHeld(true);
-    holding_ = true;
+    fetching_.hold();
     app_.AlwaysOnTop(*this);
 }
 
 bool UpdateChecker::onUnload()
 {
-    app_.setFetchingHeld(false);
-    holding_ = false;
+    fetching_.release();
     return true;
 }
 
