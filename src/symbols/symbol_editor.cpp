@@ -213,7 +213,7 @@ bool SymbolEditor::writeList()
         messageBox(
             this,
             QStringLiteral("Quoterra could not save the symbol list to\n%1\n\n%2.\n\nThe list on disk is unchanged.")
-                .arg(QDir(app_.applicationDirectory()).filePath(kSymbolFileName), *failed),
+                .arg(symbolFilePath(app_.applicationDirectory()), *failed),
             QMessageBox::Warning, QMessageBox::Ok, QStringLiteral("File Error"));
         return false;
     }

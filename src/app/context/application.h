@@ -85,9 +85,4 @@ private:
     bool held_ = false;
 };
 
-enum class FileErrorAction { Retry, GiveUp };
-// Shows the "File Error" message for a file error and turns the answer into
-// an action; an error without a message gives up without a word.
-FileErrorAction ReportFileError(int error, QWidget* parent = nullptr);
-
 } // namespace quoterra
