@@ -31,6 +31,20 @@ constexpr float kButtonTop = 3780;
 constexpr float kLargeFontListHeight = 4010;
 constexpr float kLargeFontButtonTop = 4160;
 
+// The four market indices offered as ready-made rows, with their menu items.
+struct IndexEntry {
+    const char* item;
+    const char* caption;
+    const char* symbol;
+    const char* name;
+};
+constexpr IndexEntry kIndexEntries[] = {
+    {"DJIAMenuItem", "D&JIA", "DJIA", "Dow Jones Industrials Average"},
+    {"NASDAQMenuItem", "&NASDAQ", "NASDAQ", "NASDAQ Composite"},
+    {"SP500MenuItem", "&S && P 500", "S&P 500", "S&P 500 Index"},
+    {"Bond30YearMenuItem", "30 Year &Bond", "30YR", "30 Year Bond"},
+};
+
 } // namespace
 
 SymbolEditor::SymbolEditor(Application& app)
@@ -40,7 +54,7 @@ SymbolEditor::SymbolEditor(Application& app)
     , properties_([this] { return new SymbolProperties(app_, *this); })
 {
     setObjectName(QStringLiteral("SymbolEditor"));
-    setWindowTitle(kCaption);
+    setWindowTitle(QStringLiteral("Quoterra - Symbol Manager"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quoterra.png")));
 
     auto* bar = new QMenuBar(this);
@@ -80,11 +94,6 @@ SymbolEditor::SymbolEditor(Application& app)
     connect(lstSymbols, &SymbolList::deleteReleased, this, &SymbolEditor::DeleteSymbol);
 }
 
-SymbolEditor::~SymbolEditor()
-{
-    headerWatcher_->setWindow(nullptr);
-}
-
 QMenu* SymbolEditor::buildSymbolMenu(const QString& title, const QString& suffix)
 {
     auto* menu = new QMenu(title, this);
@@ -97,10 +106,8 @@ QMenu* SymbolEditor::buildSymbolMenu(const QString& title, const QString& suffix
             [this] { newSymbol_.loadAndShow(); });
     QMenu* indices = menu->addMenu(QStringLiteral("Add &Index"));
     indices->menuAction()->setObjectName(QStringLiteral("AddIndexMenuItem") + suffix);
-    const char* names[] = {"DJIAMenuItem", "NASDAQMenuItem", "SP500MenuItem", "Bond30YearMenuItem"};
-    const char* captions[] = {"D&JIA", "&NASDAQ", "&S && P 500", "30 Year &Bond"};
-    for (int which = 0; which < 4; ++which)
-        connect(add(indices, names[which], captions[which]), &QAction::triggered, this,
+    for (int which = 0; which < int(std::size(kIndexEntries)); ++which)
+        connect(add(indices, kIndexEntries[which].item, kIndexEntries[which].caption), &QAction::triggered, this,
                 [this, which] { AddIndex(which); });
     menu->addSeparator();
     connect(add(menu, "DeleteSymbolMenuItem", "&Delete Symbol"), &QAction::triggered, this,
