@@ -8,9 +8,11 @@
 
 namespace quoterra {
 
-QString Welcome::welcomeText()
+namespace {
+
+QString welcomeText()
 {
-    const QString paragraph = QStringLiteral("\r\n\r\n");
+    const QString paragraph = QStringLiteral("\n\n");
     return QStringLiteral("Welcome to Quoterra!") + paragraph
         + QStringLiteral("To begin using Quoterra, you must first build a list of symbols to receive quotes for. "
                          "To do this:")
@@ -23,15 +25,15 @@ QString Welcome::welcomeText()
                          "symbols.");
 }
 
+} // namespace
+
 Welcome::Welcome(Application& app)
     : Dialog(app.forms())
 {
     setObjectName(QStringLiteral("Welcome"));
     setWindowTitle(QStringLiteral("Welcome to Quoterra"));
     setGeometryTwips(0, 0, 6300, 4500);
-    auto* info = make<QPlainTextEdit>(this, "txtInfo",
-                                      QString(welcomeText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), 180,
-                                      180, 5940, 3420);
+    auto* info = make<QPlainTextEdit>(this, "txtInfo", welcomeText(), 180, 180, 5940, 3420);
     info->setReadOnly(true);
     // The text is for reading: a click leaves the keyboard on OK.
     info->setFocusPolicy(Qt::NoFocus);

@@ -55,6 +55,11 @@ const Entry& entry(Setting setting)
     return kTable[size_t(setting)];
 }
 
+QString defaultValue(Setting setting)
+{
+    return QLatin1String(entry(setting).value);
+}
+
 } // namespace
 
 QString Settings::key(Setting setting)
@@ -65,11 +70,6 @@ QString Settings::key(Setting setting)
 QString Settings::name(Setting setting)
 {
     return QLatin1String(entry(setting).name);
-}
-
-QString Settings::defaultValue(Setting setting)
-{
-    return QLatin1String(entry(setting).value);
 }
 
 void Settings::CreateKeys()
