@@ -40,22 +40,6 @@ private:
     std::function<QString()> address_;
 };
 
-Label* label(QWidget* parent, const char* name, const QString& caption, float left, float top, float width,
-             float height)
-{
-    auto* l = new Label(parent, QLatin1String(name), caption);
-    l->setGeometryTwips(left, top, width, height);
-    return l;
-}
-
-QGroupBox* frame(QWidget* parent, const char* name, float left, float top, float width, float height)
-{
-    auto* f = new QGroupBox(parent);
-    f->setObjectName(QLatin1String(name));
-    placeTwips(f, left, top, width, height);
-    return f;
-}
-
 } // namespace
 
 About::About(Application& app)
@@ -66,11 +50,9 @@ About::About(Application& app)
     setWindowTitle(QStringLiteral("About Quoterra"));
     setGeometryTwips(0, 0, 5820, 4980);
 
-    auto* product = new PictureBox(this, QStringLiteral("picProduct"));
-    product->setGeometryTwips(240, 300, 960, 960);
-    product->setPicture(QPixmap(QStringLiteral(":/about/product.png")));
+    picture(this, "picProduct", QPixmap(QStringLiteral(":/about/product.png")), 240, 300, 960, 960);
 
-    QGroupBox* title = frame(this, "fraTitle", 1440, 120, 4260, 2760);
+    auto* title = make<QGroupBox>(this, "fraTitle", {}, 1440, 120, 4260, 2760);
     Label* name = label(title, "lblTitle", QStringLiteral("Quoterra - King of Stock Tickers"), 180, 240, 3900, 300);
     QFont bold = name->font();
     bold.setBold(true);
@@ -86,11 +68,10 @@ About::About(Application& app)
           180, 1020, 3900, 1620)
         ->setWordWrap(true);
 
-    QGroupBox* links = frame(this, "fraLinks", 120, 3000, 5580, 1260);
+    auto* links = make<QGroupBox>(this, "fraLinks", {}, 120, 3000, 5580, 1260);
     label(links, "lblPoweredBy", QStringLiteral("Powered By"), 180, 240, 1800, 255);
-    auto* dataService = new PictureBox(links, QStringLiteral("picDataService"));
-    dataService->setGeometryTwips(180, 570, 1560, 480);
-    dataService->setPicture(QPixmap(QStringLiteral(":/about/data-service.png")));
+    PictureBox* dataService =
+        picture(links, "picDataService", QPixmap(QStringLiteral(":/about/data-service.png")), 180, 570, 1560, 480);
     label(links, "lblWebSiteCaption", QStringLiteral("Quoterra Web Site:"), 2280, 240, 3180, 255);
     Label* site = label(links, "lblWebSite", app.hosts().makerSite, 2280, 540, 3180, 255);
     Label* contact = label(links, "lblContact", app.hosts().makerName, 2280, 840, 3180, 255);
@@ -107,9 +88,7 @@ About::About(Application& app)
     new Link(site, [&app] { return app.hosts().makerSite; });
     new Link(contact, [&app] { return QStringLiteral("mailto:") + app.hosts().makerMail; });
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    placeTwips(ok, 4500, 4440, 1200, 375);
+    auto* ok = make<QPushButton>(this, "cmdOK", QStringLiteral("OK"), 4500, 4440, 1200, 375);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] { unload(); });
 }

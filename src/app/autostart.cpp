@@ -31,13 +31,16 @@ QString execValue(const QString& program)
     return arg.replace(u'\\', QStringLiteral("\\\\"));
 }
 
-} // namespace
-
+// The ticker's entry in the desktop session's autostart folder, as the XDG
+// autostart rules place it: $XDG_CONFIG_HOME/autostart/quoterra.desktop
+// (~/.config/autostart/quoterra.desktop).
 QString autostartEntryPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
         + QStringLiteral("/autostart/quoterra.desktop");
 }
+
+} // namespace
 
 QString runningProgramPath()
 {

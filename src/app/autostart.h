@@ -4,11 +4,6 @@
 
 namespace quoterra {
 
-// The ticker's entry in the desktop session's autostart folder, as the XDG
-// autostart rules place it: $XDG_CONFIG_HOME/autostart/quoterra.desktop
-// (~/.config/autostart/quoterra.desktop).
-QString autostartEntryPath();
-
 // The running program's own file, symbolic links resolved; empty when the
 // system does not say.
 QString runningProgramPath();

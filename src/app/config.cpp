@@ -16,27 +16,6 @@
 
 namespace quoterra {
 
-namespace {
-
-template <class W>
-W* make(QWidget* parent, const char* name, const QString& text, float left, float top, float width, float height)
-{
-    auto* w = new W(text, parent);
-    w->setObjectName(QLatin1String(name));
-    placeTwips(w, left, top, width, height);
-    return w;
-}
-
-QLineEdit* box(QWidget* parent, const char* name)
-{
-    auto* line = new QLineEdit(parent);
-    line->setObjectName(QLatin1String(name));
-    placeTwips(line, 2400, 300, 840, 330);
-    return line;
-}
-
-} // namespace
-
 std::optional<int> Config::wholeSeconds(const QString& text, int min, int max)
 {
     const QString digits = text.trimmed();
@@ -58,6 +37,7 @@ Config::Config(Application& app, Program& program)
     : Dialog(app.forms())
     , app_(app)
     , program_(program)
+    , fetching_(app)
 {
     setObjectName(QStringLiteral("Config"));
     setWindowTitle(QStringLiteral("Quoterra - Configuration"));
@@ -65,7 +45,7 @@ Config::Config(Application& app, Program& program)
 
     auto* interval = make<QGroupBox>(this, "fraInterval", QStringLiteral("Update Interval"), 120, 120, 4560, 780);
     make<QLabel>(interval, "lblEvery", QStringLiteral("Update quotes every:"), 240, 360, 2100, 255);
-    txtSeconds = box(interval, "txtSeconds");
+    txtSeconds = make<QLineEdit>(interval, "txtSeconds", {}, 2400, 300, 840, 330);
     make<QLabel>(interval, "lblSeconds", QStringLiteral("seconds"), 3360, 360, 1080, 255);
 
     auto* size = make<QGroupBox>(this, "fraSize", QStringLiteral("Ticker Size"), 120, 1020, 4560, 780);
@@ -85,7 +65,7 @@ Config::Config(Application& app, Program& program)
 
     auto* timeout = make<QGroupBox>(this, "fraTimeout", QStringLiteral("Request Timeout"), 120, 1920, 4560, 780);
     make<QLabel>(timeout, "lblTimeoutAfter", QStringLiteral("Timeout after:"), 240, 360, 2100, 255);
-    txtTimeout = box(timeout, "txtTimeout");
+    txtTimeout = make<QLineEdit>(timeout, "txtTimeout", {}, 2400, 300, 840, 330);
     make<QLabel>(timeout, "lblTimeoutSeconds", QStringLiteral("seconds"), 3360, 360, 1080, 255);
 
     auto* ok = make<QPushButton>(this, "cmdOK", QStringLiteral("OK"), 2160, 2880, 1200, 375);
@@ -95,19 +75,11 @@ Config::Config(Application& app, Program& program)
     connect(cancel, &QPushButton::clicked, this, [this] { unload(); });
 }
 
-Config::~Config()
-{
-    // Destroyed without an unload (the program ending): fetching goes on.
-    if (holding_)
-        app_.setFetchingHeld(false);
-}
-
 void Config::onLoad()
 {
     Settings& s = app_.settings();
     app_.settingsFile().createKey(kMainKey);
-    app_.setFetchingHeld(true);
-    holding_ = true;
+    fetching_.hold();
     txtSeconds->setText(s.GetString(Setting::Interval));
     txtTimeout->setText(s.GetString(Setting::Timeout));
     const QString size = s.GetString(Setting::Size);
@@ -119,8 +91,7 @@ void Config::onLoad()
 bool Config::onUnload()
 {
     unsetCursor();
-    app_.setFetchingHeld(false);
-    holding_ = false;
+    fetching_.release();
     return true;
 }
 
@@ -162,7 +133,7 @@ void Config::ok()
         s.WriteValue(Setting::Size, QStringLiteral("Large"));
     if (timeout)
         s.WriteValue(Setting::Timeout, QString::number(*timeout));
-    app_.setFetchingHeld(false);
+    fetching_.release();
     app_.settingsFile().createKey(kMainKey);
     if (Ticker* ticker = program_.ticker())
         ticker->SavePlaceAndMode();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/context/application.h"
 #include "ui/form.h"
 
 #include <array>
@@ -10,7 +11,6 @@ class QRadioButton;
 
 namespace quoterra {
 
-class Application;
 class Program;
 
 // The configuration dialog: refresh interval, ticker size and request
@@ -27,7 +27,6 @@ public:
     static std::optional<int> wholeSeconds(const QString& text, int min, int max);
 
     Config(Application& app, Program& program);
-    ~Config() override;
 
 protected:
     void onLoad() override;
@@ -42,7 +41,7 @@ private:
     QLineEdit* txtSeconds;
     QLineEdit* txtTimeout;
     std::array<QRadioButton*, 2> optTickerSize;
-    bool holding_ = false; // loaded and not yet unloaded
+    FetchingHold fetching_;
 };
 
 } // namespace quoterra

@@ -66,6 +66,14 @@ void saveOnSuddenExit()
         runningProgram->saveWithoutDisplay();
 }
 
+// Said on the terminal and in a box: the program may have been started from
+// either.
+void tell(const QString& message, QMessageBox::Icon icon)
+{
+    std::fprintf(stderr, "quoterra: %s\n", qPrintable(message));
+    messageBox(nullptr, message, icon);
+}
+
 const char* const kUsage = "Usage: quoterra [--help] [--version] [--autostart on|off]\n";
 
 } // namespace
@@ -128,8 +136,7 @@ int main(int argc, char** argv)
                       .arg(directory.path, directory.problem);
     }
     if (!problem.isEmpty()) {
-        std::fprintf(stderr, "quoterra: %s\n", qPrintable(problem));
-        messageBox(nullptr, problem, QMessageBox::Critical);
+        tell(problem, QMessageBox::Critical);
         return 1;
     }
 
@@ -141,9 +148,8 @@ int main(int argc, char** argv)
                                      BundledService::besideProgram(QCoreApplication::applicationDirPath()));
         const BundledService::Outcome outcome = bundled.ensure(std::chrono::seconds(2));
         if (!outcome.message.isEmpty()) {
-            std::fprintf(stderr, "quoterra: %s\n", qPrintable(outcome.message));
             const bool fatal = outcome.state == BundledService::State::Foreign;
-            messageBox(nullptr, outcome.message, fatal ? QMessageBox::Critical : QMessageBox::Warning);
+            tell(outcome.message, fatal ? QMessageBox::Critical : QMessageBox::Warning);
             if (fatal)
                 return 1;
         }

@@ -11,7 +11,6 @@
 #include "ui/msgbox.h"
 #include "update/update_checker.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 
@@ -60,7 +59,7 @@ bool Program::StartUp()
     ticker_.loadAndShow();
     if (app_.forms().ending())
         return true;
-    if (QFileInfo(QDir(app_.applicationDirectory()).filePath(kSymbolFileName)).size() == 0) {
+    if (QFileInfo(symbolFilePath(app_.applicationDirectory())).size() == 0) {
         if (Welcome* welcome = welcome_.loadAndShow())
             welcome->okButton()->setFocus(Qt::ActiveWindowFocusReason);
     }

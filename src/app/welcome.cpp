@@ -8,9 +8,11 @@
 
 namespace quoterra {
 
-QString Welcome::welcomeText()
+namespace {
+
+QString welcomeText()
 {
-    const QString paragraph = QStringLiteral("\r\n\r\n");
+    const QString paragraph = QStringLiteral("\n\n");
     return QStringLiteral("Welcome to Quoterra!") + paragraph
         + QStringLiteral("To begin using Quoterra, you must first build a list of symbols to receive quotes for. "
                          "To do this:")
@@ -23,23 +25,20 @@ QString Welcome::welcomeText()
                          "symbols.");
 }
 
+} // namespace
+
 Welcome::Welcome(Application& app)
     : Dialog(app.forms())
 {
     setObjectName(QStringLiteral("Welcome"));
     setWindowTitle(QStringLiteral("Welcome to Quoterra"));
     setGeometryTwips(0, 0, 6300, 4500);
-    auto* info = new QPlainTextEdit(this);
-    info->setObjectName(QStringLiteral("txtInfo"));
-    placeTwips(info, 180, 180, 5940, 3420);
+    auto* info = make<QPlainTextEdit>(this, "txtInfo", welcomeText(), 180, 180, 5940, 3420);
     info->setReadOnly(true);
-    info->setPlainText(QString(welcomeText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     // The text is for reading: a click leaves the keyboard on OK.
     info->setFocusPolicy(Qt::NoFocus);
     info->viewport()->setFocusPolicy(Qt::NoFocus);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    placeTwips(cmdOK, 4740, 3780, 1380, 420);
+    cmdOK = make<QPushButton>(this, "cmdOK", QStringLiteral("OK"), 4740, 3780, 1380, 420);
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, [this] { unload(); });
 }

@@ -12,8 +12,6 @@ class Application;
 class Welcome : public Dialog {
     Q_OBJECT
 public:
-    static QString welcomeText();
-
     explicit Welcome(Application& app);
     // Where the keyboard goes: the text never keeps a caret.
     QPushButton* okButton() const { return cmdOK; }

@@ -19,16 +19,6 @@ namespace {
 
 constexpr int kHeaderPixels = 40; // the header covers the frame pieces' top
 
-PictureBox* picture(QWidget* parent, const char* name, float left, float top, const QString& file = {})
-{
-    auto* box = new PictureBox(parent, QLatin1String(name));
-    box->setAutoSize(true);
-    box->moveTwips(left, top);
-    if (!file.isEmpty())
-        box->setPicture(QPixmap(file));
-    return box;
-}
-
 QString art(const char* name)
 {
     return QStringLiteral(":/charts/%1.png").arg(QLatin1String(name));
@@ -75,11 +65,8 @@ void Charts::buildControls()
     }
 
     auto label = [this](const char* name, float left, float top, const QString& caption) {
-        auto* l = new Label(this, QLatin1String(name), caption);
-        l->setFont(font());
+        Label* l = quoterra::label(this, name, left, top, font(), caption);
         l->setForeColor(Qt::white);
-        l->moveTwips(left, top);
-        l->setAutoSize(true);
         return l;
     };
     lblSymbol = label("lblSymbol", 1275, 105, {});

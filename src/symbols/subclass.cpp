@@ -7,11 +7,6 @@ Subclass::Subclass(QObject* parent)
 {
 }
 
-Subclass::~Subclass()
-{
-    setWindow(nullptr);
-}
-
 void Subclass::setMessages(QEvent::Type type, bool watch)
 {
     if (watch)

@@ -21,14 +21,11 @@ public:
     using Handler = std::function<bool(QEvent* event)>;
 
     explicit Subclass(QObject* parent = nullptr);
-    ~Subclass() override;
 
     // Specifies which events are passed to the handler.
-    bool Messages(QEvent::Type type) const { return watched_.contains(type); }
     void setMessages(QEvent::Type type, bool watch);
 
     // Specifies the window to be subclassed.
-    QWidget* window() const { return window_; }
     void setWindow(QWidget* window);
 
     void setHandler(Handler handler) { handler_ = std::move(handler); }

@@ -1,5 +1,6 @@
 #include "symbol_dialogs.h"
 
+#include "layout.h"
 #include "symbol_editor.h"
 #include "symbol_list.h"
 
@@ -16,27 +17,15 @@ namespace quoterra {
 
 namespace {
 
-constexpr float kMargin = 120;
-constexpr float kButtonWidth = 1200;
-constexpr float kButtonHeight = 360;
 constexpr float kBoxHeight = 345;
 constexpr float kLabelHeight = 255;
 
-template <class W>
-W* make(QWidget* parent, const char* name, float left, float top, float width, float height, const QString& text = {})
+// The end of every load: on top as the settings say, shown, typing in `box`.
+void showTyping(Application& app, Dialog& dialog, QLineEdit* box)
 {
-    auto* w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    if constexpr (std::is_same_v<W, QLabel> || std::is_same_v<W, QLineEdit> || std::is_same_v<W, QPushButton>)
-        w->setText(text);
-    placeTwips(w, left, top, width, height);
-    return w;
-}
-
-void fixSize(Dialog& dialog, float width, float height)
-{
-    dialog.setGeometryTwips(dialog.leftTwips(), dialog.topTwips(), width, height);
-    dialog.setFixedSize(dialog.size());
+    app.AlwaysOnTop(dialog);
+    dialog.loadAndShow();
+    box->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace
@@ -52,24 +41,19 @@ SymbolFieldsDialog::SymbolFieldsDialog(Application& app, SymbolEditor& editor, c
     constexpr float frameWidth = 4560;
     constexpr float frameHeight = 1380;
     constexpr float boxLeft = 1800;
-    auto* frame = new QGroupBox(QStringLiteral("Properties"), this);
-    frame->setObjectName(QStringLiteral("fraProperties"));
-    placeTwips(frame, kMargin, kMargin, frameWidth, frameHeight);
+    auto* frame =
+        make<QGroupBox>(this, "fraProperties", QStringLiteral("Properties"), kMargin, kMargin, frameWidth, frameHeight);
     const float labelOffset = (kBoxHeight - kLabelHeight) / 2;
-    make<QLabel>(frame, "lblTickerSymbol", 240, 405 + labelOffset, boxLeft - 300, kLabelHeight,
-                 QStringLiteral("Ticker Symbol:"));
-    txtTickerSymbol = make<QLineEdit>(frame, "txtTickerSymbol", boxLeft, 405, 1560, kBoxHeight);
-    make<QLabel>(frame, "lblName", 240, 855 + labelOffset, boxLeft - 300, kLabelHeight, QStringLiteral("Symbol Name:"));
-    txtSymbolName = make<QLineEdit>(frame, "txtSymbolName", boxLeft, 855, frameWidth - boxLeft - 240, kBoxHeight);
+    make<QLabel>(frame, "lblTickerSymbol", QStringLiteral("Ticker Symbol:"), 240, 405 + labelOffset, boxLeft - 300,
+                 kLabelHeight);
+    txtTickerSymbol = make<QLineEdit>(frame, "txtTickerSymbol", {}, boxLeft, 405, 1560, kBoxHeight);
+    make<QLabel>(frame, "lblName", QStringLiteral("Symbol Name:"), 240, 855 + labelOffset, boxLeft - 300, kLabelHeight);
+    txtSymbolName = make<QLineEdit>(frame, "txtSymbolName", {}, boxLeft, 855, frameWidth - boxLeft - 240, kBoxHeight);
 
     const float buttonTop = kMargin + frameHeight + kMargin;
-    const float cancelLeft = kMargin + frameWidth - kButtonWidth;
-    auto* ok = make<QPushButton>(this, "cmdOK", cancelLeft - kMargin - kButtonWidth, buttonTop, kButtonWidth,
-                                 kButtonHeight, QStringLiteral("OK"));
+    const auto [ok, cancel] = makeOkCancel(this, kMargin + frameWidth, buttonTop);
     ok->setDefault(true);
-    auto* cancel = make<QPushButton>(this, "cmdCancel", cancelLeft, buttonTop, kButtonWidth, kButtonHeight,
-                                     QStringLiteral("Cancel"));
-    fixSize(*this, kMargin + frameWidth + kMargin, buttonTop + kButtonHeight + kMargin);
+    setFixedSizeTwips(kMargin + frameWidth + kMargin, buttonTop + kButtonHeight + kMargin);
 
     connect(ok, &QPushButton::clicked, this, [this] { accepted(); });
     connect(cancel, &QPushButton::clicked, this, [this] { unload(); });
@@ -85,9 +69,7 @@ NewSymbol::NewSymbol(Application& app, SymbolEditor& editor)
 
 void NewSymbol::onLoad()
 {
-    app_.AlwaysOnTop(*this);
-    loadAndShow();
-    txtTickerSymbol->setFocus(Qt::OtherFocusReason);
+    showTyping(app_, *this, txtTickerSymbol);
 }
 
 void NewSymbol::accepted()
@@ -114,9 +96,7 @@ void SymbolProperties::onLoad()
     }
     txtTickerSymbol->setText(row->text(0));
     txtSymbolName->setText(row->text(1));
-    app_.AlwaysOnTop(*this);
-    loadAndShow();
-    txtTickerSymbol->setFocus(Qt::OtherFocusReason);
+    showTyping(app_, *this, txtTickerSymbol);
 }
 
 void SymbolProperties::accepted()
@@ -137,17 +117,17 @@ SymbolLookup::SymbolLookup(Application& app)
     setObjectName(QStringLiteral("SymbolLookup"));
     setWindowTitle(QStringLiteral("Quoterra - Symbol Lookup"));
     constexpr float width = 4800;
-    auto* prompt = make<QLabel>(
-        this, "lblPrompt", kMargin, kMargin, width - 2 * kMargin, 2 * kLabelHeight,
-        QStringLiteral("Enter any part of the company name, mutual fund, market index, or corporate bond:"));
-    prompt->setWordWrap(true);
+    make<QLabel>(this, "lblPrompt",
+                 QStringLiteral("Enter any part of the company name, mutual fund, market index, or corporate bond:"),
+                 kMargin, kMargin, width - 2 * kMargin, 2 * kLabelHeight)
+        ->setWordWrap(true);
     const float boxTop = kMargin + 2 * kLabelHeight + kMargin;
-    txtSearch = make<QLineEdit>(this, "txtSearch", kMargin, boxTop, width - 2 * kMargin, kBoxHeight);
+    txtSearch = make<QLineEdit>(this, "txtSearch", {}, kMargin, boxTop, width - 2 * kMargin, kBoxHeight);
     const float buttonTop = boxTop + kBoxHeight + kMargin;
-    auto* search = make<QPushButton>(this, "cmdSearch", width - kMargin - kButtonWidth, buttonTop, kButtonWidth,
-                                     kButtonHeight, QStringLiteral("Search"));
+    auto* search = make<QPushButton>(this, "cmdSearch", QStringLiteral("Search"), width - kMargin - kButtonWidth,
+                                     buttonTop, kButtonWidth, kButtonHeight);
     search->setDefault(true);
-    fixSize(*this, width, buttonTop + kButtonHeight + kMargin);
+    setFixedSizeTwips(width, buttonTop + kButtonHeight + kMargin);
 
     connect(search, &QPushButton::clicked, this, [this] {
         // The browser reports its own failures; there is nothing to add here.
@@ -163,9 +143,7 @@ QString SymbolLookup::lookupAddress(const QString& host, const QString& text)
 
 void SymbolLookup::onLoad()
 {
-    app_.AlwaysOnTop(*this);
-    loadAndShow();
-    txtSearch->setFocus(Qt::OtherFocusReason);
+    showTyping(app_, *this, txtSearch);
 }
 
 } // namespace quoterra

@@ -1,5 +1,6 @@
 #include "symbol_editor.h"
 
+#include "layout.h"
 #include "symbol_dialogs.h"
 #include "symbol_list.h"
 
@@ -16,20 +17,33 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include <tuple>
+
 namespace quoterra {
 
 namespace {
 
 // Places at normal fonts, in twips; large fonts give the list and the
 // buttons their own heights at load.
-constexpr float kMargin = 120;
 constexpr float kListWidth = 6000;
 constexpr float kListHeight = 3600;
 constexpr float kButtonTop = 3780;
 constexpr float kLargeFontListHeight = 4010;
 constexpr float kLargeFontButtonTop = 4160;
-constexpr float kButtonWidth = 1200;
-constexpr float kButtonHeight = 360;
+
+// The four market indices offered as ready-made rows, with their menu items.
+struct IndexEntry {
+    const char* item;
+    const char* caption;
+    const char* symbol;
+    const char* name;
+};
+constexpr IndexEntry kIndexEntries[] = {
+    {"DJIAMenuItem", "D&JIA", "DJIA", "Dow Jones Industrials Average"},
+    {"NASDAQMenuItem", "&NASDAQ", "NASDAQ", "NASDAQ Composite"},
+    {"SP500MenuItem", "&S && P 500", "S&P 500", "S&P 500 Index"},
+    {"Bond30YearMenuItem", "30 Year &Bond", "30YR", "30 Year Bond"},
+};
 
 } // namespace
 
@@ -40,7 +54,7 @@ SymbolEditor::SymbolEditor(Application& app)
     , properties_([this] { return new SymbolProperties(app_, *this); })
 {
     setObjectName(QStringLiteral("SymbolEditor"));
-    setWindowTitle(kCaption);
+    setWindowTitle(QStringLiteral("Quoterra - Symbol Manager"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quoterra.png")));
 
     auto* bar = new QMenuBar(this);
@@ -61,11 +75,7 @@ SymbolEditor::SymbolEditor(Application& app)
     client_->move(0, bar->height());
     lstSymbols = new SymbolList(client_);
     placeTwips(lstSymbols, kMargin, kMargin, kListWidth, kListHeight);
-    cmdOK = new QPushButton(QStringLiteral("OK"), client_);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), client_);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    placeButtons(kButtonTop);
+    std::tie(cmdOK, cmdCancel) = makeOkCancel(client_, kMargin + kListWidth, kButtonTop);
 
     // The header's right click names the column under the pointer.
     headerWatcher_ = new Subclass(this);
@@ -84,11 +94,6 @@ SymbolEditor::SymbolEditor(Application& app)
     connect(lstSymbols, &SymbolList::deleteReleased, this, &SymbolEditor::DeleteSymbol);
 }
 
-SymbolEditor::~SymbolEditor()
-{
-    headerWatcher_->setWindow(nullptr);
-}
-
 QMenu* SymbolEditor::buildSymbolMenu(const QString& title, const QString& suffix)
 {
     auto* menu = new QMenu(title, this);
@@ -101,10 +106,8 @@ QMenu* SymbolEditor::buildSymbolMenu(const QString& title, const QString& suffix
             [this] { newSymbol_.loadAndShow(); });
     QMenu* indices = menu->addMenu(QStringLiteral("Add &Index"));
     indices->menuAction()->setObjectName(QStringLiteral("AddIndexMenuItem") + suffix);
-    const char* names[] = {"DJIAMenuItem", "NASDAQMenuItem", "SP500MenuItem", "Bond30YearMenuItem"};
-    const char* captions[] = {"D&JIA", "&NASDAQ", "&S && P 500", "30 Year &Bond"};
-    for (int which = 0; which < 4; ++which)
-        connect(add(indices, names[which], captions[which]), &QAction::triggered, this,
+    for (int which = 0; which < int(std::size(kIndexEntries)); ++which)
+        connect(add(indices, kIndexEntries[which].item, kIndexEntries[which].caption), &QAction::triggered, this,
                 [this, which] { AddIndex(which); });
     menu->addSeparator();
     connect(add(menu, "DeleteSymbolMenuItem", "&Delete Symbol"), &QAction::triggered, this,
@@ -113,13 +116,6 @@ QMenu* SymbolEditor::buildSymbolMenu(const QString& title, const QString& suffix
     connect(add(menu, "PropertiesMenuItem", "&Properties..."), &QAction::triggered, this,
             [this] { properties_.loadAndShow(); });
     return menu;
-}
-
-void SymbolEditor::placeButtons(float top)
-{
-    const float cancelLeft = kMargin + kListWidth - kButtonWidth;
-    placeTwips(cmdCancel, cancelLeft, top, kButtonWidth, kButtonHeight);
-    placeTwips(cmdOK, cancelLeft - kMargin - kButtonWidth, top, kButtonWidth, kButtonHeight);
 }
 
 void SymbolEditor::onLoad()
@@ -140,13 +136,12 @@ void SymbolEditor::onLoad()
     if (screen.dpiX() == 120) {
         placeTwips(lstSymbols, kMargin, kMargin, kListWidth, kLargeFontListHeight);
         buttonTop = kLargeFontButtonTop;
-        placeButtons(buttonTop);
+        placeOkCancel(cmdOK, cmdCancel, kMargin + kListWidth, buttonTop);
     }
     const float width = kMargin + kListWidth + kMargin;
     const float clientHeight = buttonTop + kButtonHeight + kMargin;
     client_->resize(screen.pixelsX(width), screen.pixelsY(clientHeight));
-    setGeometryTwips(leftTwips(), topTwips(), width, screen.twipsY(client_->y()) + clientHeight);
-    setFixedSize(size());
+    setFixedSizeTwips(width, screen.twipsY(client_->y()) + clientHeight);
 
     if (lstSymbols->count() >= 1)
         lstSymbols->ComputeVisibleRows();
@@ -225,7 +220,7 @@ bool SymbolEditor::writeList()
         messageBox(
             this,
             QStringLiteral("Quoterra could not save the symbol list to\n%1\n\n%2.\n\nThe list on disk is unchanged.")
-                .arg(QDir(app_.applicationDirectory()).filePath(kSymbolFileName), *failed),
+                .arg(symbolFilePath(app_.applicationDirectory()), *failed),
             QMessageBox::Warning, QMessageBox::Ok, QStringLiteral("File Error"));
         return false;
     }

@@ -20,10 +20,7 @@ class SymbolList;
 class SymbolEditor : public Window {
     Q_OBJECT
 public:
-    static inline const QString kCaption = QStringLiteral("Quoterra - Symbol Manager");
-
     explicit SymbolEditor(Application& app);
-    ~SymbolEditor() override;
 
     SymbolList& list() const { return *lstSymbols; }
     // The rows as they would be saved.
@@ -52,7 +49,6 @@ private:
     void enableSelectionCommands(QMenu* menu);
     void onListPressed(Qt::MouseButton button, QPoint globalPos);
     bool onHeaderEvent(QEvent* event);
-    void placeButtons(float top);
 
     Application& app_;
     SymbolList* lstSymbols;
@@ -64,18 +60,6 @@ private:
     QMenu* SymbolMenu;
     FormSlot<Form> newSymbol_;
     FormSlot<Form> properties_;
-};
-
-// The four market indices the Symbol Manager offers as ready-made rows.
-struct IndexEntry {
-    const char* symbol;
-    const char* name;
-};
-inline constexpr IndexEntry kIndexEntries[] = {
-    {"DJIA", "Dow Jones Industrials Average"},
-    {"NASDAQ", "NASDAQ Composite"},
-    {"S&P 500", "S&P 500 Index"},
-    {"30YR", "30 Year Bond"},
 };
 
 } // namespace quoterra

@@ -156,8 +156,9 @@ void SymbolList::ComputeVisibleRows()
         return;
     const QRectF r = rowTwips(first);
     const double ratio = r.height() > 0 ? (screenOf(*this).twipsY(height()) - r.top()) / r.height() : 0.0;
-    VisibleRowsText = QString::number(float(ratio), 'g', 7) + u'.';
-    VisibleRows = qint16(std::clamp(VisibleRowsText.left(VisibleRowsText.indexOf(u'.')).toInt(), 0, 32767));
+    // The whole part of the ratio as single precision writes it.
+    const QString text = QString::number(float(ratio), 'g', 7) + u'.';
+    VisibleRows = qint16(std::clamp(text.left(text.indexOf(u'.')).toInt(), 0, 32767));
 }
 
 QPointF SymbolList::twipsOf(QPoint viewportPos) const
@@ -192,7 +193,7 @@ void SymbolList::dragOver(float y)
     scrollToItem(targetIndex == total ? target : row(targetIndex + 1), EnsureVisible);
 
     const QTreeWidgetItem* selected = selectedRow();
-    if (selected && draggedIndex_ != QString::number(indexOf(selected))) {
+    if (selected && draggedIndex_ != indexOf(selected)) {
         // One place toward the target per step.
         const int index = indexOf(selected);
         const QString symbol = selected->text(0);
@@ -211,7 +212,7 @@ void SymbolList::dragOver(float y)
         }
         selectRow(moved);
     }
-    draggedIndex_ = QString::number(targetIndex);
+    draggedIndex_ = targetIndex;
     setDropHighlight(rowAt(left, y));
 }
 
@@ -221,7 +222,7 @@ void SymbolList::beginDrag()
     if (dragging_ || !selected || count() == 0)
         return;
     dragging_ = true;
-    draggedIndex_ = QString::number(indexOf(selected));
+    draggedIndex_ = indexOf(selected);
     QGuiApplication::setOverrideCursor(dragIcon_.isNull()
                                            ? QCursor(Qt::DragMoveCursor)
                                            : QCursor(dragIcon_, dragIcon_.width() / 2, dragIcon_.height() / 2));

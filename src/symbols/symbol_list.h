@@ -38,8 +38,7 @@ public:
     QTreeWidgetItem* dropHighlight() const { return highlight_; }
     void setDropHighlight(QTreeWidgetItem* row);
 
-    // How many whole rows the list shows, and the text it was cut from.
-    QString VisibleRowsText;
+    // How many whole rows the list shows.
     qint16 VisibleRows = 0;
     void ComputeVisibleRows();
 
@@ -68,7 +67,7 @@ private:
 
     QTreeWidgetItem* highlight_ = nullptr;
     bool dragging_ = false;
-    QString draggedIndex_;
+    int draggedIndex_ = 0; // the row the last step aimed at
     float dragHeight_ = 0;
     QTimer restingSteps_;
     QPixmap dragIcon_;

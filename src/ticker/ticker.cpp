@@ -15,24 +15,6 @@ namespace {
 constexpr float kCaptionRight = 1305; // captions of the full block end here
 constexpr float kValueLeft = 1410;    // and values start here
 
-PictureBox* picture(QWidget* form, const char* name, float left, float top, const QPixmap& pixmap)
-{
-    auto* box = new PictureBox(form, QLatin1String(name));
-    box->setAutoSize(true);
-    box->moveTwips(left, top);
-    box->setPicture(pixmap);
-    return box;
-}
-
-Label* label(QWidget* form, const char* name, float left, float top, const QFont& font, const QString& caption = {})
-{
-    auto* l = new Label(form, QLatin1String(name), caption);
-    l->setFont(font);
-    l->moveTwips(left, top);
-    l->setAutoSize(true);
-    return l;
-}
-
 QColor qcolor(const Rgb& c)
 {
     return QColor(c.red, c.green, c.blue);

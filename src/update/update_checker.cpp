@@ -15,30 +15,13 @@ namespace quoterra {
 
 namespace {
 
-PictureBox* productPicture(QWidget* parent)
-{
-    auto* picture = new PictureBox(parent, QStringLiteral("picProduct"));
-    picture->setGeometryTwips(240, 240, 960, 960);
-    picture->setPicture(QPixmap(QStringLiteral(":/about/product.png")));
-    return picture;
-}
-
 Label* boldLabel(QWidget* parent, const char* name, const QString& caption, float left, float top, float width)
 {
-    auto* label = new Label(parent, QLatin1String(name), caption);
-    label->setGeometryTwips(left, top, width, 255);
-    QFont bold = label->font();
+    Label* l = label(parent, name, caption, left, top, width, 255);
+    QFont bold = l->font();
     bold.setBold(true);
-    label->setFont(bold);
-    return label;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, float left, float top, float width)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    placeTwips(b, left, top, width, 375);
-    return b;
+    l->setFont(bold);
+    return l;
 }
 
 } // namespace
@@ -55,19 +38,18 @@ UpdateChecker::UpdateChecker(Application& app)
     , app_(app)
     , running_(QLatin1String(kVersionText))
     , available_([&app] { return new UpdateAvailable(app); })
+    , fetching_(app)
 {
     setObjectName(QStringLiteral("UpdateChecker"));
     setWindowTitle(QStringLiteral("Quoterra - Check For Updates"));
-    setGeometryTwips(0, 0, 5160, 2100);
-    setFixedSize(size());
-    productPicture(this);
+    setFixedSizeTwips(5160, 2100);
+    picture(this, "picProduct", QPixmap(QStringLiteral(":/about/product.png")), 240, 240, 960, 960);
     boldLabel(this, "lblStatus", QStringLiteral("Status:"), 1440, 300, 3480);
-    lblState = new Label(this, QStringLiteral("lblState"), QStringLiteral("Ready"));
+    lblState = label(this, "lblState", QStringLiteral("Ready"), 1440, 630, 3480, 510);
     lblState->setWordWrap(true);
-    lblState->setGeometryTwips(1440, 630, 3480, 510);
-    cmdCheck = button(this, "cmdCheck", QStringLiteral("Check for Updates"), 1440, 1440, 2100);
+    cmdCheck = make<QPushButton>(this, "cmdCheck", QStringLiteral("Check for Updates"), 1440, 1440, 2100, 375);
     cmdCheck->setDefault(true);
-    auto* cmdClose = button(this, "cmdClose", QStringLiteral("Close"), 3720, 1440, 1200);
+    auto* cmdClose = make<QPushButton>(this, "cmdClose", QStringLiteral("Close"), 3720, 1440, 1200, 375);
 
     inetUpdate = new Transfer(this);
     inetUpdate->setObjectName(QStringLiteral("inetUpdate"));
@@ -79,25 +61,16 @@ UpdateChecker::UpdateChecker(Application& app)
     connect(cmdClose, &QPushButton::clicked, this, [this] { unload(); });
 }
 
-UpdateChecker::~UpdateChecker()
-{
-    // Destroyed without an unload (the program ending): fetching goes on.
-    if (holding_)
-        app_.setFetchingHeld(false);
-}
-
 void UpdateChecker::onLoad()
 {
     // No quotes are fetched while the check may be talking to the network.
-    app_.setFetchingHeld(true);
-    holding_ = true;
+    fetching_.hold();
     app_.AlwaysOnTop(*this);
 }
 
 bool UpdateChecker::onUnload()
 {
-    app_.setFetchingHeld(false);
-    holding_ = false;
+    fetching_.release();
     return true;
 }
 
@@ -134,18 +107,18 @@ UpdateAvailable::UpdateAvailable(Application& app)
 {
     setObjectName(QStringLiteral("UpdateAvailable"));
     setWindowTitle(QStringLiteral("Quoterra - Update Available"));
-    setGeometryTwips(0, 0, 5760, 2160);
-    setFixedSize(size());
-    productPicture(this);
+    setFixedSizeTwips(5760, 2160);
+    picture(this, "picProduct", QPixmap(QStringLiteral(":/about/product.png")), 240, 240, 960, 960);
     boldLabel(this, "lblNewVersion", QStringLiteral("A new version of Quoterra is available."), 1440, 240, 4080);
-    auto* where = new Label(this, QStringLiteral("lblWhere"),
-                            QStringLiteral("You can go to the Quoterra Web Site to download the latest version by "
-                                           "clicking the button below."));
-    where->setWordWrap(true);
-    where->setGeometryTwips(1440, 600, 4080, 780);
-    auto* go = button(this, "cmdGoToSite", QStringLiteral("Go to the Quoterra Web Site"), 1440, 1560, 2760);
+    label(this, "lblWhere",
+          QStringLiteral("You can go to the Quoterra Web Site to download the latest version by clicking the button "
+                         "below."),
+          1440, 600, 4080, 780)
+        ->setWordWrap(true);
+    auto* go =
+        make<QPushButton>(this, "cmdGoToSite", QStringLiteral("Go to the Quoterra Web Site"), 1440, 1560, 2760, 375);
     go->setDefault(true);
-    auto* cancel = button(this, "cmdCancel", QStringLiteral("Cancel"), 4320, 1560, 1200);
+    auto* cancel = make<QPushButton>(this, "cmdCancel", QStringLiteral("Cancel"), 4320, 1560, 1200, 375);
 
     connect(go, &QPushButton::clicked, this, [this] {
         {

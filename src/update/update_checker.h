@@ -1,12 +1,12 @@
 #pragma once
 
+#include "app/context/application.h"
 #include "ui/form.h"
 
 class QPushButton;
 
 namespace quoterra {
 
-class Application;
 class Label;
 class Transfer;
 
@@ -22,7 +22,6 @@ public:
     static inline const QString kVersionPath = QStringLiteral("/currentversion.txt");
 
     explicit UpdateChecker(Application& app);
-    ~UpdateChecker() override;
 
     // The version compared against; the running one unless a test sets another.
     void setRunningVersion(int major, int minor, int revision) { running_ = versionText(major, minor, revision); }
@@ -43,7 +42,7 @@ private:
     QString running_;
     QString lastAnswer_;
     FormSlot<Form> available_;
-    bool holding_ = false; // loaded and not yet unloaded
+    FetchingHold fetching_;
 };
 
 // The offer to open the maker's site for a newer version.

@@ -3,8 +3,6 @@
 #include "symbols/file/symbol_file.h"
 #include "ui/msgbox.h"
 
-#include <QDir>
-
 namespace quoterra {
 
 Application::Application(Screen& screen, const QString& registryFile, const QString& applicationDirectory,
@@ -30,33 +28,26 @@ void Application::AlwaysOnTop(Form& form)
     form.setTopmost(settings_.isTrue(Setting::AlwaysOnTop));
 }
 
-FileErrorAction ReportFileError(int error, QWidget* parent)
-{
-    const QString message = fileErrorMessage(error);
-    if (message.isEmpty())
-        return FileErrorAction::GiveUp;
-    const auto buttons = error == kDeviceUnavailable ? QMessageBox::Retry | QMessageBox::Cancel : QMessageBox::Ok;
-    const auto answer = messageBox(parent, message, QMessageBox::Warning, buttons, QStringLiteral("File Error"));
-    return answer == QMessageBox::Retry ? FileErrorAction::Retry : FileErrorAction::GiveUp;
-}
-
 bool Application::LoadSymbolFile(SymbolCursor& cursor, QWidget* parent)
 {
+    const QString title = QStringLiteral("File Error");
     for (;;) {
         QString reason;
         const int error = cursor.OpenSymbolFile(directory_, kSymbolFileName, &reason);
         if (error == kNoFileError || forms_.ending())
             break;
-        if (ReportFileError(error, parent) == FileErrorAction::Retry)
-            continue;
-        // Errors without a message of their own still deserve one.
-        if (fileErrorMessage(error).isEmpty() && !forms_.ending()) {
+        const QString message = fileErrorMessage(error);
+        if (message.isEmpty()) {
+            // Errors without a message of their own still deserve one.
             messageBox(parent,
                        QStringLiteral("Quoterra cannot open its symbol list\n%1\n\n%2.")
-                           .arg(QDir(directory_).filePath(kSymbolFileName), reason),
-                       QMessageBox::Warning, QMessageBox::Ok, QStringLiteral("File Error"));
+                           .arg(symbolFilePath(directory_), reason),
+                       QMessageBox::Warning, QMessageBox::Ok, title);
+            break;
         }
-        break;
+        const auto buttons = error == kDeviceUnavailable ? QMessageBox::Retry | QMessageBox::Cancel : QMessageBox::Ok;
+        if (messageBox(parent, message, QMessageBox::Warning, buttons, title) != QMessageBox::Retry)
+            break;
     }
     cursor.ResetCursor();
     return cursor.isOpen();

@@ -52,9 +52,37 @@ private:
     FormRegistry forms_;
 };
 
-enum class FileErrorAction { Retry, GiveUp };
-// Shows the "File Error" message for a file error and turns the answer into
-// an action; an error without a message gives up without a word.
-FileErrorAction ReportFileError(int error, QWidget* parent = nullptr);
+// A window's hold on fetching. The hold is one flag for every window: any
+// release lets go of it. A hold still on when its window is destroyed
+// without an unload (the program ending) is let go then.
+class FetchingHold {
+public:
+    explicit FetchingHold(Application& app)
+        : app_(app)
+    {
+    }
+    ~FetchingHold()
+    {
+        if (held_)
+            release();
+    }
+    FetchingHold(const FetchingHold&) = delete;
+    FetchingHold& operator=(const FetchingHold&) = delete;
+
+    void hold()
+    {
+        app_.setFetchingHeld(true);
+        held_ = true;
+    }
+    void release()
+    {
+        app_.setFetchingHeld(false);
+        held_ = false;
+    }
+
+private:
+    Application& app_;
+    bool held_ = false;
+};
 
 } // namespace quoterra

@@ -1,5 +1,6 @@
 #include "bundled_service.h"
 
+#include "core/paths.h"
 #include "net/plain_get.h"
 
 #include <QDir>
@@ -12,16 +13,6 @@
 #include <optional>
 
 namespace quoterra {
-
-namespace {
-
-QString stateDirectory()
-{
-    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    return (state.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/state") : state) + QStringLiteral("/Quoterra");
-}
-
-} // namespace
 
 BundledService::BundledService(QString origin, QStringList programs)
     : origin_(std::move(origin))
@@ -56,9 +47,10 @@ bool BundledService::start(const QString& program) const
     service.setArguments(
         {QStringLiteral("--port"), QString::number(url.port(8642)), QStringLiteral("--bind"), url.host()});
     // What it has to say (a source failing, say) waits in a file of its own.
-    QDir().mkpath(stateDirectory());
+    const QString state = stateDirectory();
+    QDir().mkpath(state);
     service.setStandardOutputFile(QProcess::nullDevice());
-    service.setStandardErrorFile(stateDirectory() + QStringLiteral("/service.log"), QIODevice::Truncate);
+    service.setStandardErrorFile(state + QStringLiteral("/service.log"), QIODevice::Truncate);
     service.setWorkingDirectory(QDir::rootPath());
     return service.startDetached();
 }

@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 #include "core/registry.h"
+#include "core/transfer.h"
 
 #include <array>
 #include <limits>
@@ -30,8 +31,7 @@ constexpr std::array<Entry, 13> kTable = {{
     {Setting::Interval, false, "Interval", "10", -32768, 32767},
     {Setting::AlwaysOnTop, false, "Always On Top", "True", kNotNumber, kNotNumber},
     {Setting::Size, false, "Size", "Standard", kNotNumber, kNotNumber},
-    // A time-out beyond what a timer holds would never fire.
-    {Setting::Timeout, false, "Timeout", "60", 1, std::numeric_limits<int>::max() / 1000},
+    {Setting::Timeout, false, "Timeout", "60", 1, Transfer::kLongestTimeoutSeconds},
     {Setting::Docked, false, "Docked", "False", kNotNumber, kNotNumber},
     {Setting::ChartSymbol, true, "Symbol", "IBM", kNotNumber, kNotNumber},
     {Setting::ChartType, true, "Chart Type", "1 Year", kNotNumber, kNotNumber},
@@ -55,6 +55,11 @@ const Entry& entry(Setting setting)
     return kTable[size_t(setting)];
 }
 
+QString defaultValue(Setting setting)
+{
+    return QLatin1String(entry(setting).value);
+}
+
 } // namespace
 
 QString Settings::key(Setting setting)
@@ -65,11 +70,6 @@ QString Settings::key(Setting setting)
 QString Settings::name(Setting setting)
 {
     return QLatin1String(entry(setting).name);
-}
-
-QString Settings::defaultValue(Setting setting)
-{
-    return QLatin1String(entry(setting).value);
 }
 
 void Settings::CreateKeys()

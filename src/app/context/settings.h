@@ -59,7 +59,6 @@ public:
 
     static QString key(Setting setting);
     static QString name(Setting setting);
-    static QString defaultValue(Setting setting);
 
 private:
     RegistryStore& store_;

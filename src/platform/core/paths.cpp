@@ -34,4 +34,9 @@ QString registryFilePath()
     return QDir::cleanPath(xdgFolder("XDG_CONFIG_HOME", ".config") + QStringLiteral("/Quoterra/registry.ini"));
 }
 
+QString stateDirectory()
+{
+    return xdgFolder("XDG_STATE_HOME", ".local/state") + QStringLiteral("/Quoterra");
+}
+
 } // namespace quoterra

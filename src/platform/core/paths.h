@@ -17,4 +17,8 @@ ApplicationDirectory applicationDirectory();
 // $XDG_CONFIG_HOME/Quoterra/registry.ini (~/.config/Quoterra/registry.ini).
 QString registryFilePath();
 
+// $XDG_STATE_HOME/Quoterra (~/.local/state/Quoterra), where the quote
+// service's log goes; not created here.
+QString stateDirectory();
+
 } // namespace quoterra

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,24 +50,9 @@ QString escape(const QString& data)
     return out;
 }
 
-QString fold(const QString& text)
-{
-    return text.toCaseFolded();
-}
-
 QString valueKey(const QString& path, const QString& name)
 {
-    return fold(path) + u'\n' + fold(name);
-}
-
-bool isUtf8(QByteArrayView bytes)
-{
-    return bytes.isValidUtf8();
-}
-
-bool blank(const QByteArray& raw)
-{
-    return raw.trimmed().isEmpty();
+    return path.toCaseFolded() + u'\n' + name.toCaseFolded();
 }
 
 } // namespace
@@ -76,8 +60,8 @@ bool blank(const QByteArray& raw)
 RegistryDocument::Section& RegistryDocument::newSection(const QString& path, const QByteArray& header)
 {
     sections_.push_back(Section{path, {Line{header, {}, {}, false}}});
-    if (!path.isEmpty() && !firstSection_.contains(fold(path)))
-        firstSection_.insert(fold(path), int(sections_.size()) - 1);
+    if (!path.isEmpty() && !firstSection_.contains(path.toCaseFolded()))
+        firstSection_.insert(path.toCaseFolded(), int(sections_.size()) - 1);
     return sections_.back();
 }
 
@@ -85,7 +69,7 @@ RegistryDocument RegistryDocument::parse(const QByteArray& bytes)
 {
     RegistryDocument doc;
     doc.sections_.push_back(Section{}); // the lines before the first section
-    const bool utf8 = isUtf8(bytes);
+    const bool utf8 = bytes.isValidUtf8();
     bool live = false;  // the current section can hold values
     QString foldedPath; // of the current section, for the value index
     doc.values_.reserve(bytes.count('\n') + 1);
@@ -101,7 +85,7 @@ RegistryDocument RegistryDocument::parse(const QByteArray& bytes)
         if (content.endsWith('\r'))
             content.chop(1);
         const QString text =
-            utf8 || isUtf8(content) ? QString::fromUtf8(content) : fromWindows1252(content.toByteArray());
+            utf8 || content.isValidUtf8() ? QString::fromUtf8(content) : fromWindows1252(content.toByteArray());
         Section* section = &doc.sections_.back();
 
         const QStringView trimmed = QStringView(text).trimmed();
@@ -110,7 +94,7 @@ RegistryDocument RegistryDocument::parse(const QByteArray& bytes)
             // A nameless section holds nothing the program can read.
             doc.newSection(path, raw);
             live = !path.isEmpty();
-            foldedPath = fold(path);
+            foldedPath = path.toCaseFolded();
             continue;
         }
         const qsizetype eq = text.indexOf(u'=');
@@ -120,7 +104,7 @@ RegistryDocument RegistryDocument::parse(const QByteArray& bytes)
         }
         const QString name = text.left(eq);
         // A name given twice reads as its last line.
-        doc.values_.insert(foldedPath + u'\n' + fold(name),
+        doc.values_.insert(foldedPath + u'\n' + name.toCaseFolded(),
                            Place{int(doc.sections_.size()) - 1, int(section->lines.size())});
         section->lines.push_back(Line{raw, name, unescape(QStringView(text).mid(eq + 1)), false});
     }
@@ -141,7 +125,7 @@ QByteArray RegistryDocument::serialize() const
 
 bool RegistryDocument::hasKey(const QString& path) const
 {
-    return firstSection_.contains(fold(path));
+    return firstSection_.contains(path.toCaseFolded());
 }
 
 bool RegistryDocument::createKey(const QString& path)
@@ -157,7 +141,7 @@ bool RegistryDocument::createKey(const QString& path)
         // A blank line between sections, as a person would leave one.
         Section& last = sections_.back();
         const bool empty = sections_.size() == 1 && last.lines.empty();
-        if (!empty && !last.lines.empty() && !blank(last.lines.back().raw))
+        if (!empty && !last.lines.empty() && !last.lines.back().raw.trimmed().isEmpty())
             last.lines.push_back(Line{});
         newSection(prefix, (u'[' + prefix + u']').toUtf8());
         made = true;
@@ -184,7 +168,7 @@ RegistryDocument::SetResult RegistryDocument::setValue(const QString& key, const
         line.edited = true;
         return SetResult::Changed;
     }
-    const auto section = firstSection_.constFind(fold(key));
+    const auto section = firstSection_.constFind(key.toCaseFolded());
     if (section == firstSection_.constEnd())
         return SetResult::NoSuchKey;
     // New values go after the section's last value, ahead of the blank lines
@@ -192,7 +176,7 @@ RegistryDocument::SetResult RegistryDocument::setValue(const QString& key, const
     const int s = *section;
     std::vector<Line>& lines = sections_[size_t(s)].lines;
     int at = int(lines.size());
-    while (at > 1 && blank(lines[size_t(at - 1)].raw) && lines[size_t(at - 1)].name.isEmpty())
+    while (at > 1 && lines[size_t(at - 1)].raw.trimmed().isEmpty() && lines[size_t(at - 1)].name.isEmpty())
         --at;
     for (Place& place : values_) {
         if (place.section == s && place.line >= at)

@@ -71,8 +71,6 @@ public:
     explicit RegistryStore(QString filePath, QObject* parent = nullptr);
     ~RegistryStore() override; // writes what is pending
 
-    QString filePath() const { return path_; }
-
     bool keyExists(const QString& key);
     void createKey(const QString& key);
     // Empty when the key or the value does not exist; `keyExists` tells which.

@@ -80,8 +80,7 @@ QByteArray Transfer::fetch(const QString& address, qint64 cap)
     net::GetOptions options;
     options.timeout = std::chrono::milliseconds(timeoutSeconds_ * 1000);
     options.maxBody = std::size_t(cap);
-    options.userAgent =
-        QStringLiteral("Quoterra/%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision).toStdString();
+    options.userAgent = std::string("Quoterra/") + kVersionDotted;
 
     auto shared = std::make_shared<Pending>();
     options.cancel = &shared->cancel;

@@ -168,6 +168,41 @@ void placeTwips(QWidget* widget, float left, float top, float width, float heigh
     widget->setGeometry(s.pixelsX(left), s.pixelsY(top), s.pixelsX(width), s.pixelsY(height));
 }
 
+Label* label(QWidget* parent, const char* name, const QString& caption, float left, float top, float width,
+             float height)
+{
+    auto* l = new Label(parent, QLatin1String(name), caption);
+    l->setGeometryTwips(left, top, width, height);
+    return l;
+}
+
+Label* label(QWidget* parent, const char* name, float left, float top, const QFont& font, const QString& caption)
+{
+    auto* l = new Label(parent, QLatin1String(name), caption);
+    l->setFont(font);
+    l->moveTwips(left, top);
+    l->setAutoSize(true);
+    return l;
+}
+
+PictureBox* picture(QWidget* parent, const char* name, const QPixmap& pixmap, float left, float top, float width,
+                    float height)
+{
+    auto* box = new PictureBox(parent, QLatin1String(name));
+    box->setGeometryTwips(left, top, width, height);
+    box->setPicture(pixmap);
+    return box;
+}
+
+PictureBox* picture(QWidget* parent, const char* name, float left, float top, const QPixmap& pixmap)
+{
+    auto* box = new PictureBox(parent, QLatin1String(name));
+    box->setAutoSize(true);
+    box->moveTwips(left, top);
+    box->setPicture(pixmap);
+    return box;
+}
+
 QFont designFont(const QString& family, double points, bool bold)
 {
     static const bool substituted = [] {

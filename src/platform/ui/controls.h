@@ -68,6 +68,27 @@ private:
 // Places one of Qt's own widgets in twips, on the screen of its window.
 void placeTwips(QWidget* widget, float left, float top, float width, float height);
 
+// One of Qt's own widgets that take (text, parent), named and placed.
+template <class W>
+W* make(QWidget* parent, const char* name, const QString& text, float left, float top, float width, float height)
+{
+    auto* widget = new W(text, parent);
+    widget->setObjectName(QLatin1String(name));
+    placeTwips(widget, left, top, width, height);
+    return widget;
+}
+
+// A label in a box of the given size.
+Label* label(QWidget* parent, const char* name, const QString& caption, float left, float top, float width,
+             float height);
+// A label that fits its text.
+Label* label(QWidget* parent, const char* name, float left, float top, const QFont& font, const QString& caption = {});
+// A picture in a box of the given size.
+PictureBox* picture(QWidget* parent, const char* name, const QPixmap& pixmap, float left, float top, float width,
+                    float height);
+// A picture whose box takes its size.
+PictureBox* picture(QWidget* parent, const char* name, float left, float top, const QPixmap& pixmap);
+
 // A font by the name the windows were designed with. Arial is drawn with its
 // metric twin Liberation Sans, and so is MS Sans Serif, whose nearest match
 // on this desktop it is.

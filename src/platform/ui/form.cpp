@@ -185,9 +185,7 @@ void Form::setBorderless(bool borderless)
     widget_.setWindowFlag(Qt::FramelessWindowHint, borderless);
     if (borderless)
         widget_.setWindowTitle(QString());
-    applyTwips();
-    if (visible)
-        widget_.show();
+    putBack(visible);
 }
 
 void Form::setTopmost(bool topmost)
@@ -195,11 +193,21 @@ void Form::setTopmost(bool topmost)
     if (this->topmost() == topmost)
         return;
     const bool visible = widget_.isVisible();
-    // Changing window flags hides a window; put it back where it was.
     widget_.setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    putBack(visible);
+}
+
+void Form::putBack(bool visible)
+{
     applyTwips();
     if (visible)
         widget_.show();
+}
+
+void Form::setFixedSizeTwips(float width, float height)
+{
+    setGeometryTwips(leftTwips(), topTwips(), width, height);
+    widget_.setFixedSize(widget_.size());
 }
 
 void Form::closed(QCloseEvent* event)

@@ -118,8 +118,13 @@ protected:
     // From the widget's close and show events.
     void closed(QCloseEvent* event);
     void shown();
+    // Sizes the window, which the user then cannot resize.
+    void setFixedSizeTwips(float width, float height);
 
 private:
+    // Changing window flags hid the window: back where it was.
+    void putBack(bool visible);
+
     FormRegistry& registry_;
     QWidget& widget_;
     bool placed_ = false;
@@ -162,7 +167,6 @@ public:
         : make_(std::move(make))
     {
     }
-    void setMaker(Make make) { make_ = std::move(make); }
     // The window when it is loaded, else nullptr; never loads it.
     F* loaded() const { return widget_ && form_->isLoaded() ? form_ : nullptr; }
     // Loads it (not shown) when needed; nullptr when it cannot be made or its

@@ -193,13 +193,18 @@ QList<SymbolEntry> SymbolCursor::entries()
     return list;
 }
 
+QString symbolFilePath(const QString& directory)
+{
+    return QDir(directory).filePath(kSymbolFileName);
+}
+
 std::optional<QString> SaveSymbolList(const QString& directory, const QList<SymbolEntry>& rows)
 {
     QByteArray bytes;
     bytes.reserve(rows.size() * kRecordLength);
     for (const SymbolEntry& row : rows)
         bytes += encodeRecord(row);
-    QSaveFile file(QDir(directory).filePath(kSymbolFileName));
+    QSaveFile file(symbolFilePath(directory));
     bool ok = file.open(QIODevice::WriteOnly);
     ok = ok && file.write(bytes) == bytes.size();
     ok = ok && file.commit();

@@ -16,6 +16,8 @@ inline constexpr int kRecordLength = 50;
 inline constexpr int kSymbolWidth = 10;
 inline constexpr int kNameWidth = 40;
 inline const QString kSymbolFileName = QStringLiteral("stockdata.std");
+// The list's file in `directory`.
+QString symbolFilePath(const QString& directory);
 
 struct SymbolEntry {
     QString TickerSymbol;
