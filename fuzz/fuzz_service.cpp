@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         drawLive(readCsvLatest(input, "ibm.us"));
         break;
     case 3:
-        drawLive(readCsvDaily(input, "ibm.us"));
+        drawLive(readCsvDaily(input));
         break;
     }
     return 0;

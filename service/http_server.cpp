@@ -26,22 +26,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const char* reasonPhrase(int status)
-{
-    switch (status) {
-    case 400:
-        return "Bad Request";
-    case 413:
-        return "Payload Too Large";
-    case 431:
-        return "Request Header Fields Too Large";
-    case 503:
-        return "Service Unavailable";
-    default:
-        return "Error";
-    }
-}
-
 std::int64_t ticks(Clock::time_point t)
 {
     return t.time_since_epoch().count();
@@ -166,7 +150,7 @@ private:
     {
         if (ec == http::error::header_limit || ec == http::error::buffer_overflow)
             return refuse(431);
-        if (ec == http::error::body_limit) // an announced length is checked with the head
+        if (ec == http::error::body_limit) // an announced length over the limit ends the head
             return refuse(413);
         if (ec == beast::error::timeout || ec == asio::error::operation_aborted || ec == http::error::end_of_stream
             || ec == asio::error::eof || ec == asio::error::connection_reset)
@@ -178,7 +162,7 @@ private:
             return refuse(400);
         if (std::size_t(std::distance(head.begin(), head.end())) > server_->limits.maxHeaderFields)
             return refuse(431);
-        if (parser_->chunked() || parser_->content_length().value_or(0) > server_->limits.maxBodyBytes)
+        if (parser_->chunked())
             return refuse(413);
         if (parser_->is_done())
             return onRequest();
@@ -222,7 +206,8 @@ private:
         if (!moveTo(Partial, Busy))
             return;
         head_ = false;
-        write(textReply(status, std::to_string(status) + ' ' + reasonPhrase(status) + '\n'), false);
+        const std::string reason(http::obsolete_reason(http::status(status)));
+        write(textReply(status, std::to_string(status) + ' ' + reason + '\n'), false);
     }
 
     void write(Reply reply, bool keepAlive)

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <iostream>
 #include <mutex>
 #include <random>
@@ -70,13 +71,6 @@ bool plausible(std::string_view upper)
     });
 }
 
-// Daily history stays good until the exchange's next midnight.
-Clock::time_point nextMidnight(Clock::time_point now, int utcOffset)
-{
-    const std::int64_t t = std::chrono::duration_cast<std::chrono::seconds>(Wall::now().time_since_epoch()).count();
-    return now + std::chrono::seconds(std::max<std::int64_t>(60, untilMidnight(t, utcOffset)));
-}
-
 Reply redirect(const std::string& to)
 {
     Reply r{302, "text/html; charset=utf-8",
@@ -92,25 +86,22 @@ Reply unavailable(ReplyKind kind)
 
 } // namespace
 
-LiveMarket::Config LiveMarket::Config::from(const Options& o)
-{
-    return Config{o.chartSource, o.csvSource, o.researchSite, o.versionText, o.upstreamTimeout};
-}
-
 struct LiveMarket::Impl {
-    explicit Impl(Config c)
-        : config(std::move(c))
-        , upstream(Upstream::Config{config.upstreamTimeout})
+    explicit Impl(const Options& o)
+        : researchSite(o.researchSite)
+        , versionText(o.versionText)
+        , upstream(Upstream::Config{o.upstreamTimeout})
         , jitter(std::random_device{}())
     {
-        if (!config.chartSource.empty())
-            sources.push_back(makeChartSource(config.chartSource, upstream));
-        if (!config.csvSource.empty())
-            sources.push_back(makeCsvSource(config.csvSource, upstream));
+        if (!o.chartSource.empty())
+            sources.push_back(makeChartSource(o.chartSource, upstream));
+        if (!o.csvSource.empty())
+            sources.push_back(makeCsvSource(o.csvSource, upstream));
         health.resize(sources.size());
     }
 
-    Config config;
+    const std::string researchSite;
+    const std::string versionText;
     Upstream upstream;
     std::vector<std::unique_ptr<Source>> sources;
     boost::asio::thread_pool workers{kUpstreamWorkers};
@@ -151,7 +142,12 @@ struct LiveMarket::Impl {
 
     void fetch(const std::string& key, Span span, const std::string& symbol)
     {
-        EntryPtr entry = ask(span, symbol);
+        EntryPtr entry;
+        try {
+            entry = ask(span, symbol);
+        } catch (const std::exception& e) { // the waiters are answered all the same
+            complain(std::string("asking the sources failed: ") + e.what());
+        }
         std::vector<Waiter> waiters;
         {
             std::lock_guard lock(mutex);
@@ -274,9 +270,11 @@ struct LiveMarket::Impl {
         need(Span::Day, upper, kQuoteAge, [asked, respond = std::move(respond)](EntryPtr e) {
             if (!e)
                 return respond(unavailable(ReplyKind::Quote));
-            respond(Reply{200, "text/csv; charset=us-ascii",
-                          e->data.quote ? liveQuoteLine(asked, *e->data.quote) : notFoundLine(asked),
-                          ReplyKind::Quote});
+            respond(replyOrInternalError([&] {
+                return Reply{200, "text/csv; charset=us-ascii",
+                             e->data.quote ? liveQuoteLine(asked, *e->data.quote) : notFoundLine(asked),
+                             ReplyKind::Quote};
+            }));
         });
     }
 
@@ -289,7 +287,9 @@ struct LiveMarket::Impl {
              [this, upper, range, respond = std::move(respond)](EntryPtr e) {
                  if (!e)
                      return respond(unavailable(ReplyKind::Chart));
-                 respond(Reply{200, "image/gif", drawn(upper, range, *e), ReplyKind::Chart});
+                 respond(replyOrInternalError([&] {
+                     return Reply{200, "image/gif", drawn(upper, range, *e), ReplyKind::Chart};
+                 }));
              });
     }
 
@@ -313,15 +313,14 @@ struct LiveMarket::Impl {
     // Research pages live on a public finance site.
     Reply research(const Route& r) const
     {
-        const std::string& site = config.researchSite;
         const std::string sym = urlEncode(chartSymbol(upperSymbol(r.symbol)));
         if (r.kind == Route::Kind::Lookup)
-            return redirect(site + "/lookup?s=" + urlEncode(r.symbol));
+            return redirect(researchSite + "/lookup?s=" + urlEncode(r.symbol));
         if (r.symbol.empty())
-            return redirect(site + "/");
+            return redirect(researchSite + "/");
         if (r.kind == Route::Kind::ChartPage)
-            return redirect(site + "/chart/" + sym);
-        return redirect(site + "/quote/" + sym + "/"
+            return redirect(researchSite + "/chart/" + sym);
+        return redirect(researchSite + "/quote/" + sym + "/"
                         + std::string(r.kind == Route::Kind::Board ? "community" : r.page));
     }
 
@@ -337,8 +336,8 @@ struct LiveMarket::Impl {
     }
 };
 
-LiveMarket::LiveMarket(Config config)
-    : d(std::make_unique<Impl>(std::move(config)))
+LiveMarket::LiveMarket(const Options& options)
+    : d(std::make_unique<Impl>(options))
 {
 }
 
@@ -357,7 +356,7 @@ void LiveMarket::answer(std::string_view target, Respond respond)
     case Route::Kind::Chart:
         return d->chart(r.symbol, r.range, std::move(respond));
     case Route::Kind::Version:
-        return respond(versionReply(d->config.versionText));
+        return respond(versionReply(d->versionText));
     case Route::Kind::Research:
     case Route::Kind::ChartPage:
     case Route::Kind::Board:

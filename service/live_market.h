@@ -3,7 +3,6 @@
 #include "backend.h"
 #include "options.h"
 
-#include <chrono>
 #include <memory>
 #include <string>
 
@@ -17,16 +16,8 @@ namespace quoterra::service {
 // empty body (status 503) and says why in the log, once a minute.
 class LiveMarket : public Backend {
 public:
-    struct Config {
-        std::string chartSource; // origins; empty leaves a source out
-        std::string csvSource;
-        std::string researchSite;
-        std::string versionText;
-        std::chrono::milliseconds upstreamTimeout{10'000};
-        static Config from(const Options& options);
-    };
-
-    explicit LiveMarket(Config config);
+    // Its sources, research site, version text and upstream time-out.
+    explicit LiveMarket(const Options& options);
     ~LiveMarket() override; // ends upstream requests in flight
     void answer(std::string_view target, Respond respond) override;
     std::string status() const override;

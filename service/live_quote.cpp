@@ -10,12 +10,23 @@ namespace quoterra::service {
 
 namespace {
 
-Date dateOf(std::int64_t day)
+using namespace std::chrono;
+
+// Whether a moment falls in the summer time of its year; the rules give
+// its first and its last Sunday, and the hour (UTC) the clocks change.
+template <typename Begins, typename Ends>
+bool summer(std::int64_t utc, Begins begins, hours beginHour, Ends ends, hours endHour)
 {
-    using namespace std::chrono;
-    const sys_days d{days(day)};
-    const year_month_day ymd(d);
-    return Date{int(ymd.year()), unsigned(ymd.month()), unsigned(ymd.day()), weekday(d).c_encoding()};
+    const year y = year_month_day(sys_days(days(exchangeDay(utc, 0)))).year();
+    const sys_seconds t{seconds(utc)};
+    return t >= sys_days(begins(y)) + beginHour && t < sys_days(ends(y)) + endHour;
+}
+
+bool newYorkSummer(std::int64_t utc)
+{
+    return summer(
+        utc, [](year y) { return y / March / Sunday[2]; }, hours(7), [](year y) { return y / November / Sunday[1]; },
+        hours(6));
 }
 
 } // namespace
@@ -37,6 +48,28 @@ std::int64_t untilMidnight(std::int64_t time, int utcOffset)
     return (exchangeDay(time, utcOffset) + 1) * 86'400 - utcOffset - time;
 }
 
+steady_clock::time_point nextMidnight(steady_clock::time_point now, int utcOffset)
+{
+    return now + seconds(std::max<std::int64_t>(60, untilMidnight(unixNow(), utcOffset)));
+}
+
+std::int64_t unixNow()
+{
+    return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+}
+
+bool centralEuropeSummer(std::int64_t utc)
+{
+    return summer(
+        utc, [](year y) { return y / March / Sunday[last]; }, hours(1),
+        [](year y) { return y / October / Sunday[last]; }, hours(1));
+}
+
+int newYorkOffset(std::int64_t utc)
+{
+    return newYorkSummer(utc) ? -4 * 3600 : -5 * 3600;
+}
+
 void scale(LiveQuote& q, double factor)
 {
     for (double* v : {&q.last, &q.previousClose, &q.open, &q.high, &q.low})
@@ -50,12 +83,17 @@ void scale(BarSeries& series, double factor)
     series.previousClose *= factor;
 }
 
+namespace {
+
+// Two places, four for prices below one.
 int priceDecimals(double price)
 {
     return std::abs(price) < 1 ? 4 : 2;
 }
 
-std::string formatPrice(double value, int decimals, bool withSign)
+// A number in the plain form the ticker reads, with `decimals` places at
+// most and two at least; a sign in front of a change. "N/A" for no value.
+std::string formatPrice(double value, int decimals, bool withSign = false)
 {
     if (!std::isfinite(value))
         return "N/A";
@@ -70,6 +108,8 @@ std::string formatPrice(double value, int decimals, bool withSign)
         text.insert(0, 1, '+');
     return text;
 }
+
+} // namespace
 
 std::string liveQuoteLine(std::string_view asked, const LiveQuote& q)
 {

@@ -2,6 +2,7 @@
 
 #include "charts.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -41,6 +42,16 @@ std::int64_t exchangeDay(std::int64_t time, int utcOffset);
 int exchangeMinute(std::int64_t time, int utcOffset);
 // Seconds from `time` to the next midnight there.
 std::int64_t untilMidnight(std::int64_t time, int utcOffset);
+// When data of the exchange's day goes stale: the next midnight in its zone,
+// a minute after `now` at the soonest.
+std::chrono::steady_clock::time_point nextMidnight(std::chrono::steady_clock::time_point now, int utcOffset);
+// The time now, Unix seconds.
+std::int64_t unixNow();
+
+// Summer time as the EU keeps it, and New York's offset from UTC (summer
+// time as the US has kept it since 2007) at a moment.
+bool centralEuropeSummer(std::int64_t utc);
+int newYorkOffset(std::int64_t utc);
 
 // Every value is multiplied by `factor` (the ticker's ^TYX is the yield x 10).
 void scale(LiveQuote& quote, double factor);
@@ -52,11 +63,6 @@ void scale(BarSeries& series, double factor);
 std::string liveQuoteLine(std::string_view asked, const LiveQuote& quote);
 // The line the classic service gave for a symbol it did not know.
 std::string notFoundLine(std::string_view asked);
-// A number in the plain form the ticker reads, with `decimals` places at
-// most and two at least; a sign in front of a change. "N/A" for no value.
-std::string formatPrice(double value, int decimals, bool withSign = false);
-// Two places, four for prices below one.
-int priceDecimals(double price);
 
 // Chart series from real bars; nothing when there is nothing to draw.
 std::optional<ChartSeries> liveSeries(const BarSeries& series, ChartRange range);

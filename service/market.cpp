@@ -100,6 +100,15 @@ bool isKnownSymbol(std::string_view upper)
 
 // --- calendar and clock ---------------------------------------------------
 
+Date dateOf(std::int64_t daysSince1970)
+{
+    using namespace std::chrono;
+    const sys_days d{days(daysSince1970)};
+    const year_month_day ymd(d);
+    return Date{static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
+                weekday(d).c_encoding()};
+}
+
 Calendar::Calendar(std::chrono::sys_days firstDay)
 {
     using namespace std::chrono;
@@ -132,9 +141,7 @@ Date Calendar::date(std::int64_t tradingDay) const
         --weeks;
     }
     const sys_days d = day0_ - days(weekdayOfDay0_) + days(weeks * 7 + rest);
-    const year_month_day ymd(d);
-    return Date{static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
-                weekday(d).c_encoding()};
+    return dateOf(d.time_since_epoch().count());
 }
 
 SimClock::SimClock(std::chrono::steady_clock::time_point start, int firstMinute, std::chrono::milliseconds perMinute)

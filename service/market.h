@@ -30,6 +30,9 @@ struct Date {
     unsigned weekday = 0; // 0 = Sunday
 };
 
+// The date of a day counted from 1970-01-01.
+Date dateOf(std::int64_t daysSince1970);
+
 // Trading days are weekdays; day 0 is the first simulated day.
 class Calendar {
 public:

@@ -1,6 +1,7 @@
 #include "pages.h"
 
-#include <algorithm>
+#include "net/text.h"
+
 #include <cctype>
 
 namespace quoterra::service {
@@ -100,15 +101,11 @@ const std::vector<Company>& companyDirectory()
 
 std::vector<Company> lookUp(std::string_view query)
 {
-    const auto lower = [](std::string_view s) {
-        std::string out(s);
-        std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-        return out;
-    };
-    const std::string q = lower(query);
+    using net::lowerAscii;
+    const std::string q = lowerAscii(query);
     std::vector<Company> found;
     for (const Company& c : companyDirectory())
-        if (lower(c.symbol).find(q) != std::string::npos || lower(c.name).find(q) != std::string::npos)
+        if (lowerAscii(c.symbol).find(q) != std::string::npos || lowerAscii(c.name).find(q) != std::string::npos)
             found.push_back(c);
     return found;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -26,6 +28,22 @@ struct Reply {
 inline Reply textReply(int status, std::string body, ReplyKind kind = ReplyKind::Page)
 {
     return Reply{status, "text/plain; charset=utf-8", std::move(body), kind};
+}
+
+// The answer when making one threw: the service carries on.
+inline Reply internalError(std::string_view what)
+{
+    return textReply(500, "Internal error: " + std::string(what) + '\n');
+}
+
+// What `make` answers, or internalError when it throws.
+template <typename Make> Reply replyOrInternalError(Make&& make)
+{
+    try {
+        return make();
+    } catch (const std::exception& e) {
+        return internalError(e.what());
+    }
 }
 
 // Hands an answer back to the connection that asked: called exactly once,

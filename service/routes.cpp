@@ -3,6 +3,8 @@
 #include "charts.h"
 #include "pages.h"
 
+#include "net/text.h"
+
 #include <boost/json.hpp>
 
 #include <array>
@@ -24,19 +26,6 @@ int hexValue(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
-}
-
-std::vector<std::string_view> splitOn(std::string_view text, char sep)
-{
-    std::vector<std::string_view> pieces;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t at = text.find(sep, start);
-        pieces.push_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
-        if (at == std::string_view::npos)
-            return pieces;
-        start = at + 1;
-    }
 }
 
 bool startsParameter(std::string_view piece, std::string_view key)
@@ -80,10 +69,7 @@ std::string chartLinks(std::string_view symbol)
 
 std::string yearChartPath(std::string_view upper)
 {
-    std::string lower(upper);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    const std::string lower = net::lowerAscii(upper);
     const std::string first = lower.empty() ? std::string() : lower.substr(0, 1);
     return "/c/0b/" + urlEncode(first) + "/" + urlEncode(lower) + ".gif";
 }
@@ -111,7 +97,7 @@ std::string percentDecode(std::string_view text, bool plusIsSpace)
 std::string queryValue(std::string_view rawQuery, std::string_view key, std::initializer_list<std::string_view> keys,
                        bool plusIsSpace)
 {
-    const std::vector<std::string_view> pieces = splitOn(rawQuery, '&');
+    const std::vector<std::string_view> pieces = net::splitOn(rawQuery, '&');
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         if (!startsParameter(pieces[i], key))
             continue;
@@ -166,11 +152,15 @@ Routes::Routes(std::uint64_t seed, Calendar calendar, std::string versionText)
 
 Routes::~Routes() = default;
 
-Route routeOf(std::string_view target)
+Target splitTarget(std::string_view target)
 {
     const std::size_t mark = target.find('?');
-    const std::string_view path = target.substr(0, mark);
-    const std::string_view query = mark == std::string_view::npos ? std::string_view() : target.substr(mark + 1);
+    return {target.substr(0, mark), mark == std::string_view::npos ? std::string_view() : target.substr(mark + 1)};
+}
+
+Route routeOf(std::string_view target)
+{
+    const auto [path, query] = splitTarget(target);
     Route r;
     const auto is = [&r](Route::Kind kind) {
         r.kind = kind;
@@ -225,7 +215,7 @@ Route routeOf(std::string_view target)
     if (path == "/") {
         const std::string action = queryValue(query, "action", {"action", "board"});
         bool hasBoard = false;
-        for (std::string_view piece : splitOn(query, '&'))
+        for (std::string_view piece : net::splitOn(query, '&'))
             hasBoard = hasBoard || startsParameter(piece, "board");
         if (action == "q" && hasBoard) {
             r.symbol = queryValue(query, "board", {"action", "board"});
@@ -411,7 +401,7 @@ SimulatedBackend::SimulatedBackend(std::uint64_t seed, std::string versionText)
 
 void SimulatedBackend::answer(std::string_view target, Respond respond)
 {
-    respond(routes_.answer(target, clock_.now()));
+    respond(replyOrInternalError([&] { return routes_.answer(target, clock_.now()); }));
 }
 
 std::string SimulatedBackend::status() const

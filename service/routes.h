@@ -22,6 +22,13 @@ std::string percentDecode(std::string_view text, bool plusIsSpace);
 std::string queryValue(std::string_view rawQuery, std::string_view key, std::initializer_list<std::string_view> keys,
                        bool plusIsSpace = false);
 
+// A GET target's path and its raw query (what follows the first '?').
+struct Target {
+    std::string_view path;
+    std::string_view query;
+};
+Target splitTarget(std::string_view target);
+
 // The addresses of the ticker and its pages, told apart.
 struct Route {
     enum class Kind { Quote, Chart, Version, Research, ChartPage, Board, Lookup, Start, NotFound };

@@ -35,14 +35,7 @@ std::unique_ptr<Backend> makeBackend(const Options& o)
 {
     if (o.market == MarketKind::Simulated)
         return std::make_unique<SimulatedBackend>(o.seed, o.versionText);
-    return std::make_unique<LiveMarket>(LiveMarket::Config::from(o));
-}
-
-ServerLimits limitsFor(const Options& o)
-{
-    ServerLimits limits;
-    limits.requestTimeout = o.requestTimeout;
-    return limits;
+    return std::make_unique<LiveMarket>(o);
 }
 
 } // namespace
@@ -50,7 +43,7 @@ ServerLimits limitsFor(const Options& o)
 struct QuoteServer::Impl {
     explicit Impl(const Options& o)
         : options(o)
-        , http(limitsFor(o), "quoterra-service/" + versionString(),
+        , http(ServerLimits{.requestTimeout = o.requestTimeout}, "quoterra-service/" + versionString(),
                [this](const Request& req, Respond respond) { handle(req, std::move(respond)); })
         , backend(makeBackend(o))
         , failDraws(o.seed ^ 0xFA11'FA11'FA11'FA11ULL)
@@ -119,8 +112,7 @@ struct QuoteServer::Impl {
 
     Reply control(const Request& req)
     {
-        const std::string_view target = req.target;
-        const std::string_view path = target.substr(0, target.find('?'));
+        const auto [path, query] = splitTarget(req.target);
         if (path == "/_control/requests") {
             if (req.method != "GET")
                 return methodNotAllowed("GET");
@@ -144,8 +136,7 @@ struct QuoteServer::Impl {
             failNext = 0;
             return textReply(200, "reset\n");
         }
-        const std::string text =
-            queryValue(target.substr(path.size() + (path.size() < target.size())), "count", {"count"});
+        const std::string text = queryValue(query, "count", {"count"});
         long long count = -1;
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), count);
         if (text.empty() || ec != std::errc() || end != text.data() + text.size() || count < 0 || count > 1'000'000)

@@ -78,13 +78,12 @@ std::unique_ptr<Source> makeChartSource(std::string origin, Upstream& upstream);
 // A CSV source of the q/l (latest) and q/d/l (daily history) kind.
 std::unique_ptr<Source> makeCsvSource(std::string origin, Upstream& upstream);
 
-// The ticker's symbols in each source's own forms.
+// A ticker's symbol as the chart source (and the research site) spell it.
 std::string chartSymbol(std::string_view upper);
-std::string csvSymbol(std::string_view upper);
 
 // The readers of each source's answers, for the sources and the fuzz target.
 SourceAnswer readChartJson(long status, std::string_view body, Span span);
 SourceAnswer readCsvLatest(std::string_view body, std::string_view sourceSymbol);
-SourceAnswer readCsvDaily(std::string_view body, std::string_view sourceSymbol);
+SourceAnswer readCsvDaily(std::string_view body);
 
 } // namespace quoterra::service

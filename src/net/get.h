@@ -1,8 +1,8 @@
 #pragma once
 
-#include <algorithm>
+#include "text.h"
+
 #include <atomic>
-#include <cctype>
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -35,20 +35,15 @@ using HeaderFields = std::vector<std::pair<std::string, std::string>>;
 // The first field of that name, any case; empty when there is none.
 inline std::string findHeader(const HeaderFields& fields, std::string_view name)
 {
-    const auto same = [name](const std::string& field) {
-        return std::equal(field.begin(), field.end(), name.begin(), name.end(),
-                          [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
-    };
     for (const auto& [field, value] : fields)
-        if (same(field))
+        if (equalsIgnoringCase(field, name))
             return value;
     return {};
 }
 
 struct GetResult {
-    long status = 0;  // the last HTTP status; 0 when no answer arrived
-    std::string body; // decoded (gzip and the like undone)
-    std::string contentType;
+    long status = 0;      // the last HTTP status; 0 when no answer arrived
+    std::string body;     // decoded (gzip and the like undone)
     std::string error;    // why the transfer failed; empty when a whole answer arrived
     bool refused = false; // nothing accepted the connection
     // The header fields of the last answer as sent, names as spelt there.
@@ -56,5 +51,36 @@ struct GetResult {
     bool transferred() const { return error.empty() && status != 0; }
     std::string header(std::string_view name) const { return findHeader(headers, name); }
 };
+
+// Why a transfer failed, in the same words from either client.
+inline constexpr std::string_view kTimedOut = "no complete answer in time";
+inline constexpr std::string_view kCancelled = "cancelled";
+
+inline std::string bodyTooLargeError(std::size_t maxBody)
+{
+    return "the answer is larger than " + std::to_string(maxBody) + " bytes";
+}
+
+inline std::string headTooLargeError(std::size_t maxHeaderBytes)
+{
+    return "the answer's header is larger than " + std::to_string(maxHeaderBytes) + " bytes";
+}
+
+// Whether the answer of hop `hop` (0 for the first address) may be followed
+// to an address of `nextOrigin` (empty when it has none); when not, the
+// transfer has failed and `result` says why.
+inline bool mayFollowRedirect(std::string_view origin, std::string_view nextOrigin, int hop, const GetOptions& options,
+                              GetResult& result)
+{
+    if (nextOrigin.empty() || nextOrigin != origin) {
+        result.error = "redirected to another site";
+        return false;
+    }
+    if (hop >= options.maxRedirects) {
+        result.error = "too many redirects";
+        return false;
+    }
+    return true;
+}
 
 } // namespace quoterra::net

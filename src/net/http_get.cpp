@@ -2,8 +2,6 @@
 
 #include <curl/curl.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -33,15 +31,6 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user)
     return n;
 }
 
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user)
 {
     auto* t = static_cast<Transfer*>(user);
@@ -63,12 +52,6 @@ int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     const auto* t = static_cast<Transfer*>(user);
     return t->options->cancel && t->options->cancel->load() ? 1 : 0;
-}
-
-std::string lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return s;
 }
 
 // Loopback never goes through a proxy, whatever the environment names.
@@ -104,9 +87,9 @@ std::string originOf(const std::string& url)
         if (curl_url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK
             && curl_url_get(u, CURLUPART_HOST, &host, 0) == CURLUE_OK
             && curl_url_get(u, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
-            const std::string s = lower(scheme);
+            const std::string s = lowerAscii(scheme);
             if (s == "http" || s == "https")
-                origin = s + "://" + lower(host) + ":" + port;
+                origin = s + "://" + lowerAscii(host) + ":" + port;
         }
         curl_free(scheme);
         curl_free(host);
@@ -139,7 +122,7 @@ GetResult get(const std::string& url, const GetOptions& options)
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
-            result.error = "no complete answer in time";
+            result.error = kTimedOut;
             return result;
         }
         Easy easy(curl_easy_init(), &curl_easy_cleanup);
@@ -179,40 +162,27 @@ GetResult get(const std::string& url, const GetOptions& options)
         if (code != CURLE_OK) {
             result.refused = code == CURLE_COULDNT_CONNECT;
             if (t.bodyTooLarge || code == CURLE_FILESIZE_EXCEEDED)
-                result.error = "the answer is larger than " + std::to_string(options.maxBody) + " bytes";
+                result.error = bodyTooLargeError(options.maxBody);
             else if (t.headersTooLarge)
-                result.error =
-                    "the answer's header is larger than " + std::to_string(options.maxHeaderBytes) + " bytes";
+                result.error = headTooLargeError(options.maxHeaderBytes);
             else if (code == CURLE_ABORTED_BY_CALLBACK)
-                result.error = "cancelled";
+                result.error = kCancelled;
             else if (code == CURLE_OPERATION_TIMEDOUT)
-                result.error = "no complete answer in time";
+                result.error = kTimedOut;
             else
                 result.error = message[0] ? message : curl_easy_strerror(code);
             return result;
         }
-        char* type = nullptr;
-        if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
-            result.contentType = type;
         result.headers = std::move(t.headers);
-        if (status < 300 || status >= 400) {
-            result.body = std::move(t.body);
-            return result;
-        }
         char* next = nullptr;
-        curl_easy_getinfo(c, CURLINFO_REDIRECT_URL, &next);
+        if (status >= 300 && status < 400)
+            curl_easy_getinfo(c, CURLINFO_REDIRECT_URL, &next);
         if (!next) {
             result.body = std::move(t.body);
             return result;
         }
-        if (originOf(next) != origin) {
-            result.error = "redirected to another site";
+        if (!mayFollowRedirect(origin, originOf(next), hop, options, result))
             return result;
-        }
-        if (hop >= options.maxRedirects) {
-            result.error = "too many redirects";
-            return result;
-        }
         address = next;
     }
 }

@@ -34,14 +34,6 @@ struct Address {
     }
 };
 
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 // Spaces, controls and bytes past ASCII are sent escaped, as a browser does.
 std::string escapedTarget(std::string_view target)
 {
@@ -67,7 +59,7 @@ std::optional<Address> parse(std::string_view url)
     const std::size_t colon = url.find("://");
     if (colon == std::string_view::npos)
         return std::nullopt;
-    a.scheme = lower(url.substr(0, colon));
+    a.scheme = lowerAscii(url.substr(0, colon));
     if (a.scheme != "http" && a.scheme != "https")
         return std::nullopt;
     std::string_view rest = url.substr(colon + 3);
@@ -93,7 +85,7 @@ std::optional<Address> parse(std::string_view url)
     }
     if (host.empty() || host.find_first_of(" \t\r\n/\\") != std::string_view::npos)
         return std::nullopt;
-    a.host = lower(host);
+    a.host = lowerAscii(host);
     if (port.empty()) {
         a.port = a.scheme == "http" ? "80" : "443";
     } else {
@@ -163,7 +155,7 @@ public:
                 if (w != Wait::Ready) {
                     ::close(fd);
                     ::freeaddrinfo(found);
-                    result.error = w == Wait::Cancelled ? "cancelled" : "no complete answer in time";
+                    result.error = w == Wait::Cancelled ? kCancelled : kTimedOut;
                     return false;
                 }
                 int error = 0;
@@ -208,7 +200,7 @@ bool exchange(const Address& a, Clock::time_point deadline, const GetOptions& op
     const auto waited = [&](short events) {
         const Wait w = waitFor(socket.fd(), events, deadline, options.cancel);
         if (w != Wait::Ready)
-            result.error = w == Wait::Cancelled ? "cancelled" : "no complete answer in time";
+            result.error = w == Wait::Cancelled ? kCancelled : kTimedOut;
         return w == Wait::Ready;
     };
     for (std::size_t sent = 0; sent < request.size();) {
@@ -246,7 +238,6 @@ bool exchange(const Address& a, Clock::time_point deadline, const GetOptions& op
         result.error = parser.error();
     if (!result.error.empty())
         return false;
-    result.contentType = parser.header("Content-Type");
     result.body = std::move(parser.body());
     return true;
 }
@@ -266,12 +257,6 @@ std::string resolve(const Address& from, const std::string& location)
 
 } // namespace
 
-std::string plainOrigin(const std::string& url)
-{
-    const std::optional<Address> a = parse(url);
-    return a && a->scheme == "http" ? a->origin() : std::string();
-}
-
 GetResult getPlain(const std::string& url, const GetOptions& options)
 {
     GetResult result;
@@ -290,14 +275,8 @@ GetResult getPlain(const std::string& url, const GetOptions& options)
         if (location.empty())
             return result;
         address = parse(resolve(*address, location));
-        if (!address || address->origin() != origin) {
-            result.error = "redirected to another site";
+        if (!mayFollowRedirect(origin, address ? address->origin() : std::string(), hop, options, result))
             return result;
-        }
-        if (hop >= options.maxRedirects) {
-            result.error = "too many redirects";
-            return result;
-        }
     }
 }
 

@@ -13,8 +13,4 @@ namespace quoterra::net {
 
 GetResult getPlain(const std::string& url, const GetOptions& options = {});
 
-// "http://host:port" of an http:// address, lower-cased, the port always
-// written out and an IPv6 host in brackets; empty for anything else.
-std::string plainOrigin(const std::string& url);
-
 } // namespace quoterra::net

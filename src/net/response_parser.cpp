@@ -9,23 +9,6 @@ namespace {
 
 constexpr std::size_t kMaxChunkLine = 1024;
 
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool containsWord(std::string_view list, std::string_view word)
-{
-    std::string lowered(list);
-    for (char& c : lowered)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return lowered.find(word) != std::string::npos;
-}
-
 } // namespace
 
 ResponseParser::ResponseParser(std::size_t maxHeaderBytes, std::size_t maxBody)
@@ -44,7 +27,7 @@ bool ResponseParser::fail(std::string why)
 
 bool ResponseParser::tooLarge()
 {
-    return fail("the answer is larger than " + std::to_string(maxBody_) + " bytes");
+    return fail(bodyTooLargeError(maxBody_));
 }
 
 ResponseParser::State ResponseParser::feed(std::string_view bytes)
@@ -68,8 +51,7 @@ bool ResponseParser::takeNext(std::size_t& taken)
         const std::size_t end = pending_.find('\n', taken);
         const std::size_t length = (end == std::string::npos ? pending_.size() : end + 1) - taken;
         if (length > room) {
-            return head ? fail("the answer's header is larger than " + std::to_string(maxHeaderBytes_) + " bytes")
-                        : fail("a chunk's size line is too long");
+            return fail(head ? headTooLargeError(maxHeaderBytes_) : "a chunk's size line is too long");
         }
         if (end == std::string::npos)
             return false;
@@ -133,7 +115,7 @@ bool ResponseParser::endOfHead()
         return true;
     }
     state_ = State::Body;
-    if (containsWord(header("Transfer-Encoding"), "chunked")) {
+    if (lowerAscii(header("Transfer-Encoding")).find("chunked") != std::string::npos) {
         framing_ = Framing::Chunks;
         chunkPart_ = ChunkPart::Size;
         return true;
