@@ -188,7 +188,7 @@ void Charts::onLoad()
     setGeometryTwips(leftTwips(), topTwips(), picTop->widthTwips(), picBottom->topTwips() + picBottom->heightTwips());
 
     Settings& s = app_.settings();
-    moveTwips(float(s.number(Setting::ChartLeft)), float(s.number(Setting::ChartTop)));
+    moveTwips(float(s.chartLeft()), float(s.chartTop()));
     const Pair fitted =
         CorrectRestoredChartPlace(ticker_.placement(), rectOf(*this), rectOf(ticker_), ticker_.standardShadeHeight(),
                                   ticker_.standardFullHeight(), workAreaTwips(screen));
@@ -212,8 +212,7 @@ void Charts::SaveState()
     app_.settingsFile().createKey(kChartsKey);
     s.WriteValue(Setting::ChartSymbol, symbolCaption());
     s.WriteValue(Setting::ChartType, chartTypeCaption());
-    s.WriteValue(Setting::ChartLeft, formatCoordinate(leftTwips()));
-    s.WriteValue(Setting::ChartTop, formatCoordinate(topTwips()));
+    s.setPlace(Setting::ChartLeft, Setting::ChartTop, leftTwips(), topTwips());
 }
 
 bool Charts::onUnload()

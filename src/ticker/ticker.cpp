@@ -229,7 +229,7 @@ ChartPlace chartPlace(const ChartWindow* chart, Settings& s)
 {
     if (chart)
         return {rectOf(*chart), {}};
-    return {std::nullopt, QPointF(s.number(Setting::ChartLeft), s.number(Setting::ChartTop))};
+    return {std::nullopt, QPointF(s.chartLeft(), s.chartTop())};
 }
 
 } // namespace
@@ -252,8 +252,7 @@ void Ticker::dragStep(QPoint globalPos)
     if (c && step.chart)
         c->moveTwips(step.chart->left, step.chart->top);
     if (step.savedChart) {
-        s.WriteValue(Setting::ChartLeft, QString::number(step.savedChart->x()));
-        s.WriteValue(Setting::ChartTop, QString::number(step.savedChart->y()));
+        s.setPlace(Setting::ChartLeft, Setting::ChartTop, step.savedChart->x(), step.savedChart->y());
     }
 }
 
