@@ -97,6 +97,7 @@ void Ticker::onLoad()
     if (!self || !isLoaded())
         return;
     loadedThrough_ = 3;
+    pair_.setTicker(this);
     setBorderless(true);
     Settings& s = app_.settings();
     moveTwips(float(s.tickerLeft()), float(s.tickerTop()));
@@ -119,7 +120,7 @@ void Ticker::onLoad()
     }
     ApplyStandardSkin();
     setWidthTwips(picSkin->widthTwips());
-    const RectTwips kept = KeepInWorkArea(rectOf(*this), workAreaTwips(screen));
+    const RectTwips kept = KeepInWorkArea(placeTwips(), workAreaTwips(screen));
     moveTwips(kept.left, kept.top);
 
     refresh_.paused = false;
@@ -131,7 +132,7 @@ void Ticker::onLoad()
         growToLargeSkin();
     setHeightTwips(picSkin->heightTwips());
 
-    placement_.docked = s.docked();
+    pair_.setDocked(s.docked());
     loadedThrough_ = 17;
     app_.AlwaysOnTop(*this);
     notOnTop_ = !s.alwaysOnTop();
@@ -142,8 +143,7 @@ void Ticker::onLoad()
     if (!self || !isLoaded())
         return;
     loadedThrough_ = 20;
-    if (const ChartWindow* c = chartBrowser())
-        CheckDocking(placement_, rectOf(*this), rectOf(*c));
+    pair_.checkDocking();
 
     // The list's first symbol is shown, and asked for, at once.
     const bool empty = cycle_.cursor.EntryCount <= 0;
@@ -184,7 +184,7 @@ void Ticker::SaveState(bool mayOpenWindows)
     app_.settingsFile().createKey(kMainKey);
     SavePlaceAndMode();
     if (loadedThrough_ >= 17)
-        s.setDocked(placement_.docked);
+        s.setDocked(pair_.docked());
     // A load that never reached the chart browser knows nothing of it.
     if (loadedThrough_ < 20)
         return;
@@ -220,6 +220,7 @@ bool Ticker::onUnload()
     refreshTimer_->stop();
     SaveState();
     chartBrowser_.unload();
+    pair_.leave(this);
     return true;
 }
 
