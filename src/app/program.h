@@ -2,6 +2,10 @@
 
 #include "welcome.h"
 
+#include "alerts/price_alerts.h"
+#include "alerts/watch/desktop_notifier.h"
+#include "alerts/watch/price_watch.h"
+
 #include "ticker/ticker.h"
 #include "ui/form.h"
 
@@ -39,13 +43,22 @@ public:
     // The display went away: save what the program knows, touching no window.
     void saveWithoutDisplay();
 
+    PriceWatch& priceWatch() { return watch_; }
+
 private:
     Ticker* makeTicker();
+    // The alerts dialog, on the row of the symbol the ticker showed as `symbol`.
+    void openAlerts(const QString& symbol);
+    // Says on the ticker's face what the desktop could not, and logs it.
+    void alertTold(const AlertNotice& notice, const QString& outcome);
 
     Application& app_;
     DockedPair pair_;
     FormSlot<Ticker> ticker_;
     FormSlot<Welcome> welcome_;
+    PriceWatch watch_;
+    DesktopNotifier notifier_;
+    FormSlot<PriceAlertsDialog> alerts_;
 };
 
 } // namespace quoterra

@@ -142,6 +142,14 @@ void Charts::setSymbol(const QString& symbol)
     lblSymbol->setCaption(symbol);
 }
 
+void Charts::showChartOf(const QString& symbol)
+{
+    setSymbol(symbol.toUpper());
+    raise();
+    activateWindow();
+    updateChart();
+}
+
 void Charts::setChartType(const QString& range)
 {
     lblChartType->setCaption(range);

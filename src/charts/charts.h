@@ -40,6 +40,7 @@ public:
     QString symbolCaption() const override;
     QString chartTypeCaption() const override;
     void setSymbol(const QString& symbol);
+    void showChartOf(const QString& symbol) override;
     void setChartType(const QString& range);
 
     // The chart for a range ("1 Day", "5 Day", "1 Year") and a symbol; empty

@@ -49,9 +49,11 @@ void QuoteCycle::BuildQuoteRequest(const QString& quoteHost)
     requestAddress = quoteRequestAddress(quoteHost, cursor.CurrentSymbol);
 }
 
-void QuoteCycle::FetchQuote(Transfer& transfer)
+QString QuoteCycle::FetchQuote(Transfer& transfer)
 {
-    showAnswer(transfer.OpenURL(requestAddress));
+    QString answer = transfer.OpenURL(requestAddress);
+    showAnswer(answer);
+    return answer;
 }
 
 void QuoteCycle::showNothing()

@@ -65,8 +65,9 @@ public:
     // Shows the loading state for the current symbol and builds its request
     // on `quoteHost` (scheme and host).
     void BuildQuoteRequest(const QString& quoteHost);
-    // Fetches the built request and shows the answer.
-    void FetchQuote(Transfer& transfer);
+    // Fetches the built request and shows the answer, which it returns
+    // (empty when the fetch failed).
+    QString FetchQuote(Transfer& transfer);
     // Shows an answer: its values, or "Error" when there is none.
     void showAnswer(const QString& answer);
     // Nothing is on the list: no symbol, no quote.

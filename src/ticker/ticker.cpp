@@ -57,6 +57,12 @@ Ticker::Ticker(Application& app, DockedPair& pair, TickerWindows windows)
     connect(refreshTimer_, &QTimer::timeout, this, &Ticker::refreshStep);
     inetQuotes = new Transfer(this);
     inetQuotes->setObjectName(QStringLiteral("inetQuotes"));
+    flashTimer_ = new QTimer(this);
+    flashTimer_->setSingleShot(true);
+    connect(flashTimer_, &QTimer::timeout, this, [this] {
+        flash_.reset();
+        showView();
+    });
 }
 
 Ticker::~Ticker()
@@ -173,6 +179,32 @@ void Ticker::showView()
         label->setToolTip(tip(text->toolTip));
         label->setForeColor(qcolor(text->color));
     }
+    if (!flash_)
+        return;
+    const QColor bright(255, 214, 0);
+    const std::pair<Label*, const QString*> flashed[] = {
+        {lblCompactSymbol, &flash_->symbol},
+        {qCurrentStock, &flash_->symbol},
+        {lblCompactPrice, &flash_->price},
+        {qLastPrice, &flash_->price},
+    };
+    for (const auto& [label, caption] : flashed) {
+        label->setCaption(*caption);
+        label->setForeColor(bright);
+    }
+}
+
+void Ticker::flashAlert(const QString& symbol, const QString& price)
+{
+    flash_ = Flash{symbol, price};
+    showView();
+    flashTimer_->start(kFlashMs);
+}
+
+void Ticker::showChartOf(const QString& symbol)
+{
+    if (ChartWindow* chart = chartBrowser_.loadAndShow())
+        chart->showChartOf(symbol);
 }
 
 void Ticker::ApplyStandardSkin()
@@ -214,7 +246,11 @@ void Ticker::togglePause()
 
 void Ticker::refreshStep()
 {
-    if (refresh_.tick(app_.fetchingHeld()) != RefreshCycle::Step::Fetch)
+    const RefreshCycle::Step step = refresh_.tick(app_.fetchingHeld());
+    // A pause holds the list where it is, not the alerts.
+    if (step == RefreshCycle::Step::Held && refresh_.paused && !app_.fetchingHeld())
+        emit alertsDue(refresh_.Interval, inetQuotes->RequestTimeout());
+    if (step != RefreshCycle::Step::Fetch)
         return;
     // An empty list has no symbol to ask for.
     if (cycle_.cursor.EntryCount <= 0) {
@@ -225,14 +261,16 @@ void Ticker::refreshStep()
     cycle_.BuildQuoteRequest(app_.hosts().quotes);
     showView();
     QPointer<Ticker> self(this);
-    cycle_.FetchQuote(*inetQuotes);
+    const QString answer = cycle_.FetchQuote(*inetQuotes);
     // The window may have been closed or reloaded while the answer was awaited.
     if (!self || !isLoaded())
         return;
+    emit quoteAnswered(cycle_.cursor.CurrentSymbol, answer);
     refresh_.fetched();
     cycle_.AdvanceSymbol();
     showView();
     refreshTimer_->start();
+    emit alertsDue(refresh_.Interval, inetQuotes->RequestTimeout());
 }
 
 // ---- Mouse ----------------------------------------------------------------

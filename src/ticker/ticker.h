@@ -73,6 +73,23 @@ public:
     // One tick of the refresh timer.
     void refreshStep();
 
+    // Shows an alert's symbol and price on the face for a few seconds, over
+    // whatever the ticker shows (where no desktop notification can tell it).
+    void flashAlert(const QString& symbol, const QString& price);
+    static constexpr int kFlashMs = 4000;
+    // Opens the chart browser on `symbol` and fetches its chart.
+    void showChartOf(const QString& symbol);
+
+signals:
+    // The answer to the quote request for `serviceSymbol` (empty when it
+    // failed).
+    void quoteAnswered(const QString& serviceSymbol, const QString& answer);
+    // A refresh came due and fetching is not held (a paused ticker too).
+    void alertsDue(int intervalSeconds, qint64 timeoutSeconds);
+    // The price alerts dialog, on the row of the symbol shown as `symbol`
+    // (on none when it is empty).
+    void alertsAsked(const QString& symbol);
+
 protected:
     void onLoad() override;
     bool onUnload() override;
@@ -121,6 +138,12 @@ private:
         ChartsRestored // the chart browser reopened, or not
     };
     LoadStage loaded_ = LoadStage::NotLoaded;
+
+    struct Flash {
+        QString symbol, price;
+    };
+    std::optional<Flash> flash_;
+    QTimer* flashTimer_;
 
     // Dragging: the double-click guard.
     bool doubleClick_ = false;

@@ -158,9 +158,10 @@ void Ticker::onLoad()
     if (empty) {
         cycle_.showNothing();
     } else {
-        cycle_.FetchQuote(*inetQuotes);
+        const QString answer = cycle_.FetchQuote(*inetQuotes);
         if (!self || !isLoaded())
             return;
+        emit quoteAnswered(cycle_.cursor.CurrentSymbol, answer);
         cycle_.AdvanceSymbol();
     }
     showView();

@@ -29,6 +29,8 @@ void Ticker::buildMenus()
     optionsMenu->addSeparator();
     ChartBrowserMenuItem = item(optionsMenu, "ChartBrowserMenuItem", "Chart Browser");
     SymbolManagerMenuItem = item(optionsMenu, "SymbolManagerMenuItem", "Symbol Manager");
+    connect(item(optionsMenu, "PriceAlertsMenuItem", "Price A&lerts..."), &QAction::triggered, this,
+            [this] { emit alertsAsked({}); });
     optionsMenu->addSeparator();
     AlwaysOnTopMenuItem = item(optionsMenu, "AlwaysOnTopMenuItem", "Always On &Top");
     optionsMenu->addSeparator();
@@ -86,6 +88,9 @@ void Ticker::buildMenus()
     link(ResearchMenu, "SECMenuItem", "&SEC", ResearchLink::Filings);
     link(ResearchMenu, "ResearchMenuItem", "&Research", ResearchLink::Research);
     link(ResearchMenu, "InsiderMenuItem", "&Insider", ResearchLink::Insider);
+    ResearchMenu->addSeparator();
+    connect(item(ResearchMenu, "AlertMenuItem", "&Alert on This Symbol..."), &QAction::triggered, this,
+            [this] { emit alertsAsked(ResearchSymbol); });
 }
 
 void Ticker::showOptionsMenu(QPoint globalPos)

@@ -93,6 +93,12 @@ void FakeSource::on(const std::string& prefix, std::vector<Answer> answers)
     scripts_[prefix] = {std::move(answers), 0};
 }
 
+void FakeSource::answerWith(Maker make)
+{
+    std::lock_guard lock(mutex_);
+    make_ = std::move(make);
+}
+
 int FakeSource::count(std::string_view prefix) const
 {
     std::lock_guard lock(mutex_);
@@ -131,7 +137,9 @@ void FakeSource::serve(int fd)
         for (auto& [prefix, s] : scripts_) // sorted: a longer prefix comes after its shorter ones
             if (target(head).starts_with(prefix) && !s.first.empty())
                 script = &s;
-        if (script)
+        if (auto made = make_ ? make_(target(head)) : std::nullopt)
+            a = *made;
+        else if (script)
             a = script->first[std::min(script->second++, script->first.size() - 1)];
     }
     if (stopped(a.hang ? std::chrono::hours(1) : a.delay))

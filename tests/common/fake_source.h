@@ -3,7 +3,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -49,6 +51,10 @@ public:
     // Requests whose target starts with `prefix` get these answers in turn;
     // the last one stands for every later request. The longest prefix wins.
     void on(const std::string& prefix, std::vector<Answer> answers);
+    // Answers made from each request's target, asked before the scripts; a
+    // target it makes none for goes to them. Called on the server's threads.
+    using Maker = std::function<std::optional<Answer>(const std::string& target)>;
+    void answerWith(Maker make);
     bool isListening() const { return port_ != 0; }
     std::uint16_t port() const { return port_; }
     std::string origin() const { return "http://127.0.0.1:" + std::to_string(port_); }
@@ -66,6 +72,7 @@ private:
     std::condition_variable stopped_;
     bool stopping_ = false;
     std::map<std::string, std::pair<std::vector<Answer>, std::size_t>> scripts_;
+    Maker make_;
     std::vector<std::string> heads_;
     std::vector<int> open_;
     std::vector<std::thread> threads_;

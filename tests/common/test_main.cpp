@@ -9,8 +9,9 @@
 #include <QTemporaryDir>
 
 // Every test program runs in a profile of its own, so that nothing can touch
-// the user's real list or settings; window tests run on the offscreen
-// platform. Logic tests (QUOTERRA_WINDOW_FREE) run without a window system.
+// the user's real list, settings or desktop; window tests run on the
+// offscreen platform. Logic tests (QUOTERRA_WINDOW_FREE) run without a
+// window system.
 int main(int argc, char** argv)
 {
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
@@ -27,6 +28,9 @@ int main(int argc, char** argv)
         qputenv(variable, QFile::encodeName(profile.path() + QLatin1String(dir)));
     }
     qunsetenv("QUOTERRA_SERVICE");
+    // No test tells the user's desktop anything: a bus that is not there,
+    // unless a test starts one of its own.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(profile.path()) + "/no-bus");
 
 #ifdef QUOTERRA_WINDOW_FREE
     QCoreApplication app(argc, argv);

@@ -187,6 +187,56 @@ RegistryDocument::SetResult RegistryDocument::setValue(const QString& key, const
     return SetResult::Changed;
 }
 
+std::vector<std::pair<QString, QString>> RegistryDocument::values(const QString& key) const
+{
+    std::vector<std::pair<QString, QString>> found;
+    const QString folded = key.toCaseFolded();
+    for (size_t s = 0; s < sections_.size(); ++s) {
+        const Section& section = sections_[s];
+        if (section.path.isEmpty() || section.path.toCaseFolded() != folded)
+            continue;
+        for (size_t l = 0; l < section.lines.size(); ++l) {
+            const Line& line = section.lines[l];
+            if (line.name.isEmpty())
+                continue;
+            // A name given twice counts once, where its last line stands.
+            const Place place = values_.value(valueKey(key, line.name));
+            if (place.section == int(s) && place.line == int(l))
+                found.emplace_back(line.name, line.data);
+        }
+    }
+    return found;
+}
+
+bool RegistryDocument::removeValue(const QString& key, const QString& name)
+{
+    if (!values_.contains(valueKey(key, name)))
+        return false;
+    const QString folded = key.toCaseFolded();
+    const QString foldedName = name.toCaseFolded();
+    for (Section& section : sections_) {
+        if (section.path.isEmpty() || section.path.toCaseFolded() != folded)
+            continue;
+        std::erase_if(section.lines, [&](const Line& line) {
+            return !line.name.isEmpty() && line.name.toCaseFolded() == foldedName;
+        });
+    }
+    indexValues();
+    return true;
+}
+
+void RegistryDocument::indexValues()
+{
+    values_.clear();
+    for (size_t s = 0; s < sections_.size(); ++s) {
+        for (size_t l = 0; l < sections_[s].lines.size(); ++l) {
+            const Line& line = sections_[s].lines[l];
+            if (!sections_[s].path.isEmpty() && !line.name.isEmpty())
+                values_.insert(valueKey(sections_[s].path, line.name), Place{int(s), int(l)});
+        }
+    }
+}
+
 // ---- RegistryStore --------------------------------------------------------
 
 RegistryStore::RegistryStore(QString filePath, QObject* parent)
@@ -308,6 +358,19 @@ bool RegistryStore::setValue(const QString& key, const QString& name, const QStr
         break;
     }
     return true;
+}
+
+std::vector<std::pair<QString, QString>> RegistryStore::values(const QString& key)
+{
+    sync();
+    return document_.values(key);
+}
+
+void RegistryStore::removeValue(const QString& key, const QString& name)
+{
+    sync();
+    if (document_.removeValue(key, name))
+        changed();
 }
 
 void RegistryStore::flush()

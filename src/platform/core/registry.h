@@ -29,6 +29,10 @@ public:
     // A value can only be set in an existing key.
     enum class SetResult { Unchanged, Changed, NoSuchKey };
     SetResult setValue(const QString& key, const QString& name, const QString& data);
+    // Every value of a key as (name, data), in the order of the file.
+    std::vector<std::pair<QString, QString>> values(const QString& key) const;
+    // Removes every line of the value; true when there was one.
+    bool removeValue(const QString& key, const QString& name);
 
 private:
     struct Line {
@@ -47,6 +51,7 @@ private:
     };
     Section& newSection(const QString& path, const QByteArray& header);
     int lastSectionOf(const QString& path) const;
+    void indexValues();
 
     std::vector<Section> sections_;
     QHash<QString, int> firstSection_; // folded path -> its first section
@@ -77,6 +82,9 @@ public:
     std::optional<QString> value(const QString& key, const QString& name, bool* keyExists = nullptr);
     // False when the key does not exist.
     bool setValue(const QString& key, const QString& name, const QString& data);
+    // Every value of a key as (name, data); none when the key does not exist.
+    std::vector<std::pair<QString, QString>> values(const QString& key);
+    void removeValue(const QString& key, const QString& name);
 
     // Writes now what is pending.
     void flush();

@@ -1,0 +1,48 @@
+#include "alert_book.h"
+
+#include "core/registry.h"
+
+namespace quoterra {
+
+std::vector<std::pair<QString, QString>> AlertBook::lines()
+{
+    std::vector<std::pair<QString, QString>> all = store_.values(kAlertsKey);
+    std::erase_if(all, [](const auto& line) { return line.first.compare(kAlertsSwitch, Qt::CaseInsensitive) == 0; });
+    return all;
+}
+
+std::optional<QString> AlertBook::line(const QString& symbol)
+{
+    return store_.value(kAlertsKey, symbol);
+}
+
+void AlertBook::write(const QString& symbol, const Alert& alert)
+{
+    if (!alert.above && !alert.below) {
+        store_.removeValue(kAlertsKey, symbol);
+        return;
+    }
+    writeText(symbol, alertText(alert));
+}
+
+void AlertBook::writeText(const QString& symbol, const QString& text)
+{
+    store_.createKey(kAlertsKey);
+    store_.setValue(kAlertsKey, symbol, text);
+}
+
+bool AlertBook::enabled()
+{
+    return store_.value(kAlertsKey, kAlertsSwitch) != QLatin1String("False");
+}
+
+void AlertBook::setEnabled(bool on)
+{
+    // Switched on is how a missing switch reads: no key is made for it.
+    if (on && !store_.value(kAlertsKey, kAlertsSwitch))
+        return;
+    store_.createKey(kAlertsKey);
+    store_.setValue(kAlertsKey, kAlertsSwitch, on ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+} // namespace quoterra
