@@ -115,6 +115,7 @@ PriceAlertsDialog::PriceAlertsDialog(Application& app, PriceWatch& watch)
     tblAlerts->setObjectName(QStringLiteral("tblAlerts"));
     placeTwips(tblAlerts, kMargin, kTableTop, kWidth - 2 * kMargin, kTableHeight);
     tblAlerts->verticalHeader()->hide();
+    tblAlerts->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     tblAlerts->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblAlerts->setSelectionMode(QAbstractItemView::SingleSelection);
     tblAlerts->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked
@@ -177,12 +178,20 @@ void PriceAlertsDialog::editSymbol(const QString& shown)
         if (rows[i].canHold && namesEntry(shown, rows[i].symbol)) {
             const QModelIndex above = table_->index(int(i), AlertTable::AboveColumn);
             tblAlerts->setFocus(Qt::OtherFocusReason);
-            tblAlerts->scrollTo(above);
-            tblAlerts->setCurrentIndex(above);
-            tblAlerts->edit(above);
+            editCell(above);
             return;
         }
     }
+}
+
+void PriceAlertsDialog::editCell(const QModelIndex& cell)
+{
+    tblAlerts->scrollTo(cell);
+    // Becoming the current cell opens its box; the current one is opened here.
+    const bool current = tblAlerts->currentIndex() == cell;
+    tblAlerts->setCurrentIndex(cell);
+    if (current)
+        tblAlerts->edit(cell);
 }
 
 void PriceAlertsDialog::ok()
@@ -208,8 +217,7 @@ void PriceAlertsDialog::ok()
                            .arg(displayNameFor(row.symbol)),
                        QMessageBox::Warning);
             const QModelIndex wrong = table_->index(int(i), above.ok ? AlertTable::BelowColumn : AlertTable::AboveColumn);
-            tblAlerts->setCurrentIndex(wrong);
-            tblAlerts->edit(wrong);
+            editCell(wrong);
             return;
         }
         changes.push_back({row.symbol, above.level, below.level});

@@ -62,6 +62,7 @@ protected:
     void onLoad() override;
 
 private:
+    void editCell(const QModelIndex& cell);
     void ok();
 
     Application& app_;

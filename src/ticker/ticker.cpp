@@ -58,6 +58,7 @@ Ticker::Ticker(Application& app, DockedPair& pair, TickerWindows windows)
     inetQuotes = new Transfer(this);
     inetQuotes->setObjectName(QStringLiteral("inetQuotes"));
     flashTimer_ = new QTimer(this);
+    flashTimer_->setObjectName(QStringLiteral("flashTimer"));
     flashTimer_->setSingleShot(true);
     connect(flashTimer_, &QTimer::timeout, this, [this] {
         flash_.reset();

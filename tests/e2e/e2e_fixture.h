@@ -54,8 +54,12 @@ struct Profile : TestProfile {
             env.insert(u"QUOTERRA_SERVICE"_s, service);
         env.insert(u"QUOTERRA_MARKET"_s, u"simulated"_s);
         env.remove(u"QT_FONT_DPI"_s);
+        if (!sessionBus.isEmpty())
+            env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, sessionBus);
         return env;
     }
+    // A session bus of the test's own; none unless set.
+    QString sessionBus;
 };
 
 // An X server of our own, on a free display number; one that does not start
