@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's pictures of the real program on a private X server
-# (needs Xvfb, xdotool and ImageMagick's import).
+# (needs Xvfb, xdotool, ImageMagick's import, and dunst to draw a desktop
+# notification).
 set -euo pipefail
 source "$(dirname "$0")/../bench/common.sh"
 out="$(cd "$(dirname "$0")" && pwd)"
@@ -19,7 +20,7 @@ shoot() { # name size height [action]
   if [ "$action" = menu ]; then
     xdotool mousemove 104 104 click 1
     sleep 0.5
-    import -window root -crop 200x200+98+98 "$out/$name.png"
+    import -window root -crop 200x224+98+98 "$out/$name.png"
   else
     import -window "$win" "$out/$name.png"
   fi
@@ -76,6 +77,58 @@ shoot_docked() { # name size chart-top (the ticker's bottom edge in twips)
   kill "$app"; wait "$app" 2>/dev/null || true
 }
 
+# The price alerts dialog, opened from the research menu of the symbol on
+# the full window, on a list with alerts set.
+shoot_alerts() {
+  printf '[Software\\Quoterra]\nLeft=1500\nTop=1500\nSize=Standard\nHeight=Full\nInterval=60\n[Software\\Quoterra\\Charts]\n[Software\\Quoterra\\Alerts]\nMSFT=40;30\n30YR=;4.2\n' \
+    > "$work/config/Quoterra/registry.ini"
+  printf '%-10s%-40s' IBM "International Business Machines" MSFT "Microsoft Corporation" \
+    30YR "30 Year Bond" "S&P 500" "S&P 500 Index" AAPL "Apple Inc." > "$work/home/stockdata.std"
+  "$build/src/app/quoterra" & local app=$!
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --classname quoterra >/dev/null 2>&1 && break; sleep 0.1
+  done
+  sleep 1.5
+  xdotool mousemove 200 122 click 3 # the symbol, IBM
+  sleep 0.5
+  xdotool key a # Alert on This Symbol...
+  local win=""
+  for _ in $(seq 100); do
+    win=$(xdotool search --onlyvisible --name "Quoterra - Price Alerts" 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && break; sleep 0.1
+  done
+  sleep 0.5
+  xdotool type 25.50
+  sleep 0.3
+  import -window "$win" "$out/price-alerts.png"
+  kill "$app"; wait "$app" 2>/dev/null || true
+}
+
+# A desktop notification as dunst draws it, on a session bus of its own: an
+# alert on the first symbol whose level the price was last seen below.
+shoot_notification() {
+  dbus-daemon --session --nofork --nopidfile --address="unix:path=$work/bus" & pids+=($!)
+  for _ in $(seq 50); do [ -e "$work/bus" ] && break; sleep 0.1; done
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
+  dunst & pids+=($!)
+  local price level
+  price=$(curl -s "$origin/d/quotes.csv?s=MSFT&f=sl1d1t1c1ohgv&e=.csv" | cut -d, -f2)
+  level=$(awk "BEGIN { printf \"%d\", $price - 0.5 }")
+  printf '[Software\\Quoterra]\nLeft=1500\nTop=1500\nSize=Standard\nHeight=Full\nInterval=60\n[Software\\Quoterra\\Charts]\n[Software\\Quoterra\\Alerts]\nMSFT=%s;;armed;\n' \
+    "$level" > "$work/config/Quoterra/registry.ini"
+  printf '%-10s%-40s' MSFT "Microsoft Corporation" > "$work/home/stockdata.std"
+  "$build/src/app/quoterra" & local app=$!
+  local win=""
+  for _ in $(seq 100); do
+    win=$(xdotool search --onlyvisible --classname Dunst 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && break; sleep 0.1
+  done
+  sleep 0.5
+  import -window "$win" "$out/alert-notification.png"
+  kill "$app"; wait "$app" 2>/dev/null || true
+  unset DBUS_SESSION_BUS_ADDRESS
+}
+
 shoot ticker-standard-shaded Standard Shade
 shoot ticker-standard-full Standard Full
 shoot ticker-large-shaded Large Shade
@@ -84,4 +137,6 @@ shoot options-menu Standard Shade menu
 shoot_symbol_manager
 shoot_docked charts-docked-standard Standard 3240
 shoot_docked charts-docked-large Large 3820
+shoot_alerts
+shoot_notification
 echo "pictures written to $out"

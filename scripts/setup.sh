@@ -11,7 +11,7 @@ packages=(
   libboost1.81-dev libcurl4-openssl-dev ca-certificates
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth xdotool x11-utils x11-apps curl
+  xvfb xauth xdotool x11-utils x11-apps curl dbus-daemon
   dpkg-dev desktop-file-utils appstream man-db file
 )
 if [ "${1:-}" = "--fuzz" ]; then

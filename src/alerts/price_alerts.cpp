@@ -137,8 +137,8 @@ PriceAlertsDialog::PriceAlertsDialog(Application& app, PriceWatch& watch)
     hint->setWordWrap(true);
 
     const float buttonTop = hintTop + 420 + kMargin;
-    auto* ok = make<QPushButton>(this, "cmdOK", QStringLiteral("OK"), kWidth - 2 * (kMargin + kButtonWidth),
-                                 buttonTop, kButtonWidth, kButtonHeight);
+    auto* ok = make<QPushButton>(this, "cmdOK", QStringLiteral("OK"), kWidth - 2 * (kMargin + kButtonWidth), buttonTop,
+                                 kButtonWidth, kButtonHeight);
     auto* cancel = make<QPushButton>(this, "cmdCancel", QStringLiteral("Cancel"), kWidth - kMargin - kButtonWidth,
                                      buttonTop, kButtonWidth, kButtonHeight);
     ok->setDefault(true);
@@ -216,7 +216,8 @@ void PriceAlertsDialog::ok()
                        QStringLiteral("The levels of %1 must be prices above 0, such as 150.25, or empty.")
                            .arg(displayNameFor(row.symbol)),
                        QMessageBox::Warning);
-            const QModelIndex wrong = table_->index(int(i), above.ok ? AlertTable::BelowColumn : AlertTable::AboveColumn);
+            const QModelIndex wrong =
+                table_->index(int(i), above.ok ? AlertTable::BelowColumn : AlertTable::AboveColumn);
             editCell(wrong);
             return;
         }

@@ -75,6 +75,16 @@ QString Settings::name(Setting setting)
     return QLatin1String(entry(setting).name);
 }
 
+QString Settings::flagText(bool on)
+{
+    return QLatin1String(entry(Setting::Docked).words[on ? 1 : 0]);
+}
+
+bool Settings::flagOn(const QString& text)
+{
+    return text == QLatin1String(entry(Setting::Docked).words[1]);
+}
+
 void Settings::createKeys()
 {
     store_.createKey(kMainKey);

@@ -86,6 +86,9 @@ public:
 
     static QString key(Setting setting);
     static QString name(Setting setting);
+    // The words a flag is stored as, for flags kept outside the table.
+    static QString flagText(bool on);
+    static bool flagOn(const QString& text);
 
 private:
     // Which of the setting's two words is stored: 0, 1, or -1 for neither.

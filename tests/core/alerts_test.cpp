@@ -28,13 +28,13 @@ template <class Row> std::string rowName(const ::testing::TestParamInfo<Row>& in
 
 struct PriceRun {
     const char* name;
-    const char* symbol; // as the service knows it
-    const char* stored; // the alert line at the start
+    const char* symbol;              // as the service knows it
+    const char* stored;              // the alert line at the start
     std::vector<const char*> prices; // "restart": the alert read back from its stored text
-    const char* told;   // which level was told at which answer
+    const char* told;                // which level was told at which answer
 };
 
-class CrossingRule : public ::testing::TestWithParam<PriceRun> {};
+class CrossingRule : public ::testing::TestWithParam<PriceRun> { };
 
 TEST_P(CrossingRule, TellsEachCrossingOnce)
 {
@@ -68,16 +68,25 @@ INSTANTIATE_TEST_SUITE_P(
         PriceRun{"RisingThroughAboveTells", "IBM", "150;", {"149.00", "151.00"}, "above@1"},
         PriceRun{"AlreadyPastWhenFirstSeenTellsNothing", "IBM", "150;", {"155.00", "160.00"}, ""},
         PriceRun{"AtTheLevelIsNotPastIt", "IBM", "150;", {"149.00", "150.00", "150.01"}, "above@2"},
-        PriceRun{"HoveringAtTheLevelTellsOnce", "IBM", "150;", {"149", "151", "149.50", "150.50", "149.30", "151"},
-            "above@1"},
+        PriceRun{"HoveringAtTheLevelTellsOnce",
+                 "IBM",
+                 "150;",
+                 {"149", "151", "149.50", "150.50", "149.30", "151"},
+                 "above@1"},
         PriceRun{"BackByHalfAPercentRearms", "IBM", "150;", {"149", "151", "149.25", "151"}, "above@1 above@3"},
         PriceRun{"FallingThroughBelowTells", "IBM", ";140", {"141.00", "139.99"}, "below@1"},
-        PriceRun{"BelowRearmsHalfAPercentAbove", "IBM", ";140", {"141", "139", "140.68", "139", "140.72", "139"},
-            "below@1 below@5"},
+        PriceRun{"BelowRearmsHalfAPercentAbove",
+                 "IBM",
+                 ";140",
+                 {"141", "139", "140.68", "139", "140.72", "139"},
+                 "below@1 below@5"},
         PriceRun{"BothLevelsEachTell", "IBM", "150;140", {"145", "151", "139"}, "above@1 below@2"},
         PriceRun{"NoQuoteNeverTells", "IBM", "150;140", {"145", "N/A", "0.00", "", "-3.00", "151"}, "above@5"},
-        PriceRun{"ARestartKeepsWhatWasTold", "IBM", "150;", {"149", "151", "restart", "152", "149", "restart", "151"},
-            "above@1 above@6"},
+        PriceRun{"ARestartKeepsWhatWasTold",
+                 "IBM",
+                 "150;",
+                 {"149", "151", "restart", "152", "149", "restart", "151"},
+                 "above@1 above@6"},
         PriceRun{"ACrossingWhileNotRunningIsTold", "IBM", "150;;armed;", {"151"}, "above@0"},
         PriceRun{"TheBondIndexIsWatchedInPercent", "^TYX", ";4.2", {"43.00", "41.50"}, "below@1"}),
     rowName<PriceRun>);
@@ -91,7 +100,7 @@ struct Stored {
     const char* written; // what the alert is written back as
 };
 
-class StoredAlert : public ::testing::TestWithParam<Stored> {};
+class StoredAlert : public ::testing::TestWithParam<Stored> { };
 
 TEST_P(StoredAlert, ReadsAndIsWrittenBack)
 {
@@ -107,21 +116,20 @@ constexpr auto kArmed = LevelState::Armed;
 constexpr auto kCrossed = LevelState::Crossed;
 constexpr auto kUnknown = LevelState::Unknown;
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, StoredAlert,
-    ::testing::Values(Stored{"BothLevels", "150;140", Alert{150, 140}, "150;140"},
-                      Stored{"AboveWithoutSeparator", "150", Alert{150, {}}, "150;"},
-                      Stored{"BelowWithBlanks", " ; 4.2 ", Alert{{}, 4.2}, ";4.2"},
-                      Stored{"StatesKept", "150;140;crossed;armed", Alert{150, 140, kCrossed, kArmed},
-                             "150;140;crossed;armed"},
-                      Stored{"StateOfAnUnsetLevelDropped", "150;;armed;crossed", Alert{150, {}, kArmed, kUnknown},
-                             "150;;armed;"},
-                      Stored{"UnknownStateWord", "150;;sideways;", Alert{150, {}}, "150;"},
-                      Stored{"NotANumber", "abc;140", std::nullopt, ""},
-                      Stored{"ZeroLevel", "0;", std::nullopt, ""},
-                      Stored{"NegativeLevel", ";-1", std::nullopt, ""},
-                      Stored{"DecimalComma", "150,5;", std::nullopt, ""}),
-    rowName<Stored>);
+INSTANTIATE_TEST_SUITE_P(Lines, StoredAlert,
+                         ::testing::Values(Stored{"BothLevels", "150;140", Alert{150, 140}, "150;140"},
+                                           Stored{"AboveWithoutSeparator", "150", Alert{150, {}}, "150;"},
+                                           Stored{"BelowWithBlanks", " ; 4.2 ", Alert{{}, 4.2}, ";4.2"},
+                                           Stored{"StatesKept", "150;140;crossed;armed",
+                                                  Alert{150, 140, kCrossed, kArmed}, "150;140;crossed;armed"},
+                                           Stored{"StateOfAnUnsetLevelDropped", "150;;armed;crossed",
+                                                  Alert{150, {}, kArmed, kUnknown}, "150;;armed;"},
+                                           Stored{"UnknownStateWord", "150;;sideways;", Alert{150, {}}, "150;"},
+                                           Stored{"NotANumber", "abc;140", std::nullopt, ""},
+                                           Stored{"ZeroLevel", "0;", std::nullopt, ""},
+                                           Stored{"NegativeLevel", ";-1", std::nullopt, ""},
+                                           Stored{"DecimalComma", "150,5;", std::nullopt, ""}),
+                         rowName<Stored>);
 
 // ---- Several symbols in one request ---------------------------------------
 
@@ -140,7 +148,7 @@ struct Answer {
     QStringList lines;
 };
 
-class AnswerLines : public ::testing::TestWithParam<Answer> {};
+class AnswerLines : public ::testing::TestWithParam<Answer> { };
 
 TEST_P(AnswerLines, PairEachSymbolWithItsOwnLine)
 {
@@ -153,14 +161,17 @@ INSTANTIATE_TEST_SUITE_P(
     Bodies, AnswerLines,
     ::testing::Values(
         Answer{"OneEachInOrder", "\"IBM\",1\r\n\"MSFT\",2\r\n", {"IBM", "MSFT"}, {"\"IBM\",1", "\"MSFT\",2"}},
-        Answer{"AnUnknownSymbolInPlace", "\"IBM\",1\r\n\"ZZZQ\",N/A\r\n\"MSFT\",2\r\n", {"IBM", "ZZZQ", "MSFT"},
+        Answer{"AnUnknownSymbolInPlace",
+               "\"IBM\",1\r\n\"ZZZQ\",N/A\r\n\"MSFT\",2\r\n",
+               {"IBM", "ZZZQ", "MSFT"},
                {"\"IBM\",1", "\"ZZZQ\",N/A", "\"MSFT\",2"}},
-        Answer{"AFailedSourceInPlace", "\"IBM\",1\r\n\r\n\"MSFT\",2\r\n", {"IBM", "DOWN", "MSFT"},
+        Answer{"AFailedSourceInPlace",
+               "\"IBM\",1\r\n\r\n\"MSFT\",2\r\n",
+               {"IBM", "DOWN", "MSFT"},
                {"\"IBM\",1", "", "\"MSFT\",2"}},
         Answer{"ShortOfLines", "\"IBM\",1\r\n", {"IBM", "MSFT"}, {"\"IBM\",1", ""}},
         Answer{"LinesOfOtherSymbols", "\"MSFT\",2\r\n\"IBM\",1\r\n", {"IBM", "MSFT"}, {"", ""}},
-        Answer{"TheEchoInAnotherCase", "\"ibm\",1", {"IBM"}, {"\"ibm\",1"}},
-        Answer{"NoAnswer", "", {"IBM"}, {""}}),
+        Answer{"TheEchoInAnotherCase", "\"ibm\",1", {"IBM"}, {"\"ibm\",1"}}, Answer{"NoAnswer", "", {"IBM"}, {""}}),
     rowName<Answer>);
 
 // ---- What is told ---------------------------------------------------------
@@ -175,7 +186,7 @@ struct Told {
     QStringList notice; // title, body, flashed symbol, flashed price, chart symbol
 };
 
-class Notice : public ::testing::TestWithParam<Told> {};
+class Notice : public ::testing::TestWithParam<Told> { };
 
 TEST_P(Notice, SaysWhatCrossedAsTheTickerShowsIt)
 {
@@ -210,16 +221,15 @@ INSTANTIATE_TEST_SUITE_P(
              "\"^TYX\",41.50,\"12/4/2026\",\"3:58pm\",+0.25,41.00,41.60,41.00,0\r\n",
              false,
              4.2,
-             {"30 YR BOND below 4.20%", "Last Price: 4.15%\nChange: +0.025%\nTime: 3:58pm", "30 YR", "4.15%",
-              "^TYX"}},
-        Told{"AnIndexWithAnAmpersand",
-             "S&P 500",
-             "^SPC",
-             "\"^SPC\",5012.5,\"12/4/2026\",\"3:58pm\",-3.5,5016,5020,5001,0\r\n",
-             true,
-             5000,
-             {"S&P 500 above 5000.00", "Last Price: 5012.5\nChange: -3.5\nTime: 3:58pm", "S&&P 500", "5012.5",
-              "^SPC"}}),
+             {"30 YR BOND below 4.20%", "Last Price: 4.15%\nChange: +0.025%\nTime: 3:58pm", "30 YR", "4.15%", "^TYX"}},
+        Told{
+            "AnIndexWithAnAmpersand",
+            "S&P 500",
+            "^SPC",
+            "\"^SPC\",5012.5,\"12/4/2026\",\"3:58pm\",-3.5,5016,5020,5001,0\r\n",
+            true,
+            5000,
+            {"S&P 500 above 5000.00", "Last Price: 5012.5\nChange: -3.5\nTime: 3:58pm", "S&&P 500", "5012.5", "^SPC"}}),
     rowName<Told>);
 
 // ---- The alerts in the settings file ---------------------------------------

@@ -38,11 +38,11 @@ protected:
         const int from = prices.asked(symbol);
         return waitUntil([&] { return prices.asked(symbol) >= from + 2; }, 15000);
     }
-    QString alertLine(const char* symbol) const { return profile.setting(u"Software\\Quoterra\\Alerts"_s, QLatin1String(symbol)); }
-    QString log() const
+    QString alertLine(const char* symbol) const
     {
-        return QString::fromUtf8(readFile(profile.root() + u"/state/Quoterra/alerts.log"_s));
+        return profile.setting(u"Software\\Quoterra\\Alerts"_s, QLatin1String(symbol));
     }
+    QString log() const { return QString::fromUtf8(readFile(profile.root() + u"/state/Quoterra/alerts.log"_s)); }
 
     QuoteStandIn prices;
     Xvfb x;

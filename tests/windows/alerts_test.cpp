@@ -19,7 +19,8 @@ protected:
         t->app->settingsFile().createKey(u"Software\\Quoterra\\Alerts"_s);
         for (const QByteArray& line : alerts.split('\n'))
             if (line.contains('='))
-                t->app->settingsFile().setValue(u"Software\\Quoterra\\Alerts"_s, QString::fromLatin1(line.split('=')[0]),
+                t->app->settingsFile().setValue(u"Software\\Quoterra\\Alerts"_s,
+                                                QString::fromLatin1(line.split('=')[0]),
                                                 QString::fromLatin1(line.split('=')[1]));
         ASSERT_TRUE(openTicker());
     }
@@ -67,10 +68,11 @@ TEST_F(AlertsTest, TheMenusGainAnItemEachAndNoOtherChanges)
         if (const qsizetype amp = a->text().indexOf(u'&'); amp >= 0)
             keys += a->text().at(amp + 1).toLower();
     }
-    EXPECT_EQ(options, (QStringList{"&About Quoterra...", "", "&Configuation...", "Check For &Updates...", "",
-                                    "Chart Browser", "Symbol Manager", "Price A&lerts...", "", "Always On &Top", "",
-                                    "&Pause", "", "E&xit"}));
-    EXPECT_EQ(QSet<QChar>(keys.begin(), keys.end()).size(), keys.size()) << "an access key taken twice: " << keys.toStdString();
+    EXPECT_EQ(options,
+              (QStringList{"&About Quoterra...", "", "&Configuation...", "Check For &Updates...", "", "Chart Browser",
+                           "Symbol Manager", "Price A&lerts...", "", "Always On &Top", "", "&Pause", "", "E&xit"}));
+    EXPECT_EQ(QSet<QChar>(keys.begin(), keys.end()).size(), keys.size())
+        << "an access key taken twice: " << keys.toStdString();
     const QList<QAction*> research = ticker->findChild<QMenu*>(u"ResearchMenu"_s)->actions();
     ASSERT_GE(research.size(), 2);
     EXPECT_EQ(research[research.size() - 3]->text(), u"&Insider"_s);

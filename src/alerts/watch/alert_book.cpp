@@ -1,6 +1,7 @@
 #include "alert_book.h"
 
 #include "core/registry.h"
+#include "settings/settings.h"
 
 namespace quoterra {
 
@@ -33,7 +34,8 @@ void AlertBook::writeText(const QString& symbol, const QString& text)
 
 bool AlertBook::enabled()
 {
-    return store_.value(kAlertsKey, kAlertsSwitch) != QLatin1String("False");
+    const std::optional<QString> on = store_.value(kAlertsKey, kAlertsSwitch);
+    return !on || Settings::flagOn(*on);
 }
 
 void AlertBook::setEnabled(bool on)
@@ -42,7 +44,7 @@ void AlertBook::setEnabled(bool on)
     if (on && !store_.value(kAlertsKey, kAlertsSwitch))
         return;
     store_.createKey(kAlertsKey);
-    store_.setValue(kAlertsKey, kAlertsSwitch, on ? QStringLiteral("True") : QStringLiteral("False"));
+    store_.setValue(kAlertsKey, kAlertsSwitch, Settings::flagText(on));
 }
 
 } // namespace quoterra

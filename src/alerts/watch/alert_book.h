@@ -37,7 +37,7 @@ public:
     // Writes a stored text back as it is (the user left it alone).
     void writeText(const QString& symbol, const QString& text);
 
-    // On unless switched off.
+    // On unless switched off (a word other than "True" is off).
     bool enabled();
     void setEnabled(bool on);
 

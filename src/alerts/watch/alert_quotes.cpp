@@ -122,8 +122,8 @@ std::optional<double> shownPrice(const QString& serviceSymbol, const QuoteRecord
     return isBond(serviceSymbol) ? *price * 0.1 : *price;
 }
 
-AlertNotice alertNotice(const QString& listSymbol, const QString& serviceSymbol, const QuoteRecord& record,
-                        bool above, double level)
+AlertNotice alertNotice(const QString& listSymbol, const QString& serviceSymbol, const QuoteRecord& record, bool above,
+                        double level)
 {
     const QString unit = isBond(serviceSymbol) ? QStringLiteral("%") : QString();
     AlertNotice n;

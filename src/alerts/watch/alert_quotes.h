@@ -45,8 +45,8 @@ struct AlertNotice {
 };
 // The notice for a crossing of `level` (`above`, or below) by the quote in
 // `record`, which the service sent for `serviceSymbol`.
-AlertNotice alertNotice(const QString& listSymbol, const QString& serviceSymbol, const QuoteRecord& record,
-                        bool above, double level);
+AlertNotice alertNotice(const QString& listSymbol, const QString& serviceSymbol, const QuoteRecord& record, bool above,
+                        double level);
 
 // One line of the alert log: when, what, and what became of it.
 QString alertLogLine(const QDateTime& when, const AlertNotice& notice, const QString& outcome);

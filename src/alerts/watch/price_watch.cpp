@@ -125,8 +125,7 @@ std::optional<double> PriceWatch::lastPrice(const QString& listSymbol) const
     return *found;
 }
 
-Alert PriceWatch::newAlertFor(const QString& listSymbol, std::optional<double> above,
-                              std::optional<double> below) const
+Alert PriceWatch::newAlertFor(const QString& listSymbol, std::optional<double> above, std::optional<double> below) const
 {
     Alert alert{above, below};
     if (const auto price = lastPrice(listSymbol))

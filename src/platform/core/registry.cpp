@@ -217,9 +217,8 @@ bool RegistryDocument::removeValue(const QString& key, const QString& name)
     for (Section& section : sections_) {
         if (section.path.isEmpty() || section.path.toCaseFolded() != folded)
             continue;
-        std::erase_if(section.lines, [&](const Line& line) {
-            return !line.name.isEmpty() && line.name.toCaseFolded() == foldedName;
-        });
+        std::erase_if(section.lines,
+                      [&](const Line& line) { return !line.name.isEmpty() && line.name.toCaseFolded() == foldedName; });
     }
     indexValues();
     return true;
