@@ -1,5 +1,8 @@
 // An answer off the network, decoded as the transfer decodes it (Windows-1252)
-// and shown as the ticker shows it, for an ordinary symbol and the bond index.
+// and shown as the ticker shows it, for an ordinary symbol and the bond index;
+// then read as the price alerts read it, and as an alert's stored line.
+#include "alerts/watch/alert.h"
+#include "alerts/watch/alert_quotes.h"
 #include "core/codepage.h"
 #include "quotes/quote_cycle.h"
 
@@ -24,5 +27,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     std::array<qint16, 4> places{};
     quoterra::SplitColor(answer, places);
+
+    const QStringList asked{QStringLiteral("IBM"), QStringLiteral("^TYX"), QStringLiteral("30YR")};
+    const std::vector<QString> lines = quoterra::answerLines(answer, asked);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        quoterra::QuoteRecord record;
+        quoterra::SplitQuoteLine(lines[i], record);
+        const auto price = quoterra::shownPrice(asked[qsizetype(i)], record);
+        // Only a usable price is watched.
+        if (price && !(*price > 0))
+            std::abort();
+        quoterra::alertNotice(asked[qsizetype(i)], asked[qsizetype(i)], record, i % 2 == 0, price.value_or(1));
+    }
+    // A stored line that reads as an alert is written back as one that reads the same.
+    if (const auto alert = quoterra::parseAlert(answer)) {
+        if (quoterra::parseAlert(quoterra::alertText(*alert)) != alert)
+            std::abort();
+    }
     return 0;
 }

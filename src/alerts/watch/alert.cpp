@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 
+#include <QLocale>
 #include <QStringList>
 
 #include <cmath>
@@ -72,7 +73,10 @@ Crossings observe(Alert& alert, double price)
 
 QString alertText(const Alert& alert)
 {
-    auto level = [](const std::optional<double>& l) { return l ? formatGeneral(*l, 15) : QString(); };
+    // The shortest text that reads back as the same number.
+    auto level = [](const std::optional<double>& l) {
+        return l ? QString::number(*l, 'g', QLocale::FloatingPointShortest) : QString();
+    };
     // A state only means something for a level that is set.
     const LevelState above = alert.above ? alert.aboveState : LevelState::Unknown;
     const LevelState below = alert.below ? alert.belowState : LevelState::Unknown;

@@ -42,7 +42,7 @@ Crossings observe(Alert& alert, double price);
 
 // The stored form, "above;below" with empty for an unset level, then the
 // two levels' states when any is known: "150;;armed;". Levels are kept as
-// the shortest text of their value.
+// the shortest text that reads back as the same value.
 QString alertText(const Alert& alert);
 // The alert a stored text holds. Missing fields are unset levels and
 // unknown states; a level that is neither empty nor a price above 0 makes
