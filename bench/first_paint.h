@@ -29,8 +29,8 @@ public:
         const auto now = std::chrono::system_clock::now().time_since_epoch();
         rusage used{};
         ::getrusage(RUSAGE_SELF, &used);
-        const long long cpu = (used.ru_utime.tv_sec + used.ru_stime.tv_sec) * 1000000LL + used.ru_utime.tv_usec
-            + used.ru_stime.tv_usec;
+        const long long cpu =
+            (used.ru_utime.tv_sec + used.ru_stime.tv_sec) * 1000000LL + used.ru_utime.tv_usec + used.ru_stime.tv_usec;
         std::printf("%lld %lld\n",
                     static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()), cpu);
         std::fflush(stdout);

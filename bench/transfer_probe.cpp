@@ -41,9 +41,7 @@ std::vector<Case> cases(const FakeSource& other)
 {
     const std::string there = "http://127.0.0.1:" + std::to_string(other.port());
     const std::size_t huge = std::size_t(200) << 20;
-    const auto redirect = [](std::string to) {
-        return FakeSource::Answer{302, "", "", {{"Location", std::move(to)}}};
-    };
+    const auto redirect = [](std::string to) { return FakeSource::Answer{302, "", "", {{"Location", std::move(to)}}}; };
     return {
         {"never-ending header", {.flood = Flood::HeaderLines}},
         {"one header line without end", {.flood = Flood::HeaderLine}},
@@ -77,7 +75,8 @@ int main(int argc, char** argv)
             std::printf("%s\n", c.name);
         return argc < 2 ? 2 : 0;
     }
-    const auto found = std::find_if(all.begin(), all.end(), [&](const Case& c) { return std::strcmp(c.name, argv[1]) == 0; });
+    const auto found =
+        std::find_if(all.begin(), all.end(), [&](const Case& c) { return std::strcmp(c.name, argv[1]) == 0; });
     if (found == all.end())
         return 2;
     FakeSource server(found->answer);
@@ -96,8 +95,7 @@ int main(int argc, char** argv)
     const long before = statusKiB("VmRSS:");
     QElapsedTimer clock;
     clock.start();
-    const qsizetype size =
-        found->bytes ? transfer.openUrlBytes(address).size() : transfer.OpenURL(address).size();
+    const qsizetype size = found->bytes ? transfer.openUrlBytes(address).size() : transfer.OpenURL(address).size();
     const qint64 ms = clock.elapsed();
     std::printf("%s\t%s\t%lld\t%ld\t%s\n", found->name,
                 transfer.lastTransferFailed() ? "failed" : qPrintable(QStringLiteral("%1 bytes").arg(size)),

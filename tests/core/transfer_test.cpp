@@ -21,7 +21,10 @@ template <class Row> std::string rowName(const ::testing::TestParamInfo<Row>& in
 
 // A row shows as its name in a failure's message.
 template <class Row>
-    requires requires(const Row& r) { r.name; }
+requires requires(const Row& r)
+{
+    r.name;
+}
 void PrintTo(const Row& row, std::ostream* out)
 {
     *out << row.name;
@@ -33,7 +36,7 @@ struct Fault {
     const char* error; // how the reason starts
 };
 
-class TransferFault : public ::testing::TestWithParam<Fault> {};
+class TransferFault : public ::testing::TestWithParam<Fault> { };
 
 // Ends as a failure within the time-out (two seconds here), whatever the
 // server keeps sending, and memory stays near the cap.
@@ -123,7 +126,7 @@ struct Redirect {
     const char* error;
 };
 
-class RedirectTest : public ::testing::TestWithParam<std::tuple<Client, Redirect>> {};
+class RedirectTest : public ::testing::TestWithParam<std::tuple<Client, Redirect>> { };
 
 // Only within the first address's origin: scheme, host and port.
 TEST_P(RedirectTest, IsFollowedOnlyWithinTheOrigin)
@@ -168,7 +171,7 @@ struct CapRow {
     std::size_t extra; // bytes past the cap
 };
 
-class BodyCap : public ::testing::TestWithParam<CapRow> {};
+class BodyCap : public ::testing::TestWithParam<CapRow> { };
 
 // A body exactly at the cap arrives whole; one byte more is a failure.
 TEST_P(BodyCap, HoldsToTheByte)
@@ -192,8 +195,8 @@ std::vector<CapRow> capRows()
     for (const auto& [client, cap, who] : caps)
         for (const auto& [framing, how] : framings)
             for (const std::size_t extra : {0, 1})
-                rows.push_back({std::string(who) + '_' + how + (extra ? "_OneOver" : "_Exactly"), client, cap,
-                                framing, extra});
+                rows.push_back(
+                    {std::string(who) + '_' + how + (extra ? "_OneOver" : "_Exactly"), client, cap, framing, extra});
     return rows;
 }
 
@@ -260,7 +263,8 @@ TEST(Transfer, HostNamesAreLookedUp)
     FakeSource server({200, "", "IBM"});
     Transfer transfer;
     for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(transfer.OpenURL(u"http://localhost:%1/x"_s.arg(server.port())), u"IBM"_s) << transfer.lastError().toStdString();
+        EXPECT_EQ(transfer.OpenURL(u"http://localhost:%1/x"_s.arg(server.port())), u"IBM"_s)
+            << transfer.lastError().toStdString();
 }
 
 // Closing the window that owns a transfer ends the wait at once.
@@ -313,7 +317,7 @@ struct Answer {
     std::string text; // the body, or when it fails a part of the reason
 };
 
-class ResponseParserTest : public ::testing::TestWithParam<std::tuple<Answer, std::size_t>> {};
+class ResponseParserTest : public ::testing::TestWithParam<std::tuple<Answer, std::size_t>> { };
 
 // Every framing reads the same whole or a byte at a time.
 TEST_P(ResponseParserTest, Reads)
@@ -343,8 +347,8 @@ INSTANTIATE_TEST_SUITE_P(
             Answer{"ChunksAnExtensionAndATrailer",
                    ok + "Transfer-Encoding: Chunked\r\n\r\n3;x=y\r\nabc\r\n2\r\nde\r\n0\r\nT: 1\r\n\r\n", false,
                    State::Done, 200, "abcde"},
-            Answer{"ChunksAfterIdentity", ok + "Transfer-Encoding: identity, chunked\r\n\r\n1\r\na\r\n0\r\n\r\n",
-                   false, State::Done, 200, "a"},
+            Answer{"ChunksAfterIdentity", ok + "Transfer-Encoding: identity, chunked\r\n\r\n1\r\na\r\n0\r\n\r\n", false,
+                   State::Done, 200, "a"},
             Answer{"IdentityContent", ok + "Content-Encoding: identity\r\nContent-Length: 1\r\n\r\na", false,
                    State::Done, 200, "a"},
             Answer{"AnInterimAnswerFirst",

@@ -116,7 +116,8 @@ QByteArray Transfer::fetch(const QString& address, qint64 cap)
     connect(reply, &QNetworkReply::metaDataChanged, this, [&] {
         const QByteArray encoding = reply->rawHeader("Content-Encoding").trimmed().toLower();
         if (!encoding.isEmpty() && encoding != "identity")
-            failWith(QStringLiteral("the answer is encoded (%1), which was not asked for").arg(QLatin1String(encoding)));
+            failWith(
+                QStringLiteral("the answer is encoded (%1), which was not asked for").arg(QLatin1String(encoding)));
         bool known = false;
         if (reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known) > cap && known)
             failWith(QStringLiteral("the answer is larger than %1 bytes").arg(cap));
