@@ -5,7 +5,8 @@
 # fair floor for a program that shows text). Medians of RUNS runs (default
 # 21), wall-clock time and the processor time spent (which a busy machine
 # disturbs less). COMPARE=other/build adds that build's ticker to the same
-# runs, to weigh two versions against each other.
+# runs, to weigh two versions against each other; COUNT=1 adds the
+# instructions run (see the end).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 runs="${RUNS:-21}"
@@ -44,4 +45,14 @@ for i in "${!probes[@]}"; do
   echo "${probes[$i]%/bench/*}:"
   echo "  ticker, start to first paint:            ${ticker} us ($(ratio "$ticker" "$label")x label, $(ratio "$ticker" "$bare")x bare; $(m "ticker$i.cpu") us CPU)"
   echo "  ticker, start to first quote painted:    ${quote} us ($(ratio "$quote" "($label + $rtt)")x label + one round trip of ${rtt} us; $(m "quote$i.cpu") us CPU)"
+done
+# COUNT=1: instructions run to the same points under callgrind, a figure a
+# busy machine does not move (a forked helper reports too: the largest
+# count is the program's own).
+[ "${COUNT:-0}" = 1 ] || exit 0
+count() { valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+  sed -n 's/.*Collected : //p' | sort -n | tail -1; }
+echo "instructions: bare $(count "$floor" --bare), label $(count "$floor" --label)"
+for p in "${probes[@]}"; do
+  echo "  ${p%/bench/*}: to first paint $(count "$p" --ticker), to first quote $(count "$p" --quote)"
 done
