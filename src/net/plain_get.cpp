@@ -325,9 +325,14 @@ GetResult getPlain(const std::string& url, const GetOptions& options)
             get.stop(kCancelled);
         else if (left <= 0)
             get.stop(kTimedOut);
+        if (get.done())
+            break;
         pollfd p{get.fd(), short(get.wantsWrite() ? POLLOUT : POLLIN), 0};
-        if (!get.done() && ::poll(&p, 1, int(std::min<long long>(left, 100))) != 0)
+        const int n = ::poll(&p, 1, int(std::min<long long>(left, 100)));
+        if (n > 0)
             get.step(); // ready, or an error the next call on the socket reports
+        else if (n < 0 && errno != EINTR)
+            get.stop(std::string("poll failed: ") + std::strerror(errno));
     }
     return get.takeResult();
 }

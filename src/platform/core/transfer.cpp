@@ -178,7 +178,7 @@ QByteArray Transfer::fetch(const QString& address, qint64 cap)
     waiting_ = nullptr;
     executing_ = false;
 
-    get.stop(net::kTimedOut);
+    get.stop(net::kTimedOut); // when the wait ended early: the program is quitting
     const net::GetResult r = get.takeResult();
     for (const auto& [field, value] : r.headers)
         lastHeaders_.append({QByteArray::fromStdString(field), QByteArray::fromStdString(value)});
