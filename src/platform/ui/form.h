@@ -148,6 +148,7 @@ public:
     explicit Dialog(FormRegistry& registry);
     // Escape and the close button: leave without OK.
     void reject() override { unload(); }
+    void setVisible(bool visible) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override { closed(event); }
