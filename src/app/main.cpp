@@ -119,9 +119,11 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    // The program places its windows in twips for 96 and 120 dpi itself;
-    // Qt's own scaling would turn 120 dpi into a pixel ratio and hide it.
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    // The program places its windows in twips for 96 and 120 dpi itself.
+    // Rounding Qt's scale down keeps 120 dpi a dpi of its own (ratio 1),
+    // while a HiDPI screen becomes 96 or 120 dpi at a whole pixel ratio:
+    // 192 is 96 at 2, 240 is 120 at 2; 144 stays 144 and is refused.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Floor);
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quoterra"));
     QApplication::setQuitOnLastWindowClosed(false);
