@@ -42,11 +42,11 @@ TEST_F(TickerTest, SizeAndButtonsFollowSkinModeAndFontSize)
         int buttonTop; // twips
         double ratio = 1;
     } cases[] = {
-        {96, "Standard", "Shade", {210, 14}, 30},     {96, "Standard", "Full", {210, 116}, 30},
-        {96, "Large", "Shade", {280, 19}, 40},        {96, "Large", "Full", {280, 155}, 40},
-        {120, "Standard", "Shade", {263, 18}, 30},    {120, "Large", "Full", {351, 193}, 50},
-        {96, "Standard", "Full", {210, 116}, 30, 2},  {120, "Standard", "Shade", {263, 18}, 30, 2},
-        {96, "Large", "Shade", {280, 19}, 40, 3},     {96, "Standard", "Shade", {210, 14}, 30, 4},
+        {96, "Standard", "Shade", {210, 14}, 30},    {96, "Standard", "Full", {210, 116}, 30},
+        {96, "Large", "Shade", {280, 19}, 40},       {96, "Large", "Full", {280, 155}, 40},
+        {120, "Standard", "Shade", {263, 18}, 30},   {120, "Large", "Full", {351, 193}, 50},
+        {96, "Standard", "Full", {210, 116}, 30, 2}, {120, "Standard", "Shade", {263, 18}, 30, 2},
+        {96, "Large", "Shade", {280, 19}, 40, 3},    {96, "Standard", "Shade", {210, 14}, 30, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.dpi << ' ' << c.size << ' ' << c.mode << " x" << c.ratio);
