@@ -1,11 +1,13 @@
 // quoterra: the desktop stock ticker.
 
 #include "autostart.h"
+#include "desktop_session.h"
 #include "program.h"
 
 #include "app/context/application.h"
 #include "app/context/bundled_service.h"
 #include "core/paths.h"
+#include "ui/form.h"
 #include "ui/msgbox.h"
 #include "ui/system_screen.h"
 
@@ -21,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <vector>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -124,7 +127,18 @@ int main(int argc, char** argv)
     // while a HiDPI screen becomes 96 or 120 dpi at a whole pixel ratio:
     // 192 is 96 at 2, 240 is 120 at 2; 144 stays 144 and is refused.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Floor);
-    QApplication qapp(argc, argv);
+    // The platform is asked for on the command line Qt reads, so that
+    // programs started from here (the browser) choose their own.
+    std::vector<char*> qtArgs(argv, argv + argc);
+    QByteArray platform = chosenPlatform();
+    char platformOption[] = "-platform";
+    if (!platform.isEmpty()) {
+        qtArgs.push_back(platformOption);
+        qtArgs.push_back(platform.data());
+    }
+    int qtArgc = int(qtArgs.size());
+    qtArgs.push_back(nullptr);
+    QApplication qapp(qtArgc, qtArgs.data());
     QApplication::setApplicationName(QStringLiteral("Quoterra"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quoterra.png")));
@@ -169,8 +183,11 @@ int main(int argc, char** argv)
     std::atexit(saveOnSuddenExit);
 
     int code = 0;
-    if (program.StartUp() && !app.forms().ending())
+    if (program.StartUp() && !app.forms().ending()) {
+        if (!programPlacesWindows())
+            tellWhatWaylandCannotDo(stateDirectory());
         code = QApplication::exec();
+    }
     runningProgram = nullptr;
     return code;
 }

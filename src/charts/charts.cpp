@@ -271,7 +271,7 @@ bool Charts::eventFilter(QObject* watched, QEvent* event)
         if (press && mouse->button() == Qt::LeftButton)
             grab_ = QPoint(qint16(roundHalfEven(s.twipsX(mouse->position().x()))),
                            qint16(roundHalfEven(s.twipsY(mouse->position().y()))));
-        else if (type == QEvent::MouseMove && mouse->buttons() == Qt::LeftButton)
+        else if (type == QEvent::MouseMove && mouse->buttons() == Qt::LeftButton && !compositorMoves(*this))
             dragStep(global);
         return true;
     }

@@ -279,7 +279,7 @@ bool Ticker::mouseOnMovingPart(QWidget* part, QMouseEvent* event)
         return true;
     case QEvent::MouseMove:
         // Exactly the left button: left and right held together do not drag.
-        if (event->buttons() == Qt::LeftButton && !doubleClick_)
+        if (event->buttons() == Qt::LeftButton && !doubleClick_ && !compositorMoves(*this))
             dragStep(event->globalPosition().toPoint());
         return true;
     case QEvent::MouseButtonRelease:

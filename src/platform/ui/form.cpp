@@ -2,7 +2,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -88,6 +90,19 @@ const Screen& screenOf(const QWidget& widget)
     if (const auto* form = dynamic_cast<const Form*>(widget.window()))
         return form->registry().screen();
     return design;
+}
+
+bool programPlacesWindows()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+bool compositorMoves(QWidget& window)
+{
+    if (programPlacesWindows())
+        return false;
+    QWindow* handle = window.window()->windowHandle();
+    return handle && handle->startSystemMove();
 }
 
 const Screen& TwipsPlacement::screen() const
