@@ -18,6 +18,7 @@ namespace quoterra {
 
 Program::Program(Application& app)
     : app_(app)
+    , pair_(app.screen(), app.settings())
     , ticker_([this] { return makeTicker(); })
     , welcome_([&app] { return new Welcome(app); })
 {
@@ -38,15 +39,19 @@ Ticker* Program::makeTicker()
         });
         return editor;
     };
-    windows.chartBrowser = [this](Ticker& ticker) {
-        return new Charts(app_, ticker, [this] { return new SymbolLookup(app_); });
+    windows.chartBrowser = [this] {
+        const auto researchMenu = [this](QPoint at) {
+            if (Ticker* t = ticker())
+                t->popupResearchMenu(t->currentSymbol(), at);
+        };
+        return new Charts(app_, pair_, researchMenu, [this] { return new SymbolLookup(app_); });
     };
-    return new Ticker(app_, std::move(windows));
+    return new Ticker(app_, pair_, std::move(windows));
 }
 
 bool Program::StartUp()
 {
-    app_.settings().CreateKeys();
+    app_.settings().createKeys();
     if (!app_.screen().supported()) {
         messageBox(nullptr, kFontSizeMessage, QMessageBox::Warning);
         return false;
@@ -74,7 +79,7 @@ void Program::reloadTicker()
 void Program::exitLikeTheTicker()
 {
     if (Ticker* t = ticker())
-        t->ExitProgram();
+        t->exitProgram();
     else
         app_.forms().endApplication();
 }
@@ -82,7 +87,7 @@ void Program::exitLikeTheTicker()
 void Program::saveWithoutDisplay()
 {
     if (Ticker* t = ticker())
-        t->SaveState(false);
+        t->saveState(false);
     app_.settingsFile().flush();
 }
 

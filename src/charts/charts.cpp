@@ -4,6 +4,7 @@
 #include "core/numbers.h"
 #include "core/transfer.h"
 #include "ui/controls.h"
+#include "ui/drag_handles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -12,6 +13,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QSaveFile>
+
+#include <utility>
 
 namespace quoterra {
 
@@ -26,10 +29,11 @@ QPixmap art(const Screen& screen, const QString& name)
 
 } // namespace
 
-Charts::Charts(Application& app, Ticker& ticker, std::function<Form*()> symbolLookup)
+Charts::Charts(Application& app, DockedPair& pair, ResearchMenu researchMenu, std::function<Form*()> symbolLookup)
     : ChartWindow(app.forms())
     , app_(app)
-    , ticker_(ticker)
+    , pair_(pair)
+    , researchMenu_(std::move(researchMenu))
     , newSymbol_([this, symbolLookup] { return new NewChartSymbol(app_, *this, symbolLookup); })
 {
     setObjectName(QStringLiteral("Charts"));
@@ -39,7 +43,10 @@ Charts::Charts(Application& app, Ticker& ticker, std::function<Form*()> symbolLo
     inetCharts->setObjectName(QStringLiteral("inetCharts"));
 }
 
-Charts::~Charts() = default;
+Charts::~Charts()
+{
+    pair_.leave(this);
+}
 
 void Charts::buildControls()
 {
@@ -91,9 +98,17 @@ void Charts::buildControls()
         connect(item, &QAction::triggered, this, [this, range = QLatin1String(range)] { setChartType(range); });
     }
 
-    for (QWidget* part :
-         std::initializer_list<QWidget*>{picTop, picSymbol, picChartType, picUpdate, picExit, lblSymbol})
+    for (QWidget* part : std::initializer_list<QWidget*>{picSymbol, picChartType, picUpdate, picExit, lblSymbol})
         part->installEventFilter(this);
+
+    auto* drag = new DragHandles(
+        this,
+        [this](QWidget*, QPointF at) {
+            const Screen& s = app_.screen();
+            pair_.grabChart(QPoint(qint16(roundHalfEven(s.twipsX(at.x()))), qint16(roundHalfEven(s.twipsY(at.y())))));
+        },
+        [this](QPoint globalPos) { pair_.dragChart(globalPos); });
+    drag->add(picTop);
 }
 
 // The chart browser is laid out in pixels; at 120 dpi the same pixels are
@@ -191,12 +206,9 @@ void Charts::onLoad()
     setGeometryTwips(leftTwips(), topTwips(), picTop->widthTwips(), picBottom->topTwips() + picBottom->heightTwips());
 
     Settings& s = app_.settings();
-    moveTwips(float(s.number(Setting::ChartLeft)), float(s.number(Setting::ChartTop)));
-    const Pair fitted =
-        CorrectRestoredChartPlace(ticker_.placement(), rectOf(*this), rectOf(ticker_), ticker_.standardShadeHeight(),
-                                  ticker_.standardFullHeight(), workAreaTwips(screen));
-    setTopTwips(fitted.chart.top);
-    ticker_.setTopTwips(fitted.ticker.top);
+    moveTwips(float(s.chartLeft()), float(s.chartTop()));
+    pair_.setChart(this);
+    pair_.chartRestored();
 
     setSymbol(s.GetString(Setting::ChartSymbol));
     setChartType(s.GetString(Setting::ChartType));
@@ -204,34 +216,34 @@ void Charts::onLoad()
     showChartFile();
     gifCharts->show();
 
-    const RectTwips kept = KeepInWorkArea(rectOf(*this), workAreaTwips(screen));
+    const RectTwips kept = KeepInWorkArea(placeTwips(), workAreaTwips(screen));
     moveTwips(kept.left, kept.top);
-    CheckDocking(ticker_.placement(), rectOf(*this), rectOf(ticker_));
+    pair_.checkDocking();
 }
 
-void Charts::SaveState()
+void Charts::saveState()
 {
     Settings& s = app_.settings();
     app_.settingsFile().createKey(kChartsKey);
     s.WriteValue(Setting::ChartSymbol, symbolCaption());
     s.WriteValue(Setting::ChartType, chartTypeCaption());
-    s.WriteValue(Setting::ChartLeft, formatCoordinate(leftTwips()));
-    s.WriteValue(Setting::ChartTop, formatCoordinate(topTwips()));
+    s.setPlace(Setting::ChartLeft, Setting::ChartTop, leftTwips(), topTwips());
 }
 
 bool Charts::onUnload()
 {
-    SaveState();
+    saveState();
+    pair_.leave(this);
     return true;
 }
 
-void Charts::UpdateChart()
+void Charts::updateChart()
 {
     const QString address = chartAddress(app_.hosts(), chartTypeCaption(), symbolCaption());
     gifCharts->hide();
     lblLoading->show();
     QPointer<Charts> self(this);
-    const QByteArray body = inetCharts->OpenURLBytes(address);
+    const QByteArray body = inetCharts->openUrlBytes(address);
     // Closed while the chart was awaited: nobody looks at it any more.
     if (!self || !isLoaded())
         return;
@@ -248,13 +260,6 @@ void Charts::UpdateChart()
     gifCharts->show();
 }
 
-void Charts::dragStep(QPoint globalPos)
-{
-    const RectTwips moved = DragChartWindow(ticker_.placement(), dragPointer(app_.screen(), globalPos, grab_),
-                                            rectOf(*this), rectOf(ticker_));
-    moveTwips(moved.left, moved.top);
-}
-
 bool Charts::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
@@ -266,23 +271,16 @@ bool Charts::eventFilter(QObject* watched, QEvent* event)
     const bool release = type == QEvent::MouseButtonRelease;
     const QPoint global = mouse->globalPosition().toPoint();
 
-    if (watched == picTop) {
-        const Screen& s = app_.screen();
-        if (press && mouse->button() == Qt::LeftButton)
-            grab_ = QPoint(qint16(roundHalfEven(s.twipsX(mouse->position().x()))),
-                           qint16(roundHalfEven(s.twipsY(mouse->position().y()))));
-        else if (type == QEvent::MouseMove && mouse->buttons() == Qt::LeftButton && !compositorMoves(*this))
-            dragStep(global);
-        return true;
-    }
     if (watched == lblSymbol) {
-        if (press && mouse->button() == Qt::RightButton)
-            ticker_.popupResearchMenu(ticker_.currentSymbol(), global);
+        if (press && mouse->button() == Qt::RightButton && researchMenu_)
+            researchMenu_(global);
         return true;
     }
     // The buttons show their pressed picture while a button is held; a
     // left click inside acts.
-    auto* button = static_cast<PictureBox*>(watched);
+    auto* button = qobject_cast<PictureBox*>(watched);
+    if (!button)
+        return true;
     if (const auto f = faces_.find(button); f != faces_.end() && (press || release))
         button->setPicture(press ? f->second.down : f->second.up);
     if (!release || mouse->button() != Qt::LeftButton || !button->rect().contains(mouse->position().toPoint()))
@@ -292,16 +290,34 @@ bool Charts::eventFilter(QObject* watched, QEvent* event)
     else if (button == picChartType)
         mnuChartType->popup(global);
     else if (button == picUpdate)
-        UpdateChart();
+        updateChart();
     else if (button == picExit)
         unload();
     return true;
 }
 
+namespace {
+
+bool isEnter(const QKeyEvent* event)
+{
+    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat();
+}
+
+} // namespace
+
+// Enter fetches when it is let go, and only an Enter pressed here: the one
+// that confirmed the symbol dialog is let go over this window too.
+void Charts::keyPressEvent(QKeyEvent* event)
+{
+    if (isEnter(event))
+        enterPressed_ = true;
+    ChartWindow::keyPressEvent(event);
+}
+
 void Charts::keyReleaseEvent(QKeyEvent* event)
 {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat())
-        UpdateChart();
+    if (isEnter(event) && std::exchange(enterPressed_, false))
+        updateChart();
     ChartWindow::keyReleaseEvent(event);
 }
 

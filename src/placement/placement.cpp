@@ -146,7 +146,7 @@ void SnapToEdges(PlacementState& state, const DragPointer& p, const RectTwips& w
     state.snapped = vertical || horizontal;
 }
 
-void TakeChartOffsets(PlacementState& state, const RectTwips& ticker, const RectTwips* chart, QPointF savedChart)
+void takeChartOffsets(PlacementState& state, const RectTwips& ticker, const RectTwips* chart, QPointF savedChart)
 {
     const double left = chart ? chart->left : savedChart.x();
     const double top = chart ? chart->top : savedChart.y();
@@ -242,7 +242,7 @@ RectTwips DragChartWindow(PlacementState& state, const DragPointer& p, const Rec
     return c;
 }
 
-Pair CorrectRestoredChartPlace(const PlacementState& state, RectTwips c, RectTwips t, float shadeHeight,
+Pair correctRestoredChartPlace(const PlacementState& state, RectTwips c, RectTwips t, float shadeHeight,
                                float fullHeight, const WorkAreaTwips& area)
 {
     // Saved directly below the ticker in either height: below it at its
@@ -264,9 +264,13 @@ Pair CorrectRestoredChartPlace(const PlacementState& state, RectTwips c, RectTwi
     return Pair{c, t};
 }
 
-Pair SwitchWindowMode(PlacementState& state, ModeMemory& memory, const ModeSwitch& change, RectTwips t,
+Pair switchWindowMode(PlacementState& state, ModeMemory& memory, const ModeSwitch& change, RectTwips t,
                       std::optional<RectTwips> chart)
 {
+    // A chart browser that touches the ticker is docked before anything
+    // moves, so it goes along with the ticker.
+    if (chart)
+        CheckDocking(state, t, *chart);
     const bool toFull = change.from == WindowMode::Shade;
     const float B = float(change.area.bottom);
     const float before = t.height;

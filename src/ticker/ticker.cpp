@@ -4,6 +4,7 @@
 #include "core/transfer.h"
 #include "resizer/resizer.h"
 #include "ui/controls.h"
+#include "ui/drag_handles.h"
 
 #include <QMouseEvent>
 
@@ -29,14 +30,15 @@ QString tip(const QString& text)
 
 } // namespace
 
-Ticker::Ticker(Application& app, TickerWindows windows)
+Ticker::Ticker(Application& app, DockedPair& pair, TickerWindows windows)
     : Window(app.forms())
     , app_(app)
+    , pair_(pair)
     , about_(std::move(windows.about))
     , configuration_(std::move(windows.configuration))
     , updateChecker_(std::move(windows.updateChecker))
     , symbolManager_(std::move(windows.symbolManager))
-    , chartBrowser_([this, make = std::move(windows.chartBrowser)] { return make ? make(*this) : nullptr; })
+    , chartBrowser_(std::move(windows.chartBrowser))
 {
     setObjectName(QStringLiteral("Ticker"));
     setFont(designFont(QStringLiteral("Arial"), 8.25, true));
@@ -52,12 +54,15 @@ Ticker::Ticker(Application& app, TickerWindows windows)
     refreshTimer_ = new QTimer(this);
     refreshTimer_->setObjectName(QStringLiteral("refreshTimer"));
     refreshTimer_->setInterval(1000);
-    connect(refreshTimer_, &QTimer::timeout, this, &Ticker::RefreshStep);
+    connect(refreshTimer_, &QTimer::timeout, this, &Ticker::refreshStep);
     inetQuotes = new Transfer(this);
     inetQuotes->setObjectName(QStringLiteral("inetQuotes"));
 }
 
-Ticker::~Ticker() = default;
+Ticker::~Ticker()
+{
+    pair_.leave(this);
+}
 
 const SkinPictures& Ticker::largeSkin()
 {
@@ -127,6 +132,24 @@ void Ticker::buildControls()
          std::initializer_list<QWidget*>{this, picSkin, picWindow, picOptions, picExit, picChart, picSymbolEditor,
                                          lblCompactSymbol, lblCompactPrice, lblCompactChange, qCurrentStock})
         part->installEventFilter(this);
+
+    // Installed last, so they see a press before the window's own handling.
+    auto* drag = new DragHandles(
+        this,
+        [this](QWidget* part, QPointF at) {
+            const Screen& s = app_.screen();
+            QPointF grab(s.twipsX(at.x()), s.twipsY(at.y()));
+            if (auto* compact = qobject_cast<Label*>(part))
+                grab += QPointF(compact->leftTwips(), compact->topTwips());
+            pair_.grabTicker(grab);
+        },
+        [this](QPoint globalPos) {
+            if (!doubleClick_)
+                pair_.dragTicker(globalPos);
+        });
+    for (QWidget* part :
+         std::initializer_list<QWidget*>{this, picSkin, lblCompactSymbol, lblCompactPrice, lblCompactChange})
+        drag->add(part);
 }
 
 void Ticker::showView()
@@ -182,13 +205,13 @@ void Ticker::ApplyStandardSkin()
     picWindow->setPicture(shade ? standard_.modeButtonShade : standard_.modeButtonFull);
 }
 
-void Ticker::TogglePause()
+void Ticker::togglePause()
 {
     refresh_.paused = !refresh_.paused;
     PauseMenuItem->setText(refresh_.pauseCaption());
 }
 
-void Ticker::RefreshStep()
+void Ticker::refreshStep()
 {
     if (refresh_.tick(app_.fetchingHeld()) != RefreshCycle::Step::Fetch)
         return;
@@ -213,55 +236,9 @@ void Ticker::RefreshStep()
 
 // ---- Mouse ----------------------------------------------------------------
 
-namespace {
-
-// The chart browser as the drag steps take it: its rectangle while it is
-// loaded, else its saved place. The steps ignore the saved place while the
-// browser is open, so it is not read then.
-struct ChartPlace {
-    std::optional<RectTwips> open;
-    QPointF saved;
-    const RectTwips* rect() const { return open ? &*open : nullptr; }
-};
-
-ChartPlace chartPlace(const ChartWindow* chart, Settings& s)
-{
-    if (chart)
-        return {rectOf(*chart), {}};
-    return {std::nullopt, QPointF(s.number(Setting::ChartLeft), s.number(Setting::ChartTop))};
-}
-
-} // namespace
-
-void Ticker::grab(QPointF twips)
-{
-    grab_ = twips;
-    const ChartPlace chart = chartPlace(chartBrowser(), app_.settings());
-    TakeChartOffsets(placement_, rectOf(*this), chart.rect(), chart.saved);
-}
-
-void Ticker::dragStep(QPoint globalPos)
-{
-    ChartWindow* c = chartBrowser();
-    Settings& s = app_.settings();
-    const ChartPlace chart = chartPlace(c, s);
-    const TickerStep step =
-        DragTicker(placement_, dragPointer(app_.screen(), globalPos, grab_), rectOf(*this), chart.rect(), chart.saved);
-    moveTwips(step.ticker.left, step.ticker.top);
-    if (c && step.chart)
-        c->moveTwips(step.chart->left, step.chart->top);
-    if (step.savedChart) {
-        s.WriteValue(Setting::ChartLeft, QString::number(step.savedChart->x()));
-        s.WriteValue(Setting::ChartTop, QString::number(step.savedChart->y()));
-    }
-}
-
-// The face, the compact line and the window itself take part in dragging.
+// The face, the compact line and the window itself, besides dragging.
 bool Ticker::mouseOnMovingPart(QWidget* part, QMouseEvent* event)
 {
-    const Screen& s = app_.screen();
-    const QPointF at(s.twipsX(event->position().x()), s.twipsY(event->position().y()));
-    auto* compact = qobject_cast<Label*>(part);
     const QEvent::Type type = event->type();
     // The research menu opens on a right press, the second of a double
     // click too.
@@ -274,28 +251,21 @@ bool Ticker::mouseOnMovingPart(QWidget* part, QMouseEvent* event)
     case QEvent::MouseButtonPress:
         if (part == picSkin)
             doubleClick_ = false;
-        if (event->button() == Qt::LeftButton)
-            grab(compact ? at + QPointF(compact->leftTwips(), compact->topTwips()) : at);
-        return true;
-    case QEvent::MouseMove:
-        // Exactly the left button: left and right held together do not drag.
-        if (event->buttons() == Qt::LeftButton && !doubleClick_ && !compositorMoves(*this))
-            dragStep(event->globalPosition().toPoint());
         return true;
     case QEvent::MouseButtonRelease:
         doubleClick_ = false;
         // Letting go over the face decides whether the pair is docked.
         if (part == picSkin)
-            placement_.docked = placement_.magnet;
+            pair_.releaseTickerOnFace();
         return true;
     case QEvent::MouseButtonDblClick:
         if (event->button() != Qt::LeftButton)
             return true;
         if (part == picSkin) {
-            ToggleWindowMode();
+            toggleWindowMode();
             doubleClick_ = true;
         } else if (part == lblCompactSymbol) {
-            TogglePause();
+            togglePause();
         }
         return true;
     default:
@@ -309,8 +279,10 @@ bool Ticker::eventFilter(QObject* watched, QEvent* event)
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseMove
         && type != QEvent::MouseButtonDblClick)
         return Window::eventFilter(watched, event);
+    auto* part = qobject_cast<QWidget*>(watched);
+    if (!part)
+        return Window::eventFilter(watched, event);
     auto* mouse = static_cast<QMouseEvent*>(event);
-    auto* part = static_cast<QWidget*>(watched);
     const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
     // A click is a press and a release of the left button on the same part;
     // the second press of a double click starts none.
@@ -326,7 +298,7 @@ bool Ticker::eventFilter(QObject* watched, QEvent* event)
         return mouseOnMovingPart(part, mouse);
     if (part == qCurrentStock) {
         if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
-            TogglePause();
+            togglePause();
         else if (press && mouse->button() == Qt::RightButton)
             popupResearchMenu(qCurrentStock->caption(), mouse->globalPosition().toPoint());
         return true;
@@ -338,11 +310,11 @@ bool Ticker::eventFilter(QObject* watched, QEvent* event)
     }
     if (part == picExit) {
         if (type == QEvent::MouseButtonRelease)
-            ExitProgram();
+            exitProgram();
         return true;
     }
     if (click && part == picWindow)
-        ToggleWindowMode();
+        toggleWindowMode();
     else if (click && part == picChart)
         chartBrowser_.loadAndShow();
     else if (click && part == picSymbolEditor)

@@ -12,7 +12,7 @@ namespace quoterra {
 
 bool Ticker::standardSkinNow() const
 {
-    return app_.settings().GetString(Setting::Size) == QLatin1String("Standard");
+    return app_.settings().skinSize() == SkinSize::Standard;
 }
 
 float Ticker::fullHeight(bool standardSkin) const
@@ -96,23 +96,23 @@ void Ticker::onLoad()
     // An end asked for while a file error was on show.
     if (!self || !isLoaded())
         return;
-    loadedThrough_ = 3;
+    loaded_ = LoadStage::ListOpened;
+    pair_.setTicker(this);
     setBorderless(true);
     Settings& s = app_.settings();
-    moveTwips(float(s.number(Setting::Left)), float(s.number(Setting::Top)));
-    loadedThrough_ = 5;
+    moveTwips(float(s.tickerLeft()), float(s.tickerTop()));
+    loaded_ = LoadStage::Placed;
 
     const Screen& screen = app_.screen();
     if (screen.dpiX() == 120) {
         for (Label* l : {lblCompactSymbol, lblCompactPrice, lblCompactChange})
             l->setTopTwips(15);
     }
-    mode_ = s.GetString(Setting::Height) == QLatin1String("Shade") ? WindowMode::Shade : WindowMode::Full;
-    loadedThrough_ = 7;
-    const QString size = s.GetString(Setting::Size);
-    const SkinPictures& sized = size == QLatin1String("Standard") ? standard_ : largeSkin();
-    setHeightTwips(screen.twipsY(
-        (mode_ == WindowMode::Shade ? sized.shadeFace : sized.fullFace).deviceIndependentSize().height()));
+    mode_ = s.windowMode();
+    loaded_ = LoadStage::ModeKnown;
+    const SkinSize size = s.skinSize();
+    const SkinPictures& sized = size == SkinSize::Standard ? standard_ : largeSkin();
+    setHeightTwips(screen.twipsY((mode_ == WindowMode::Shade ? sized.shadeFace : sized.fullFace).deviceIndependentSize().height()));
     setWidthTwips(picSkin->widthTwips());
     if (mode_ == WindowMode::Full) {
         for (Label* l : {lblCompactSymbol, lblCompactPrice, lblCompactChange})
@@ -120,31 +120,30 @@ void Ticker::onLoad()
     }
     ApplyStandardSkin();
     setWidthTwips(picSkin->widthTwips());
-    const RectTwips kept = KeepInWorkArea(rectOf(*this), workAreaTwips(screen));
+    const RectTwips kept = KeepInWorkArea(placeTwips(), workAreaTwips(screen));
     moveTwips(kept.left, kept.top);
 
     refresh_.paused = false;
-    refresh_.Interval = short(roundHalfEven(s.number(Setting::Interval)));
+    refresh_.Interval = s.interval();
     const float strip = screen.twipsY(standard_.shadeFace.deviceIndependentSize().height());
     for (PictureBox* button : {picOptions, picWindow, picExit})
         button->setTopTwips((strip - button->heightTwips()) / 2);
-    if (size == QLatin1String("Large"))
+    if (size == SkinSize::Large)
         growToLargeSkin();
     setHeightTwips(picSkin->heightTwips());
 
-    placement_.docked = s.isTrue(Setting::Docked);
-    loadedThrough_ = 17;
+    pair_.setDocked(s.docked());
+    loaded_ = LoadStage::DockedKnown;
     app_.AlwaysOnTop(*this);
-    notOnTop_ = !s.isTrue(Setting::AlwaysOnTop);
-    loadedThrough_ = 18;
-    inetQuotes->setRequestTimeout(qint64(roundHalfEven(s.number(Setting::Timeout))));
-    if (s.isTrue(Setting::ChartStartUp))
+    notOnTop_ = !s.alwaysOnTop();
+    loaded_ = LoadStage::OnTopKnown;
+    inetQuotes->setRequestTimeout(s.timeout());
+    if (s.chartStartUp())
         chartBrowser_.loadAndShow();
     if (!self || !isLoaded())
         return;
-    loadedThrough_ = 20;
-    if (const ChartWindow* c = chartBrowser())
-        CheckDocking(placement_, rectOf(*this), rectOf(*c));
+    loaded_ = LoadStage::ChartsRestored;
+    pair_.checkDocking();
 
     // The list's first symbol is shown, and asked for, at once.
     const bool empty = cycle_.cursor.EntryCount <= 0;
@@ -168,42 +167,39 @@ void Ticker::onLoad()
     refreshTimer_->start();
 }
 
-void Ticker::SavePlaceAndMode()
+void Ticker::savePlaceAndMode()
 {
     Settings& s = app_.settings();
-    if (loadedThrough_ >= 5) {
-        s.WriteValue(Setting::Left, formatCoordinate(leftTwips()));
-        s.WriteValue(Setting::Top, formatCoordinate(topTwips()));
-    }
-    if (loadedThrough_ >= 7)
-        s.WriteValue(Setting::Height, mode_ == WindowMode::Shade ? QStringLiteral("Shade") : QStringLiteral("Full"));
-    if (loadedThrough_ >= 18)
-        s.WriteFlag(Setting::AlwaysOnTop, !notOnTop_);
+    if (loaded_ >= LoadStage::Placed)
+        s.setPlace(Setting::Left, Setting::Top, leftTwips(), topTwips());
+    if (loaded_ >= LoadStage::ModeKnown)
+        s.setWindowMode(mode_);
+    if (loaded_ >= LoadStage::OnTopKnown)
+        s.setAlwaysOnTop(!notOnTop_);
 }
 
-void Ticker::SaveState(bool mayOpenWindows)
+void Ticker::saveState(bool mayOpenWindows)
 {
     Settings& s = app_.settings();
     app_.settingsFile().createKey(kMainKey);
-    SavePlaceAndMode();
-    if (loadedThrough_ >= 17)
-        s.WriteFlag(Setting::Docked, placement_.docked);
+    savePlaceAndMode();
+    if (loaded_ >= LoadStage::DockedKnown)
+        s.setDocked(pair_.docked());
     // A load that never reached the chart browser knows nothing of it.
-    if (loadedThrough_ < 20)
+    if (loaded_ < LoadStage::ChartsRestored)
         return;
     ChartWindow* chart = chartBrowser();
     if (chart) {
         s.WriteValue(Setting::ChartSymbol, chart->symbolCaption());
         s.WriteValue(Setting::ChartType, chart->chartTypeCaption());
     }
-    s.WriteFlag(Setting::ChartStartUp, chart != nullptr);
+    s.setChartStartUp(chart != nullptr);
     // A closed chart browser is loaded (not shown) to ask its place, which
     // its load restores from the saved one.
     if (!chart && mayOpenWindows && !app_.forms().ending())
         chart = chartBrowser_.load();
     if (chart) {
-        s.WriteValue(Setting::ChartLeft, formatCoordinate(chart->leftTwips()));
-        s.WriteValue(Setting::ChartTop, formatCoordinate(chart->topTwips()));
+        s.setPlace(Setting::ChartLeft, Setting::ChartTop, chart->leftTwips(), chart->topTwips());
     } else {
         // Writing back what was read leaves it as it was: only the read
         // matters, which fills in a missing or unreadable place with its
@@ -213,17 +209,18 @@ void Ticker::SaveState(bool mayOpenWindows)
     }
 }
 
-void Ticker::ExitProgram()
+void Ticker::exitProgram()
 {
-    SaveState();
+    saveState();
     app_.forms().endApplication();
 }
 
 bool Ticker::onUnload()
 {
     refreshTimer_->stop();
-    SaveState();
+    saveState();
     chartBrowser_.unload();
+    pair_.leave(this);
     return true;
 }
 

@@ -4,8 +4,8 @@
 // outside addresses, numbers, the code page.
 #include "test_support.h"
 
-#include "app/context/hosts.h"
-#include "app/context/settings.h"
+#include "hosts/hosts.h"
+#include "settings/settings.h"
 #include "core/codepage.h"
 #include "core/numbers.h"
 #include "core/registry.h"
@@ -191,7 +191,7 @@ TEST_F(Store, KillingTheProgramNeverLeavesAHalfWrittenFile)
 
 class SettingsTest : public ::testing::Test {
 protected:
-    SettingsTest() { settings.CreateKeys(); }
+    SettingsTest() { settings.createKeys(); }
     QString stored(Setting s) { return store.value(Settings::key(s), Settings::name(s)).value_or(u"<missing>"_s); }
     test::TestProfile profile;
     RegistryStore store{profile.registryFile()};
