@@ -295,7 +295,7 @@ TEST(CsvSource, ALongHistoryCostsLittleMemory)
     for (auto& t : clients)
         t.join();
     EXPECT_EQ(csv.count("/q/d/l/"), 4);
-    EXPECT_LT(residentKiB(service.processId()) - before, 40 * 1024);
+    EXPECT_LT(residentKiB(service.processId()) - before, 32 * 1024);
 }
 
 } // namespace

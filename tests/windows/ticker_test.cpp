@@ -72,6 +72,7 @@ TEST_F(TickerTest, TheListIsShownInTurnAFailureRecoversAndPauseOrADialogHolds)
     service->failNext(1);
     ticker->RefreshStep();
     EXPECT_EQ(caption("lblCompactPrice"), u"Error"_s);
+    EXPECT_EQ(part(ticker, "lblCompactPrice")->toolTip(), u"The simulated market gave no quote"_s);
     EXPECT_EQ(caption("qLastPrice"), QString());
     ticker->RefreshStep();
     EXPECT_NE(caption("qLastPrice"), QString());
