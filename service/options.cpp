@@ -101,7 +101,8 @@ std::string usage()
            "  --help                   show this text and exit\n"
            "  --version                show the version and exit\n"
            "\n"
-           "Exit status: 0 stopped by a signal or idle; 1 failed; 2 bad command line;\n"
+           "Exit status: 0 stopped by a signal or idle; 1 failed (with --check-sources:\n"
+           "no source answered); 2 bad command line;\n"
            "3 another quoterra-service already serves the address; 4 the port is taken\n"
            "by another program.\n";
 }
