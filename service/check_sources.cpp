@@ -72,8 +72,8 @@ int checkSources(const Options& options, std::ostream& out)
         out << "No source is configured.\n";
     else
         out << '\n'
-            << answered << " of " << sources.size() << (sources.size() == 1 ? " source" : " sources")
-            << " answered." << (answered ? "\n" : " The ticker shows \"Error\" until one does.\n");
+            << answered << " of " << sources.size() << (sources.size() == 1 ? " source" : " sources") << " answered."
+            << (answered ? "\n" : " The ticker shows \"Error\" until one does.\n");
     out.flush();
     return answered > 0 ? 0 : 1;
 }

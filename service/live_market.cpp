@@ -4,18 +4,16 @@
 #include "routes.h"
 #include "source_keys.h"
 #include "sources.h"
+#include "workers.h"
 
 #include <boost/json.hpp>
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
-#include <deque>
 #include <exception>
 #include <iostream>
 #include <mutex>
 #include <random>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -80,66 +78,6 @@ bool plausible(std::string_view upper)
                    || c == '_';
            });
 }
-
-// Threads for upstream requests, started as the requests need them, so one
-// slow source or symbol holds up no other.
-class Workers {
-public:
-    explicit Workers(std::size_t most)
-        : most_(most)
-    {
-    }
-    ~Workers() { stop(); }
-
-    void post(std::function<void()> job)
-    {
-        std::lock_guard lock(mutex_);
-        jobs_.push_back(std::move(job));
-        if (jobs_.size() > idle_ && threads_.size() < most_)
-            threads_.emplace_back([this] { run(); });
-        else
-            ready_.notify_one();
-    }
-
-    // Runs what is queued, then ends every thread.
-    void stop()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        ready_.notify_all();
-        for (std::thread& t : threads_)
-            t.join();
-        threads_.clear();
-    }
-
-private:
-    void run()
-    {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            ++idle_;
-            ready_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
-            --idle_;
-            if (jobs_.empty())
-                return;
-            std::function<void()> job = std::move(jobs_.front());
-            jobs_.pop_front();
-            lock.unlock();
-            job();
-            lock.lock();
-        }
-    }
-
-    const std::size_t most_;
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::deque<std::function<void()>> jobs_;
-    std::vector<std::thread> threads_;
-    std::size_t idle_ = 0;
-    bool stopping_ = false;
-};
 
 Reply redirect(const std::string& to)
 {
@@ -279,8 +217,8 @@ struct LiveMarket::Impl {
             auto entry = std::make_shared<Entry>();
             entry->fetched = now;
             entry->until = span == Span::Quote || span == Span::Day ? now + kDayChartAge
-                : span == Span::FiveDay      ? now + kFiveDayAge
-                                             : nextMidnight(now, a.series.utcOffset);
+                : span == Span::FiveDay                             ? now + kFiveDayAge
+                                                                    : nextMidnight(now, a.series.utcOffset);
             entry->data = std::move(a);
             std::lock_guard lock(mutex);
             health[i].failures = 0;
@@ -315,7 +253,7 @@ struct LiveMarket::Impl {
         std::string why = "no source answered";
         for (std::size_t i = 0; i < sources.size(); ++i)
             why += (i ? "; " : ": ")
-                + (sources[i]->lacksKey()           ? std::string(sources[i]->label()) + " source: no key"
+                + (sources[i]->lacksKey()            ? std::string(sources[i]->label()) + " source: no key"
                        : health[i].lastError.empty() ? std::string(sources[i]->label()) + " source: no data"
                                                      : health[i].lastError);
         return why;

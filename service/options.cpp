@@ -214,9 +214,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
                             + " must be an http or https origin such as "
                               "http://127.0.0.1:8000, or off, not '"
                             + v.substr(eq + 1) + "'");
-            (source == "chart"   ? o.chartSource
-             : source == "quote" ? o.quoteSource
-                                 : o.csvSource) = url == "off" ? std::string() : url;
+            std::string& origin = source == "chart" ? o.chartSource : source == "quote" ? o.quoteSource : o.csvSource;
+            origin = url == "off" ? std::string() : url;
         } else if (name == "--research-url") {
             const std::string url = originOnly(v);
             if (url.empty())

@@ -114,7 +114,8 @@ void readTradeTime(std::string_view text, LiveQuote& q)
         if (!date && word.size() >= 3 && month != kMonths.end() && i + 2 < words.size()
             && words[i + 1].ends_with(',')) {
             const std::string_view dayText = words[i + 1].substr(0, words[i + 1].size() - 1);
-            if (std::from_chars(dayText.data(), dayText.data() + dayText.size(), d).ptr == dayText.data() + dayText.size()
+            if (std::from_chars(dayText.data(), dayText.data() + dayText.size(), d).ptr
+                    == dayText.data() + dayText.size()
                 && words[i + 2].size() == 4
                 && std::from_chars(words[i + 2].data(), words[i + 2].data() + 4, y).ptr == words[i + 2].data() + 4)
                 date = daysOf(y, unsigned(month - kMonths.begin()) + 1, d);
@@ -154,7 +155,8 @@ const json::value* dataFor(const json::value& doc, std::string_view symbol)
 std::string_view stat(const json::value* data, std::initializer_list<std::string_view> names)
 {
     for (std::string_view name : names)
-        if (const std::string_view value = text(member(member(member(data, "keyStats"), name), "value")); !value.empty())
+        if (const std::string_view value = text(member(member(member(data, "keyStats"), name), "value"));
+            !value.empty())
             return value;
     return {};
 }
@@ -216,8 +218,8 @@ private:
         if (span == Span::Day)
             return get(path + "chart" + query, [&](const net::GetResult& r) { return readQuoteChart(r.body, sym); });
         const std::int64_t today = exchangeDay(unixNow(), newYorkOffset(unixNow()));
-        return get(path + "historical" + query + "&fromdate=" + isoDate(today - 366) + "&limit=9999&todate="
-                       + isoDate(today),
+        return get(path + "historical" + query + "&fromdate=" + isoDate(today - 366)
+                       + "&limit=9999&todate=" + isoDate(today),
                    [&](const net::GetResult& r) { return readQuoteHistory(r.body, sym); });
     }
 

@@ -33,7 +33,7 @@ bool readPrivately(const std::string& path, std::string& text, std::string& prob
             problem = "cannot read the key file " + path + ": " + std::strerror(errno);
         return false;
     }
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         problem = "the key file " + path + " is not a regular file";
     else if (st.st_uid != ::geteuid())

@@ -182,8 +182,7 @@ SourceAnswer UpstreamSource::get(const std::string& target, const Reader& read)
 {
     const auto r = upstream_.get(origin_ + target);
     if (!r)
-        return withOutcome(Outcome::Throttled, "too many upstream requests; waiting for the rate limit",
-                           "rate limit");
+        return withOutcome(Outcome::Throttled, "too many upstream requests; waiting for the rate limit", "rate limit");
     const std::string source = std::string(label_) + " source: ";
     if (!r->transferred())
         return failed(source + r->error, transportBrief(*r));

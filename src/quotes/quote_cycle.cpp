@@ -64,7 +64,8 @@ void QuoteCycle::FetchQuote(Transfer& transfer)
     if (!alive || view.compactPrice.caption != QLatin1String("Error"))
         return;
     const qint64 timeout = transfer.RequestTimeout();
-    const qint64 secondsLeft = (timeout * 1000 - clock.elapsed()) / 1000;
+    const qint64 secondsLeft =
+        (timeout * 1'000'000'000 - clock.nsecsElapsed()) / 1'000'000'000; // whole seconds, none beyond what is left
     QByteArray status;
     if (secondsLeft >= 1) {
         transfer.setRequestTimeout(secondsLeft);

@@ -37,7 +37,7 @@ public:
         std::chrono::milliseconds trickle{0}; // announces 1 MiB, then a byte per interval
         Flood flood = Flood::None;            // instead of `body`, as fast as it is taken
         std::size_t floodBytes = SIZE_MAX;
-        std::size_t holdUntil = 0;            // answers once this many requests have come in
+        std::size_t holdUntil = 0; // answers once this many requests have come in
     };
 
     // `all`: the answer to every request; `port` 0 takes any free one.

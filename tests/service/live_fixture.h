@@ -90,9 +90,11 @@ inline QStringList liveArgs(Sources s, const QStringList& more = {})
     const auto url = [](const char* name, const FakeSource* source) {
         return QString::fromLatin1(name) + u'=' + (source ? originOf(*source) : u"off"_s);
     };
-    return more + QStringList{"--market",     "live",         "--upstream-timeout", "1",
-                              "--source-url", url("chart", s.chart), "--source-url", url("quote", s.quote),
-                              "--source-url", url("csv", s.csv)};
+    return more + QStringList{"--market",           "live",
+                              "--upstream-timeout", "1",
+                              "--source-url",       url("chart", s.chart),
+                              "--source-url",       url("quote", s.quote),
+                              "--source-url",       url("csv", s.csv)};
 }
 
 inline QJsonObject statusOf(const ServiceProcess& service)

@@ -239,12 +239,12 @@ TEST(ServiceCommandLine, HelpAndVersionPrintAndExitZeroAndBadOptionsGetExitCodeT
                   .arg(quoterra::kVersionMinor)
                   .arg(quoterra::kVersionRevision));
 
-    for (const char* line : {"--port 70000", "--port abc", "--port", "--seed -3", "--latency-ms 1.5", "--fail-rate 1.5",
-                             "--bogus", "--bind no.such.host.invalid", "--market stock", "--idle-exit -1",
-                             "--request-timeout 0", "--upstream-timeout 60", "--help=yes",
-                             "--source-url chart=ftp://127.0.0.1:1", "--source-url quotes=http://127.0.0.1:1",
-                             "--source-url chart=http://127.0.0.1:1/v8", "--research-url finance",
-                             "--check-sources=", "--check-sources=ABCDEFGHIJKLMNOPQRSTU"}) {
+    for (const char* line :
+         {"--port 70000", "--port abc", "--port", "--seed -3", "--latency-ms 1.5", "--fail-rate 1.5", "--bogus",
+          "--bind no.such.host.invalid", "--market stock", "--idle-exit -1", "--request-timeout 0",
+          "--upstream-timeout 60", "--help=yes", "--source-url chart=ftp://127.0.0.1:1",
+          "--source-url quotes=http://127.0.0.1:1", "--source-url chart=http://127.0.0.1:1/v8",
+          "--research-url finance", "--check-sources=", "--check-sources=ABCDEFGHIJKLMNOPQRSTU"}) {
         SCOPED_TRACE(line);
         const QStringList args = QString::fromLatin1(line).split(u' ');
         const Finished r = runService(args);

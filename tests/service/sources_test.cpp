@@ -86,17 +86,16 @@ TEST(QuoteJsonSource, ItStandsInForTheChartSourceInItsOwnShape)
 {
     FakeSource chart({429, "text/plain", "Too Many Requests"}), quote({.body = kNotFound});
     const std::string ibmDay = dayRange("166.71 - 168.22");
-    quote.on("/api/quote/IBM/info?assetclass=stocks",
-             {info("IBM", "STOCKS", trade("$167.15", "+0.88", "May 10, 2024 4:00 PM ET", "2,587,393"), "null",
-                   ibmDay)});
+    quote.on(
+        "/api/quote/IBM/info?assetclass=stocks",
+        {info("IBM", "STOCKS", trade("$167.15", "+0.88", "May 10, 2024 4:00 PM ET", "2,587,393"), "null", ibmDay)});
     // A near miss answered with another symbol's data.
     quote.on("/api/quote/IBMX/info?assetclass=stocks",
              {info("IBM", "STOCKS", trade("$167.15", "+0.88", "May 10, 2024 4:00 PM ET", "1"), "null", ibmDay)});
     // Before the open: the early trade first, the last session's close second.
-    quote.on("/api/quote/AAPL/info?", {info("AAPL", "STOCKS",
-                                            trade("$183.60", "+0.55", "DATA AS OF May 13, 2024 7:20 AM ET", "95,310"),
-                                            trade("$183.05", "+0.65", "Closed at May 10, 2024 4:00 PM ET", ""),
-                                            dayRange("NA"))});
+    quote.on("/api/quote/AAPL/info?",
+             {info("AAPL", "STOCKS", trade("$183.60", "+0.55", "DATA AS OF May 13, 2024 7:20 AM ET", "95,310"),
+                   trade("$183.05", "+0.65", "Closed at May 10, 2024 4:00 PM ET", ""), dayRange("NA"))});
     quote.on("/api/quote/SPY/info?assetclass=etf",
              {info("SPY", "ETF", trade("$520.84", "UNCH", "May 10, 2024 4:00 PM ET", "52,488,700.25"), "null",
                    dayRange("519.02 - 521.10"))});
@@ -139,9 +138,10 @@ TEST(QuoteJsonSource, ItStandsInForTheChartSourceInItsOwnShape)
     const QImage dayFromQuote = plotArea(service.get("/t?s=IBM").body);
     const QImage yearFromQuote = plotArea(service.get("/c/0b/i/ibm.gif").body);
     FakeSource chartOnly;
-    chartOnly.on("/v8/finance/chart/IBM?range=1d",
-                 {chartJson(day(kClose, "167.15", "166.27", nullptr, nullptr, nullptr, R"(,"chartPreviousClose":166.27)"),
-                            session)});
+    chartOnly.on(
+        "/v8/finance/chart/IBM?range=1d",
+        {chartJson(day(kClose, "167.15", "166.27", nullptr, nullptr, nullptr, R"(,"chartPreviousClose":166.27)"),
+                   session)});
     chartOnly.on("/v8/finance/chart/IBM?range=1y", {chartJson(day(kClose, "1", "1"), year)});
     ServiceProcess reference(liveArgs({&chartOnly}));
     EXPECT_FALSE(dayFromQuote.isNull());
@@ -230,7 +230,8 @@ TEST(CsvSource, ItsKeyComesOnlyFromAPrivateFile)
         EXPECT_EQ(csv.count() > before, used);
         const QJsonObject source = sourceStatus(service, 0);
         EXPECT_EQ(source["health"].toString(), QLatin1String(c.health));
-        EXPECT_TRUE(source["lastError"].toString().contains(QLatin1String(c.why))) << source["lastError"].toString().toStdString();
+        EXPECT_TRUE(source["lastError"].toString().contains(QLatin1String(c.why)))
+            << source["lastError"].toString().toStdString();
         EXPECT_FALSE(service.get("/_status").body.contains("s3cret"));
         QDir().rmdir(KeyFile::path());
     }
@@ -247,11 +248,12 @@ TEST(CheckSources, ItAsksEverySourceOnceAndSaysWhatEachAnswered)
     chart.on("/v8/finance/chart/IBM?range=1d", {ibmAnswer()});
     const Finished fine = runService(liveArgs({&chart, &quote, &csv}, {"--check-sources"}));
     EXPECT_EQ(fine.exitCode, 0) << fine.err.toStdString();
-    EXPECT_EQ(table(fine), u"source      status          time     price or error\n"
-                           "chart-JSON  ok              T \"IBM\",167.15,\"5/10/2024\",\"4:00pm\",+0.88,167.50,168.22,"
-                           "166.71,2587393\n"
-                           "quote-JSON  failed          T quote-JSON source: HTTP status 429 (asked to wait 30 s)\n"
-                           "CSV         no key          -        no key: put one in "_s
+    EXPECT_EQ(table(fine),
+              u"source      status          time     price or error\n"
+              "chart-JSON  ok              T \"IBM\",167.15,\"5/10/2024\",\"4:00pm\",+0.88,167.50,168.22,"
+              "166.71,2587393\n"
+              "quote-JSON  failed          T quote-JSON source: HTTP status 429 (asked to wait 30 s)\n"
+              "CSV         no key          -        no key: put one in "_s
                   + KeyFile::path() + u" under [csv]\n\n1 of 3 sources answered.\n"_s);
     EXPECT_EQ(quote.count("/api/quote/IBM/info?assetclass=stocks"), 1);
 
@@ -289,9 +291,8 @@ TEST(CsvSource, ALongHistoryCostsLittleMemory)
     const long before = residentKiB(service.processId());
     std::vector<std::thread> clients;
     for (const char* symbol : symbols)
-        clients.emplace_back([&, symbol] {
-            EXPECT_EQ(service.get("/c/0b/x/" + QByteArray(symbol).chopped(3) + ".gif").status, 200);
-        });
+        clients.emplace_back(
+            [&, symbol] { EXPECT_EQ(service.get("/c/0b/x/" + QByteArray(symbol).chopped(3) + ".gif").status, 200); });
     for (auto& t : clients)
         t.join();
     EXPECT_EQ(csv.count("/q/d/l/"), 4);
