@@ -2,7 +2,7 @@
 
 // What the live market's tests share: loopback sources in each public
 // source's own shape, the service started against them, its status.
-#include "test_support.h"
+#include "window_support.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
