@@ -121,7 +121,7 @@ TEST(DragTicker, ADockedChartBrowserFollowsOrItsSavedPlaceDoes)
             SCOPED_TRACE(open ? "open" : "closed");
             PlacementState p;
             p.docked = true;
-            TakeChartOffsets(p, kTicker, open ? &kChart : nullptr, QPointF(2700, 3210));
+            takeChartOffsets(p, kTicker, open ? &kChart : nullptr, QPointF(2700, 3210));
             EXPECT_EQ(QPoint(p.ChartOffsetX, p.ChartOffsetY), open ? QPoint(0, -210) : QPoint(300, -210));
             const TickerStep step =
                 DragTicker(p, pointerFor(to.x(), to.y()), kTicker, open ? &kChart : nullptr, QPointF(2700, 3210));
@@ -223,7 +223,7 @@ TEST(ChartBrowserLoad, TheRestoredPlaceRejoinsTheTickerAndThePairFits)
         PlacementState p;
         p.docked = c.docked;
         const Pair placed =
-            CorrectRestoredChartPlace(p, RectTwips{c.chartLeft, c.chartTop, 3150, 2400},
+            correctRestoredChartPlace(p, RectTwips{c.chartLeft, c.chartTop, 3150, 2400},
                                       RectTwips{3000, c.tickerTop, 3150, c.tickerHeight}, 210, 1740, kArea);
         EXPECT_EQ(placed.ticker.top, c.placedTicker) << c.what;
         EXPECT_EQ(placed.chart.top, c.placedChart) << c.what;
@@ -233,10 +233,10 @@ TEST(ChartBrowserLoad, TheRestoredPlaceRejoinsTheTickerAndThePairFits)
 // Heights of the standard skin: strip 210, full 1740.
 Pair switched(PlacementState& p, ModeMemory& m, WindowMode from, RectTwips t, std::optional<RectTwips> c)
 {
-    return SwitchWindowMode(p, m, ModeSwitch{from, 1740, 210, kArea}, t, c);
+    return switchWindowMode(p, m, ModeSwitch{from, 1740, 210, kArea}, t, c);
 }
 
-TEST(SwitchWindowMode, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
+TEST(switchWindowMode, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
 {
     for (const float top : {10000.0f, 3000.0f}) {
         PlacementState p;
@@ -257,7 +257,7 @@ TEST(SwitchWindowMode, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
     EXPECT_EQ(switched(p, m, WindowMode::Full, full.ticker, std::nullopt).ticker.top, 2000);
 }
 
-TEST(SwitchWindowMode, ADockedChartBrowserStaysJoinedAndThePairStaysInside)
+TEST(switchWindowMode, ADockedChartBrowserStaysJoinedAndThePairStaysInside)
 {
     struct Case {
         const char* what;

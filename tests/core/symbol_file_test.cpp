@@ -39,7 +39,7 @@ TEST(SymbolCursor, CyclesFromTheLastBackToTheFirstAndIgnoresAPartRecord)
     f.close();
 
     SymbolCursor cursor;
-    ASSERT_EQ(cursor.OpenSymbolFile(profile.appDir()), kNoFileError);
+    ASSERT_EQ(cursor.OpenSymbolFile(profile.appDir()), FileError::None);
     cursor.ResetCursor();
     EXPECT_EQ(cursor.EntryCount, 2);
     QStringList seen{cursor.CurrentSymbol};
@@ -56,7 +56,7 @@ TEST(SymbolCursor, AMissingListIsCreatedEmptyAndWhatCannotBeOpenedSaysWhy)
     test::TestProfile profile;
     SymbolCursor cursor;
     cursor.CurrentSymbol = u"OLD"_s;
-    ASSERT_EQ(cursor.OpenSymbolFile(profile.appDir()), kNoFileError);
+    ASSERT_EQ(cursor.OpenSymbolFile(profile.appDir()), FileError::None);
     cursor.ResetCursor();
     EXPECT_TRUE(QFileInfo::exists(profile.symbolFile()));
     EXPECT_EQ(cursor.EntryCount, 0);
@@ -67,12 +67,12 @@ TEST(SymbolCursor, AMissingListIsCreatedEmptyAndWhatCannotBeOpenedSaysWhy)
     QFile::remove(profile.symbolFile());
     QDir().mkpath(profile.symbolFile()); // a folder where the list should be
     QString reason;
-    EXPECT_EQ(cursor.OpenSymbolFile(profile.appDir(), kSymbolFileName, &reason), kPathFileAccessError);
+    EXPECT_EQ(cursor.OpenSymbolFile(profile.appDir(), kSymbolFileName, &reason), FileError::PathFileAccess);
     EXPECT_FALSE(reason.isEmpty());
-    EXPECT_EQ(cursor.OpenSymbolFile(profile.root() + u"/no/such"_s, kSymbolFileName), kPathNotFound);
-    EXPECT_EQ(cursor.OpenSymbolFile(profile.appDir(), u"stock data.std"_s), kBadFileName);
-    EXPECT_EQ(fileErrorMessage(kPathNotFound), u"That path doesn't exist."_s);
-    EXPECT_EQ(fileErrorMessage(kPathFileAccessError), QString());
+    EXPECT_EQ(cursor.OpenSymbolFile(profile.root() + u"/no/such"_s, kSymbolFileName), FileError::PathNotFound);
+    EXPECT_EQ(cursor.OpenSymbolFile(profile.appDir(), u"stock data.std"_s), FileError::BadFileName);
+    EXPECT_EQ(fileErrorMessage(FileError::PathNotFound), u"That path doesn't exist."_s);
+    EXPECT_EQ(fileErrorMessage(FileError::PathFileAccess), QString());
 }
 
 TEST(SymbolSave, WritesExactlyTheRowsAndAFailureLeavesTheOldList)
