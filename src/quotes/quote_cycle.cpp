@@ -69,7 +69,7 @@ void QuoteCycle::FetchQuote(Transfer& transfer)
     QByteArray status;
     if (secondsLeft >= 1) {
         transfer.setRequestTimeout(secondsLeft);
-        status = transfer.OpenURLBytes(statusAddress);
+        status = transfer.openUrlBytes(statusAddress);
         if (!alive)
             return;
         transfer.setRequestTimeout(timeout);
