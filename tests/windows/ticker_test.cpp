@@ -221,6 +221,22 @@ TEST_F(TickerTest, ADoubleClickSwitchesModeAndStopsDraggingAndLettingGoOverTheFa
     }
 }
 
+// A double click on the symbol, in either mode, pauses and a second one
+// resumes; the menu's item says which.
+TEST_F(TickerTest, ADoubleClickOnTheSymbolPausesAndResumes)
+{
+    for (const auto& [mode, label] : {std::pair{"Shade", "lblCompactSymbol"}, {"Full", "qCurrentStock"}}) {
+        SCOPED_TRACE(label);
+        ASSERT_TRUE(openAt(3000, 3000, mode));
+        auto* pause = ticker->findChild<QAction*>(u"PauseMenuItem"_s);
+        QWidget* symbol = part(ticker, label);
+        QTest::mouseDClick(symbol, Qt::LeftButton);
+        EXPECT_EQ(pause->text(), u"&Resume"_s);
+        QTest::mouseDClick(symbol, Qt::LeftButton);
+        EXPECT_EQ(pause->text(), u"&Pause"_s);
+    }
+}
+
 TEST_F(TickerTest, TheOptionsMenuShowsTheStateAndUncheckedItemsHaveNoBox)
 {
     ASSERT_TRUE(openAt(3000, 3000, "Shade"));
