@@ -2,12 +2,7 @@
 // the answer's slots, the bond index, colours, and the refresh count.
 #include "test_support.h"
 
-#include "quotes/no_quote_reason.h"
 #include "quotes/quote_cycle.h"
-
-#include "core/transfer.h"
-
-#include <QElapsedTimer>
 
 namespace quoterra {
 namespace {
@@ -134,68 +129,6 @@ TEST(QuoteCycle, TheBondIndexShowsATenthInPercentAndKeepsTheSign)
         EXPECT_EQ(v.qOpenPrice.caption, QLatin1String(c[3])) << c[0];
         EXPECT_EQ(v.qVolume.caption, QLatin1String(c[4])) << c[0];
     }
-}
-
-TEST(NoQuoteReason, TheServicesStatusSaysWhyInOneLine)
-{
-    const auto live = [](const char* sources) {
-        return QByteArray(R"({"market":"live","sources":[)") + sources + R"(],"lastUpstreamError":""})";
-    };
-    const std::pair<QByteArray, const char*> cases[] = {
-        {live(R"({"name":"chart","label":"chart-JSON","health":"backing-off","shortError":"429"},)"
-              R"({"name":"quote","label":"quote-JSON","health":"failing","shortError":"time-out"},)"
-              R"({"name":"csv","label":"CSV","health":"no key","shortError":"no key"})"),
-         "No quote source answers: chart-JSON 429, quote-JSON time-out, CSV no key"},
-        {live(R"({"label":"chart-JSON","health":"ok","shortError":"HTML page"},)"
-              R"({"label":"quote-JSON","health":"backing-off","shortError":"HTML page"})"),
-         "No quote source answers: quote-JSON HTML page"},
-        {live(R"({"name":"chart","health":"failing"})"), "No quote source answers: chart failing"},
-        {live(R"({"label":"chart-JSON","health":"ok"},{"label":"CSV","health":"untried"})"),
-         "No quote source answers just now"},
-        {live(""), "No quote source is configured"},
-        {R"({"market":"simulated","seed":1})", "The simulated market gave no quote"},
-        {"", "The quote service does not answer"},
-        {"<html>Not Found</html>", "The quote service does not answer"},
-    };
-    for (const auto& [status, line] : cases)
-        EXPECT_EQ(noQuoteReason(status), QLatin1String(line)) << status.toStdString();
-}
-
-// The price that shows "Error" says why on its tool tip, asked of the
-// service within what is left of the quote's own time-out.
-TEST(QuoteCycle, AFailedQuoteSaysWhyWithinItsOwnTimeOut)
-{
-    const auto fetched = [](const QString& origin, qint64 timeout) {
-        QuoteCycle cycle;
-        cycle.cursor.CurrentSymbol = u"IBM"_s;
-        cycle.BuildQuoteRequest(origin);
-        Transfer transfer;
-        transfer.setRequestTimeout(timeout);
-        cycle.FetchQuote(transfer);
-        EXPECT_EQ(transfer.RequestTimeout(), timeout);
-        EXPECT_EQ(cycle.view.compactPrice.caption, u"Error"_s);
-        return cycle.view.compactPrice.toolTip;
-    };
-    {
-        FakeSource chart({429, "text/plain", "Too Many Requests"}), quote({.hang = true}), csv;
-        ServiceProcess service({"--market", "live", "--upstream-timeout", "1", "--source-url",
-                                "chart=" + test::originOf(chart), "--source-url", "quote=" + test::originOf(quote),
-                                "--source-url", "csv=" + test::originOf(csv)});
-        EXPECT_EQ(fetched(service.origin(), 10),
-                  u"No quote source answers: chart-JSON 429, quote-JSON time-out, CSV no key"_s);
-    }
-    // A quote that takes the whole time-out leaves none for the status.
-    FakeSource hanging({.hang = true});
-    EXPECT_EQ(fetched(test::originOf(hanging), 1), u"The quote service does not answer"_s);
-    EXPECT_EQ(hanging.count("/_status"), 0);
-    // A status that hangs is given only what the quote left.
-    FakeSource silent({.hang = true});
-    silent.on("/d/quotes.csv", {{503, "text/csv", ""}});
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(fetched(test::originOf(silent), 2), u"The quote service does not answer"_s);
-    EXPECT_LT(clock.elapsed(), 2000);
-    EXPECT_EQ(silent.count("/_status"), 1);
 }
 
 TEST(RefreshCycle, FetchesComeIntervalPlusOneTicksApartUnlessHeld)

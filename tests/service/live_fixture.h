@@ -107,16 +107,39 @@ inline QJsonObject sourceStatus(const ServiceProcess& service, int index)
     return statusOf(service)["sources"].toArray().at(index).toObject();
 }
 
-// Each symbol's quote line, as the ticker would be sent it.
-inline void expectLines(const ServiceProcess& service, const std::vector<std::pair<QByteArray, std::string>>& cases)
-{
-    for (const auto& [symbol, line] : cases) {
-        SCOPED_TRACE(symbol.toStdString());
-        const auto a = service.get(quoteTarget(symbol));
-        EXPECT_EQ(a.status, 200);
-        EXPECT_EQ(a.body.toStdString(), line + "\r\n");
+inline const std::string kUnknownFields = R"(0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)";
+
+// A symbol, and the quote line the ticker is sent for it.
+struct LineRow {
+    const char* what;
+    QByteArray symbol;
+    std::string line;
+};
+
+// A table of quote lines asked of one service, started against its stand-ins
+// once for all the table's rows.
+class LineRows : public ::testing::TestWithParam<LineRow> {
+protected:
+    static void start(Sources s, std::vector<std::unique_ptr<FakeSource>> standIns)
+    {
+        sources = std::move(standIns);
+        service = std::make_unique<ServiceProcess>(liveArgs(s));
     }
-}
+    static void TearDownTestSuite()
+    {
+        service.reset();
+        sources.clear();
+    }
+    void expectLine() const
+    {
+        const auto a = service->get(quoteTarget(GetParam().symbol));
+        EXPECT_EQ(a.status, 200);
+        EXPECT_EQ(a.body.toStdString(), GetParam().line + "\r\n");
+    }
+
+    static inline std::vector<std::unique_ptr<FakeSource>> sources;
+    static inline std::unique_ptr<ServiceProcess> service;
+};
 
 // The user's key file in the test's profile, for as long as this lives.
 class KeyFile {

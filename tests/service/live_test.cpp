@@ -58,74 +58,133 @@ void serveFaultyQuotes(FakeSource& chart)
     chart.on("/v8/finance/chart/GONE?", {{404, "application/json", R"({"chart":null})"}});
 }
 
-// No line carries a number or date the source did not send; a symbol's
-// answer, however bad, touches no other symbol; and the source is asked
-// only for what can be a symbol.
-TEST(LiveQuotes, TheChartSourceGivesTheTickersLine)
+std::unique_ptr<FakeSource> chartSource()
 {
-    FakeSource chart, quote;
-    serveChartQuotes(chart);
-    serveFaultyQuotes(chart);
-    ServiceProcess service(liveArgs({.chart = &chart, .quote = &quote}));
-    const std::string unknown = R"(0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)";
-    expectLines(service,
-                {
-                    {"HUGE", R"("HUGE",)" + unknown},
-                    {"HIGH", R"("HIGH",12.50,"5/10/2024","4:00pm",+0.50,12.20,N/A,12.10,N/A)"},
-                    {"T0", R"("T0",20.50,"N/A","N/A",+0.50,N/A,N/A,N/A,N/A)"},
-                    {"TM1", R"("TM1",20.50,"N/A","N/A",+0.50,N/A,N/A,N/A,N/A)"},
-                    {"T63", R"("T63",20.50,"N/A","N/A",+0.50,N/A,N/A,N/A,N/A)"},
-                    {"DELISTED", R"("DELISTED",)" + unknown},
-                    {"GONE", R"("GONE",)" + unknown},
-                    {"IBM", kIbmLine},
-                    {"MSFT", R"("MSFT",415.50,"5/10/2024","4:00pm",-1.25,N/A,N/A,N/A,N/A)"},
-                    {"^SPC", R"("^SPC",5222.68,"5/10/2024","4:00pm",+8.60,5225.49,5239.66,5209.68,3617520000)"},
-                    {"^TYX", R"("^TYX",46.51,"5/10/2024","4:00pm",+0.51,46.20,46.72,46.11,0)"},
-                    {"aapl", R"("aapl",183.05,"5/10/2024","10:05am",+0.65,182.95,183.20,182.90,1500)"},
-                    {"PENY", R"("PENY",0.5123,"5/10/2024","4:00pm",+0.0123,0.50,0.52,0.50,912000)"},
-                    {"XYZQ", R"("XYZQ",)" + unknown},
-                    {"EMPTY", R"("EMPTY",)" + unknown},
-                    // not worth asking a source about
-                    {"", R"("",)" + unknown},
-                    {"A%22B%2CC", R"("ABC",)" + unknown},
-                    {"..", R"("..",)" + unknown},
-                    {".", R"(".",)" + unknown},
-                });
-    EXPECT_EQ(chart.count("/v8/finance/chart/%5EGSPC?range=1d&interval=5m"), 1) << "^SPC is the S&P 500 there";
-    EXPECT_EQ(chart.count(), 15) << "only plausible symbols go upstream, each once";
-    EXPECT_EQ(quote.count(), 0) << "a symbol without a price is not another source's business";
-    EXPECT_EQ(sourceStatus(service, 0)["health"].toString(), "ok");
-    for (const std::string& head : chart.requests())
-        EXPECT_NE(head.find("\r\nUser-Agent: Mozilla/5.0"), std::string::npos) << head;
+    auto chart = std::make_unique<FakeSource>();
+    serveChartQuotes(*chart);
+    serveFaultyQuotes(*chart);
+    return chart;
 }
 
-TEST(LiveQuotes, WithoutAWorkingSourceTheQuoteIsEmptyNeverMadeUp)
-{
-    const std::tuple<const char*, Answer, const char*> cases[] = {
-        // what the source does, and the reason /_status gives
-        {"a browser check", {200, "text/html", "<!DOCTYPE html><title>Just a moment</title>"}, "an HTML page"},
-        {"cut-off JSON", {200, "application/json", R"({"chart":{"result":[)"}, "not JSON"},
-        {"a server error", {500, "application/json", "{}"}, "HTTP status 500"},
-        {"a refusal", {403, "application/json", "{}"}, "access refused"},
-        {"a hang", {.hang = true}, "in time"},
-        {"a 50 MB body", {.flood = FakeSource::Flood::Body, .floodBytes = 50u << 20}, "larger than"},
-    };
-    for (const auto& [what, answer, reason] : cases) {
-        SCOPED_TRACE(what);
-        FakeSource chart(answer);
-        ServiceProcess service(liveArgs({&chart}));
-        const long memoryBefore = residentKiB(service.processId());
-        const auto a = service.get(quoteTarget("IBM"));
-        EXPECT_EQ(a.status, 503);
-        EXPECT_TRUE(a.body.isEmpty()) << a.body.toStdString();
-        const QJsonObject source = sourceStatus(service, 0);
-        EXPECT_EQ(source["health"].toString(), "backing-off");
-        EXPECT_TRUE(source["lastError"].toString().contains(QLatin1String(reason)))
-            << source["lastError"].toString().toStdString();
-        EXPECT_EQ(statusOf(service)["lastUpstreamError"], source["lastError"]);
-        EXPECT_LT(residentKiB(service.processId()) - memoryBefore, 32 * 1024);
+// No line carries a number or date the source did not send.
+const LineRow kChartLines[] = {
+    {"a whole quote", "IBM", kIbmLine},
+    {"no bars and no day range before the open", "MSFT", R"("MSFT",415.50,"5/10/2024","4:00pm",-1.25,N/A,N/A,N/A,N/A)"},
+    {"the S&P 500 asked as GSPC", "^SPC",
+     R"("^SPC",5222.68,"5/10/2024","4:00pm",+8.60,5225.49,5239.66,5209.68,3617520000)"},
+    {"the bond index as ten times the yield", "^TYX", R"("^TYX",46.51,"5/10/2024","4:00pm",+0.51,46.20,46.72,46.11,0)"},
+    {"a symbol in lower case echoed as asked", "aapl",
+     R"("aapl",183.05,"5/10/2024","10:05am",+0.65,182.95,183.20,182.90,1500)"},
+    {"four places below one", "PENY", R"("PENY",0.5123,"5/10/2024","4:00pm",+0.0123,0.50,0.52,0.50,912000)"},
+    {"a symbol the source does not know", "XYZQ", R"("XYZQ",)" + kUnknownFields},
+    {"an empty result", "EMPTY", R"("EMPTY",)" + kUnknownFields},
+    {"a price past a hundred billion", "HUGE", R"("HUGE",)" + kUnknownFields},
+    {"a high past a hundred billion and a negative volume", "HIGH",
+     R"("HIGH",12.50,"5/10/2024","4:00pm",+0.50,12.20,N/A,12.10,N/A)"},
+    {"a trade time of 0", "T0", R"("T0",20.50,"N/A","N/A",+0.50,N/A,N/A,N/A,N/A)"},
+    {"a trade time of -1", "TM1", R"("TM1",20.50,"N/A","N/A",+0.50,N/A,N/A,N/A,N/A)"},
+    {"a trade time of 2 to the 63rd", "T63", R"("T63",20.50,"N/A","N/A",+0.50,N/A,N/A,N/A,N/A)"},
+    {"a result without a price", "DELISTED", R"("DELISTED",)" + kUnknownFields},
+    {"no chart at all with 404", "GONE", R"("GONE",)" + kUnknownFields},
+    {"an empty symbol", "", R"("",)" + kUnknownFields},
+    {"quotes and commas in a symbol", "A%22B%2CC", R"("ABC",)" + kUnknownFields},
+    {"two dots", "..", R"("..",)" + kUnknownFields},
+    {"one dot", ".", R"(".",)" + kUnknownFields},
+};
+class ChartLines : public LineRows {
+protected:
+    static void SetUpTestSuite()
+    {
+        auto chart = chartSource();
+        const FakeSource* source = chart.get();
+        std::vector<std::unique_ptr<FakeSource>> standIns;
+        standIns.push_back(std::move(chart));
+        start({source}, std::move(standIns));
     }
+};
+TEST_P(ChartLines, CarryOnlyWhatTheSourceSent)
+{
+    expectLine();
 }
+INSTANTIATE_TEST_SUITE_P(ChartJson, ChartLines, ::testing::ValuesIn(kChartLines), rowName<LineRow>);
+
+TEST(LiveQuotes, ASymbolsAnswerWithoutAPriceTouchesNoOtherSymbol)
+{
+    const auto chart = chartSource();
+    FakeSource quote;
+    ServiceProcess service(liveArgs({.chart = chart.get(), .quote = &quote}));
+    for (const QByteArray symbol : {"HUGE", "DELISTED", "GONE", "T63"})
+        EXPECT_EQ(service.get(quoteTarget(symbol)).status, 200) << symbol.toStdString();
+    EXPECT_EQ(service.get(quoteTarget("IBM")).body.toStdString(), kIbmLine + "\r\n"s);
+    EXPECT_EQ(sourceStatus(service, 0)["health"].toString(), "ok");
+    EXPECT_EQ(quote.count(), 0) << "the next source was asked";
+}
+
+TEST(LiveQuotes, OnlyWhatCanBeASymbolIsAskedOfTheSourceOnceEach)
+{
+    const auto chart = chartSource();
+    ServiceProcess service(liveArgs({chart.get()}));
+    for (const QByteArray symbol : {"", "A%22B%2CC", "..", ".", "IBM", "ibm", "^SPC"})
+        service.get(quoteTarget(symbol));
+    EXPECT_EQ(chart->count(), 2);
+    EXPECT_EQ(chart->count("/v8/finance/chart/%5EGSPC?range=1d&interval=5m"), 1);
+}
+
+TEST(LiveQuotes, TheSourceIsAskedAsABrowser)
+{
+    const auto chart = chartSource();
+    ServiceProcess service(liveArgs({chart.get()}));
+    service.get(quoteTarget("IBM"));
+    ASSERT_EQ(chart->requests().size(), 1u);
+    EXPECT_NE(chart->requests().front().find("\r\nUser-Agent: Mozilla/5.0"), std::string::npos);
+}
+
+// What a source does, and the reason /_status gives.
+struct FailureRow {
+    const char* what;
+    Answer answer;
+    const char* reason;
+};
+const FailureRow kFailureRows[] = {
+    {"a browser check", {200, "text/html", "<!DOCTYPE html><title>Just a moment</title>"}, "an HTML page"},
+    {"cut-off JSON", {200, "application/json", R"({"chart":{"result":[)"}, "not JSON"},
+    {"a server error", {500, "application/json", "{}"}, "HTTP status 500"},
+    {"a refusal", {403, "application/json", "{}"}, "access refused"},
+    {"a hang", {.hang = true}, "in time"},
+    {"a 50 MB body", {.flood = FakeSource::Flood::Body, .floodBytes = 50u << 20}, "larger than"},
+};
+class FailingSourceRows : public ::testing::TestWithParam<FailureRow> {
+protected:
+    void SetUp() override
+    {
+        chart = std::make_unique<FakeSource>(GetParam().answer);
+        service = std::make_unique<ServiceProcess>(liveArgs({chart.get()}));
+        memoryBefore = residentKiB(service->processId());
+        quote = service->get(quoteTarget("IBM"));
+    }
+    std::unique_ptr<FakeSource> chart;
+    std::unique_ptr<ServiceProcess> service;
+    long memoryBefore = 0;
+    HttpAnswer quote;
+};
+TEST_P(FailingSourceRows, LeaveTheQuoteEmptyNeverMadeUp)
+{
+    EXPECT_EQ(quote.status, 503);
+    EXPECT_EQ(quote.body, QByteArray());
+}
+TEST_P(FailingSourceRows, RestTheSourceAndSayWhy)
+{
+    const QJsonObject source = sourceStatus(*service, 0);
+    EXPECT_EQ(source["health"].toString(), "backing-off");
+    EXPECT_TRUE(source["lastError"].toString().contains(QLatin1String(GetParam().reason)))
+        << source["lastError"].toString().toStdString();
+    EXPECT_EQ(statusOf(*service)["lastUpstreamError"], source["lastError"]);
+}
+TEST_P(FailingSourceRows, CostLittleMemory)
+{
+    EXPECT_LT(residentKiB(service->processId()) - memoryBefore, 32 * 1024);
+}
+INSTANTIATE_TEST_SUITE_P(Answers, FailingSourceRows, ::testing::ValuesIn(kFailureRows), rowName<FailureRow>);
 
 // The source is asked as little as it may be: not while it rests after
 // too many requests, as long as it says, and once for what the cache holds
@@ -164,28 +223,37 @@ TEST(LiveQuotes, TheSourceRestsWhenToldAndAnswersComeFromTheCache)
     EXPECT_EQ(chart.count("/v8/finance/chart/SLOW"), 1);
 }
 
-// Retry-After in seconds or as an HTTP date, honoured up to an hour.
-TEST(LiveQuotes, RetryAfterIsReadInBothFormsUpToAnHour)
+// A Retry-After, in seconds or as an HTTP date (this many seconds from
+// now), and the rest it brings, honoured up to an hour.
+struct RetryRow {
+    const char* what;
+    const char* seconds; // when not a date
+    int dateAhead;
+    int least, most;
+};
+const RetryRow kRetryRows[] = {
+    {"thirty seconds", "30", 0, 20, 30},
+    {"a date ten minutes ahead", nullptr, 600, 500, 600},
+    {"a date gone by", nullptr, -600, 0, 1}, // the usual rest
+    {"more than an hour", "999999", 0, 3500, 3600},
+};
+class RetryAfterRows : public ::testing::TestWithParam<RetryRow> { };
+TEST_P(RetryAfterRows, RestTheSourceThatLong)
 {
-    const auto httpDate = [](int secondsAhead) {
-        return QDateTime::currentDateTimeUtc().addSecs(secondsAhead).toString(u"ddd, dd MMM yyyy hh:mm:ss 'GMT'"_s);
-    };
-    const std::tuple<QString, int, int> cases[] = {
-        {u"30"_s, 20, 30},
-        {httpDate(600), 500, 600},
-        {httpDate(-600), 0, 1}, // a date gone by: the usual rest
-        {u"999999"_s, 3500, 3600},
-    };
-    for (const auto& [value, least, most] : cases) {
-        SCOPED_TRACE(value.toStdString());
-        FakeSource chart({429, "text/plain", "Too Many Requests", {{"Retry-After", value.toStdString()}}});
-        ServiceProcess service(liveArgs({&chart}));
-        EXPECT_EQ(service.get(quoteTarget("MSFT")).status, 503);
-        const int wait = sourceStatus(service, 0)["retryInSeconds"].toInt();
-        EXPECT_GE(wait, least);
-        EXPECT_LE(wait, most);
-    }
+    const RetryRow& r = GetParam();
+    const std::string value = r.seconds ? r.seconds
+                                        : QDateTime::currentDateTimeUtc()
+                                              .addSecs(r.dateAhead)
+                                              .toString(u"ddd, dd MMM yyyy hh:mm:ss 'GMT'"_s)
+                                              .toStdString();
+    FakeSource chart({429, "text/plain", "Too Many Requests", {{"Retry-After", value}}});
+    ServiceProcess service(liveArgs({&chart}));
+    EXPECT_EQ(service.get(quoteTarget("MSFT")).status, 503);
+    const int wait = sourceStatus(service, 0)["retryInSeconds"].toInt();
+    EXPECT_GE(wait, r.least);
+    EXPECT_LE(wait, r.most);
 }
+INSTANTIATE_TEST_SUITE_P(Waits, RetryAfterRows, ::testing::ValuesIn(kRetryRows), rowName<RetryRow>);
 
 // Eight symbols asked at once, each answered only once all eight are being
 // asked for: a service with fewer requests under way waits in vain.
