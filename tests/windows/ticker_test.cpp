@@ -84,6 +84,7 @@ TEST_F(TickerTest, TheListIsShownInTurnAFailureRecoversAndPauseOrADialogHolds)
     service->failNext(1);
     ticker->refreshStep();
     EXPECT_EQ(caption("lblCompactPrice"), u"Error"_s);
+    EXPECT_EQ(part(ticker, "lblCompactPrice")->toolTip(), u"The simulated market gave no quote"_s);
     EXPECT_EQ(caption("qLastPrice"), QString());
     ticker->refreshStep();
     EXPECT_NE(caption("qLastPrice"), QString());
