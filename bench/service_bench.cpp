@@ -152,7 +152,8 @@ int main(int argc, char** argv)
     }
     FakeSource source;
     source.on("/v8/finance/chart/", {{200, "application/json", dayChartJson()}});
-    Service live({"--market", "live", "--source-url", "chart=" + source.origin(), "--source-url", "csv=off"});
+    Service live({"--market", "live", "--source-url", "chart=" + source.origin(), "--source-url", "quote=off",
+                  "--source-url", "csv=off"});
     Service simulated({"--market", "simulated", "--seed", "1"});
     if (!live.port() || !simulated.port()) {
         std::fprintf(stderr, "service_bench: the service did not start\n");

@@ -1,6 +1,7 @@
 // Hostile bytes for what the service reads from the network: request
 // targets of the simulated market, and the live sources' answers. The first
-// byte picks which; the rest is the input.
+// byte picks which; the rest is the input. A quote line must keep its nine
+// fields whatever the source sent.
 #include "live_quote.h"
 #include "routes.h"
 #include "sources.h"
@@ -54,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
     const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (data[0] % 4) {
+    switch (data[0] % 7) {
     case 0: {
         static const Routes routes(1, Calendar(std::chrono::sys_days(std::chrono::year(2024) / 5 / 10)), "4.00");
         const Reply reply = routes.answer(input, SimTime{3, 200});
@@ -67,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         break;
     }
     case 1:
-        for (Span span : {Span::Day, Span::FiveDay, Span::Year})
+        for (Span span : {Span::Quote, Span::Day, Span::FiveDay, Span::Year})
             drawLive(readChartJson(200, input, span));
         break;
     case 2:
@@ -75,6 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         break;
     case 3:
         drawLive(readCsvDaily(input));
+        break;
+    case 4:
+        drawLive(readQuoteInfo(input, "IBM"));
+        break;
+    case 5:
+        drawLive(readQuoteChart(input, "IBM"));
+        break;
+    case 6:
+        drawLive(readQuoteHistory(input, "IBM"));
         break;
     }
     return 0;

@@ -1,5 +1,6 @@
 // quoterra-service: the bundled local quote service. See usage() for options.
 
+#include "check_sources.h"
 #include "options.h"
 #include "server.h"
 
@@ -105,6 +106,8 @@ int main(int argc, char** argv)
         std::cout << "quoterra-service " << versionString() << std::endl;
         return 0;
     }
+    if (parsed.options.checkSources)
+        return checkSources(parsed.options, std::cout) == 0 ? 0 : kFailed;
     Options options = parsed.options;
     if (!options.seedGiven)
         options.seed = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count())

@@ -24,11 +24,16 @@ struct Options {
     // Live market: where each source lives ("" turns it off) and where
     // research links lead.
     std::string chartSource = "https://query1.finance.yahoo.com";
+    std::string quoteSource = "https://api.nasdaq.com";
     std::string csvSource = "https://stooq.com";
     std::string researchSite = "https://finance.yahoo.com";
     std::chrono::seconds upstreamTimeout{10};
     bool help = false;
     bool version = false;
+    // --check-sources: ask every source once for this symbol, print the
+    // outcome and exit.
+    bool checkSources = false;
+    std::string checkSymbol = "IBM";
 };
 
 struct ParsedOptions {

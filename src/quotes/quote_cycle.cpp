@@ -1,6 +1,11 @@
 #include "quote_cycle.h"
 
+#include "no_quote_reason.h"
+
 #include "core/transfer.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
 
 #include <initializer_list>
 
@@ -47,11 +52,29 @@ void QuoteCycle::BuildQuoteRequest(const QString& quoteHost)
 
     cursor.CurrentSymbol = serviceSymbolFor(cursor.CurrentSymbol);
     requestAddress = quoteRequestAddress(quoteHost, cursor.CurrentSymbol);
+    statusAddress = quoteHost + QStringLiteral("/_status");
 }
 
 void QuoteCycle::FetchQuote(Transfer& transfer)
 {
+    QElapsedTimer clock;
+    clock.start();
+    QPointer<Transfer> alive(&transfer);
     showAnswer(transfer.OpenURL(requestAddress));
+    if (!alive || view.compactPrice.caption != QLatin1String("Error"))
+        return;
+    const qint64 timeout = transfer.RequestTimeout();
+    const qint64 secondsLeft =
+        (timeout * 1'000'000'000 - clock.nsecsElapsed()) / 1'000'000'000; // whole seconds, none beyond what is left
+    QByteArray status;
+    if (secondsLeft >= 1) {
+        transfer.setRequestTimeout(secondsLeft);
+        status = transfer.openUrlBytes(statusAddress);
+        if (!alive)
+            return;
+        transfer.setRequestTimeout(timeout);
+    }
+    view.compactPrice.toolTip = noQuoteReason(status);
 }
 
 void QuoteCycle::showNothing()

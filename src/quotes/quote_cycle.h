@@ -55,6 +55,7 @@ public:
     QString ShortName;
     QString LongName;
     QString requestAddress;
+    QString statusAddress; // the quote service's status, which says why a quote failed
     QuoteRecord record;
     TickerColors colors;
     QuoteView view;
@@ -65,7 +66,9 @@ public:
     // Shows the loading state for the current symbol and builds its request
     // on `quoteHost` (scheme and host).
     void BuildQuoteRequest(const QString& quoteHost);
-    // Fetches the built request and shows the answer.
+    // Fetches the built request and shows the answer. When it shows
+    // "Error", the price's tool tip says why, from the service's status
+    // fetched within what is left of the quote's own time-out.
     void FetchQuote(Transfer& transfer);
     // Shows an answer: its values, or "Error" when there is none.
     void showAnswer(const QString& answer);

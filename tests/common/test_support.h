@@ -48,7 +48,7 @@ template <class Row> std::string rowName(const ::testing::TestParamInfo<Row>& in
 }
 
 // A screen of the test's choosing: 1024 x 738 pixels of work area at 96 dpi
-// unless told otherwise.
+// and device pixel ratio 1 unless told otherwise.
 class FakeScreen : public Screen {
 public:
     explicit FakeScreen(int dots = 96, QRect workArea = QRect(0, 0, 1024, 738))
@@ -60,10 +60,12 @@ public:
     int dpiY() const override { return dpi; }
     QRect workArea() const override { return area; }
     QPoint cursorPos() const override { return cursor; }
+    double devicePixelRatio() const override { return ratio; }
 
     int dpi;
     QRect area;
     QPoint cursor;
+    double ratio = 1.0;
 };
 
 // A throw-away profile: a settings folder and an application directory.

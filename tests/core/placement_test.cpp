@@ -155,10 +155,12 @@ TEST_P(DockedTickerDragRows, TheChartBrowserOrItsSavedPlaceFollowsAtItsOffset)
     EXPECT_EQ(QPointF(step.ticker.left, step.ticker.top), QPointF(left, 6000));
     EXPECT_EQ(step.chart.has_value(), c.open);
     EXPECT_EQ(step.savedChart.has_value(), !c.open);
-    if (step.chart)
+    if (step.chart) {
         EXPECT_EQ(QPointF(step.chart->left, step.chart->top), QPointF(left, 6210));
-    if (step.savedChart)
+    }
+    if (step.savedChart) {
         EXPECT_EQ(*step.savedChart, QPoint(int(left) - 300, 6210));
+    }
 }
 INSTANTIATE_TEST_SUITE_P(Pairs, DockedTickerDragRows, ::testing::ValuesIn(kFollowRows), rowName<FollowRow>);
 
@@ -334,7 +336,7 @@ INSTANTIATE_TEST_SUITE_P(Pairs, JoinedModeSwitchRows, ::testing::ValuesIn(kJoine
 // ---- The docked pair --------------------------------------------------------
 
 // A window as the pair sees it: a rectangle that takes the places given.
-struct PlainWindow : PairTicker {
+struct PlainWindow final : PairTicker {
     explicit PlainWindow(RectTwips r)
         : rect(r)
     {
@@ -479,8 +481,9 @@ TEST_P(DockedPairRows, PlacesBothWindowsAndKeepsTheDockedFlag)
     EXPECT_EQ(QPointF(b.ticker.rect.left, b.ticker.rect.top), c.ticker);
     EXPECT_EQ(QPointF(b.chart.rect.left, b.chart.rect.top), c.chart);
     EXPECT_EQ(b.pair.docked(), c.dockedAfter);
-    if (!c.chartOpen)
+    if (!c.chartOpen) {
         EXPECT_EQ(QPoint(int(b.settings.chartLeft()), int(b.settings.chartTop())), c.savedChart);
+    }
 }
 INSTANTIATE_TEST_SUITE_P(Steps, DockedPairRows, ::testing::ValuesIn(kPairRows), rowName<PairRow>);
 

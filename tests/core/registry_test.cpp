@@ -51,10 +51,10 @@ TEST(RegistryDocument, ReadsWhatAPersonWrites)
     EXPECT_FALSE(doc.hasKey(u"Software\\Other"_s));
 }
 
-TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByteAndANewKeyBringsItsParents)
+TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByteAndWritesOnlyKeysMadeOrFilled)
 {
-    const QByteArray hand = "; settings of a careful person\r\n[Software\\Quoterra]\r\nLeft=10\r\nTop=20\r\n"
-                            "stray line \xe9\r\n\r\n[Software\\Quoterra\\Charts]\nSymbol=IBM\n";
+    const QByteArray hand = "; settings of a careful person\r\n[Software]\r\n[Software\\Quoterra]\r\nLeft=10\r\n"
+                            "Top=20\r\nstray line \xe9\r\n\r\n[Software\\Quoterra\\Charts]\nSymbol=IBM\n";
     RegistryDocument doc = RegistryDocument::parse(hand);
     EXPECT_EQ(doc.serialize(), hand);
 
@@ -62,24 +62,30 @@ TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByteAndANewKeyBringsI
     EXPECT_EQ(doc.setValue(kMain, u"Height"_s, u"Shade\nx"_s), RegistryDocument::SetResult::Changed);
     EXPECT_EQ(doc.setValue(kMain, u"Left"_s, u"10"_s), RegistryDocument::SetResult::Unchanged);
     EXPECT_EQ(doc.setValue(u"Software\\None"_s, u"X"_s, u"1"_s), RegistryDocument::SetResult::NoSuchKey);
-    EXPECT_TRUE(doc.createKey(u"Software\\Quoterra\\Extra"_s));
+    EXPECT_TRUE(doc.createKey(u"Software\\Quoterra\\Extra\\Deep"_s));
     EXPECT_FALSE(doc.createKey(kMain));
-    EXPECT_EQ(
-        QString::fromLatin1(doc.serialize()),
-        QString::fromLatin1("; settings of a careful person\r\n[Software\\Quoterra]\r\nLeft=10\r\nTop=25\n"
-                            "stray line \xe9\r\nHeight=Shade\\nx\n\r\n[Software\\Quoterra\\Charts]\nSymbol=IBM\n\n"
-                            // a parent the hand-written file lacked
-                            "[Software]\n\n[Software\\Quoterra\\Extra]\n"));
+    // The key between exists through the one below it; a value gives it
+    // its section.
+    EXPECT_TRUE(doc.hasKey(u"software\\quoterra\\extra"_s));
+    EXPECT_EQ(doc.setValue(u"Software\\Quoterra\\Extra"_s, u"Kept"_s, u"1"_s), RegistryDocument::SetResult::Changed);
+    EXPECT_EQ(QString::fromLatin1(doc.serialize()),
+              QString::fromLatin1("; settings of a careful person\r\n[Software]\r\n[Software\\Quoterra]\r\nLeft=10\r\n"
+                                  "Top=25\nstray line \xe9\r\nHeight=Shade\\nx\n\r\n[Software\\Quoterra\\Charts]\n"
+                                  "Symbol=IBM\n\n[Software\\Quoterra\\Extra\\Deep]\n\n[Software\\Quoterra\\Extra]\nKept=1\n"));
     const RegistryDocument back = RegistryDocument::parse(doc.serialize());
     EXPECT_EQ(valueOf(back, kMain, "Height"), u"Shade\nx"_s);
     EXPECT_EQ(valueOf(back, kMain, "Top"), u"25"_s);
-    EXPECT_TRUE(back.hasKey(u"Software\\Quoterra\\Extra"_s));
+    EXPECT_TRUE(back.hasKey(u"Software\\Quoterra\\Extra\\Deep"_s));
 
+    // A fresh file: the program's own keys as sections, even empty, and no
+    // section for the key above them.
     RegistryDocument fresh;
     fresh.createKey(kCharts);
+    EXPECT_TRUE(fresh.hasKey(u"Software"_s));
+    EXPECT_FALSE(fresh.hasKey(u"Soft"_s));
     fresh.setValue(kCharts, u"StartUp"_s, u"False"_s);
-    EXPECT_EQ(fresh.serialize(),
-              QByteArray("[Software]\n\n[Software\\Quoterra]\n\n[Software\\Quoterra\\Charts]\nStartUp=False\n"));
+    EXPECT_TRUE(fresh.createKey(kMain));
+    EXPECT_EQ(fresh.serialize(), QByteArray("[Software\\Quoterra\\Charts]\nStartUp=False\n\n[Software\\Quoterra]\n"));
 }
 
 class Store : public ::testing::Test {

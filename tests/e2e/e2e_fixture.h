@@ -53,7 +53,9 @@ struct Profile : TestProfile {
         else
             env.insert(u"QUOTERRA_SERVICE"_s, service);
         env.insert(u"QUOTERRA_MARKET"_s, u"simulated"_s);
+        // The desktop's own dpi and scaling, as a user's session has them.
         env.remove(u"QT_FONT_DPI"_s);
+        env.remove(u"QT_ENABLE_HIGHDPI_SCALING"_s);
         return env;
     }
 };
@@ -82,6 +84,13 @@ public:
         process_.waitForFinished(3000);
     }
     QString display() const { return display_; }
+    // The desktop's dpi, as a desktop session announces it (Xft.dpi); a
+    // program started afterwards reads it.
+    void setDpi(int dpi) const
+    {
+        run(u"xprop"_s,
+            {"-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", u"Xft.dpi:\t%1"_s.arg(dpi)});
+    }
 
     // Runs a program on this display; what it printed.
     QByteArray run(const QString& program, const QStringList& args) const

@@ -31,6 +31,8 @@ protected:
     }
 };
 
+// A HiDPI screen keeps every size in logical pixels and shows the pictures
+// drawn for its ratio.
 TEST_F(TickerTest, SizeAndButtonsFollowSkinModeAndFontSize)
 {
     struct Case {
@@ -38,19 +40,29 @@ TEST_F(TickerTest, SizeAndButtonsFollowSkinModeAndFontSize)
         const char *size, *mode;
         QSize pixels;
         int buttonTop; // twips
+        double ratio = 1;
     } cases[] = {
-        {96, "Standard", "Shade", {210, 14}, 30},  {96, "Standard", "Full", {210, 116}, 30},
-        {96, "Large", "Shade", {280, 19}, 40},     {96, "Large", "Full", {280, 155}, 40},
-        {120, "Standard", "Shade", {263, 18}, 30}, {120, "Large", "Full", {351, 193}, 50},
+        {96, "Standard", "Shade", {210, 14}, 30},    {96, "Standard", "Full", {210, 116}, 30},
+        {96, "Large", "Shade", {280, 19}, 40},       {96, "Large", "Full", {280, 155}, 40},
+        {120, "Standard", "Shade", {263, 18}, 30},   {120, "Large", "Full", {351, 193}, 50},
+        {96, "Standard", "Full", {210, 116}, 30, 2}, {120, "Standard", "Shade", {263, 18}, 30, 2},
+        {96, "Large", "Shade", {280, 19}, 40, 3},    {96, "Standard", "Shade", {210, 14}, 30, 4},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.dpi << ' ' << c.size << ' ' << c.mode);
+        SCOPED_TRACE(::testing::Message() << c.dpi << ' ' << c.size << ' ' << c.mode << " x" << c.ratio);
         start(c.dpi);
+        t->screen.ratio = c.ratio;
         set(Setting::Size, c.size);
         ASSERT_TRUE(openAt(1500, 1500, c.mode));
         EXPECT_TRUE(ticker->isVisible());
         EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::FramelessWindowHint));
         EXPECT_EQ(ticker->size(), c.pixels);
+        // No set is drawn finer than 3 times.
+        for (const char* name : {"picSkin", "picExit", "picOptions"}) {
+            const QPixmap shown = part<PictureBox>(ticker, name)->picture();
+            EXPECT_EQ(shown.devicePixelRatio(), std::min(c.ratio, 3.0)) << name;
+            EXPECT_EQ(part<PictureBox>(ticker, name)->size(), shown.deviceIndependentSize().toSize()) << name;
+        }
         EXPECT_EQ(part<PictureBox>(ticker, "picExit")->topTwips(), c.buttonTop);
         EXPECT_EQ(part(ticker, "lblCompactPrice")->isVisible(), QLatin1String(c.mode) == QLatin1String("Shade"));
         EXPECT_EQ(part(ticker, "lblCurrentStock")->foreColor(), QColor(Qt::white));
@@ -72,6 +84,7 @@ TEST_F(TickerTest, TheListIsShownInTurnAFailureRecoversAndPauseOrADialogHolds)
     service->failNext(1);
     ticker->refreshStep();
     EXPECT_EQ(caption("lblCompactPrice"), u"Error"_s);
+    EXPECT_EQ(part(ticker, "lblCompactPrice")->toolTip(), u"The simulated market gave no quote"_s);
     EXPECT_EQ(caption("qLastPrice"), QString());
     ticker->refreshStep();
     EXPECT_NE(caption("qLastPrice"), QString());

@@ -62,7 +62,24 @@ RegistryDocument::Section& RegistryDocument::newSection(const QString& path, con
     sections_.push_back(Section{path, {Line{header, {}, {}, false}}});
     if (!path.isEmpty() && !firstSection_.contains(path.toCaseFolded()))
         firstSection_.insert(path.toCaseFolded(), int(sections_.size()) - 1);
+    // Every key above it exists too, written or not.
+    const QString folded = path.toCaseFolded();
+    for (qsizetype at = folded.indexOf(u'\\'); at > 0; at = folded.indexOf(u'\\', at + 1))
+        parents_.insert(folded.left(at));
     return sections_.back();
+}
+
+RegistryDocument::Section& RegistryDocument::appendSection(const QString& path)
+{
+    if (sections_.empty())
+        sections_.push_back(Section{});
+    // A blank line between sections, as a person would leave one.
+    Section& last = sections_.back();
+    const bool empty = sections_.size() == 1 && last.lines.empty();
+    const Line* tail = last.lines.empty() ? nullptr : &last.lines.back();
+    if (!empty && tail && (!tail->raw.trimmed().isEmpty() || !tail->name.isEmpty()))
+        last.lines.push_back(Line{});
+    return newSection(path, (u'[' + path + u']').toUtf8());
 }
 
 RegistryDocument RegistryDocument::parse(const QByteArray& bytes)
@@ -125,28 +142,19 @@ QByteArray RegistryDocument::serialize() const
 
 bool RegistryDocument::hasKey(const QString& path) const
 {
-    return firstSection_.contains(path.toCaseFolded());
+    const QString folded = path.toCaseFolded();
+    return firstSection_.contains(folded) || parents_.contains(folded);
 }
 
 bool RegistryDocument::createKey(const QString& path)
 {
-    bool made = false;
-    QString prefix;
-    for (const QString& part : path.split(u'\\', Qt::SkipEmptyParts)) {
-        prefix = prefix.isEmpty() ? part : prefix + u'\\' + part;
-        if (hasKey(prefix))
-            continue;
-        if (sections_.empty())
-            sections_.push_back(Section{});
-        // A blank line between sections, as a person would leave one.
-        Section& last = sections_.back();
-        const bool empty = sections_.size() == 1 && last.lines.empty();
-        if (!empty && !last.lines.empty() && !last.lines.back().raw.trimmed().isEmpty())
-            last.lines.push_back(Line{});
-        newSection(prefix, (u'[' + prefix + u']').toUtf8());
-        made = true;
-    }
-    return made;
+    // The key gets its section, empty or not; its parents are implied by it
+    // and get one only once they hold a value.
+    const QString clean = path.split(u'\\', Qt::SkipEmptyParts).join(u'\\');
+    if (clean.isEmpty() || firstSection_.contains(clean.toCaseFolded()))
+        return false;
+    appendSection(clean);
+    return true;
 }
 
 const QString* RegistryDocument::value(const QString& key, const QString& name) const
@@ -168,9 +176,13 @@ RegistryDocument::SetResult RegistryDocument::setValue(const QString& key, const
         line.edited = true;
         return SetResult::Changed;
     }
-    const auto section = firstSection_.constFind(key.toCaseFolded());
-    if (section == firstSection_.constEnd())
-        return SetResult::NoSuchKey;
+    auto section = firstSection_.constFind(key.toCaseFolded());
+    if (section == firstSection_.constEnd()) {
+        if (!parents_.contains(key.toCaseFolded()))
+            return SetResult::NoSuchKey;
+        appendSection(key);
+        section = firstSection_.constFind(key.toCaseFolded());
+    }
     // New values go after the section's last value, ahead of the blank lines
     // that part it from the next one.
     const int s = *section;

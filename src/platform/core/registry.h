@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
@@ -22,8 +23,10 @@ public:
     static RegistryDocument parse(const QByteArray& bytes);
     QByteArray serialize() const;
 
+    // A key exists when it has a section or a key below it does.
     bool hasKey(const QString& path) const;
-    // Creates the key and every parent it lacks; true when anything was made.
+    // Creates the key, written as its section even while it holds no value;
+    // the keys above it exist through it. True when its section is new.
     bool createKey(const QString& path);
     const QString* value(const QString& key, const QString& name) const;
     // A value can only be set in an existing key.
@@ -46,10 +49,12 @@ private:
         int line = -1;
     };
     Section& newSection(const QString& path, const QByteArray& header);
+    Section& appendSection(const QString& path);
     int lastSectionOf(const QString& path) const;
 
     std::vector<Section> sections_;
     QHash<QString, int> firstSection_; // folded path -> its first section
+    QSet<QString> parents_;            // folded paths of keys above a section
     QHash<QString, Place> values_;     // folded "path\nname" -> the line that holds it
 };
 
