@@ -343,7 +343,7 @@ class UnreadableAnswer : public TickerTest, public ::testing::WithParamInterface
 TEST_P(UnreadableAnswer, ShowsError)
 {
     FakeSource server;
-    server.on("/", {{200, "", GetParam().body, GetParam().headers}, {200, "", kQuote}});
+    server.on("/d/quotes.csv", {{200, "", GetParam().body, GetParam().headers}, {200, "", kQuote}});
     start(96, originOf(server));
     set(Setting::Interval, "0");
     ASSERT_TRUE(openAt(3000, 3000, "Shade"));
