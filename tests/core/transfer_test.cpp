@@ -19,17 +19,6 @@ template <class Row> std::string rowName(const ::testing::TestParamInfo<Row>& in
     return info.param.name;
 }
 
-// A row shows as its name in a failure's message.
-template <class Row>
-requires requires(const Row& r)
-{
-    r.name;
-}
-void PrintTo(const Row& row, std::ostream* out)
-{
-    *out << row.name;
-}
-
 struct Fault {
     const char* name;
     FakeSource::Answer answer;
@@ -89,11 +78,6 @@ INSTANTIATE_TEST_SUITE_P(
 // Each of the two clients: the ticker's transfer component, and the
 // service's libcurl client for its upstream requests.
 enum class Client { Ticker, Service };
-
-void PrintTo(Client client, std::ostream* out)
-{
-    *out << (client == Client::Ticker ? "the ticker's client" : "the service's client");
-}
 
 struct Fetched {
     bool ok;
@@ -306,7 +290,6 @@ namespace quoterra::net {
 namespace {
 
 using State = ResponseParser::State;
-using quoterra::PrintTo;
 
 struct Answer {
     const char* name;

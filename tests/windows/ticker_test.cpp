@@ -331,11 +331,6 @@ struct Unreadable {
     std::vector<std::pair<std::string, std::string>> headers;
 };
 
-void PrintTo(const Unreadable& row, std::ostream* out)
-{
-    *out << row.name;
-}
-
 class UnreadableAnswer : public TickerTest, public ::testing::WithParamInterface<Unreadable> { };
 
 // An answer in an encoding the ticker never asked for shows "Error" like any
