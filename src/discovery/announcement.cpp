@@ -167,7 +167,8 @@ std::optional<Announcement> parseAnnouncement(std::string_view text)
     const std::string_view pid = lines[1].substr(4);
     const auto [end, ec] = std::from_chars(pid.data(), pid.data() + pid.size(), a.pid);
     a.token = lines[2].substr(6);
-    if (!goodOrigin(a.origin) || !allOf(pid, isDigit) || ec != std::errc() || end != pid.end() || a.pid <= 0
+    if (!goodOrigin(a.origin) || !allOf(pid, isDigit) || pid.front() == '0' || ec != std::errc() || end != pid.end()
+        || a.pid <= 0
         || a.pid > 0x7FFFFFFF || a.token.size() != kTokenDigits || !allOf(a.token, isLowerHex))
         return std::nullopt;
     return a;

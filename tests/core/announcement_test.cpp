@@ -32,6 +32,7 @@ TEST(Announcement, OnlyThreeGoodLinesAreAnAnnouncement)
         {"port 0", "origin=http://127.0.0.1:0\npid=1\ntoken=" + kToken + "\n"},
         {"port 65536", "origin=http://127.0.0.1:65536\npid=1\ntoken=" + kToken + "\n"},
         {"pid 0", "origin=http://127.0.0.1:1\npid=0\ntoken=" + kToken + "\n"},
+        {"a pid written with a zero first", "origin=http://127.0.0.1:1\npid=042\ntoken=" + kToken + "\n"},
         {"a negative pid", "origin=http://127.0.0.1:1\npid=-5\ntoken=" + kToken + "\n"},
         {"a pid past any process", "origin=http://127.0.0.1:1\npid=99999999999\ntoken=" + kToken + "\n"},
         {"a short token", "origin=http://127.0.0.1:1\npid=1\ntoken=" + kToken.substr(1) + "\n"},
