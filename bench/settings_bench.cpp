@@ -2,7 +2,7 @@
 // parsing a large hand-made settings file.
 #include "bench_main.h"
 
-#include "app/context/settings.h"
+#include "settings/settings.h"
 #include "core/registry.h"
 #include "placement/placement.h"
 

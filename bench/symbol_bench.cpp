@@ -2,7 +2,7 @@
 // saving it, and one drag step in the middle of it.
 #include "bench_main.h"
 
-#include "test_support.h"
+#include "window_support.h"
 
 #include "symbols/file/symbol_file.h"
 #include "symbols/symbol_editor.h"

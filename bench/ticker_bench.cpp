@@ -3,7 +3,7 @@
 #include "bench_main.h"
 
 #include "service_process.h"
-#include "test_support.h"
+#include "window_support.h"
 
 #include "app/program.h"
 #include "charts/charts.h"

@@ -3,7 +3,7 @@
 // answer's bytes decoded and fitted into the chart area.
 #include "charts/charts.h"
 
-#include "app/context/hosts.h"
+#include "hosts/hosts.h"
 
 #include <QCoreApplication>
 #include <QUrl>

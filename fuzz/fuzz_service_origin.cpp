@@ -1,6 +1,6 @@
 // QUOTERRA_SERVICE as a user may set it: refused with a reason, or an
 // origin that every address is built on and that reads back as itself.
-#include "app/context/hosts.h"
+#include "hosts/hosts.h"
 
 #include <QUrl>
 

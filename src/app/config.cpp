@@ -82,9 +82,9 @@ void Config::onLoad()
     fetching_.hold();
     txtSeconds->setText(s.GetString(Setting::Interval));
     txtTimeout->setText(s.GetString(Setting::Timeout));
-    const QString size = s.GetString(Setting::Size);
-    optTickerSize[0]->setChecked(size == QLatin1String("Standard"));
-    optTickerSize[1]->setChecked(size == QLatin1String("Large"));
+    const SkinSize size = s.skinSize();
+    optTickerSize[0]->setChecked(size == SkinSize::Standard);
+    optTickerSize[1]->setChecked(size == SkinSize::Large);
     app_.AlwaysOnTop(*this);
 }
 
@@ -126,13 +126,13 @@ void Config::ok()
     }
 
     Settings& s = app_.settings();
-    s.WriteValue(Setting::Interval, QString::number(*interval));
+    s.setInterval(*interval);
     if (optTickerSize[0]->isChecked())
-        s.WriteValue(Setting::Size, QStringLiteral("Standard"));
+        s.setSkinSize(SkinSize::Standard);
     else if (optTickerSize[1]->isChecked())
-        s.WriteValue(Setting::Size, QStringLiteral("Large"));
+        s.setSkinSize(SkinSize::Large);
     if (timeout)
-        s.WriteValue(Setting::Timeout, QString::number(*timeout));
+        s.setTimeout(*timeout);
     fetching_.release();
     app_.settingsFile().createKey(kMainKey);
     if (Ticker* ticker = program_.ticker())

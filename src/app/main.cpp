@@ -4,7 +4,7 @@
 #include "program.h"
 
 #include "app/context/application.h"
-#include "app/context/bundled_service.h"
+#include "hosts/bundled_service.h"
 #include "core/paths.h"
 #include "ui/msgbox.h"
 #include "ui/system_screen.h"

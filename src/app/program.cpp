@@ -18,6 +18,7 @@ namespace quoterra {
 
 Program::Program(Application& app)
     : app_(app)
+    , pair_(app.screen(), app.settings())
     , ticker_([this] { return makeTicker(); })
     , welcome_([&app] { return new Welcome(app); })
 {
@@ -38,10 +39,14 @@ Ticker* Program::makeTicker()
         });
         return editor;
     };
-    windows.chartBrowser = [this](Ticker& ticker) {
-        return new Charts(app_, ticker, [this] { return new SymbolLookup(app_); });
+    windows.chartBrowser = [this] {
+        const auto researchMenu = [this](QPoint at) {
+            if (Ticker* t = ticker())
+                t->popupResearchMenu(t->currentSymbol(), at);
+        };
+        return new Charts(app_, pair_, researchMenu, [this] { return new SymbolLookup(app_); });
     };
-    return new Ticker(app_, std::move(windows));
+    return new Ticker(app_, pair_, std::move(windows));
 }
 
 bool Program::StartUp()

@@ -28,6 +28,8 @@ public:
     bool StartUp();
 
     Ticker* ticker() const { return ticker_.loaded(); }
+    // Where the ticker and the chart browser stand, and whether they are docked.
+    DockedPair& pair() { return pair_; }
     // Closes the ticker and shows it again, so its load reads every setting
     // and the list afresh.
     void reloadTicker();
@@ -41,6 +43,7 @@ private:
     Ticker* makeTicker();
 
     Application& app_;
+    DockedPair pair_;
     FormSlot<Ticker> ticker_;
     FormSlot<Welcome> welcome_;
 };

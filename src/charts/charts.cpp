@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QSaveFile>
 
+#include <utility>
+
 namespace quoterra {
 
 namespace {
@@ -26,10 +28,11 @@ QString art(const char* name)
 
 } // namespace
 
-Charts::Charts(Application& app, Ticker& ticker, std::function<Form*()> symbolLookup)
+Charts::Charts(Application& app, DockedPair& pair, ResearchMenu researchMenu, std::function<Form*()> symbolLookup)
     : ChartWindow(app.forms())
     , app_(app)
-    , ticker_(ticker)
+    , pair_(pair)
+    , researchMenu_(std::move(researchMenu))
     , newSymbol_([this, symbolLookup] { return new NewChartSymbol(app_, *this, symbolLookup); })
 {
     setObjectName(QStringLiteral("Charts"));
@@ -39,7 +42,10 @@ Charts::Charts(Application& app, Ticker& ticker, std::function<Form*()> symbolLo
     inetCharts->setObjectName(QStringLiteral("inetCharts"));
 }
 
-Charts::~Charts() = default;
+Charts::~Charts()
+{
+    pair_.leave(this);
+}
 
 void Charts::buildControls()
 {
@@ -188,12 +194,9 @@ void Charts::onLoad()
     setGeometryTwips(leftTwips(), topTwips(), picTop->widthTwips(), picBottom->topTwips() + picBottom->heightTwips());
 
     Settings& s = app_.settings();
-    moveTwips(float(s.number(Setting::ChartLeft)), float(s.number(Setting::ChartTop)));
-    const Pair fitted =
-        CorrectRestoredChartPlace(ticker_.placement(), rectOf(*this), rectOf(ticker_), ticker_.standardShadeHeight(),
-                                  ticker_.standardFullHeight(), workAreaTwips(screen));
-    setTopTwips(fitted.chart.top);
-    ticker_.setTopTwips(fitted.ticker.top);
+    moveTwips(float(s.chartLeft()), float(s.chartTop()));
+    pair_.setChart(this);
+    pair_.chartRestored();
 
     setSymbol(s.GetString(Setting::ChartSymbol));
     setChartType(s.GetString(Setting::ChartType));
@@ -201,9 +204,9 @@ void Charts::onLoad()
     showChartFile();
     gifCharts->show();
 
-    const RectTwips kept = KeepInWorkArea(rectOf(*this), workAreaTwips(screen));
+    const RectTwips kept = KeepInWorkArea(placeTwips(), workAreaTwips(screen));
     moveTwips(kept.left, kept.top);
-    CheckDocking(ticker_.placement(), rectOf(*this), rectOf(ticker_));
+    pair_.checkDocking();
 }
 
 void Charts::SaveState()
@@ -212,13 +215,13 @@ void Charts::SaveState()
     app_.settingsFile().createKey(kChartsKey);
     s.WriteValue(Setting::ChartSymbol, symbolCaption());
     s.WriteValue(Setting::ChartType, chartTypeCaption());
-    s.WriteValue(Setting::ChartLeft, formatCoordinate(leftTwips()));
-    s.WriteValue(Setting::ChartTop, formatCoordinate(topTwips()));
+    s.setPlace(Setting::ChartLeft, Setting::ChartTop, leftTwips(), topTwips());
 }
 
 bool Charts::onUnload()
 {
     SaveState();
+    pair_.leave(this);
     return true;
 }
 
@@ -245,13 +248,6 @@ void Charts::UpdateChart()
     gifCharts->show();
 }
 
-void Charts::dragStep(QPoint globalPos)
-{
-    const RectTwips moved = DragChartWindow(ticker_.placement(), dragPointer(app_.screen(), globalPos, grab_),
-                                            rectOf(*this), rectOf(ticker_));
-    moveTwips(moved.left, moved.top);
-}
-
 bool Charts::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
@@ -266,15 +262,15 @@ bool Charts::eventFilter(QObject* watched, QEvent* event)
     if (watched == picTop) {
         const Screen& s = app_.screen();
         if (press && mouse->button() == Qt::LeftButton)
-            grab_ = QPoint(qint16(roundHalfEven(s.twipsX(mouse->position().x()))),
-                           qint16(roundHalfEven(s.twipsY(mouse->position().y()))));
+            pair_.grabChart(QPoint(qint16(roundHalfEven(s.twipsX(mouse->position().x()))),
+                                   qint16(roundHalfEven(s.twipsY(mouse->position().y())))));
         else if (type == QEvent::MouseMove && mouse->buttons() == Qt::LeftButton)
-            dragStep(global);
+            pair_.dragChart(global);
         return true;
     }
     if (watched == lblSymbol) {
-        if (press && mouse->button() == Qt::RightButton)
-            ticker_.popupResearchMenu(ticker_.currentSymbol(), global);
+        if (press && mouse->button() == Qt::RightButton && researchMenu_)
+            researchMenu_(global);
         return true;
     }
     // The buttons show their pressed picture while a button is held; a
@@ -295,9 +291,27 @@ bool Charts::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
+namespace {
+
+bool isEnter(const QKeyEvent* event)
+{
+    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat();
+}
+
+} // namespace
+
+// Enter fetches when it is let go, and only an Enter pressed here: the one
+// that confirmed the symbol dialog is let go over this window too.
+void Charts::keyPressEvent(QKeyEvent* event)
+{
+    if (isEnter(event))
+        enterPressed_ = true;
+    ChartWindow::keyPressEvent(event);
+}
+
 void Charts::keyReleaseEvent(QKeyEvent* event)
 {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat())
+    if (isEnter(event) && std::exchange(enterPressed_, false))
         UpdateChart();
     ChartWindow::keyReleaseEvent(event);
 }

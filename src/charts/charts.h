@@ -1,6 +1,8 @@
 #pragma once
 
-#include "ticker/ticker.h"
+#include "chart_window.h"
+
+#include "placement/docked_pair.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -23,11 +25,17 @@ class Transfer;
 // or a year, fetched as a GIF, kept as chart.gif in the application
 // directory and shown from there. It is dragged by its header, docks to the
 // ticker and remembers its symbol, range and place.
-class Charts : public ChartWindow {
+class Charts : public ChartWindow, public PairWindow {
     Q_OBJECT
 public:
-    Charts(Application& app, Ticker& ticker, std::function<Form*()> symbolLookup);
+    // Pops up the research menu about the ticker's current symbol.
+    using ResearchMenu = std::function<void(QPoint globalPos)>;
+    // `pair` places the chart browser together with the ticker.
+    Charts(Application& app, DockedPair& pair, ResearchMenu researchMenu, std::function<Form*()> symbolLookup);
     ~Charts() override;
+
+    RectTwips placeTwips() const override { return {leftTwips(), topTwips(), widthTwips(), heightTwips()}; }
+    void moveToTwips(float left, float top) override { moveTwips(left, top); }
 
     QString symbolCaption() const override;
     QString chartTypeCaption() const override;
@@ -51,21 +59,22 @@ protected:
     void onLoad() override;
     bool onUnload() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();
     void moveForLargeFonts();
     void showChartFile();
-    void dragStep(QPoint globalPos);
     QString chartFile() const;
     void SaveState();
 
     Application& app_;
-    Ticker& ticker_;
+    DockedPair& pair_;
+    ResearchMenu researchMenu_;
     FormSlot<Form> newSymbol_;
     QByteArray lastResponse_;
-    QPoint grab_; // whole twips, as the header's mouse-down left it
+    bool enterPressed_ = false;
     struct Faces {
         QPixmap up, down;
     };

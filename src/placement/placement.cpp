@@ -267,6 +267,10 @@ Pair CorrectRestoredChartPlace(const PlacementState& state, RectTwips c, RectTwi
 Pair SwitchWindowMode(PlacementState& state, ModeMemory& memory, const ModeSwitch& change, RectTwips t,
                       std::optional<RectTwips> chart)
 {
+    // A chart browser that touches the ticker is docked before anything
+    // moves, so it goes along with the ticker.
+    if (chart)
+        CheckDocking(state, t, *chart);
     const bool toFull = change.from == WindowMode::Shade;
     const float B = float(change.area.bottom);
     const float before = t.height;

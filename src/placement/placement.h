@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/screen.h"
+#include "settings/settings.h"
 
 #include <QPoint>
 #include <QPointF>
@@ -102,8 +103,6 @@ struct Pair {
 };
 Pair CorrectRestoredChartPlace(const PlacementState& state, RectTwips chart, RectTwips ticker, float shadeHeight,
                                float fullHeight, const WorkAreaTwips& area);
-
-enum class WindowMode { Shade, Full };
 
 // What the ticker remembers across a switch to the full window near the
 // bottom, so that shading again puts the strip back where it was.

@@ -1,6 +1,6 @@
 #include "research_links.h"
 
-#include "app/context/hosts.h"
+#include "hosts/hosts.h"
 
 namespace quoterra {
 

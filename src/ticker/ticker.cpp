@@ -29,14 +29,15 @@ QString tip(const QString& text)
 
 } // namespace
 
-Ticker::Ticker(Application& app, TickerWindows windows)
+Ticker::Ticker(Application& app, DockedPair& pair, TickerWindows windows)
     : Window(app.forms())
     , app_(app)
+    , pair_(pair)
     , about_(std::move(windows.about))
     , configuration_(std::move(windows.configuration))
     , updateChecker_(std::move(windows.updateChecker))
     , symbolManager_(std::move(windows.symbolManager))
-    , chartBrowser_([this, make = std::move(windows.chartBrowser)] { return make ? make(*this) : nullptr; })
+    , chartBrowser_(std::move(windows.chartBrowser))
 {
     setObjectName(QStringLiteral("Ticker"));
     setFont(designFont(QStringLiteral("Arial"), 8.25, true));
@@ -57,7 +58,10 @@ Ticker::Ticker(Application& app, TickerWindows windows)
     inetQuotes->setObjectName(QStringLiteral("inetQuotes"));
 }
 
-Ticker::~Ticker() = default;
+Ticker::~Ticker()
+{
+    pair_.leave(this);
+}
 
 const SkinPictures& Ticker::largeSkin()
 {
@@ -214,49 +218,6 @@ void Ticker::RefreshStep()
 
 // ---- Mouse ----------------------------------------------------------------
 
-namespace {
-
-// The chart browser as the drag steps take it: its rectangle while it is
-// loaded, else its saved place. The steps ignore the saved place while the
-// browser is open, so it is not read then.
-struct ChartPlace {
-    std::optional<RectTwips> open;
-    QPointF saved;
-    const RectTwips* rect() const { return open ? &*open : nullptr; }
-};
-
-ChartPlace chartPlace(const ChartWindow* chart, Settings& s)
-{
-    if (chart)
-        return {rectOf(*chart), {}};
-    return {std::nullopt, QPointF(s.number(Setting::ChartLeft), s.number(Setting::ChartTop))};
-}
-
-} // namespace
-
-void Ticker::grab(QPointF twips)
-{
-    grab_ = twips;
-    const ChartPlace chart = chartPlace(chartBrowser(), app_.settings());
-    TakeChartOffsets(placement_, rectOf(*this), chart.rect(), chart.saved);
-}
-
-void Ticker::dragStep(QPoint globalPos)
-{
-    ChartWindow* c = chartBrowser();
-    Settings& s = app_.settings();
-    const ChartPlace chart = chartPlace(c, s);
-    const TickerStep step =
-        DragTicker(placement_, dragPointer(app_.screen(), globalPos, grab_), rectOf(*this), chart.rect(), chart.saved);
-    moveTwips(step.ticker.left, step.ticker.top);
-    if (c && step.chart)
-        c->moveTwips(step.chart->left, step.chart->top);
-    if (step.savedChart) {
-        s.WriteValue(Setting::ChartLeft, QString::number(step.savedChart->x()));
-        s.WriteValue(Setting::ChartTop, QString::number(step.savedChart->y()));
-    }
-}
-
 // The face, the compact line and the window itself take part in dragging.
 bool Ticker::mouseOnMovingPart(QWidget* part, QMouseEvent* event)
 {
@@ -276,18 +237,18 @@ bool Ticker::mouseOnMovingPart(QWidget* part, QMouseEvent* event)
         if (part == picSkin)
             doubleClick_ = false;
         if (event->button() == Qt::LeftButton)
-            grab(compact ? at + QPointF(compact->leftTwips(), compact->topTwips()) : at);
+            pair_.grabTicker(compact ? at + QPointF(compact->leftTwips(), compact->topTwips()) : at);
         return true;
     case QEvent::MouseMove:
         // Exactly the left button: left and right held together do not drag.
         if (event->buttons() == Qt::LeftButton && !doubleClick_)
-            dragStep(event->globalPosition().toPoint());
+            pair_.dragTicker(event->globalPosition().toPoint());
         return true;
     case QEvent::MouseButtonRelease:
         doubleClick_ = false;
         // Letting go over the face decides whether the pair is docked.
         if (part == picSkin)
-            placement_.docked = placement_.magnet;
+            pair_.releaseTickerOnFace();
         return true;
     case QEvent::MouseButtonDblClick:
         if (event->button() != Qt::LeftButton)

@@ -2,7 +2,8 @@
 
 #include "skin.h"
 
-#include "placement/placement.h"
+#include "charts/chart_window.h"
+#include "placement/docked_pair.h"
 #include "quotes/quote_cycle.h"
 #include "ui/form.h"
 
@@ -22,48 +23,33 @@ class PictureBox;
 class Ticker;
 class Transfer;
 
-// The chart browser as the ticker sees it.
-class ChartWindow : public Window {
-    Q_OBJECT
-public:
-    using Window::Window;
-    virtual QString symbolCaption() const = 0;
-    virtual QString chartTypeCaption() const = 0;
-};
-
-// A window's place and size as the placement functions take them.
-inline RectTwips rectOf(const Form& form)
-{
-    return {form.leftTwips(), form.topTwips(), form.widthTwips(), form.heightTwips()};
-}
-
 // The windows the ticker opens; the program makes them.
 struct TickerWindows {
     std::function<Form*()> about;
     std::function<Form*()> configuration;
     std::function<Form*()> updateChecker;
     std::function<Form*()> symbolManager;
-    std::function<ChartWindow*(Ticker&)> chartBrowser;
+    std::function<ChartWindow*()> chartBrowser;
 };
 
 // The main window: a borderless strip drawn from skin pictures that shows
 // one quote of the user's list at a time, shaded (one line) or full (seven
 // values), and cycles through the list on its one-second timer.
-class Ticker : public Window {
+class Ticker : public Window, public PairTicker {
     Q_OBJECT
 public:
-    Ticker(Application& app, TickerWindows windows);
+    // `pair` places the ticker together with the chart browser.
+    Ticker(Application& app, DockedPair& pair, TickerWindows windows);
     ~Ticker() override;
 
     WindowMode windowMode() const { return mode_; }
-    // The docked, magnet and snap state of the two windows.
-    PlacementState& placement() { return placement_; }
     // The chart browser when it is loaded, else nullptr.
     ChartWindow* chartBrowser() const { return chartBrowser_.loaded(); }
-    // The heights of the standard strip and full window as this ticker's
-    // skin scaled them: where a chart browser docked below it stood.
-    float standardShadeHeight() const;
-    float standardFullHeight() const;
+
+    RectTwips placeTwips() const override { return {leftTwips(), topTwips(), widthTwips(), heightTwips()}; }
+    void moveToTwips(float left, float top) override { moveTwips(left, top); }
+    float standardShadeHeight() const override;
+    float standardFullHeight() const override;
 
     // The symbol of the list the ticker shows now, as the quote request has it.
     QString currentSymbol() const { return cycle_.cursor.CurrentSymbol; }
@@ -105,11 +91,10 @@ private:
     float shadeHeight(bool standardSkin) const;
 
     // The mouse protocol of the parts that move the window.
-    void grab(QPointF twips);
-    void dragStep(QPoint globalPos);
     bool mouseOnMovingPart(QWidget* part, QMouseEvent* event);
 
     Application& app_;
+    DockedPair& pair_;
     FormSlot<Form> about_;
     FormSlot<Form> configuration_;
     FormSlot<Form> updateChecker_;
@@ -122,16 +107,13 @@ private:
     WindowMode mode_ = WindowMode::Full;
     QuoteCycle cycle_;
     RefreshCycle refresh_;
-    PlacementState placement_;
-    ModeMemory modeMemory_;
     float largeFactor_ = 1; // how the large skin scaled the standard one
     bool notOnTop_ = false;
     // How far the load got: an exit before a value was restored leaves its
     // saved value alone.
     int loadedThrough_ = 0;
 
-    // Dragging: the grab point and the double-click guard.
-    QPointF grab_;
+    // Dragging: the double-click guard.
     bool doubleClick_ = false;
     QWidget* clickStart_ = nullptr;
 

@@ -12,7 +12,7 @@ namespace quoterra {
 
 bool Ticker::standardSkinNow() const
 {
-    return app_.settings().GetString(Setting::Size) == QLatin1String("Standard");
+    return app_.settings().skinSize() == SkinSize::Standard;
 }
 
 float Ticker::fullHeight(bool standardSkin) const
@@ -97,9 +97,10 @@ void Ticker::onLoad()
     if (!self || !isLoaded())
         return;
     loadedThrough_ = 3;
+    pair_.setTicker(this);
     setBorderless(true);
     Settings& s = app_.settings();
-    moveTwips(float(s.number(Setting::Left)), float(s.number(Setting::Top)));
+    moveTwips(float(s.tickerLeft()), float(s.tickerTop()));
     loadedThrough_ = 5;
 
     const Screen& screen = app_.screen();
@@ -107,10 +108,10 @@ void Ticker::onLoad()
         for (Label* l : {lblCompactSymbol, lblCompactPrice, lblCompactChange})
             l->setTopTwips(15);
     }
-    mode_ = s.GetString(Setting::Height) == QLatin1String("Shade") ? WindowMode::Shade : WindowMode::Full;
+    mode_ = s.windowMode();
     loadedThrough_ = 7;
-    const QString size = s.GetString(Setting::Size);
-    const SkinPictures& sized = size == QLatin1String("Standard") ? standard_ : largeSkin();
+    const SkinSize size = s.skinSize();
+    const SkinPictures& sized = size == SkinSize::Standard ? standard_ : largeSkin();
     setHeightTwips(screen.twipsY((mode_ == WindowMode::Shade ? sized.shadeFace : sized.fullFace).height()));
     setWidthTwips(picSkin->widthTwips());
     if (mode_ == WindowMode::Full) {
@@ -119,31 +120,30 @@ void Ticker::onLoad()
     }
     ApplyStandardSkin();
     setWidthTwips(picSkin->widthTwips());
-    const RectTwips kept = KeepInWorkArea(rectOf(*this), workAreaTwips(screen));
+    const RectTwips kept = KeepInWorkArea(placeTwips(), workAreaTwips(screen));
     moveTwips(kept.left, kept.top);
 
     refresh_.paused = false;
-    refresh_.Interval = short(roundHalfEven(s.number(Setting::Interval)));
+    refresh_.Interval = s.interval();
     const float strip = screen.twipsY(standard_.shadeFace.height());
     for (PictureBox* button : {picOptions, picWindow, picExit})
         button->setTopTwips((strip - button->heightTwips()) / 2);
-    if (size == QLatin1String("Large"))
+    if (size == SkinSize::Large)
         growToLargeSkin();
     setHeightTwips(picSkin->heightTwips());
 
-    placement_.docked = s.isTrue(Setting::Docked);
+    pair_.setDocked(s.docked());
     loadedThrough_ = 17;
     app_.AlwaysOnTop(*this);
-    notOnTop_ = !s.isTrue(Setting::AlwaysOnTop);
+    notOnTop_ = !s.alwaysOnTop();
     loadedThrough_ = 18;
-    inetQuotes->setRequestTimeout(qint64(roundHalfEven(s.number(Setting::Timeout))));
-    if (s.isTrue(Setting::ChartStartUp))
+    inetQuotes->setRequestTimeout(s.timeout());
+    if (s.chartStartUp())
         chartBrowser_.loadAndShow();
     if (!self || !isLoaded())
         return;
     loadedThrough_ = 20;
-    if (const ChartWindow* c = chartBrowser())
-        CheckDocking(placement_, rectOf(*this), rectOf(*c));
+    pair_.checkDocking();
 
     // The list's first symbol is shown, and asked for, at once.
     const bool empty = cycle_.cursor.EntryCount <= 0;
@@ -170,14 +170,12 @@ void Ticker::onLoad()
 void Ticker::SavePlaceAndMode()
 {
     Settings& s = app_.settings();
-    if (loadedThrough_ >= 5) {
-        s.WriteValue(Setting::Left, formatCoordinate(leftTwips()));
-        s.WriteValue(Setting::Top, formatCoordinate(topTwips()));
-    }
+    if (loadedThrough_ >= 5)
+        s.setPlace(Setting::Left, Setting::Top, leftTwips(), topTwips());
     if (loadedThrough_ >= 7)
-        s.WriteValue(Setting::Height, mode_ == WindowMode::Shade ? QStringLiteral("Shade") : QStringLiteral("Full"));
+        s.setWindowMode(mode_);
     if (loadedThrough_ >= 18)
-        s.WriteFlag(Setting::AlwaysOnTop, !notOnTop_);
+        s.setAlwaysOnTop(!notOnTop_);
 }
 
 void Ticker::SaveState(bool mayOpenWindows)
@@ -186,7 +184,7 @@ void Ticker::SaveState(bool mayOpenWindows)
     app_.settingsFile().createKey(kMainKey);
     SavePlaceAndMode();
     if (loadedThrough_ >= 17)
-        s.WriteFlag(Setting::Docked, placement_.docked);
+        s.setDocked(pair_.docked());
     // A load that never reached the chart browser knows nothing of it.
     if (loadedThrough_ < 20)
         return;
@@ -195,14 +193,13 @@ void Ticker::SaveState(bool mayOpenWindows)
         s.WriteValue(Setting::ChartSymbol, chart->symbolCaption());
         s.WriteValue(Setting::ChartType, chart->chartTypeCaption());
     }
-    s.WriteFlag(Setting::ChartStartUp, chart != nullptr);
+    s.setChartStartUp(chart != nullptr);
     // A closed chart browser is loaded (not shown) to ask its place, which
     // its load restores from the saved one.
     if (!chart && mayOpenWindows && !app_.forms().ending())
         chart = chartBrowser_.load();
     if (chart) {
-        s.WriteValue(Setting::ChartLeft, formatCoordinate(chart->leftTwips()));
-        s.WriteValue(Setting::ChartTop, formatCoordinate(chart->topTwips()));
+        s.setPlace(Setting::ChartLeft, Setting::ChartTop, chart->leftTwips(), chart->topTwips());
     } else {
         // Writing back what was read leaves it as it was: only the read
         // matters, which fills in a missing or unreadable place with its
@@ -223,6 +220,7 @@ bool Ticker::onUnload()
     refreshTimer_->stop();
     SaveState();
     chartBrowser_.unload();
+    pair_.leave(this);
     return true;
 }
 

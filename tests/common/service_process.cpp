@@ -211,14 +211,6 @@ std::optional<Quote> parseQuote(const QByteArray& line)
                  m.captured(6).toDouble()};
 }
 
-QImage gifImage(const QByteArray& bytes)
-{
-    // Qt draws what it can of a truncated file, so insist on the trailer too.
-    if (!bytes.startsWith("GIF89a") || !bytes.endsWith(';'))
-        return {};
-    return QImage::fromData(bytes, "GIF");
-}
-
 Finished run(const QString& program, const QStringList& args, const QProcessEnvironment& env)
 {
     QProcess p;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -99,9 +98,6 @@ struct Quote {
     double last = 0, open = 0, high = 0, low = 0;
 };
 std::optional<Quote> parseQuote(const QByteArray& line);
-
-// The chart as the ticker's image reader sees it; null for a broken or cut-off GIF.
-QImage gifImage(const QByteArray& bytes);
 
 // Runs a program, the service unless told otherwise, to its end (it must end
 // by itself).

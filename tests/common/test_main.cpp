@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifdef QUOTERRA_WINDOW_FREE
+#include <QCoreApplication>
+#else
 #include <QApplication>
+#endif
 #include <QDir>
 #include <QTemporaryDir>
 

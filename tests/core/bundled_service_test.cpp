@@ -2,7 +2,7 @@
 // programs on real ports.
 #include "test_support.h"
 
-#include "app/context/bundled_service.h"
+#include "hosts/bundled_service.h"
 
 namespace quoterra::test {
 namespace {

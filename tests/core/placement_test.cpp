@@ -271,22 +271,24 @@ TEST(SwitchWindowMode, ADockedChartBrowserStaysJoinedAndThePairStaysInside)
         {"beside, bottoms level", {3000, 10860, 3150, 210}, {6150, 8670, 3150, 2400}},
         {"beside, tops level", {3000, 5000, 3150, 210}, {6150, 5000, 3150, 2400}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        PlacementState p;
-        p.docked = true;
-        ModeMemory m;
-        const Pair full = switched(p, m, WindowMode::Shade, c.ticker, c.chart);
-        EXPECT_TRUE(p.docked);
-        for (const RectTwips& r : {full.ticker, full.chart}) {
-            EXPECT_GE(r.top, 0);
-            EXPECT_LE(r.bottom(), 11070);
+    // Touching the ticker counts as docked, whatever the flag said.
+    for (const bool docked : {true, false})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (docked ? ", docked" : ", touching"));
+            PlacementState p;
+            p.docked = docked;
+            ModeMemory m;
+            const Pair full = switched(p, m, WindowMode::Shade, c.ticker, c.chart);
+            EXPECT_TRUE(p.docked);
+            for (const RectTwips& r : {full.ticker, full.chart}) {
+                EXPECT_GE(r.top, 0);
+                EXPECT_LE(r.bottom(), 11070);
+            }
+            const Pair back = switched(p, m, WindowMode::Full, full.ticker, full.chart);
+            EXPECT_TRUE(p.docked);
+            EXPECT_EQ(back.ticker, c.ticker);
+            EXPECT_EQ(back.chart, c.chart);
         }
-        const Pair back = switched(p, m, WindowMode::Full, full.ticker, full.chart);
-        EXPECT_TRUE(p.docked);
-        EXPECT_EQ(back.ticker, c.ticker);
-        EXPECT_EQ(back.chart, c.chart);
-    }
 }
 
 WindowLayout sheet()

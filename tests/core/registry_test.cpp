@@ -4,8 +4,8 @@
 // outside addresses, numbers, the code page.
 #include "test_support.h"
 
-#include "app/context/hosts.h"
-#include "app/context/settings.h"
+#include "hosts/hosts.h"
+#include "settings/settings.h"
 #include "core/codepage.h"
 #include "core/numbers.h"
 #include "core/registry.h"

@@ -205,5 +205,47 @@ TEST_F(Desktop, TheChartBrowserDocksUnderTheTickerAndComesBackDocked)
     EXPECT_EQ(x.geometry(reopened).topLeft(), QPoint(250, 250 + t.height()));
 }
 
+// A chart browser flush against the ticker counts as docked when the ticker
+// switches mode: it goes along instead of being left behind.
+TEST_F(Desktop, AChartBrowserTouchingTheTickerMovesWithAModeSwitch)
+{
+    const QString ticker = start(placed(3000, 3000, "Full", "Left=6000\nTop=6000\n"), {"IBM"});
+    ASSERT_FALSE(ticker.isEmpty());
+    x.click({200 + 184 + 5, 200 + 44 + 5}); // the chart button on the full face
+    const QString charts = chartBrowser();
+    ASSERT_FALSE(charts.isEmpty());
+    // Flush below the full window, 20 px to the right: touching, not docked.
+    const QRect t = x.geometry(ticker);
+    x.drag({400 + 203, 400 + 25}, {t.left() + 20 + 203, t.bottom() + 1 + 25});
+    ASSERT_TRUE(waitUntil([&] { return x.geometry(charts).topLeft() == QPoint(220, t.bottom() + 1); }, 3000));
+
+    x.click({200 + 186 + 5, 200 + 2 + 5}); // the mode button: to the strip
+    ASSERT_TRUE(waitUntil([&] { return x.geometry(ticker).height() == 14; }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return x.geometry(charts).topLeft() == QPoint(220, 214); }, 3000))
+        << "chart browser at " << x.geometry(charts).x() << "," << x.geometry(charts).y();
+    ASSERT_TRUE(program->signal(SIGTERM));
+    EXPECT_EQ(profile.main("Docked"), u"True"_s);
+}
+
+// Enter confirms the chart symbol dialog and changes only the label; the
+// chart is fetched by UPDATE alone.
+TEST_F(Desktop, EnterInTheChartSymbolDialogFetchesNothing)
+{
+    ASSERT_FALSE(start(placed(3000, 3000, "Full", "Left=6000\nTop=6000\n"), {"IBM"}).isEmpty());
+    x.click({200 + 184 + 5, 200 + 44 + 5});
+    ASSERT_FALSE(chartBrowser().isEmpty());
+    x.click({400 + 7 + 5, 400 + 5 + 5}); // SYMBOL
+    ASSERT_FALSE(x.window(u"Quoterra - New Chart Symbol"_s).isEmpty());
+    service.reset();
+    x.type(u"MSFT"_s);
+    x.key(u"Return"_s);
+    ASSERT_TRUE(x.closed(u"Quoterra - New Chart Symbol"_s));
+    x.click({400 + 170, 400 + 22}); // UPDATE
+    ASSERT_TRUE(waitUntil([&] { return !service.requests().isEmpty(); }));
+    ASSERT_TRUE(program->signal(SIGTERM));
+    EXPECT_EQ(service.requests(), QStringList{"/c/0b/m/msft.gif"});
+    EXPECT_EQ(profile.chart("Symbol"), u"MSFT"_s);
+}
+
 } // namespace
 } // namespace quoterra::test

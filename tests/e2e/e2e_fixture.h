@@ -121,6 +121,12 @@ public:
         xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", QString::number(button)});
     }
     void key(const QString& name) const { xdotool({"key", name}); }
+    void type(const QString& text) const { xdotool({"type", text}); }
+    // Waits until no window of that name is on show.
+    bool closed(const QString& name) const
+    {
+        return waitUntil([&] { return xdotool({"search", "--onlyvisible", "--name", name}).isEmpty(); });
+    }
     // Presses the first button at `from`, moves to `to` in steps, rests
     // there, and lets go.
     void drag(QPoint from, QPoint to, int steps = 6, int restMs = 0) const

@@ -1,7 +1,7 @@
 // The service under clients that try to wear it down, on loopback: oversized
 // and endless requests, trickles, floods of idle connections.
 
-#include "test_support.h"
+#include "window_support.h"
 
 #include "version.h"
 

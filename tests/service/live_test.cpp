@@ -1,7 +1,7 @@
 // The live market over loopback sources that answer in each public source's
 // own format, asked through the service's own addresses.
 
-#include "test_support.h"
+#include "window_support.h"
 
 #include <QDeadlineTimer>
 #include <QJsonArray>

@@ -2,7 +2,7 @@
 // and as a program: its command line, how it ends, and what it does when
 // its port is taken.
 
-#include "test_support.h"
+#include "window_support.h"
 #include "version.h"
 
 #include <QDeadlineTimer>

@@ -113,7 +113,7 @@ TEST_F(TickerTest, ExitSavesEveryValueAndEndsWhileCloseOnlyCloses)
     set(Setting::AlwaysOnTop, "False");
     ASSERT_TRUE(openAt(-3000, 450, "Shade"));
     ticker->ToggleWindowMode();
-    ticker->placement().docked = true;
+    program->pair().setDocked(true);
     ticker->close();
     EXPECT_FALSE(ticker->isLoaded());
     EXPECT_FALSE(t->app->forms().ending());
@@ -209,14 +209,14 @@ TEST_F(TickerTest, ADoubleClickSwitchesModeAndStopsDraggingAndLettingGoOverTheFa
     sendAt(face, QEvent::MouseMove, at + QPoint(75, 35), Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(ticker->pos(), QPoint(275, 235));
 
+    start(); // a pair that no step has left against anything
     ASSERT_TRUE(openAt(3000, 3000, "Shade"));
-    ticker->placement().docked = true;
-    ticker->placement().magnet = false;
+    program->pair().setDocked(true);
     for (const auto& [name, button] : {std::pair{"lblCompactPrice", Qt::LeftButton}, {"picSkin", Qt::RightButton}}) {
         QWidget* w = ticker->findChild<QWidget*>(QLatin1String(name));
         sendAt(w, QEvent::MouseButtonPress, w->mapToGlobal(QPoint(1, 1)), button, button);
         sendAt(w, QEvent::MouseButtonRelease, w->mapToGlobal(QPoint(1, 1)), button, Qt::NoButton);
-        EXPECT_EQ(ticker->placement().docked, button == Qt::LeftButton) << name;
+        EXPECT_EQ(program->pair().docked(), button == Qt::LeftButton) << name;
     }
 }
 

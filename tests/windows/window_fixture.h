@@ -1,6 +1,6 @@
 #pragma once
 
-#include "test_support.h"
+#include "window_support.h"
 
 #include "app/program.h"
 #include "ui/controls.h"

@@ -25,7 +25,7 @@ Application::~Application() = default;
 
 void Application::AlwaysOnTop(Form& form)
 {
-    form.setTopmost(settings_.isTrue(Setting::AlwaysOnTop));
+    form.setTopmost(settings_.alwaysOnTop());
 }
 
 bool Application::LoadSymbolFile(SymbolCursor& cursor, QWidget* parent)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "hosts.h"
-#include "settings.h"
+#include "hosts/hosts.h"
+#include "settings/settings.h"
 
 #include "core/registry.h"
 #include "ui/form.h"

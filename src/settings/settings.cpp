@@ -22,22 +22,25 @@ struct Entry {
     const char* value;
     double min; // NaN for texts
     double max;
+    // A setting that holds one of two words: the word of value 0 and of
+    // value 1 (false and true, Full and Shade, Standard and Large).
+    const char* words[2] = {nullptr, nullptr};
 };
 
 constexpr std::array<Entry, 13> kTable = {{
     {Setting::Left, false, "Left", "0", -kWhole - 1, kWhole},
     {Setting::Top, false, "Top", "0", -kWhole - 1, kWhole},
-    {Setting::Height, false, "Height", "Full", kNotNumber, kNotNumber},
+    {Setting::Height, false, "Height", "Full", kNotNumber, kNotNumber, {"Full", "Shade"}},
     {Setting::Interval, false, "Interval", "10", -32768, 32767},
-    {Setting::AlwaysOnTop, false, "Always On Top", "True", kNotNumber, kNotNumber},
-    {Setting::Size, false, "Size", "Standard", kNotNumber, kNotNumber},
+    {Setting::AlwaysOnTop, false, "Always On Top", "True", kNotNumber, kNotNumber, {"False", "True"}},
+    {Setting::Size, false, "Size", "Standard", kNotNumber, kNotNumber, {"Standard", "Large"}},
     {Setting::Timeout, false, "Timeout", "60", 1, Transfer::kLongestTimeoutSeconds},
-    {Setting::Docked, false, "Docked", "False", kNotNumber, kNotNumber},
+    {Setting::Docked, false, "Docked", "False", kNotNumber, kNotNumber, {"False", "True"}},
     {Setting::ChartSymbol, true, "Symbol", "IBM", kNotNumber, kNotNumber},
     {Setting::ChartType, true, "Chart Type", "1 Year", kNotNumber, kNotNumber},
     {Setting::ChartLeft, true, "Left", "0", -kWhole - 1, kWhole},
     {Setting::ChartTop, true, "Top", "0", -kWhole - 1, kWhole},
-    {Setting::ChartStartUp, true, "StartUp", "False", kNotNumber, kNotNumber},
+    {Setting::ChartStartUp, true, "StartUp", "False", kNotNumber, kNotNumber, {"False", "True"}},
 }};
 
 constexpr bool inTableOrder()
@@ -111,6 +114,57 @@ double Settings::number(Setting setting)
         return *n;
     WriteValue(setting, defaultValue(setting));
     return parseNumber(defaultValue(setting)).value_or(0);
+}
+
+int Settings::choice(Setting setting)
+{
+    const QString text = GetString(setting);
+    const Entry& e = entry(setting);
+    // Compared exactly, with case: "shade" is not the shaded strip.
+    for (int i = 0; i < 2; ++i) {
+        if (e.words[i] && text == QLatin1String(e.words[i]))
+            return i;
+    }
+    return -1;
+}
+
+void Settings::writeChoice(Setting setting, int which)
+{
+    WriteValue(setting, QLatin1String(entry(setting).words[which]));
+}
+
+SkinSize Settings::skinSize()
+{
+    switch (choice(Setting::Size)) {
+    case 0:
+        return SkinSize::Standard;
+    case 1:
+        return SkinSize::Large;
+    default:
+        return SkinSize::Neither;
+    }
+}
+
+void Settings::setSkinSize(SkinSize size)
+{
+    if (size != SkinSize::Neither)
+        writeChoice(Setting::Size, size == SkinSize::Large ? 1 : 0);
+}
+
+short Settings::interval()
+{
+    return short(roundHalfEven(number(Setting::Interval)));
+}
+
+qint64 Settings::timeout()
+{
+    return qint64(roundHalfEven(number(Setting::Timeout)));
+}
+
+void Settings::setPlace(Setting left, Setting top, double leftTwips, double topTwips)
+{
+    WriteValue(left, formatCoordinate(leftTwips));
+    WriteValue(top, formatCoordinate(topTwips));
 }
 
 } // namespace quoterra
