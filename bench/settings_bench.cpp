@@ -20,7 +20,7 @@ struct Profile {
     Settings settings{store};
     Profile()
     {
-        settings.CreateKeys();
+        settings.createKeys();
         settings.GetString(Setting::Left);
         store.flush();
     }
@@ -51,7 +51,7 @@ void DragTickerDockedWithTheChartBrowserClosed(benchmark::State& state)
     PlacementState placement;
     placement.docked = true;
     RectTwips ticker{3000, 3000, 3150, 210};
-    TakeChartOffsets(placement, ticker, nullptr, QPointF(3000, 3210));
+    takeChartOffsets(placement, ticker, nullptr, QPointF(3000, 3210));
     timeSteps(state, [&](int n) {
         const DragPointer pointer{QPoint(300 + n % 400, 200 + n % 200), QPointF(45, 30), 15, 15, {0, 0, 15360, 11070}};
         const TickerStep step =

@@ -25,7 +25,7 @@ void OneRefreshStep(benchmark::State& state)
     Ticker* ticker = program.ticker();
     ticker->findChild<QTimer*>(QStringLiteral("refreshTimer"))->stop();
     for (auto _ : state) {
-        ticker->RefreshStep();
+        ticker->refreshStep();
         ticker->repaint();
     }
 }
@@ -49,7 +49,7 @@ void OneChartUpdate(benchmark::State& state)
     }
     charts->setChartType(QStringLiteral("1 Day"));
     for (auto _ : state) {
-        charts->UpdateChart();
+        charts->updateChart();
         charts->repaint();
     }
 }

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     file.close();
 
     quoterra::SymbolCursor cursor;
-    if (cursor.OpenSymbolFile(dir.path()) != quoterra::kNoFileError)
+    if (cursor.OpenSymbolFile(dir.path()) != quoterra::FileError::None)
         std::abort();
     cursor.ResetCursor();
     if (cursor.EntryCount != qint32(size / quoterra::kRecordLength))

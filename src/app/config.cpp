@@ -136,7 +136,7 @@ void Config::ok()
     fetching_.release();
     app_.settingsFile().createKey(kMainKey);
     if (Ticker* ticker = program_.ticker())
-        ticker->SavePlaceAndMode();
+        ticker->savePlaceAndMode();
     unload();
     // Every new value takes effect through the ticker's own load.
     program_.reloadTicker();

@@ -51,7 +51,7 @@ Ticker* Program::makeTicker()
 
 bool Program::StartUp()
 {
-    app_.settings().CreateKeys();
+    app_.settings().createKeys();
     const int dpi = app_.screen().dpiX();
     if (dpi != 96 && dpi != 120) {
         messageBox(nullptr, kFontSizeMessage, QMessageBox::Warning);
@@ -80,7 +80,7 @@ void Program::reloadTicker()
 void Program::exitLikeTheTicker()
 {
     if (Ticker* t = ticker())
-        t->ExitProgram();
+        t->exitProgram();
     else
         app_.forms().endApplication();
 }
@@ -88,7 +88,7 @@ void Program::exitLikeTheTicker()
 void Program::saveWithoutDisplay()
 {
     if (Ticker* t = ticker())
-        t->SaveState(false);
+        t->saveState(false);
     app_.settingsFile().flush();
 }
 

@@ -4,6 +4,7 @@
 #include "core/numbers.h"
 #include "core/transfer.h"
 #include "ui/controls.h"
+#include "ui/drag_handles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -94,9 +95,17 @@ void Charts::buildControls()
         connect(item, &QAction::triggered, this, [this, range = QLatin1String(range)] { setChartType(range); });
     }
 
-    for (QWidget* part :
-         std::initializer_list<QWidget*>{picTop, picSymbol, picChartType, picUpdate, picExit, lblSymbol})
+    for (QWidget* part : std::initializer_list<QWidget*>{picSymbol, picChartType, picUpdate, picExit, lblSymbol})
         part->installEventFilter(this);
+
+    auto* drag = new DragHandles(
+        this,
+        [this](QWidget*, QPointF at) {
+            const Screen& s = app_.screen();
+            pair_.grabChart(QPoint(qint16(roundHalfEven(s.twipsX(at.x()))), qint16(roundHalfEven(s.twipsY(at.y())))));
+        },
+        [this](QPoint globalPos) { pair_.dragChart(globalPos); });
+    drag->add(picTop);
 }
 
 // The chart browser is laid out in pixels; at 120 dpi the same pixels are
@@ -209,7 +218,7 @@ void Charts::onLoad()
     pair_.checkDocking();
 }
 
-void Charts::SaveState()
+void Charts::saveState()
 {
     Settings& s = app_.settings();
     app_.settingsFile().createKey(kChartsKey);
@@ -220,18 +229,18 @@ void Charts::SaveState()
 
 bool Charts::onUnload()
 {
-    SaveState();
+    saveState();
     pair_.leave(this);
     return true;
 }
 
-void Charts::UpdateChart()
+void Charts::updateChart()
 {
     const QString address = chartAddress(app_.hosts(), chartTypeCaption(), symbolCaption());
     gifCharts->hide();
     lblLoading->show();
     QPointer<Charts> self(this);
-    const QByteArray body = inetCharts->OpenURLBytes(address);
+    const QByteArray body = inetCharts->openUrlBytes(address);
     // Closed while the chart was awaited: nobody looks at it any more.
     if (!self || !isLoaded())
         return;
@@ -259,15 +268,6 @@ bool Charts::eventFilter(QObject* watched, QEvent* event)
     const bool release = type == QEvent::MouseButtonRelease;
     const QPoint global = mouse->globalPosition().toPoint();
 
-    if (watched == picTop) {
-        const Screen& s = app_.screen();
-        if (press && mouse->button() == Qt::LeftButton)
-            pair_.grabChart(QPoint(qint16(roundHalfEven(s.twipsX(mouse->position().x()))),
-                                   qint16(roundHalfEven(s.twipsY(mouse->position().y())))));
-        else if (type == QEvent::MouseMove && mouse->buttons() == Qt::LeftButton)
-            pair_.dragChart(global);
-        return true;
-    }
     if (watched == lblSymbol) {
         if (press && mouse->button() == Qt::RightButton && researchMenu_)
             researchMenu_(global);
@@ -275,7 +275,9 @@ bool Charts::eventFilter(QObject* watched, QEvent* event)
     }
     // The buttons show their pressed picture while a button is held; a
     // left click inside acts.
-    auto* button = static_cast<PictureBox*>(watched);
+    auto* button = qobject_cast<PictureBox*>(watched);
+    if (!button)
+        return true;
     if (const auto f = faces_.find(button); f != faces_.end() && (press || release))
         button->setPicture(press ? f->second.down : f->second.up);
     if (!release || mouse->button() != Qt::LeftButton || !button->rect().contains(mouse->position().toPoint()))
@@ -285,7 +287,7 @@ bool Charts::eventFilter(QObject* watched, QEvent* event)
     else if (button == picChartType)
         mnuChartType->popup(global);
     else if (button == picUpdate)
-        UpdateChart();
+        updateChart();
     else if (button == picExit)
         unload();
     return true;
@@ -312,7 +314,7 @@ void Charts::keyPressEvent(QKeyEvent* event)
 void Charts::keyReleaseEvent(QKeyEvent* event)
 {
     if (isEnter(event) && std::exchange(enterPressed_, false))
-        UpdateChart();
+        updateChart();
     ChartWindow::keyReleaseEvent(event);
 }
 

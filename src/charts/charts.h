@@ -49,7 +49,7 @@ public:
     // centred; a null picture when the bytes hold no GIF.
     static QImage fittedChart(const QByteArray& bytes, QSize area);
     // Fetches the chart the labels name, stores it and shows it.
-    void UpdateChart();
+    void updateChart();
     // The body of the last fetch of this window's lifetime.
     QByteArray lastResponse() const { return lastResponse_; }
     // Whether a chart picture is on show.
@@ -67,7 +67,7 @@ private:
     void moveForLargeFonts();
     void showChartFile();
     QString chartFile() const;
-    void SaveState();
+    void saveState();
 
     Application& app_;
     DockedPair& pair_;

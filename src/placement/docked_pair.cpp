@@ -35,7 +35,7 @@ void DockedPair::grabTicker(QPointF grab)
     // The saved place counts only while the chart browser is closed, and is
     // read only then.
     const std::optional<RectTwips> chart = chart_ ? std::optional(chart_->placeTwips()) : std::nullopt;
-    TakeChartOffsets(state_, ticker_->placeTwips(), chart ? &*chart : nullptr, chart ? QPointF() : savedChartPlace());
+    takeChartOffsets(state_, ticker_->placeTwips(), chart ? &*chart : nullptr, chart ? QPointF() : savedChartPlace());
 }
 
 void DockedPair::dragTicker(QPoint cursor)
@@ -67,7 +67,7 @@ void DockedPair::chartRestored()
         return;
     const RectTwips chart = chart_->placeTwips();
     const RectTwips ticker = ticker_->placeTwips();
-    const Pair fitted = CorrectRestoredChartPlace(state_, chart, ticker, ticker_->standardShadeHeight(),
+    const Pair fitted = correctRestoredChartPlace(state_, chart, ticker, ticker_->standardShadeHeight(),
                                                   ticker_->standardFullHeight(), workAreaTwips(screen_));
     chart_->moveToTwips(chart.left, fitted.chart.top);
     ticker_->moveToTwips(ticker.left, fitted.ticker.top);
@@ -79,7 +79,7 @@ RectTwips DockedPair::switchWindowMode(WindowMode from, float fullHeight, float 
         return {};
     const std::optional<RectTwips> chart = chart_ ? std::optional(chart_->placeTwips()) : std::nullopt;
     const ModeSwitch change{from, fullHeight, shadeHeight, workAreaTwips(screen_)};
-    const Pair placed = SwitchWindowMode(state_, modeMemory_, change, ticker_->placeTwips(), chart);
+    const Pair placed = quoterra::switchWindowMode(state_, modeMemory_, change, ticker_->placeTwips(), chart);
     if (chart_)
         chart_->moveToTwips(chart->left, placed.chart.top);
     return placed.ticker;

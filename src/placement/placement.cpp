@@ -146,7 +146,7 @@ void SnapToEdges(PlacementState& state, const DragPointer& p, const RectTwips& w
     state.snapped = vertical || horizontal;
 }
 
-void TakeChartOffsets(PlacementState& state, const RectTwips& ticker, const RectTwips* chart, QPointF savedChart)
+void takeChartOffsets(PlacementState& state, const RectTwips& ticker, const RectTwips* chart, QPointF savedChart)
 {
     const double left = chart ? chart->left : savedChart.x();
     const double top = chart ? chart->top : savedChart.y();
@@ -242,7 +242,7 @@ RectTwips DragChartWindow(PlacementState& state, const DragPointer& p, const Rec
     return c;
 }
 
-Pair CorrectRestoredChartPlace(const PlacementState& state, RectTwips c, RectTwips t, float shadeHeight,
+Pair correctRestoredChartPlace(const PlacementState& state, RectTwips c, RectTwips t, float shadeHeight,
                                float fullHeight, const WorkAreaTwips& area)
 {
     // Saved directly below the ticker in either height: below it at its
@@ -264,7 +264,7 @@ Pair CorrectRestoredChartPlace(const PlacementState& state, RectTwips c, RectTwi
     return Pair{c, t};
 }
 
-Pair SwitchWindowMode(PlacementState& state, ModeMemory& memory, const ModeSwitch& change, RectTwips t,
+Pair switchWindowMode(PlacementState& state, ModeMemory& memory, const ModeSwitch& change, RectTwips t,
                       std::optional<RectTwips> chart)
 {
     // A chart browser that touches the ticker is docked before anything

@@ -76,7 +76,7 @@ void SnapToEdges(PlacementState& state, const DragPointer& pointer, const RectTw
 
 // The chart browser's offsets from the ticker (or its saved place's, while
 // it is closed), taken when a drag of the ticker starts.
-void TakeChartOffsets(PlacementState& state, const RectTwips& ticker, const RectTwips* chart, QPointF savedChart);
+void takeChartOffsets(PlacementState& state, const RectTwips& ticker, const RectTwips* chart, QPointF savedChart);
 
 struct TickerStep {
     RectTwips ticker;
@@ -101,7 +101,7 @@ struct Pair {
     RectTwips chart;
     RectTwips ticker;
 };
-Pair CorrectRestoredChartPlace(const PlacementState& state, RectTwips chart, RectTwips ticker, float shadeHeight,
+Pair correctRestoredChartPlace(const PlacementState& state, RectTwips chart, RectTwips ticker, float shadeHeight,
                                float fullHeight, const WorkAreaTwips& area);
 
 // What the ticker remembers across a switch to the full window near the
@@ -120,7 +120,7 @@ struct ModeSwitch {
 // The ticker switching between strip and full window: near the bottom it
 // opens upward and shades back to where it was; a docked chart browser stays
 // joined to it, and the pair stays inside the work area.
-Pair SwitchWindowMode(PlacementState& state, ModeMemory& memory, const ModeSwitch& change, RectTwips ticker,
+Pair switchWindowMode(PlacementState& state, ModeMemory& memory, const ModeSwitch& change, RectTwips ticker,
                       std::optional<RectTwips> chart);
 
 } // namespace quoterra

@@ -75,7 +75,7 @@ QString Settings::name(Setting setting)
     return QLatin1String(entry(setting).name);
 }
 
-void Settings::CreateKeys()
+void Settings::createKeys()
 {
     store_.createKey(kMainKey);
     store_.createKey(kChartsKey);

@@ -48,7 +48,7 @@ public:
     }
 
     // Makes both keys (and their parents) exist.
-    void CreateKeys();
+    void createKeys();
     // The stored text, or the default written first when the value is
     // missing or too long to read; empty when the key does not exist.
     QString GetString(Setting setting);

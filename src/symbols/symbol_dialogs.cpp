@@ -74,7 +74,7 @@ void NewSymbol::onLoad()
 
 void NewSymbol::accepted()
 {
-    editor_.AddRow(txtTickerSymbol->text(), txtSymbolName->text());
+    editor_.addRow(txtTickerSymbol->text(), txtSymbolName->text());
     unload();
 }
 

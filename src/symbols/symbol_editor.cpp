@@ -91,7 +91,7 @@ SymbolEditor::SymbolEditor(Application& app)
     connect(SymbolMenu, &QMenu::aboutToShow, this, [this] { enableSelectionCommands(SymbolMenu); });
     connect(lstSymbols, &SymbolList::pressed, this, &SymbolEditor::onListPressed);
     connect(lstSymbols, &SymbolList::rowDoubleClicked, this, [this] { properties_.loadAndShow(); });
-    connect(lstSymbols, &SymbolList::deleteReleased, this, &SymbolEditor::DeleteSymbol);
+    connect(lstSymbols, &SymbolList::deleteReleased, this, &SymbolEditor::deleteSymbol);
 }
 
 QMenu* SymbolEditor::buildSymbolMenu(const QString& title, const QString& suffix)
@@ -108,10 +108,10 @@ QMenu* SymbolEditor::buildSymbolMenu(const QString& title, const QString& suffix
     indices->menuAction()->setObjectName(QStringLiteral("AddIndexMenuItem") + suffix);
     for (int which = 0; which < int(std::size(kIndexEntries)); ++which)
         connect(add(indices, kIndexEntries[which].item, kIndexEntries[which].caption), &QAction::triggered, this,
-                [this, which] { AddIndex(which); });
+                [this, which] { addIndex(which); });
     menu->addSeparator();
     connect(add(menu, "DeleteSymbolMenuItem", "&Delete Symbol"), &QAction::triggered, this,
-            &SymbolEditor::DeleteSymbol);
+            &SymbolEditor::deleteSymbol);
     menu->addSeparator();
     connect(add(menu, "PropertiesMenuItem", "&Properties..."), &QAction::triggered, this,
             [this] { properties_.loadAndShow(); });
@@ -144,7 +144,7 @@ void SymbolEditor::onLoad()
     setFixedSizeTwips(width, screen.twipsY(client_->y()) + clientHeight);
 
     if (lstSymbols->count() >= 1)
-        lstSymbols->ComputeVisibleRows();
+        lstSymbols->computeVisibleRows();
     lstSymbols->setColumnWidth(0, screen.pixelsX(0.3 * kListWidth));
     lstSymbols->setColumnWidth(1, screen.pixelsX(0.62 * kListWidth));
 
@@ -161,24 +161,24 @@ QList<SymbolEntry> SymbolEditor::Entries() const
     return entries;
 }
 
-void SymbolEditor::AddRow(const QString& symbol, const QString& name)
+void SymbolEditor::addRow(const QString& symbol, const QString& name)
 {
     const QTreeWidgetItem* selected = lstSymbols->selectedRow();
     QTreeWidgetItem* row = lstSymbols->addRow(selected ? lstSymbols->indexOf(selected) + 1 : 0, symbol, name);
     lstSymbols->selectRow(row);
     if (lstSymbols->count() == 1)
-        lstSymbols->ComputeVisibleRows();
+        lstSymbols->computeVisibleRows();
     // The user sees what was added, even at the end of a long list.
     lstSymbols->scrollToItem(row);
 }
 
-void SymbolEditor::AddIndex(int which)
+void SymbolEditor::addIndex(int which)
 {
     if (which >= 0 && which < int(std::size(kIndexEntries)))
-        AddRow(QString::fromUtf8(kIndexEntries[which].symbol), QString::fromUtf8(kIndexEntries[which].name));
+        addRow(QString::fromUtf8(kIndexEntries[which].symbol), QString::fromUtf8(kIndexEntries[which].name));
 }
 
-void SymbolEditor::DeleteSymbol()
+void SymbolEditor::deleteSymbol()
 {
     if (const QTreeWidgetItem* row = lstSymbols->selectedRow()) {
         lstSymbols->removeRow(lstSymbols->indexOf(row));

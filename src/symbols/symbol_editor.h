@@ -27,10 +27,10 @@ public:
     QList<SymbolEntry> Entries() const;
     // Adds a row after the selected one (at the end without a selection)
     // and selects it: the add-symbol and add-index commands.
-    void AddRow(const QString& symbol, const QString& name);
+    void addRow(const QString& symbol, const QString& name);
 
-    void AddIndex(int which);
-    void DeleteSymbol();
+    void addIndex(int which);
+    void deleteSymbol();
     // Writes the list; the ticker restarts on it. False (window and list
     // untouched) when the file could not be written.
     bool Save();

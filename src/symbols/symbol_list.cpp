@@ -149,7 +149,7 @@ void SymbolList::setDropHighlight(QTreeWidgetItem* item)
         highlight_->setData(0, kDropHighlightRole, true);
 }
 
-void SymbolList::ComputeVisibleRows()
+void SymbolList::computeVisibleRows()
 {
     const QTreeWidgetItem* first = row(1);
     if (!first)

@@ -40,7 +40,7 @@ public:
 
     // How many whole rows the list shows.
     qint16 VisibleRows = 0;
-    void ComputeVisibleRows();
+    void computeVisibleRows();
 
     bool dragging() const { return dragging_; }
     // One drag step with the pointer at `yTwips`.

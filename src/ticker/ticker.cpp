@@ -4,6 +4,7 @@
 #include "core/transfer.h"
 #include "resizer/resizer.h"
 #include "ui/controls.h"
+#include "ui/drag_handles.h"
 
 #include <QMouseEvent>
 
@@ -53,7 +54,7 @@ Ticker::Ticker(Application& app, DockedPair& pair, TickerWindows windows)
     refreshTimer_ = new QTimer(this);
     refreshTimer_->setObjectName(QStringLiteral("refreshTimer"));
     refreshTimer_->setInterval(1000);
-    connect(refreshTimer_, &QTimer::timeout, this, &Ticker::RefreshStep);
+    connect(refreshTimer_, &QTimer::timeout, this, &Ticker::refreshStep);
     inetQuotes = new Transfer(this);
     inetQuotes->setObjectName(QStringLiteral("inetQuotes"));
 }
@@ -132,6 +133,24 @@ void Ticker::buildControls()
          std::initializer_list<QWidget*>{this, picSkin, picWindow, picOptions, picExit, picChart, picSymbolEditor,
                                          lblCompactSymbol, lblCompactPrice, lblCompactChange, qCurrentStock})
         part->installEventFilter(this);
+
+    // Installed last, so they see a press before the window's own handling.
+    auto* drag = new DragHandles(
+        this,
+        [this](QWidget* part, QPointF at) {
+            const Screen& s = app_.screen();
+            QPointF grab(s.twipsX(at.x()), s.twipsY(at.y()));
+            if (auto* compact = qobject_cast<Label*>(part))
+                grab += QPointF(compact->leftTwips(), compact->topTwips());
+            pair_.grabTicker(grab);
+        },
+        [this](QPoint globalPos) {
+            if (!doubleClick_)
+                pair_.dragTicker(globalPos);
+        });
+    for (QWidget* part :
+         std::initializer_list<QWidget*>{this, picSkin, lblCompactSymbol, lblCompactPrice, lblCompactChange})
+        drag->add(part);
 }
 
 void Ticker::showView()
@@ -187,13 +206,13 @@ void Ticker::ApplyStandardSkin()
     picWindow->setPicture(shade ? standard_.modeButtonShade : standard_.modeButtonFull);
 }
 
-void Ticker::TogglePause()
+void Ticker::togglePause()
 {
     refresh_.paused = !refresh_.paused;
     PauseMenuItem->setText(refresh_.pauseCaption());
 }
 
-void Ticker::RefreshStep()
+void Ticker::refreshStep()
 {
     if (refresh_.tick(app_.fetchingHeld()) != RefreshCycle::Step::Fetch)
         return;
@@ -218,12 +237,9 @@ void Ticker::RefreshStep()
 
 // ---- Mouse ----------------------------------------------------------------
 
-// The face, the compact line and the window itself take part in dragging.
+// The face, the compact line and the window itself, besides dragging.
 bool Ticker::mouseOnMovingPart(QWidget* part, QMouseEvent* event)
 {
-    const Screen& s = app_.screen();
-    const QPointF at(s.twipsX(event->position().x()), s.twipsY(event->position().y()));
-    auto* compact = qobject_cast<Label*>(part);
     const QEvent::Type type = event->type();
     // The research menu opens on a right press, the second of a double
     // click too.
@@ -236,13 +252,6 @@ bool Ticker::mouseOnMovingPart(QWidget* part, QMouseEvent* event)
     case QEvent::MouseButtonPress:
         if (part == picSkin)
             doubleClick_ = false;
-        if (event->button() == Qt::LeftButton)
-            pair_.grabTicker(compact ? at + QPointF(compact->leftTwips(), compact->topTwips()) : at);
-        return true;
-    case QEvent::MouseMove:
-        // Exactly the left button: left and right held together do not drag.
-        if (event->buttons() == Qt::LeftButton && !doubleClick_)
-            pair_.dragTicker(event->globalPosition().toPoint());
         return true;
     case QEvent::MouseButtonRelease:
         doubleClick_ = false;
@@ -254,10 +263,10 @@ bool Ticker::mouseOnMovingPart(QWidget* part, QMouseEvent* event)
         if (event->button() != Qt::LeftButton)
             return true;
         if (part == picSkin) {
-            ToggleWindowMode();
+            toggleWindowMode();
             doubleClick_ = true;
         } else if (part == lblCompactSymbol) {
-            TogglePause();
+            togglePause();
         }
         return true;
     default:
@@ -271,8 +280,10 @@ bool Ticker::eventFilter(QObject* watched, QEvent* event)
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseMove
         && type != QEvent::MouseButtonDblClick)
         return Window::eventFilter(watched, event);
+    auto* part = qobject_cast<QWidget*>(watched);
+    if (!part)
+        return Window::eventFilter(watched, event);
     auto* mouse = static_cast<QMouseEvent*>(event);
-    auto* part = static_cast<QWidget*>(watched);
     const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
     // A click is a press and a release of the left button on the same part;
     // the second press of a double click starts none.
@@ -288,7 +299,7 @@ bool Ticker::eventFilter(QObject* watched, QEvent* event)
         return mouseOnMovingPart(part, mouse);
     if (part == qCurrentStock) {
         if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
-            TogglePause();
+            togglePause();
         else if (press && mouse->button() == Qt::RightButton)
             popupResearchMenu(qCurrentStock->caption(), mouse->globalPosition().toPoint());
         return true;
@@ -300,11 +311,11 @@ bool Ticker::eventFilter(QObject* watched, QEvent* event)
     }
     if (part == picExit) {
         if (type == QEvent::MouseButtonRelease)
-            ExitProgram();
+            exitProgram();
         return true;
     }
     if (click && part == picWindow)
-        ToggleWindowMode();
+        toggleWindowMode();
     else if (click && part == picChart)
         chartBrowser_.loadAndShow();
     else if (click && part == picSymbolEditor)

@@ -57,21 +57,21 @@ public:
     void popupResearchMenu(const QString& symbol, QPoint globalPos);
 
     // Saves place, mode and the on-top choice, as the exit does.
-    void SavePlaceAndMode();
+    void savePlaceAndMode();
     // Saves the ticker's and the chart browser's state (the exit's saving).
     // Without `mayOpenWindows` (the display is gone) a closed chart
     // browser's place is kept as it was saved.
-    void SaveState(bool mayOpenWindows = true);
+    void saveState(bool mayOpenWindows = true);
     // Saves and ends the program at once.
-    void ExitProgram();
+    void exitProgram();
 
     // Shaded <-> full (the mode button, or a double click on the face).
-    void ToggleWindowMode();
+    void toggleWindowMode();
     // Pause <-> run (a double click on the symbol, or the menu).
-    void TogglePause();
-    void ToggleAlwaysOnTop();
+    void togglePause();
+    void toggleAlwaysOnTop();
     // One tick of the refresh timer.
-    void RefreshStep();
+    void refreshStep();
 
 protected:
     void onLoad() override;
@@ -111,7 +111,16 @@ private:
     bool notOnTop_ = false;
     // How far the load got: an exit before a value was restored leaves its
     // saved value alone.
-    int loadedThrough_ = 0;
+    enum class LoadStage {
+        NotLoaded,
+        ListOpened,
+        Placed,        // Left and Top
+        ModeKnown,     // Height
+        DockedKnown,   // Docked
+        OnTopKnown,    // Always On Top
+        ChartsRestored // the chart browser reopened, or not
+    };
+    LoadStage loaded_ = LoadStage::NotLoaded;
 
     // Dragging: the double-click guard.
     bool doubleClick_ = false;

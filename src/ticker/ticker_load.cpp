@@ -96,12 +96,12 @@ void Ticker::onLoad()
     // An end asked for while a file error was on show.
     if (!self || !isLoaded())
         return;
-    loadedThrough_ = 3;
+    loaded_ = LoadStage::ListOpened;
     pair_.setTicker(this);
     setBorderless(true);
     Settings& s = app_.settings();
     moveTwips(float(s.tickerLeft()), float(s.tickerTop()));
-    loadedThrough_ = 5;
+    loaded_ = LoadStage::Placed;
 
     const Screen& screen = app_.screen();
     if (screen.dpiX() == 120) {
@@ -109,7 +109,7 @@ void Ticker::onLoad()
             l->setTopTwips(15);
     }
     mode_ = s.windowMode();
-    loadedThrough_ = 7;
+    loaded_ = LoadStage::ModeKnown;
     const SkinSize size = s.skinSize();
     const SkinPictures& sized = size == SkinSize::Standard ? standard_ : largeSkin();
     setHeightTwips(screen.twipsY((mode_ == WindowMode::Shade ? sized.shadeFace : sized.fullFace).height()));
@@ -133,16 +133,16 @@ void Ticker::onLoad()
     setHeightTwips(picSkin->heightTwips());
 
     pair_.setDocked(s.docked());
-    loadedThrough_ = 17;
+    loaded_ = LoadStage::DockedKnown;
     app_.AlwaysOnTop(*this);
     notOnTop_ = !s.alwaysOnTop();
-    loadedThrough_ = 18;
+    loaded_ = LoadStage::OnTopKnown;
     inetQuotes->setRequestTimeout(s.timeout());
     if (s.chartStartUp())
         chartBrowser_.loadAndShow();
     if (!self || !isLoaded())
         return;
-    loadedThrough_ = 20;
+    loaded_ = LoadStage::ChartsRestored;
     pair_.checkDocking();
 
     // The list's first symbol is shown, and asked for, at once.
@@ -167,26 +167,26 @@ void Ticker::onLoad()
     refreshTimer_->start();
 }
 
-void Ticker::SavePlaceAndMode()
+void Ticker::savePlaceAndMode()
 {
     Settings& s = app_.settings();
-    if (loadedThrough_ >= 5)
+    if (loaded_ >= LoadStage::Placed)
         s.setPlace(Setting::Left, Setting::Top, leftTwips(), topTwips());
-    if (loadedThrough_ >= 7)
+    if (loaded_ >= LoadStage::ModeKnown)
         s.setWindowMode(mode_);
-    if (loadedThrough_ >= 18)
+    if (loaded_ >= LoadStage::OnTopKnown)
         s.setAlwaysOnTop(!notOnTop_);
 }
 
-void Ticker::SaveState(bool mayOpenWindows)
+void Ticker::saveState(bool mayOpenWindows)
 {
     Settings& s = app_.settings();
     app_.settingsFile().createKey(kMainKey);
-    SavePlaceAndMode();
-    if (loadedThrough_ >= 17)
+    savePlaceAndMode();
+    if (loaded_ >= LoadStage::DockedKnown)
         s.setDocked(pair_.docked());
     // A load that never reached the chart browser knows nothing of it.
-    if (loadedThrough_ < 20)
+    if (loaded_ < LoadStage::ChartsRestored)
         return;
     ChartWindow* chart = chartBrowser();
     if (chart) {
@@ -209,16 +209,16 @@ void Ticker::SaveState(bool mayOpenWindows)
     }
 }
 
-void Ticker::ExitProgram()
+void Ticker::exitProgram()
 {
-    SaveState();
+    saveState();
     app_.forms().endApplication();
 }
 
 bool Ticker::onUnload()
 {
     refreshTimer_->stop();
-    SaveState();
+    saveState();
     chartBrowser_.unload();
     pair_.leave(this);
     return true;

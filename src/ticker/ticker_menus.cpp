@@ -34,9 +34,9 @@ void Ticker::buildMenus()
     optionsMenu->addSeparator();
     PauseMenuItem = item(optionsMenu, "PauseMenuItem", "&Pause");
     optionsMenu->addSeparator();
-    connect(item(optionsMenu, "ExitMenuItem", "E&xit"), &QAction::triggered, this, &Ticker::ExitProgram);
-    connect(AlwaysOnTopMenuItem, &QAction::triggered, this, &Ticker::ToggleAlwaysOnTop);
-    connect(PauseMenuItem, &QAction::triggered, this, &Ticker::TogglePause);
+    connect(item(optionsMenu, "ExitMenuItem", "E&xit"), &QAction::triggered, this, &Ticker::exitProgram);
+    connect(AlwaysOnTopMenuItem, &QAction::triggered, this, &Ticker::toggleAlwaysOnTop);
+    connect(PauseMenuItem, &QAction::triggered, this, &Ticker::togglePause);
 
     // A marked item closes its window, an unmarked one opens it. Only a
     // marked item can be checked, so the mark it had is whether it is
@@ -103,7 +103,7 @@ void Ticker::popupResearchMenu(const QString& symbol, QPoint globalPos)
     ResearchMenu->popup(globalPos);
 }
 
-void Ticker::ToggleAlwaysOnTop()
+void Ticker::toggleAlwaysOnTop()
 {
     setTopmost(notOnTop_);
     notOnTop_ = !notOnTop_;

@@ -5,7 +5,7 @@
 
 namespace quoterra {
 
-void Ticker::ToggleWindowMode()
+void Ticker::toggleWindowMode()
 {
     const bool standard = standardSkinNow();
     const SkinPictures& sized = standard ? standard_ : largeSkin();

@@ -23,6 +23,8 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <string>
+#include <string_view>
 
 class FakeSource;
 
@@ -35,6 +37,15 @@ inline void PrintTo(const QString& text, std::ostream* out)
 }
 
 namespace quoterra::test {
+
+// A test name from a row's description: "top at 125" -> "TopAt125".
+std::string testName(std::string_view what);
+// Names the rows of a parameterised test by their `what`, so a failure says
+// which row and --gtest_filter=*/TopAt125 runs one.
+template <class Row> std::string rowName(const ::testing::TestParamInfo<Row>& info)
+{
+    return testName(info.param.what);
+}
 
 // A screen of the test's choosing: 1024 x 738 pixels of work area at 96 dpi
 // unless told otherwise.

@@ -18,7 +18,7 @@ TestApp::TestApp(const QString& origin, int dpi)
     : screen(dpi)
     , app(std::make_unique<Application>(screen, profile.registryFile(), profile.appDir(), ServiceHosts::at(origin)))
 {
-    app->settings().CreateKeys();
+    app->settings().createKeys();
 }
 
 TestApp::~TestApp()

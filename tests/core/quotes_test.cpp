@@ -51,7 +51,7 @@ TEST(IndexEntries, AreShownAndRequestedByTheirOwnNames)
     for (const auto& row : table) {
         profile.writeSymbols({{QLatin1String(row[0]), u"name"_s}});
         QuoteCycle cycle;
-        ASSERT_EQ(cycle.cursor.OpenSymbolFile(profile.appDir()), kNoFileError);
+        ASSERT_EQ(cycle.cursor.OpenSymbolFile(profile.appDir()), FileError::None);
         cycle.cursor.ResetCursor();
         cycle.hold = true;
         cycle.AdvanceSymbol();

@@ -224,7 +224,7 @@ TEST_F(Store, KillingTheProgramNeverLeavesAHalfWrittenFile)
 
 class SettingsTest : public ::testing::Test {
 protected:
-    SettingsTest() { settings.CreateKeys(); }
+    SettingsTest() { settings.createKeys(); }
     QString stored(Setting s) { return store.value(Settings::key(s), Settings::name(s)).value_or(u"<missing>"_s); }
     test::TestProfile profile;
     RegistryStore store{profile.registryFile()};

@@ -63,7 +63,7 @@ TEST(Transfer, BodiesUpToTheCapArriveWhole)
     EXPECT_FALSE(transfer.lastTransferFailed());
     EXPECT_EQ(states.size() == 1 ? states[0][0].toInt() : -1, Transfer::kCompletedState);
     FakeSource picture({.flood = FakeSource::Flood::Body, .floodBytes = Transfer::kTextCap + 1});
-    EXPECT_EQ(transfer.OpenURLBytes(test::originOf(picture) + u"/x"_s).size(), Transfer::kTextCap + 1);
+    EXPECT_EQ(transfer.openUrlBytes(test::originOf(picture) + u"/x"_s).size(), Transfer::kTextCap + 1);
 }
 
 TEST(Transfer, WindowEventsRunWhileItWaitsAndOnlyOneRunsAtATime)

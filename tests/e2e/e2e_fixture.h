@@ -100,6 +100,15 @@ public:
     {
         return xdotool({"search", "--onlyvisible", "--classname", "quoterra"}).split(u'\n', Qt::SkipEmptyParts);
     }
+    // Waits for a window of the program that was not on show `before` (a
+    // menu popping up).
+    bool newWindow(const QStringList& before) const
+    {
+        return waitUntil([&] {
+            const QStringList now = programWindows();
+            return std::any_of(now.begin(), now.end(), [&](const QString& id) { return !before.contains(id); });
+        });
+    }
     // The first visible window whose name or class matches, waited for.
     QString window(const QString& name, bool byClass = false) const
     {
@@ -129,15 +138,15 @@ public:
     }
     // Presses the first button at `from`, moves to `to` in steps, rests
     // there, and lets go.
-    void drag(QPoint from, QPoint to, int steps = 6, int restMs = 0) const
+    void drag(QPoint from, QPoint to, int steps = 6, double restSeconds = 0) const
     {
         xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
         for (int i = 1; i <= steps; ++i) {
             const QPoint at = from + (to - from) * i / steps;
             xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.03"});
         }
-        QTest::qWait(restMs);
-        xdotool({"mouseup", "1"});
+        // Resting is part of the gesture, as the user's hand does it.
+        xdotool({"sleep", QString::number(restSeconds), "mouseup", "1"});
     }
 
     // What a window shows, read through xwd (32-bit ZPixmap on Xvfb).

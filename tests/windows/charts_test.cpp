@@ -150,7 +150,7 @@ TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
     ASSERT_TRUE(openCharts("1 Day", "IBM"));
     charts->setSymbol(u"DELL"_s);
     charts->moveTwips(4500, 6000);
-    program->ticker()->ExitProgram();
+    program->ticker()->exitProgram();
     EXPECT_EQ(t->saved({Setting::ChartStartUp, Setting::ChartSymbol, Setting::ChartLeft}),
               (QStringList{"True", "DELL", "4500"}));
 
@@ -160,7 +160,7 @@ TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
     QTest::mouseClick(part<PictureBox>(charts, "picExit"), Qt::LeftButton);
     EXPECT_EQ(window("Charts"), nullptr);
     EXPECT_EQ(t->saved(Setting::ChartTop), u"7000"_s);
-    program->ticker()->ExitProgram();
+    program->ticker()->exitProgram();
     EXPECT_EQ(t->saved({Setting::ChartStartUp, Setting::ChartTop}), (QStringList{"False", "7000"}));
 }
 

@@ -88,7 +88,7 @@ TEST_F(DialogTest, ConfigOkWritesTheValuesAndReloadsTheTickerWithThem)
     set(Setting::Left, "1500");
     ASSERT_TRUE(openTicker());
     ticker->moveTwips(3000, 4500);
-    ticker->ToggleWindowMode();
+    ticker->toggleWindowMode();
     Config* config = show<Config>(*program);
     part<QLineEdit>(config, "txtSeconds")->setText(u" 30 "_s);
     part<QLineEdit>(config, "txtTimeout")->clear(); // keeps the stored one

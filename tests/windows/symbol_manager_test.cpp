@@ -45,7 +45,7 @@ TEST_F(SymbolManagerTest, TheTickersListButtonOpensItOnTheFileRows)
 {
     t->profile.writeSymbols({{"IBM", "International Business Machines"}, {"S&P 500", "S&P 500 Index"}, {"MSFT", ""}});
     ASSERT_TRUE(openTicker());
-    ticker->ToggleWindowMode(); // the list button shows on the full face
+    ticker->toggleWindowMode(); // the list button shows on the full face
     QTest::mouseClick(part<PictureBox>(ticker, "picSymbolEditor"), Qt::LeftButton);
     editor = window<SymbolEditor>("SymbolEditor");
     ASSERT_NE(editor, nullptr);
@@ -154,8 +154,8 @@ TEST_F(SymbolManagerTest, SaveWritesTheListAndRestartsTheTickerOnIt)
     editor = window<SymbolEditor>("SymbolEditor");
     ASSERT_NE(editor, nullptr);
     list().clear();
-    editor->AddRow(u"IBM"_s, u"International"_s);
-    editor->AddRow(u"MSFT"_s, QString());
+    editor->addRow(u"IBM"_s, u"International"_s);
+    editor->addRow(u"MSFT"_s, QString());
     ASSERT_TRUE(editor->Save());
     EXPECT_EQ(readFile(t->profile.symbolFile()).size(), 100);
     ticker = program->ticker();

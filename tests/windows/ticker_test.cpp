@@ -65,26 +65,26 @@ TEST_F(TickerTest, TheListIsShownInTurnAFailureRecoversAndPauseOrADialogHolds)
     EXPECT_EQ(part(ticker, "lblCompactSymbol")->toolTip(), u"International"_s);
     EXPECT_FALSE(caption("lblCompactPrice").isEmpty());
     for (int i = 0; i < 3; ++i)
-        ticker->RefreshStep();
+        ticker->refreshStep();
     EXPECT_EQ(quoteRequests(), (QStringList{"IBM", "^SPC", "MSFT", "IBM"}));
     EXPECT_EQ(part(ticker, "lblCompactSymbol")->displayedText(), u"IBM"_s);
 
     service->failNext(1);
-    ticker->RefreshStep();
+    ticker->refreshStep();
     EXPECT_EQ(caption("lblCompactPrice"), u"Error"_s);
     EXPECT_EQ(caption("qLastPrice"), QString());
-    ticker->RefreshStep();
+    ticker->refreshStep();
     EXPECT_NE(caption("qLastPrice"), QString());
 
     const qsizetype before = service->requests().size();
-    ticker->TogglePause();
-    ticker->RefreshStep();
-    ticker->TogglePause();
+    ticker->togglePause();
+    ticker->refreshStep();
+    ticker->togglePause();
     t->app->setFetchingHeld(true);
-    ticker->RefreshStep();
+    ticker->refreshStep();
     EXPECT_EQ(service->requests().size(), before);
     t->app->setFetchingHeld(false);
-    ticker->RefreshStep();
+    ticker->refreshStep();
     EXPECT_EQ(service->requests().size(), before + 1);
 }
 
@@ -102,7 +102,7 @@ TEST_F(TickerTest, ShortListsShowTheRightSymbolAtOnce)
     program->reloadTicker();
     ticker = program->ticker();
     ASSERT_NE(ticker, nullptr);
-    ticker->RefreshStep();
+    ticker->refreshStep();
     for (const char* label : {"lblCompactSymbol", "lblCompactPrice", "qCurrentStock", "qLastPrice"})
         EXPECT_EQ(caption(label), QString()) << label;
     EXPECT_EQ(quoteRequests(), QStringList{"MSFT"});
@@ -112,7 +112,7 @@ TEST_F(TickerTest, ExitSavesEveryValueAndEndsWhileCloseOnlyCloses)
 {
     set(Setting::AlwaysOnTop, "False");
     ASSERT_TRUE(openAt(-3000, 450, "Shade"));
-    ticker->ToggleWindowMode();
+    ticker->toggleWindowMode();
     program->pair().setDocked(true);
     ticker->close();
     EXPECT_FALSE(ticker->isLoaded());
@@ -122,7 +122,7 @@ TEST_F(TickerTest, ExitSavesEveryValueAndEndsWhileCloseOnlyCloses)
 
     ASSERT_TRUE(openTicker());
     EXPECT_EQ(ticker->windowMode(), WindowMode::Full);
-    ticker->ExitProgram();
+    ticker->exitProgram();
     EXPECT_TRUE(t->app->forms().ending());
     EXPECT_TRUE(t->app->forms().loaded().isEmpty());
 }
@@ -220,6 +220,22 @@ TEST_F(TickerTest, ADoubleClickSwitchesModeAndStopsDraggingAndLettingGoOverTheFa
     }
 }
 
+// A double click on the symbol, in either mode, pauses and a second one
+// resumes; the menu's item says which.
+TEST_F(TickerTest, ADoubleClickOnTheSymbolPausesAndResumes)
+{
+    for (const auto& [mode, label] : {std::pair{"Shade", "lblCompactSymbol"}, {"Full", "qCurrentStock"}}) {
+        SCOPED_TRACE(label);
+        ASSERT_TRUE(openAt(3000, 3000, mode));
+        auto* pause = ticker->findChild<QAction*>(u"PauseMenuItem"_s);
+        QWidget* symbol = part(ticker, label);
+        QTest::mouseDClick(symbol, Qt::LeftButton);
+        EXPECT_EQ(pause->text(), u"&Resume"_s);
+        QTest::mouseDClick(symbol, Qt::LeftButton);
+        EXPECT_EQ(pause->text(), u"&Pause"_s);
+    }
+}
+
 TEST_F(TickerTest, TheOptionsMenuShowsTheStateAndUncheckedItemsHaveNoBox)
 {
     ASSERT_TRUE(openAt(3000, 3000, "Shade"));
@@ -274,8 +290,8 @@ TEST_F(TickerTest, EveryResearchItemOpensItsPageForTheSymbolAsShown)
     }
     EXPECT_EQ(browser.opened, expected);
     // The compact symbol, in lower case as listed.
-    ticker->ToggleWindowMode();
-    ticker->RefreshStep();
+    ticker->toggleWindowMode();
+    ticker->refreshStep();
     QTest::mousePress(part(ticker, "lblCompactSymbol"), Qt::RightButton);
     menu->hide();
     menu->findChild<QAction*>(u"CompanyProfileMenuItem"_s)->trigger();

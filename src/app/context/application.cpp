@@ -33,8 +33,8 @@ bool Application::LoadSymbolFile(SymbolCursor& cursor, QWidget* parent)
     const QString title = QStringLiteral("File Error");
     for (;;) {
         QString reason;
-        const int error = cursor.OpenSymbolFile(directory_, kSymbolFileName, &reason);
-        if (error == kNoFileError || forms_.ending())
+        const FileError error = cursor.OpenSymbolFile(directory_, kSymbolFileName, &reason);
+        if (error == FileError::None || forms_.ending())
             break;
         const QString message = fileErrorMessage(error);
         if (message.isEmpty()) {
@@ -45,7 +45,7 @@ bool Application::LoadSymbolFile(SymbolCursor& cursor, QWidget* parent)
                        QMessageBox::Warning, QMessageBox::Ok, title);
             break;
         }
-        const auto buttons = error == kDeviceUnavailable ? QMessageBox::Retry | QMessageBox::Cancel : QMessageBox::Ok;
+        const auto buttons = error == FileError::DeviceUnavailable ? QMessageBox::Retry | QMessageBox::Cancel : QMessageBox::Ok;
         if (messageBox(parent, message, QMessageBox::Warning, buttons, title) != QMessageBox::Retry)
             break;
     }

@@ -60,7 +60,7 @@ QString Transfer::OpenURL(const QString& address)
     return fromWindows1252(fetch(address, kTextCap));
 }
 
-QByteArray Transfer::OpenURLBytes(const QString& address)
+QByteArray Transfer::openUrlBytes(const QString& address)
 {
     return fetch(address, kBytesCap);
 }

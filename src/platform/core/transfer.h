@@ -36,7 +36,7 @@ public:
 
     // The body as Windows-1252 text.
     QString OpenURL(const QString& address);
-    QByteArray OpenURLBytes(const QString& address);
+    QByteArray openUrlBytes(const QString& address);
 
     bool StillExecuting() const { return executing_; }
     bool lastTransferFailed() const { return failed_; }

@@ -43,33 +43,33 @@ bool legalFileName(const QString& name)
     return !name.isEmpty();
 }
 
-int errorFromErrno(int err)
+FileError errorFromErrno(int err)
 {
     switch (err) {
     case ENOENT:
     case ENOTDIR:
-        return kPathNotFound;
+        return FileError::PathNotFound;
     case ENAMETOOLONG:
     case EINVAL:
-        return kBadFileNameOrNumber;
+        return FileError::BadFileName;
     case ENOSPC:
     case EDQUOT:
     case EIO:
-        return kDeviceIOError;
+        return FileError::DeviceIO;
     case EBUSY:
     case ETXTBSY:
-        return kFileAlreadyOpen;
+        return FileError::FileAlreadyOpen;
     case ENXIO:
     case ENODEV:
     case ENOMEDIUM:
     case ESTALE:
     case EHOSTDOWN:
     case ETIMEDOUT:
-        return kDeviceUnavailable;
+        return FileError::DeviceUnavailable;
     case EAGAIN:
-        return kDiskNotReady;
+        return FileError::DiskNotReady;
     default:
-        return kPathFileAccessError;
+        return FileError::PathFileAccess;
     }
 }
 
@@ -86,39 +86,35 @@ SymbolEntry decodeRecord(const QByteArray& record)
                        trimSpaces(fromWindows1252(record.mid(kSymbolWidth, kNameWidth)))};
 }
 
-QString fileErrorMessage(int error)
+QString fileErrorMessage(FileError error)
 {
     switch (error) {
-    case kBadFileNameOrNumber:
-    case kBadFileName:
+    case FileError::BadFileName:
         return QStringLiteral("That filename is illegal.");
-    case 54:
-        return QStringLiteral("Can't open your file for that type of access.");
-    case kFileAlreadyOpen:
+    case FileError::FileAlreadyOpen:
         return QStringLiteral("That file is already open.");
-    case kDeviceIOError:
+    case FileError::DeviceIO:
         return QStringLiteral("The disk is full.");
-    case 62:
-        return QStringLiteral("This file has a nonstandard end-of-file marker,")
-            + QStringLiteral("or an attempt was made to read beyond ") + QStringLiteral("the end-of-file marker.");
-    case kDeviceUnavailable:
+    case FileError::DeviceUnavailable:
         return QStringLiteral("That device appears to be unavailable.");
-    case kDiskNotReady:
+    case FileError::DiskNotReady:
         return QStringLiteral("The disk is not ready.");
-    case kPathNotFound:
+    case FileError::PathNotFound:
         return QStringLiteral("That path doesn't exist.");
-    default:
+    case FileError::None:
+    case FileError::PathFileAccess:
         return {};
     }
+    return {};
 }
 
-int SymbolCursor::OpenSymbolFile(const QString& directory, const QString& fileName, QString* reason)
+FileError SymbolCursor::OpenSymbolFile(const QString& directory, const QString& fileName, QString* reason)
 {
     file_.close();
     if (!legalFileName(fileName)) {
         if (reason)
             *reason = QStringLiteral("the name holds a character files may not have");
-        return kBadFileName;
+        return FileError::BadFileName;
     }
     const QByteArray path = QFile::encodeName(QDir(directory).filePath(fileName));
     int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
@@ -136,15 +132,15 @@ int SymbolCursor::OpenSymbolFile(const QString& directory, const QString& fileNa
         ::close(fd);
         if (reason)
             *reason = QStringLiteral("It is not a file");
-        return kPathFileAccessError;
+        return FileError::PathFileAccess;
     }
     if (!file_.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         if (reason)
             *reason = file_.errorString();
-        return kPathFileAccessError;
+        return FileError::PathFileAccess;
     }
-    return kNoFileError;
+    return FileError::None;
 }
 
 void SymbolCursor::ResetCursor()

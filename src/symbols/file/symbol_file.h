@@ -28,21 +28,19 @@ struct SymbolEntry {
 QByteArray encodeRecord(const SymbolEntry& entry);
 SymbolEntry decodeRecord(const QByteArray& record);
 
-// File errors by the classic runtime numbers, so one routine can turn each
-// into its message.
-enum FileError {
-    kNoFileError = 0,
-    kBadFileNameOrNumber = 52,
-    kFileAlreadyOpen = 55,
-    kDeviceIOError = 57,
-    kBadFileName = 64,
-    kDeviceUnavailable = 68,
-    kDiskNotReady = 71,
-    kPathFileAccessError = 75,
-    kPathNotFound = 76,
+// Why the list could not be opened.
+enum class FileError {
+    None,
+    BadFileName,       // the name is too long, or holds what no file name may
+    FileAlreadyOpen,   // busy
+    DeviceIO,          // full, or failing
+    DeviceUnavailable, // gone for now: the user may try again
+    DiskNotReady,
+    PathNotFound,
+    PathFileAccess, // anything else, access refused among it
 };
 // The message a file error shows; empty when it has none of its own.
-QString fileErrorMessage(int error);
+QString fileErrorMessage(FileError error);
 
 // A reader over the list that holds the file open: the entry last read,
 // its symbol and name trimmed.
@@ -50,8 +48,8 @@ class SymbolCursor {
 public:
     // Opens the list for reading and writing, creating it empty when missing
     // (for reading only when it may not be changed). Returns the file error,
-    // kNoFileError when open; `reason` gets the system's own words.
-    int OpenSymbolFile(const QString& directory, const QString& fileName = kSymbolFileName, QString* reason = nullptr);
+    // FileError::None when open; `reason` gets the system's own words.
+    FileError OpenSymbolFile(const QString& directory, const QString& fileName = kSymbolFileName, QString* reason = nullptr);
     bool isOpen() const { return file_.isOpen(); }
     void close() { file_.close(); }
 
