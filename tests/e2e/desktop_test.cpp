@@ -9,6 +9,8 @@ namespace {
 
 const QByteArray kStrip = placed(3000, 3000, "Shade");
 const QByteArray kFull = placed(3000, 3000, "Full");
+// The chart browser's saved place 200 px to the right of and below the ticker's.
+const QByteArray kFullWithCharts = placed(3000, 3000, "Full", "Left=6000\nTop=6000\n");
 
 class Desktop : public ::testing::Test {
 protected:
@@ -35,6 +37,12 @@ protected:
             return !found.isEmpty();
         });
         return found;
+    }
+    // The chart browser, opened by the chart button on the full face.
+    QString openChartBrowser() const
+    {
+        x.click({200 + 184 + 5, 200 + 44 + 5});
+        return chartBrowser();
     }
     // The Symbol Manager, opened by the list button on the full face.
     QRect symbolManager() const
@@ -176,10 +184,9 @@ TEST_F(Desktop, ARowDraggedToTheBottomScrollsTheListWhileThePointerRests)
 // until it docks; the pair travels together and comes back docked.
 TEST_F(Desktop, TheChartBrowserDocksUnderTheTickerAndComesBackDocked)
 {
-    const QString ticker = start(placed(3000, 3000, "Full", "Left=6000\nTop=6000\n"), {"IBM"});
+    const QString ticker = start(kFullWithCharts, {"IBM"});
     ASSERT_FALSE(ticker.isEmpty());
-    x.click({200 + 184 + 5, 200 + 44 + 5}); // the chart button on the full face
-    const QString charts = chartBrowser();
+    const QString charts = openChartBrowser();
     ASSERT_FALSE(charts.isEmpty());
     ASSERT_EQ(x.geometry(charts).topLeft(), QPoint(400, 400));
 
@@ -214,10 +221,9 @@ TEST_F(Desktop, TheChartBrowserDocksUnderTheTickerAndComesBackDocked)
 // switches mode: it goes along instead of being left behind.
 TEST_F(Desktop, AChartBrowserTouchingTheTickerMovesWithAModeSwitch)
 {
-    const QString ticker = start(placed(3000, 3000, "Full", "Left=6000\nTop=6000\n"), {"IBM"});
+    const QString ticker = start(kFullWithCharts, {"IBM"});
     ASSERT_FALSE(ticker.isEmpty());
-    x.click({200 + 184 + 5, 200 + 44 + 5}); // the chart button on the full face
-    const QString charts = chartBrowser();
+    const QString charts = openChartBrowser();
     ASSERT_FALSE(charts.isEmpty());
     // Flush below the full window, 20 px to the right: touching, not docked.
     const QRect t = x.geometry(ticker);
@@ -236,9 +242,8 @@ TEST_F(Desktop, AChartBrowserTouchingTheTickerMovesWithAModeSwitch)
 // chart is fetched by UPDATE alone.
 TEST_F(Desktop, EnterInTheChartSymbolDialogFetchesNothing)
 {
-    ASSERT_FALSE(start(placed(3000, 3000, "Full", "Left=6000\nTop=6000\n"), {"IBM"}).isEmpty());
-    x.click({200 + 184 + 5, 200 + 44 + 5});
-    ASSERT_FALSE(chartBrowser().isEmpty());
+    ASSERT_FALSE(start(kFullWithCharts, {"IBM"}).isEmpty());
+    ASSERT_FALSE(openChartBrowser().isEmpty());
     x.click({400 + 7 + 5, 400 + 5 + 5}); // SYMBOL
     ASSERT_FALSE(x.window(u"Quoterra - New Chart Symbol"_s).isEmpty());
     service.reset();
