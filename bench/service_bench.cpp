@@ -98,7 +98,8 @@ double timedGet(int port, const std::string& target)
 {
     const auto start = Clock::now();
     const int fd = connectTo(port);
-    const std::string request = "GET " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    const std::string request =
+        "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\nConnection: close\r\n\r\n";
     if (fd < 0 || ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) < 0)
         return -1;
     char buf[8192];

@@ -1,6 +1,7 @@
 #include "live_market.h"
 
 #include "pages.h"
+#include "quote_list.h"
 #include "routes.h"
 #include "source_keys.h"
 #include "sources.h"
@@ -369,7 +370,9 @@ void LiveMarket::answer(std::string_view target, Respond respond)
     const Route r = routeOf(target);
     switch (r.kind) {
     case Route::Kind::Quote:
-        return d->quote(r.symbol, std::move(respond));
+        return answerQuotes(
+            r.symbols, [this](const std::string& symbol, Respond one) { d->quote(symbol, std::move(one)); },
+            std::move(respond));
     case Route::Kind::Chart:
         return d->chart(r.symbol, r.range, std::move(respond));
     case Route::Kind::Version:

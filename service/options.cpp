@@ -67,6 +67,9 @@ std::string usage()
            "\n"
            "  --port N                 TCP port to listen on (default 8642; 0 picks a free one)\n"
            "  --bind ADDR              address to listen on (default 127.0.0.1)\n"
+           "  --announce               tell this user's tickers where it listens, in\n"
+           "                           $XDG_RUNTIME_DIR/quoterra/service; one such service\n"
+           "                           a user\n"
            "  --market live|simulated  live: delayed quotes and charts from public sources\n"
            "                           (default); simulated: a made-up market for offline use;\n"
            "                           the environment's QUOTERRA_MARKET sets the default\n"
@@ -102,9 +105,9 @@ std::string usage()
            "  --version                show the version and exit\n"
            "\n"
            "Exit status: 0 stopped by a signal or idle; 1 failed (with --check-sources:\n"
-           "no source answered); 2 bad command line;\n"
-           "3 another quoterra-service already serves the address; 4 the port is taken\n"
-           "by another program.\n";
+           "no source answered); 2 bad command line; 3 another quoterra-service already\n"
+           "serves the address (or, with --announce, this user); 4 the port is taken by\n"
+           "another program.\n";
 }
 
 ParsedOptions parseOptions(const std::vector<std::string>& args)
@@ -133,7 +136,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
                 o.checkSymbol = *value;
             continue;
         }
-        static constexpr std::string_view kSwitches[] = {"--help", "-h", "--version", "--test-control"};
+        static constexpr std::string_view kSwitches[] = {"--help", "-h", "--version", "--test-control", "--announce"};
         if (std::find(std::begin(kSwitches), std::end(kSwitches), name) != std::end(kSwitches)) {
             if (value)
                 return fail(name + " takes no value");
@@ -141,6 +144,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
                 o.version = true;
             else if (name == "--test-control")
                 o.testControl = true;
+            else if (name == "--announce")
+                o.announce = true;
             else
                 o.help = true;
             continue;

@@ -19,6 +19,7 @@ struct Options {
     double failRate = 0; // share of quote, chart and version answers that fail
     std::string versionText = "4.00";
     bool testControl = false;                // the /_control/ endpoints
+    bool announce = false;                   // in the user's runtime folder, for the user's tickers
     std::chrono::seconds requestTimeout{10}; // for a whole request head
     std::chrono::seconds idleExit{600};      // zero: never
     // Live market: where each source lives ("" turns it off) and where
