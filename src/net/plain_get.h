@@ -59,7 +59,6 @@ public:
     // Ends the transfer as a failure, unless it is already done.
     void stop(std::string_view why);
 
-    const GetResult& result() const { return result_; }
     GetResult takeResult() { return std::move(result_); }
 
 private:

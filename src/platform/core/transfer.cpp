@@ -12,6 +12,7 @@
 #include <version.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include <sys/eventfd.h>
@@ -146,6 +147,8 @@ QByteArray Transfer::fetch(const QString& address, qint64 cap)
     if (get.needsLookup()) {
         if (!lookup_)
             lookup_ = std::make_unique<HostLookup>();
+        // One lookup at a time: one that an earlier transfer gave up on is
+        // let finish (its end wakes this loop too) and its answer dropped.
         bool ours = false;
         const auto lookUp = [&, this] {
             if (lookup_->busy()) {
