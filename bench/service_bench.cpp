@@ -98,7 +98,8 @@ double timedGet(int port, const std::string& target)
 {
     const auto start = Clock::now();
     const int fd = connectTo(port);
-    const std::string request = "GET " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    const std::string request =
+        "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\nConnection: close\r\n\r\n";
     if (fd < 0 || ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) < 0)
         return -1;
     char buf[8192];
@@ -152,7 +153,8 @@ int main(int argc, char** argv)
     }
     FakeSource source;
     source.on("/v8/finance/chart/", {{200, "application/json", dayChartJson()}});
-    Service live({"--market", "live", "--source-url", "chart=" + source.origin(), "--source-url", "csv=off"});
+    Service live({"--market", "live", "--source-url", "chart=" + source.origin(), "--source-url", "quote=off",
+                  "--source-url", "csv=off"});
     Service simulated({"--market", "simulated", "--seed", "1"});
     if (!live.port() || !simulated.port()) {
         std::fprintf(stderr, "service_bench: the service did not start\n");

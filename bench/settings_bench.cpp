@@ -6,6 +6,10 @@
 #include "core/registry.h"
 #include "placement/placement.h"
 
+#include <QFile>
+
+#include <malloc.h>
+
 using namespace quoterra;
 
 namespace {
@@ -78,7 +82,7 @@ void DragChartWindowNearTheTicker(benchmark::State& state)
 BENCHMARK(DragChartWindowNearTheTicker)->Iterations(20000);
 
 // A settings file of 10 MB: many sections of many values and stray lines.
-void ParseATenMegabyteSettingsFile(benchmark::State& state)
+QByteArray tenMegabyteSettingsFile()
 {
     QByteArray text;
     for (int key = 0; text.size() < 10 << 20; ++key) {
@@ -87,11 +91,68 @@ void ParseATenMegabyteSettingsFile(benchmark::State& state)
             text += "Value " + QByteArray::number(v) + "=some text \\n with escapes " + QByteArray::number(key) + "\n";
         text += "; a comment\n";
     }
+    return text;
+}
+
+void ParseATenMegabyteSettingsFile(benchmark::State& state)
+{
+    const QByteArray text = tenMegabyteSettingsFile();
     for (auto _ : state)
         benchmark::DoNotOptimize(RegistryDocument::parse(text));
     state.counters["MB"] = double(text.size()) / (1 << 20);
 }
 BENCHMARK(ParseATenMegabyteSettingsFile)->Unit(benchmark::kMillisecond);
+
+// Bytes the allocator has handed out and not taken back.
+double heapInUse()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return double(m.uordblks + m.hblkhd);
+}
+
+// VmRSS or VmHWM of this process, in bytes.
+double residentBytes(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').first().toDouble() * 1024;
+    return 0;
+}
+
+// What the program holds for a 10 MB settings file once it has read it, and
+// the most it held at once while reading, as multiples of the file's size.
+void MemoryOfATenMegabyteSettingsFile(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/registry.ini");
+    const QByteArray text = tenMegabyteSettingsFile();
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            state.SkipWithError("cannot write the settings file");
+    }
+    double held = 0, peak = 0;
+    for (auto _ : state) {
+        malloc_trim(0); // what earlier runs freed goes back to the system
+        QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+        if (clearRefs.open(QIODevice::WriteOnly))
+            clearRefs.write("5"); // the high-water mark starts again from here
+        clearRefs.close();
+        const double heapBefore = heapInUse(), residentBefore = residentBytes("VmRSS:");
+        RegistryStore store(path);
+        benchmark::DoNotOptimize(store.value(QStringLiteral("Software\\Quoterra\\Key7"), QStringLiteral("Value 7")));
+        held = heapInUse() - heapBefore;
+        peak = residentBytes("VmHWM:") - residentBefore;
+    }
+    state.counters["held_MB"] = held / (1 << 20);
+    state.counters["held_x"] = held / double(text.size());
+    state.counters["peak_MB"] = peak / (1 << 20);
+    state.counters["peak_x"] = peak / double(text.size());
+}
+BENCHMARK(MemoryOfATenMegabyteSettingsFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

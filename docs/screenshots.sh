@@ -137,6 +137,11 @@ shoot options-menu Standard Shade menu
 shoot_symbol_manager
 shoot_docked charts-docked-standard Standard 3240
 shoot_docked charts-docked-large Large 3820
+# On a 200 % desktop, as its session announces it: the same face at twice
+# the pixels.
+xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "$(printf 'Xft.dpi:\t192')"
+shoot ticker-standard-full-2x Standard Full
+xprop -root -remove RESOURCE_MANAGER
 shoot_alerts
 shoot_notification
 echo "pictures written to $out"

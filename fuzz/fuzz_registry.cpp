@@ -12,9 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString key = QStringLiteral("Software\\Quoterra");
     doc.createKey(key);
     doc.setValue(key, QStringLiteral("Left"), QString::fromUtf8(bytes.left(64)));
-    const QString* before = doc.value(key, QStringLiteral("Left"));
+    const auto before = doc.value(key, QStringLiteral("Left"));
     const quoterra::RegistryDocument again = quoterra::RegistryDocument::parse(doc.serialize());
-    const QString* after = again.value(key, QStringLiteral("Left"));
+    const auto after = again.value(key, QStringLiteral("Left"));
     if (!before || !after || *before != *after)
         std::abort();
     return 0;

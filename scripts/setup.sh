@@ -12,7 +12,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool x11-utils x11-apps curl dbus-daemon
-  dpkg-dev desktop-file-utils appstream man-db file
+  weston xwayland qt6-wayland
+  dpkg-dev desktop-file-utils appstream man-db file lintian
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

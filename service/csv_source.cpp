@@ -81,61 +81,121 @@ std::optional<int> csvTime(std::string_view text)
     return h * 3600 + m * 60 + s;
 }
 
-struct CsvTable {
-    std::vector<std::string_view> header;
-    std::vector<std::vector<std::string_view>> rows;
-    int column(std::string_view name) const
+// CSV read as CSV, one record at a time over the whole answer: quoted
+// cells with commas and doubled quotes in them, CR LF or LF line ends, blank
+// lines skipped. The cells of one record live in buffers that the next
+// record reuses, so a long history costs no more than its widest line.
+class CsvRecords {
+public:
+    explicit CsvRecords(std::string_view text)
+        : text_(text)
     {
-        for (std::size_t i = 0; i < header.size(); ++i)
-            if (net::equalsIgnoringCase(trimmed(header[i]), name))
+    }
+
+    // The next record; false at the end of the text.
+    bool next()
+    {
+        while (at_ < text_.size()) {
+            size_ = 0;
+            std::string* cell = &newCell();
+            bool quoted = false;
+            for (; at_ < text_.size(); ++at_) {
+                const char c = text_[at_];
+                if (quoted && c == '"' && at_ + 1 < text_.size() && text_[at_ + 1] == '"') {
+                    cell->push_back('"');
+                    ++at_;
+                } else if (c == '"') {
+                    quoted = !quoted;
+                } else if (quoted || (c != ',' && c != '\n' && c != '\r')) {
+                    cell->push_back(c);
+                } else if (c == ',') {
+                    cell = &newCell();
+                } else if (c == '\n') {
+                    ++at_;
+                    break;
+                }
+            }
+            if (size_ > 1 || !trimmed(cells_[0]).empty())
+                return true;
+        }
+        return false;
+    }
+
+    std::size_t size() const { return size_; }
+    std::string_view operator[](std::size_t i) const { return i < size_ ? trimmed(cells_[i]) : std::string_view(); }
+
+private:
+    std::string& newCell()
+    {
+        if (size_ == cells_.size())
+            cells_.emplace_back();
+        std::string& cell = cells_[size_++];
+        cell.clear();
+        return cell;
+    }
+
+    std::string_view text_;
+    std::size_t at_ = 0;
+    std::vector<std::string> cells_;
+    std::size_t size_ = 0;
+};
+
+// The columns of a table's header row, by name, any case; nothing when one
+// of `required` is missing.
+struct CsvColumns {
+    std::vector<std::string> names;
+    int operator()(std::string_view name) const
+    {
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (net::equalsIgnoringCase(names[i], name))
                 return int(i);
         return -1;
     }
-    std::string_view cell(const std::vector<std::string_view>& row, int column) const
-    {
-        return column >= 0 && std::size_t(column) < row.size() ? trimmed(row[std::size_t(column)]) : std::string_view();
-    }
 };
 
-std::optional<CsvTable> csvTable(std::string_view body, std::initializer_list<std::string_view> required)
+std::optional<CsvColumns> csvHeader(CsvRecords& records, std::initializer_list<std::string_view> required)
 {
-    CsvTable t;
-    std::vector<std::string_view> lines = net::splitOn(body, '\n');
-    if (lines.empty())
+    if (!records.next())
         return std::nullopt;
-    t.header = net::splitOn(lines.front(), ',');
+    CsvColumns columns;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        columns.names.emplace_back(records[i]);
     for (std::string_view name : required)
-        if (t.column(name) < 0)
+        if (columns(name) < 0)
             return std::nullopt;
-    for (std::size_t i = 1; i < lines.size(); ++i)
-        if (!trimmed(lines[i]).empty())
-            t.rows.push_back(net::splitOn(lines[i], ','));
-    return t;
+    return columns;
+}
+
+std::string_view cell(const CsvRecords& row, int column)
+{
+    return column < 0 ? std::string_view() : row[std::size_t(column)];
 }
 
 class CsvSource : public UpstreamSource {
 public:
-    CsvSource(std::string origin, Upstream& upstream)
-        : UpstreamSource("csv", std::move(origin), upstream)
+    CsvSource(std::string origin, Upstream& upstream, std::string key)
+        : UpstreamSource("csv", "CSV", std::move(origin), upstream)
+        , key_(std::move(key))
     {
     }
+
+    bool lacksKey() const override { return key_.empty(); }
 
     SourceAnswer fetch(const std::string& symbol, Span span) override
     {
         const std::string sym = csvSymbol(symbol);
-        if (span == Span::FiveDay)
+        if (span == Span::FiveDay || span == Span::Day) // no intraday bars
             return withOutcome(Outcome::NotOffered);
         if (span == Span::Year)
             return daily(sym);
-        SourceAnswer a = get("/q/l/?s=" + urlEncode(sym) + "&f=sd2t2ohlcv&h&e=csv",
+        SourceAnswer a = get("/q/l/?s=" + urlEncode(sym) + "&f=sd2t2ohlcv&h&e=csv&apikey=" + urlEncode(key_),
                              [&sym](const net::GetResult& r) { return readCsvLatest(r.body, sym); });
         if (a.outcome != Outcome::Data)
             return a;
         // The latest row has no previous close: the history before the quote's day does.
         const SourceAnswer history = daily(sym);
-        const std::int64_t quoteDay = exchangeDay(a.quote->time, a.quote->utcOffset);
         for (const Bar& b : history.series.bars)
-            if (exchangeDay(b.time, 0) < quoteDay)
+            if (exchangeDay(b.time, 0) < *a.quote->day)
                 a.quote->previousClose = b.close;
         return a;
     }
@@ -150,8 +210,8 @@ private:
             if (const auto it = history_.find(sym); it != history_.end() && now < it->second.first)
                 return it->second.second;
         }
-        SourceAnswer a =
-            get("/q/d/l/?s=" + urlEncode(sym) + "&i=d", [](const net::GetResult& r) { return readCsvDaily(r.body); });
+        SourceAnswer a = get("/q/d/l/?s=" + urlEncode(sym) + "&i=d&apikey=" + urlEncode(key_),
+                             [](const net::GetResult& r) { return readCsvDaily(r.body); });
         if (a.outcome == Outcome::Data || a.outcome == Outcome::UnknownSymbol) {
             const auto midnight = nextMidnight(now, newYorkOffset(unixNow()));
             std::lock_guard lock(mutex_);
@@ -162,6 +222,7 @@ private:
         return a;
     }
 
+    const std::string key_;
     std::mutex mutex_;
     std::unordered_map<std::string, std::pair<steady_clock::time_point, SourceAnswer>> history_;
 };
@@ -170,28 +231,30 @@ private:
 
 SourceAnswer readCsvLatest(std::string_view body, std::string_view sourceSymbol)
 {
-    const auto t = csvTable(body, {"date", "time", "close"});
-    if (!t || t->rows.empty())
-        return failed("csv source: the answer is not the expected table");
-    const auto& row = t->rows.front();
-    if (t->cell(row, t->column("close")) == "N/D")
-        return withOutcome(Outcome::UnknownSymbol);
-    const auto date = csvDate(t->cell(row, t->column("date")));
-    const auto time = csvTime(t->cell(row, t->column("time")));
+    CsvRecords rows(body);
+    const auto columns = csvHeader(rows, {"date", "time", "close"});
+    // A row that does not fit its header has its values under the wrong names.
+    if (!columns || !rows.next() || rows.size() != columns->names.size())
+        return failed("CSV source: the answer is not the expected table");
+    const auto value = [&](std::string_view name) { return cell(rows, (*columns)(name)); };
     LiveQuote q;
-    q.last = csvNumber(t->cell(row, t->column("close")));
-    if (!date || !time || !std::isfinite(q.last))
-        return failed("csv source: the answer has no price, date or time");
-    q.open = csvNumber(t->cell(row, t->column("open")));
-    q.high = csvNumber(t->cell(row, t->column("high")));
-    q.low = csvNumber(t->cell(row, t->column("low")));
-    if (const double v = csvNumber(t->cell(row, t->column("volume"))); std::isfinite(v) && v >= 0)
+    q.last = csvNumber(value("close"));
+    const auto date = csvDate(value("date"));
+    if (!std::isfinite(q.last) || !date) // "N/D": the source knows no such symbol
+        return withOutcome(Outcome::UnknownSymbol);
+    q.open = csvNumber(value("open"));
+    q.high = csvNumber(value("high"));
+    q.low = csvNumber(value("low"));
+    if (const double v = csvNumber(value("volume")); std::isfinite(v) && v >= 0 && v < 1e15)
         q.volume = std::int64_t(std::llround(v));
-    const std::int64_t local = *date * 86'400 + *time;
-    q.time = local - (centralEuropeSummer(local - 7200) ? 7200 : 3600);
-    q.utcOffset = listedInUs(sourceSymbol) ? newYorkOffset(q.time) : int(local - q.time);
-    SourceAnswer a;
-    a.outcome = Outcome::Data;
+    if (const auto time = csvTime(value("time"))) {
+        const std::int64_t local = *date * 86'400 + *time;
+        const std::int64_t utc = local - (centralEuropeSummer(local - 7200) ? 7200 : 3600);
+        setTradeTime(q, utc, listedInUs(sourceSymbol) ? newYorkOffset(utc) : int(local - utc));
+    } else {
+        q.day = *date; // the date alone, as sent
+    }
+    SourceAnswer a = withData();
     a.quote = q;
     return a;
 }
@@ -200,19 +263,18 @@ SourceAnswer readCsvDaily(std::string_view body)
 {
     if (trimmed(body) == "No data")
         return withOutcome(Outcome::UnknownSymbol);
-    const auto t = csvTable(body, {"date", "close"});
-    if (!t)
-        return failed("csv source: the history is not the expected table");
-    SourceAnswer a;
-    a.outcome = Outcome::Data;
-    const int dateColumn = t->column("date"), closeColumn = t->column("close");
-    for (const auto& row : t->rows) {
-        const auto date = csvDate(t->cell(row, dateColumn));
-        const double close = csvNumber(t->cell(row, closeColumn));
+    CsvRecords rows(body);
+    const auto columns = csvHeader(rows, {"date", "close"});
+    if (!columns)
+        return failed("CSV source: the history is not the expected table");
+    SourceAnswer a = withData();
+    const int dateColumn = (*columns)("date"), closeColumn = (*columns)("close");
+    while (rows.next()) {
+        const auto date = csvDate(cell(rows, dateColumn));
+        const double close = csvNumber(cell(rows, closeColumn));
         // noon UTC stays on its date in every exchange's zone
-        if (date && std::isfinite(close)
-            && (a.series.bars.empty() || *date * 86'400 + 43'200 > a.series.bars.back().time))
-            a.series.bars.push_back({*date * 86'400 + 43'200, close});
+        if (rows.size() == columns->names.size() && date && std::isfinite(close))
+            addDailyClose(a.series.bars, {*date * 86'400 + 43'200, close});
     }
     keepLastYear(a.series.bars);
     if (a.series.bars.empty())
@@ -220,9 +282,9 @@ SourceAnswer readCsvDaily(std::string_view body)
     return a;
 }
 
-std::unique_ptr<Source> makeCsvSource(std::string origin, Upstream& upstream)
+std::unique_ptr<Source> makeCsvSource(std::string origin, Upstream& upstream, std::string key)
 {
-    return std::make_unique<CsvSource>(std::move(origin), upstream);
+    return std::make_unique<CsvSource>(std::move(origin), upstream, std::move(key));
 }
 
 } // namespace quoterra::service

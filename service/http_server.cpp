@@ -1,5 +1,7 @@
 #include "http_server.h"
 
+#include "own_name.h"
+
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -44,15 +46,16 @@ class Connection;
 } // namespace
 
 struct HttpServer::Shared {
-    Shared(ServerLimits l, std::string server, Handler h)
+    Shared(ServerLimits l, Headers id, Handler h)
         : limits(l)
-        , serverHeader(std::move(server))
+        , identity(std::move(id))
         , handler(std::move(h))
     {
     }
 
     ServerLimits limits;
-    std::string serverHeader;
+    Headers identity;
+    OwnName ownName; // set by listen(), before any request
     Handler handler;
     std::atomic<std::int64_t> lastActivity{ticks(Clock::now())};
     std::atomic<int> inFlight{0};
@@ -92,6 +95,7 @@ public:
     {
         beast::error_code ignored;
         stream_.socket().set_option(tcp::no_delay(true), ignored); // answers are one small write
+        reached_ = stream_.socket().local_endpoint(ignored).address();
         waitForRequest();
     }
 
@@ -164,6 +168,13 @@ private:
             return refuse(431);
         if (parser_->chunked())
             return refuse(413);
+        // A browser always names the host it asked; a request without a
+        // name comes from a program on this machine and is served.
+        const std::size_t hosts = head.count(http::field::host);
+        if (hosts > 1)
+            return refuse(400);
+        if (hosts == 1 && !server_->ownName.accepts(head[http::field::host], reached_))
+            return refuse(421);
         if (parser_->is_done())
             return onRequest();
         http::async_read(stream_, buffer_, *parser_,
@@ -183,6 +194,7 @@ private:
         stream_.expires_never();
         const auto& req = parser_->get();
         keepAlive_ = req.keep_alive();
+        oldClient_ = req.version() == 10;
         head_ = req.method() == http::verb::head;
         ++server_->inFlight;
         server_->lastActivity = ticks(Clock::now());
@@ -213,11 +225,15 @@ private:
     void write(Reply reply, bool keepAlive)
     {
         auto res = std::make_shared<http::response<http::string_body>>(http::status(reply.status), 11);
-        res->set(http::field::server, server_->serverHeader);
+        for (const auto& [name, value] : server_->identity)
+            res->set(name, value);
         res->set(http::field::content_type, reply.contentType);
         for (const auto& [name, value] : reply.headers)
             res->set(name, value);
         res->keep_alive(keepAlive);
+        // Without it an HTTP/1.0 client waits for the connection to close.
+        if (keepAlive && oldClient_)
+            res->set(http::field::connection, "keep-alive");
         const std::size_t length = reply.body.size();
         if (!head_)
             res->body() = std::move(reply.body);
@@ -261,7 +277,9 @@ private:
     std::optional<http::request_parser<http::string_body>> parser_;
     std::atomic<int> phase_{Idle};
     std::atomic<std::int64_t> waitingSince_{0};
+    asio::ip::address reached_; // the address the client connected to
     bool keepAlive_ = false;
+    bool oldClient_ = false; // HTTP/1.0
     bool head_ = false;
 };
 
@@ -288,8 +306,10 @@ void HttpServer::Shared::admit(tcp::socket socket)
     if (count >= limits.maxConnections && !evictOne()) {
         // Every connection is being answered: tell this one so and hang up.
         beast::error_code ignored;
-        const std::string busy = "HTTP/1.1 503 Service Unavailable\r\nServer: " + serverHeader
-            + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        std::string busy = "HTTP/1.1 503 Service Unavailable\r\n";
+        for (const auto& [name, value] : identity)
+            busy += name + ": " + value + "\r\n";
+        busy += "Content-Length: 0\r\nConnection: close\r\n\r\n";
         socket.non_blocking(true, ignored);
         socket.write_some(asio::buffer(busy), ignored);
         socket.close(ignored);
@@ -334,8 +354,8 @@ bool HttpServer::Shared::evictOne()
     return true;
 }
 
-HttpServer::HttpServer(ServerLimits limits, std::string serverHeader, Handler handler)
-    : d(std::make_shared<Shared>(limits, std::move(serverHeader), std::move(handler)))
+HttpServer::HttpServer(ServerLimits limits, Headers identity, Handler handler)
+    : d(std::make_shared<Shared>(limits, std::move(identity), std::move(handler)))
 {
 }
 
@@ -368,7 +388,9 @@ int HttpServer::listen(const std::string& address, std::uint16_t port, std::erro
         d->acceptor.close(ignored);
         return -1;
     }
-    return d->acceptor.local_endpoint().port();
+    const std::uint16_t bound = d->acceptor.local_endpoint().port();
+    d->ownName = OwnName(ip, bound);
+    return bound;
 }
 
 void HttpServer::start(int threads)

@@ -35,10 +35,12 @@ using Handler = std::function<void(const Request&, Respond)>;
 
 // An HTTP/1.1 server on Boost.Beast. Connections past the limit push out the
 // one that has waited longest for a request (idle ones before those half-way
-// through a head); every answer names the service in its Server header.
+// through a head); every answer carries the `identity` headers (the
+// service's name and token). It answers only requests that name it in their
+// Host (see OwnName), with 421 to others.
 class HttpServer {
 public:
-    HttpServer(ServerLimits limits, std::string serverHeader, Handler handler);
+    HttpServer(ServerLimits limits, Headers identity, Handler handler);
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;

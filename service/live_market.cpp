@@ -1,11 +1,12 @@
 #include "live_market.h"
 
 #include "pages.h"
+#include "quote_list.h"
 #include "routes.h"
+#include "source_keys.h"
 #include "sources.h"
+#include "workers.h"
 
-#include <boost/asio/post.hpp>
-#include <boost/asio/thread_pool.hpp>
 #include <boost/json.hpp>
 
 #include <algorithm>
@@ -37,7 +38,8 @@ constexpr auto kFirstBackOff = 1s;
 constexpr auto kLongestBackOff = 5min;
 constexpr auto kComplaintGap = 1min;
 constexpr std::size_t kMaxEntries = 2048;
-constexpr int kUpstreamWorkers = 4;
+// Enough for every request the rate limit lets out within one time-out.
+constexpr std::size_t kMostUpstreamWorkers = 64;
 
 struct Entry {
     Clock::time_point fetched;
@@ -52,6 +54,7 @@ struct Health {
     bool answered = false;
     Clock::time_point retryAt{};
     std::string lastError;
+    std::string shortError;
     Wall::time_point lastErrorAt{};
     long asked = 0;
 };
@@ -61,14 +64,20 @@ Span spanOf(ChartRange range)
     return range == ChartRange::OneDay ? Span::Day : range == ChartRange::FiveDay ? Span::FiveDay : Span::Year;
 }
 
+std::string cacheKey(Span span, const std::string& symbol)
+{
+    return char('0' + int(span)) + symbol;
+}
+
 // Symbols worth asking a source about; anything else is answered as unknown
-// without leaving the machine.
+// without leaving the machine. "." and ".." would be a path of their own.
 bool plausible(std::string_view upper)
 {
-    return !upper.empty() && upper.size() <= 20 && std::all_of(upper.begin(), upper.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '^' || c == '='
-            || c == '_';
-    });
+    return !upper.empty() && upper.size() <= 20 && upper.find_first_not_of('.') != std::string_view::npos
+        && std::all_of(upper.begin(), upper.end(), [](char c) {
+               return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '^' || c == '='
+                   || c == '_';
+           });
 }
 
 Reply redirect(const std::string& to)
@@ -90,21 +99,22 @@ struct LiveMarket::Impl {
     explicit Impl(const Options& o)
         : researchSite(o.researchSite)
         , versionText(o.versionText)
+        , keys(readSourceKeys(sourceKeysPath()))
         , upstream(Upstream::Config{o.upstreamTimeout})
+        , sources(makeSources(o, upstream, keys))
         , jitter(std::random_device{}())
     {
-        if (!o.chartSource.empty())
-            sources.push_back(makeChartSource(o.chartSource, upstream));
-        if (!o.csvSource.empty())
-            sources.push_back(makeCsvSource(o.csvSource, upstream));
         health.resize(sources.size());
+        if (!keys.problem.empty())
+            std::cerr << "quoterra-service: " << keys.problem << std::endl;
     }
 
     const std::string researchSite;
     const std::string versionText;
+    const SourceKeys keys;
     Upstream upstream;
-    std::vector<std::unique_ptr<Source>> sources;
-    boost::asio::thread_pool workers{kUpstreamWorkers};
+    const std::vector<std::unique_ptr<Source>> sources;
+    Workers workers{kMostUpstreamWorkers};
 
     mutable std::mutex mutex;
     std::vector<Health> health;
@@ -122,7 +132,7 @@ struct LiveMarket::Impl {
     // need be; at once when the cache has it.
     void need(Span span, const std::string& symbol, Clock::duration maxAge, Waiter waiter)
     {
-        const std::string key = char('0' + int(span)) + symbol;
+        const std::string key = cacheKey(span, symbol);
         std::unique_lock lock(mutex);
         const auto now = Clock::now();
         if (const auto it = cache.find(key);
@@ -137,7 +147,7 @@ struct LiveMarket::Impl {
         if (waiting.size() > 1)
             return; // on its way already
         lock.unlock();
-        boost::asio::post(workers, [this, key, span, symbol] { fetch(key, span, symbol); });
+        workers.post([this, key, span, symbol] { fetch(key, span, symbol); });
     }
 
     void fetch(const std::string& key, Span span, const std::string& symbol)
@@ -154,6 +164,11 @@ struct LiveMarket::Impl {
             const auto now = Clock::now();
             if (entry) {
                 store(key, entry, now);
+                // A source that sends the quote and the day's bars together is asked once for both.
+                if (span == Span::Quote && !entry->data.series.bars.empty())
+                    store(cacheKey(Span::Day, symbol), entry, now);
+                if (span == Span::Day && entry->data.quote)
+                    store(cacheKey(Span::Quote, symbol), entry, now);
             } else if (const auto it = cache.find(key); it != cache.end() && now - it->second->fetched < kStaleLimit) {
                 entry = it->second;
             }
@@ -173,10 +188,14 @@ struct LiveMarket::Impl {
         cache.insert_or_assign(key, entry);
     }
 
-    // Asks the sources in order, skipping those that rest after failing.
+    // Asks the sources in order, skipping those that rest after failing and
+    // those without their key. The first that knows the symbol answers for
+    // it, with a price or without.
     EntryPtr ask(Span span, const std::string& symbol)
     {
         for (std::size_t i = 0; i < sources.size(); ++i) {
+            if (sources[i]->lacksKey())
+                continue;
             {
                 std::lock_guard lock(mutex);
                 if (Clock::now() < health[i].retryAt)
@@ -194,17 +213,13 @@ struct LiveMarket::Impl {
                 failed(i, a);
                 continue;
             }
-            if (symbol == "^TYX") { // the ticker reads the yield times ten
-                if (a.quote)
-                    scale(*a.quote, 10);
-                scale(a.series, 10);
-            }
+            prepareForTicker(symbol, a);
             const auto now = Clock::now();
             auto entry = std::make_shared<Entry>();
             entry->fetched = now;
-            entry->until = span == Span::Day ? now + kDayChartAge
-                : span == Span::FiveDay      ? now + kFiveDayAge
-                                             : nextMidnight(now, a.series.utcOffset);
+            entry->until = span == Span::Quote || span == Span::Day ? now + kDayChartAge
+                : span == Span::FiveDay                             ? now + kFiveDayAge
+                                                                    : nextMidnight(now, a.series.utcOffset);
             entry->data = std::move(a);
             std::lock_guard lock(mutex);
             health[i].failures = 0;
@@ -226,6 +241,7 @@ struct LiveMarket::Impl {
         h.retryAt =
             Clock::now() + std::max<Clock::duration>(std::chrono::duration_cast<Clock::duration>(wait), a.retryAfter);
         h.lastError = a.error;
+        h.shortError = a.brief;
         h.lastErrorAt = Wall::now();
         lastError = a.error;
     }
@@ -238,8 +254,9 @@ struct LiveMarket::Impl {
         std::string why = "no source answered";
         for (std::size_t i = 0; i < sources.size(); ++i)
             why += (i ? "; " : ": ")
-                + (health[i].lastError.empty() ? std::string(sources[i]->name()) + " source: no data"
-                                               : health[i].lastError);
+                + (sources[i]->lacksKey()            ? std::string(sources[i]->label()) + " source: no key"
+                       : health[i].lastError.empty() ? std::string(sources[i]->label()) + " source: no data"
+                                                     : health[i].lastError);
         return why;
     }
 
@@ -267,7 +284,7 @@ struct LiveMarket::Impl {
         const std::string upper = upperSymbol(asked);
         if (!plausible(upper))
             return respond(Reply{200, "text/csv; charset=us-ascii", notFoundLine(asked), ReplyKind::Quote});
-        need(Span::Day, upper, kQuoteAge, [asked, respond = std::move(respond)](EntryPtr e) {
+        need(Span::Quote, upper, kQuoteAge, [asked, respond = std::move(respond)](EntryPtr e) {
             if (!e)
                 return respond(unavailable(ReplyKind::Quote));
             respond(replyOrInternalError([&] {
@@ -329,7 +346,8 @@ struct LiveMarket::Impl {
         std::string body =
             "<p>Delayed quotes and charts from live market sources, for the Quoterra ticker.</p>\n<ul>\n";
         for (const auto& s : sources)
-            body += "<li>" + htmlEscape(s->name()) + " source: " + htmlEscape(s->origin()) + "</li>\n";
+            body += "<li>" + htmlEscape(s->label()) + " source: " + htmlEscape(s->origin())
+                + (s->lacksKey() ? " (no key)" : "") + "</li>\n";
         body += "</ul>\n<p><a href=\"/_status\">Status</a></p>\n";
         return Reply{200, "text/html; charset=utf-8",
                      htmlPage("Quoterra quote service", body, "live market data, delayed."), ReplyKind::Page};
@@ -344,7 +362,7 @@ LiveMarket::LiveMarket(const Options& options)
 LiveMarket::~LiveMarket()
 {
     d->upstream.cancel();
-    d->workers.join();
+    d->workers.stop();
 }
 
 void LiveMarket::answer(std::string_view target, Respond respond)
@@ -352,7 +370,9 @@ void LiveMarket::answer(std::string_view target, Respond respond)
     const Route r = routeOf(target);
     switch (r.kind) {
     case Route::Kind::Quote:
-        return d->quote(r.symbol, std::move(respond));
+        return answerQuotes(
+            r.symbols, [this](const std::string& symbol, Respond one) { d->quote(symbol, std::move(one)); },
+            std::move(respond));
     case Route::Kind::Chart:
         return d->chart(r.symbol, r.range, std::move(respond));
     case Route::Kind::Version:
@@ -378,15 +398,19 @@ std::string LiveMarket::status() const
     json::array sources;
     for (std::size_t i = 0; i < d->sources.size(); ++i) {
         const Health& h = d->health[i];
-        const char* state = h.failures == 0 ? (h.answered ? "ok" : "untried")
-            : now < h.retryAt               ? "backing-off"
-                                            : "failing";
-        json::object s{{"name", d->sources[i]->name()},
-                       {"origin", d->sources[i]->origin()},
+        const Source& source = *d->sources[i];
+        const char* state = source.lacksKey() ? "no key"
+            : h.failures == 0                 ? (h.answered ? "ok" : "untried")
+            : now < h.retryAt                 ? "backing-off"
+                                              : "failing";
+        json::object s{{"name", source.name()},
+                       {"label", source.label()},
+                       {"origin", source.origin()},
                        {"health", state},
                        {"failures", h.failures},
                        {"asked", h.asked},
-                       {"lastError", h.lastError}};
+                       {"lastError", source.lacksKey() ? d->keys.whyNoKey(source.name()) : h.lastError},
+                       {"shortError", source.lacksKey() ? std::string("no key") : h.shortError}};
         if (now < h.retryAt)
             s["retryInSeconds"] = std::int64_t(std::ceil(std::chrono::duration<double>(h.retryAt - now).count()));
         if (!h.lastError.empty())

@@ -70,9 +70,15 @@ int newYorkOffset(std::int64_t utc)
     return newYorkSummer(utc) ? -4 * 3600 : -5 * 3600;
 }
 
+void setTradeTime(LiveQuote& q, std::int64_t time, int utcOffset)
+{
+    q.day = exchangeDay(time, utcOffset);
+    q.minute = exchangeMinute(time, utcOffset);
+}
+
 void scale(LiveQuote& q, double factor)
 {
-    for (double* v : {&q.last, &q.previousClose, &q.open, &q.high, &q.low})
+    for (double* v : {&q.last, &q.change, &q.previousClose, &q.open, &q.high, &q.low})
         *v *= factor;
 }
 
@@ -85,6 +91,15 @@ void scale(BarSeries& series, double factor)
 
 namespace {
 
+// No share, index or yield is quoted at a hundred billion; a number that
+// large is a fault of the source, and it would not fit the ticker's label.
+constexpr double kLargestValue = 1e11;
+
+bool usable(double value)
+{
+    return std::isfinite(value) && std::abs(value) < kLargestValue;
+}
+
 // Two places, four for prices below one.
 int priceDecimals(double price)
 {
@@ -92,12 +107,13 @@ int priceDecimals(double price)
 }
 
 // A number in the plain form the ticker reads, with `decimals` places at
-// most and two at least; a sign in front of a change. "N/A" for no value.
+// most and two at least; a sign in front of a change. "N/A" for no usable
+// value.
 std::string formatPrice(double value, int decimals, bool withSign = false)
 {
-    if (!std::isfinite(value))
+    if (!usable(value))
         return "N/A";
-    char buf[64];
+    char buf[32]; // "-99999999999.9999" at most
     std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
     std::string text = buf;
     while (text.size() > 3 && text.back() == '0' && text[text.size() - 3] != '.')
@@ -113,15 +129,16 @@ std::string formatPrice(double value, int decimals, bool withSign = false)
 
 std::string liveQuoteLine(std::string_view asked, const LiveQuote& q)
 {
+    if (!usable(q.last))
+        return notFoundLine(asked);
     const int places = priceDecimals(q.last);
-    const std::int64_t day = exchangeDay(q.time, q.utcOffset);
     std::string line = '"' + quoteEcho(asked) + "\",";
     line += formatPrice(q.last, places) + ',';
-    line += '"' + formatDate(dateOf(day)) + "\",";
-    line += '"' + formatClock(exchangeMinute(q.time, q.utcOffset)) + "\",";
-    line += formatPrice(q.last - q.previousClose, places, true) + ',';
+    line += '"' + (q.day ? formatDate(dateOf(*q.day)) : std::string("N/A")) + "\",";
+    line += '"' + (q.day && q.minute ? formatClock(*q.minute) : std::string("N/A")) + "\",";
+    line += formatPrice(std::isfinite(q.change) ? q.change : q.last - q.previousClose, places, true) + ',';
     line += formatPrice(q.open, places) + ',' + formatPrice(q.high, places) + ',' + formatPrice(q.low, places) + ',';
-    line += q.volume ? std::to_string(*q.volume) : std::string("N/A");
+    line += q.volume && *q.volume >= 0 ? std::to_string(*q.volume) : std::string("N/A");
     line += "\r\n";
     return line;
 }

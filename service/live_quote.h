@@ -14,14 +14,20 @@
 // the ticker reads: the quote line and the chart pictures.
 namespace quoterra::service {
 
+// Whatever the source did not send, or sent as something no quote can be,
+// stays empty (NAN, nullopt): the line shows N/A there.
 struct LiveQuote {
     double last = NAN;
+    double change = NAN; // as the source sent it; else last - previousClose
     double previousClose = NAN;
-    double open = NAN, high = NAN, low = NAN; // NAN: the source did not say
+    double open = NAN, high = NAN, low = NAN;
     std::optional<std::int64_t> volume;
-    std::int64_t time = 0; // of the last trade, Unix seconds
-    int utcOffset = 0;     // seconds east of UTC in the exchange's zone then
+    std::optional<std::int64_t> day; // of the last trade: days since 1970-01-01 in the exchange's zone
+    std::optional<int> minute;       // of that day, when the source gave the time as well
 };
+
+// The last trade at `time` (Unix seconds) in a zone `utcOffset` seconds east of UTC.
+void setTradeTime(LiveQuote& quote, std::int64_t time, int utcOffset);
 
 struct Bar {
     std::int64_t time = 0; // Unix seconds
@@ -59,7 +65,7 @@ void scale(BarSeries& series, double factor);
 
 // "SYM",last,"M/D/YYYY","h:mmam",change,open,high,low,volume CRLF with the
 // symbol as it was asked, time in the exchange's zone, N/A where the source
-// gave nothing.
+// gave nothing usable; the not-found line when the price itself is unusable.
 std::string liveQuoteLine(std::string_view asked, const LiveQuote& quote);
 // The line the classic service gave for a symbol it did not know.
 std::string notFoundLine(std::string_view asked);

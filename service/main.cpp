@@ -1,5 +1,7 @@
 // quoterra-service: the bundled local quote service. See usage() for options.
 
+#include "announcer.h"
+#include "check_sources.h"
 #include "options.h"
 #include "server.h"
 
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 using namespace quoterra::service;
 
@@ -54,19 +57,22 @@ std::string hostForUrl(const std::string& address)
     return address.find(':') != std::string::npos ? '[' + address + ']' : address;
 }
 
+// "http://HOST:PORT" of a listening address, as a client on this machine
+// reaches it.
+std::string originOf(const std::string& address, int port)
+{
+    const std::string host = address == "0.0.0.0" ? "127.0.0.1" : address == "::" ? "::1" : address;
+    return "http://" + hostForUrl(host) + ':' + std::to_string(port);
+}
+
 // Whether the program holding the port is a quoterra-service: ours name
 // themselves in every answer.
-bool servedByUs(std::string address, std::uint16_t port)
+bool servedByUs(const std::string& address, std::uint16_t port)
 {
-    if (address == "0.0.0.0")
-        address = "127.0.0.1";
-    else if (address == "::")
-        address = "::1";
     quoterra::net::GetOptions options;
     options.timeout = std::chrono::seconds(3);
     options.maxRedirects = 0;
-    const auto answer =
-        quoterra::net::get("http://" + hostForUrl(address) + ':' + std::to_string(port) + "/_status", options);
+    const auto answer = quoterra::net::get(originOf(address, port) + "/_status", options);
     return answer.header("Server").starts_with("quoterra-service/");
 }
 
@@ -105,6 +111,8 @@ int main(int argc, char** argv)
         std::cout << "quoterra-service " << versionString() << std::endl;
         return 0;
     }
+    if (parsed.options.checkSources)
+        return checkSources(parsed.options, std::cout) == 0 ? 0 : kFailed;
     Options options = parsed.options;
     if (!options.seedGiven)
         options.seed = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count())
@@ -119,12 +127,30 @@ int main(int argc, char** argv)
     options.bind = address;
     raiseDescriptorLimit();
 
+    // One announcing service a user: a second one steps aside before it
+    // answers anything.
+    std::optional<Announcer> announcer;
+    if (options.announce) {
+        std::string message;
+        switch (announcer.emplace().claim(message)) {
+        case Announcer::Claim::Claimed:
+            break;
+        case Announcer::Claim::Held:
+            std::cerr << "quoterra-service: " << message << '\n';
+            return kAlreadyServed;
+        case Announcer::Claim::Failed:
+            std::cerr << "quoterra-service: " << message << '\n';
+            return kFailed;
+        }
+    }
+
     // Signals are taken by sigtimedwait below, in this thread only: block them
     // before any worker thread exists so every thread inherits the mask.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN); // a client that hangs up must not end the service
 
@@ -145,18 +171,28 @@ int main(int argc, char** argv)
         return kFailed;
     }
     server.start();
+    if (announcer) {
+        std::string message;
+        if (!announcer->announce({originOf(address, port), long(getpid()), server.token()}, message)) {
+            std::cerr << "quoterra-service: " << message << '\n';
+            server.stop();
+            return kFailed;
+        }
+    }
     std::cout << "quoterra-service listening on http://" << hostForUrl(address) << ':' << port << std::endl;
 
     while (true) {
         const timespec tick{0, 200'000'000};
         const int sig = sigtimedwait(&stopSignals, nullptr, &tick);
-        if (sig == SIGINT || sig == SIGTERM)
+        if (sig == SIGINT || sig == SIGTERM || sig == SIGHUP)
             break;
         if (options.idleExit.count() > 0 && server.idleFor(options.idleExit)) {
             std::cerr << "quoterra-service: no requests for " << options.idleExit.count() << " s; ending\n";
             break;
         }
     }
+    if (announcer)
+        announcer->withdraw(); // before it stops answering
     server.stop();
     return 0;
 }

@@ -67,6 +67,9 @@ std::string usage()
            "\n"
            "  --port N                 TCP port to listen on (default 8642; 0 picks a free one)\n"
            "  --bind ADDR              address to listen on (default 127.0.0.1)\n"
+           "  --announce               tell this user's tickers where it listens, in\n"
+           "                           $XDG_RUNTIME_DIR/quoterra/service; one such service\n"
+           "                           a user\n"
            "  --market live|simulated  live: delayed quotes and charts from public sources\n"
            "                           (default); simulated: a made-up market for offline use;\n"
            "                           the environment's QUOTERRA_MARKET sets the default\n"
@@ -77,13 +80,17 @@ std::string usage()
            "  --version-file-text TEXT body of /currentversion.txt (default 4.00)\n"
            "\n"
            "Live market:\n"
-           "  --source-url NAME=URL    origin (scheme, host, port) of the source NAME, chart or\n"
-           "                           csv; URL 'off' leaves that source out\n"
-           "                           (defaults https://query1.finance.yahoo.com and\n"
-           "                           https://stooq.com)\n"
+           "  --source-url NAME=URL    origin (scheme, host, port) of the source NAME, chart,\n"
+           "                           quote or csv; URL 'off' leaves that source out\n"
+           "                           (defaults https://query1.finance.yahoo.com,\n"
+           "                           https://api.nasdaq.com and https://stooq.com)\n"
            "  --research-url URL       site the research links lead to\n"
            "                           (default https://finance.yahoo.com)\n"
            "  --upstream-timeout SECONDS  limit for one request to a source, 1 to 59 (default 10)\n"
+           "  --check-sources [SYMBOL] ask every source once for SYMBOL (default IBM), print\n"
+           "                           what each answered, and exit: 0 when one answered\n"
+           "Keys for the sources that need one (csv) are read from\n"
+           "$XDG_CONFIG_HOME/Quoterra/sources.ini, a file that you alone may read.\n"
            "\n"
            "Simulated market, tests and demos:\n"
            "  --seed N                 seed of the simulated market (default: from the clock)\n"
@@ -97,9 +104,10 @@ std::string usage()
            "  --help                   show this text and exit\n"
            "  --version                show the version and exit\n"
            "\n"
-           "Exit status: 0 stopped by a signal or idle; 1 failed; 2 bad command line;\n"
-           "3 another quoterra-service already serves the address; 4 the port is taken\n"
-           "by another program.\n";
+           "Exit status: 0 stopped by a signal or idle; 1 failed (with --check-sources:\n"
+           "no source answered); 2 bad command line; 3 another quoterra-service already\n"
+           "serves the address (or, with --announce, this user); 4 the port is taken by\n"
+           "another program.\n";
 }
 
 ParsedOptions parseOptions(const std::vector<std::string>& args)
@@ -118,7 +126,17 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             value = name.substr(eq + 1);
             name.resize(eq);
         }
-        static constexpr std::string_view kSwitches[] = {"--help", "-h", "--version", "--test-control"};
+        if (name == "--check-sources") {
+            o.checkSources = true;
+            if (!value && i + 1 < args.size() && !args[i + 1].starts_with('-'))
+                value = args[++i];
+            if (value && (value->empty() || value->size() > 20))
+                return fail("--check-sources takes a symbol of 1 to 20 characters, not '" + *value + "'");
+            if (value)
+                o.checkSymbol = *value;
+            continue;
+        }
+        static constexpr std::string_view kSwitches[] = {"--help", "-h", "--version", "--test-control", "--announce"};
         if (std::find(std::begin(kSwitches), std::end(kSwitches), name) != std::end(kSwitches)) {
             if (value)
                 return fail(name + " takes no value");
@@ -126,6 +144,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
                 o.version = true;
             else if (name == "--test-control")
                 o.testControl = true;
+            else if (name == "--announce")
+                o.announce = true;
             else
                 o.help = true;
             continue;
@@ -191,15 +211,16 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         } else if (name == "--source-url") {
             const auto eq = v.find('=');
             const std::string source = v.substr(0, eq);
-            if (eq == std::string::npos || (source != "chart" && source != "csv"))
-                return fail("--source-url must be chart=URL or csv=URL, not '" + v + "'");
+            if (eq == std::string::npos || (source != "chart" && source != "quote" && source != "csv"))
+                return fail("--source-url must be chart=URL, quote=URL or csv=URL, not '" + v + "'");
             std::string url = v.substr(eq + 1);
             if (url != "off" && (url = originOnly(url)).empty())
                 return fail("--source-url " + source
                             + " must be an http or https origin such as "
                               "http://127.0.0.1:8000, or off, not '"
                             + v.substr(eq + 1) + "'");
-            (source == "chart" ? o.chartSource : o.csvSource) = url == "off" ? std::string() : url;
+            std::string& origin = source == "chart" ? o.chartSource : source == "quote" ? o.quoteSource : o.csvSource;
+            origin = url == "off" ? std::string() : url;
         } else if (name == "--research-url") {
             const std::string url = originOnly(v);
             if (url.empty())

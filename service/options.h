@@ -19,16 +19,22 @@ struct Options {
     double failRate = 0; // share of quote, chart and version answers that fail
     std::string versionText = "4.00";
     bool testControl = false;                // the /_control/ endpoints
+    bool announce = false;                   // in the user's runtime folder, for the user's tickers
     std::chrono::seconds requestTimeout{10}; // for a whole request head
     std::chrono::seconds idleExit{600};      // zero: never
     // Live market: where each source lives ("" turns it off) and where
     // research links lead.
     std::string chartSource = "https://query1.finance.yahoo.com";
+    std::string quoteSource = "https://api.nasdaq.com";
     std::string csvSource = "https://stooq.com";
     std::string researchSite = "https://finance.yahoo.com";
     std::chrono::seconds upstreamTimeout{10};
     bool help = false;
     bool version = false;
+    // --check-sources: ask every source once for this symbol, print the
+    // outcome and exit.
+    bool checkSources = false;
+    std::string checkSymbol = "IBM";
 };
 
 struct ParsedOptions {

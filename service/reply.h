@@ -17,12 +17,14 @@ enum class ReplyKind {
     NotFound,
 };
 
+using Headers = std::vector<std::pair<std::string, std::string>>;
+
 struct Reply {
     int status = 200;
     std::string contentType;
     std::string body;
     ReplyKind kind = ReplyKind::Page;
-    std::vector<std::pair<std::string, std::string>> headers = {}; // beyond type, length and Server
+    Headers headers = {}; // beyond type, length and the service's own
 };
 
 inline Reply textReply(int status, std::string body, ReplyKind kind = ReplyKind::Page)

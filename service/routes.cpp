@@ -2,6 +2,7 @@
 
 #include "charts.h"
 #include "pages.h"
+#include "quote_list.h"
 
 #include "net/text.h"
 
@@ -97,6 +98,11 @@ std::string percentDecode(std::string_view text, bool plusIsSpace)
 std::string queryValue(std::string_view rawQuery, std::string_view key, std::initializer_list<std::string_view> keys,
                        bool plusIsSpace)
 {
+    return percentDecode(rawQueryValue(rawQuery, key, keys), plusIsSpace);
+}
+
+std::string rawQueryValue(std::string_view rawQuery, std::string_view key, std::initializer_list<std::string_view> keys)
+{
     const std::vector<std::string_view> pieces = net::splitOn(rawQuery, '&');
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         if (!startsParameter(pieces[i], key))
@@ -111,7 +117,7 @@ std::string queryValue(std::string_view rawQuery, std::string_view key, std::ini
             raw += '&';
             raw += pieces[j];
         }
-        return percentDecode(raw, plusIsSpace);
+        return raw;
     }
     return {};
 }
@@ -168,7 +174,7 @@ Route routeOf(std::string_view target)
     };
 
     if (path == "/d/quotes.csv") {
-        r.symbol = queryValue(query, "s", {"s", "f", "e"});
+        r.symbols = quoteSymbols(rawQueryValue(query, "s", {"s", "f", "e"}));
         return is(Route::Kind::Quote);
     }
     if (path == "/t" || path == "/v") {
@@ -240,8 +246,13 @@ Reply Routes::answer(std::string_view target, SimTime now) const
 {
     const Route r = routeOf(target);
     switch (r.kind) {
-    case Route::Kind::Quote:
-        return quote(r.symbol, now);
+    case Route::Kind::Quote: {
+        Reply all; // every answer here comes at once
+        answerQuotes(
+            r.symbols, [&](const std::string& symbol, Respond respond) { respond(quote(symbol, now)); },
+            [&all](Reply reply) { all = std::move(reply); });
+        return all;
+    }
     case Route::Kind::Chart:
         return chart(r.symbol, r.range, now);
     case Route::Kind::Version:

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quoterra::service {
 
@@ -21,6 +22,9 @@ std::string percentDecode(std::string_view text, bool plusIsSpace);
 // Returns the decoded value, or an empty text when the key is absent.
 std::string queryValue(std::string_view rawQuery, std::string_view key, std::initializer_list<std::string_view> keys,
                        bool plusIsSpace = false);
+// The same, as it stands in the query.
+std::string rawQueryValue(std::string_view rawQuery, std::string_view key,
+                          std::initializer_list<std::string_view> keys);
 
 // A GET target's path and its raw query (what follows the first '?').
 struct Target {
@@ -34,6 +38,7 @@ struct Route {
     enum class Kind { Quote, Chart, Version, Research, ChartPage, Board, Lookup, Start, NotFound };
     Kind kind = Kind::NotFound;
     std::string symbol;                    // decoded, as sent; for Lookup the query
+    std::vector<std::string> symbols;      // Quote: each symbol asked, in order
     ChartRange range = ChartRange::OneDay; // Chart
     std::string_view title;                // Research: "News", "Profile", ...
     std::string_view page;                 // Research: that page's name on a finance site

@@ -4,6 +4,8 @@
 #include "live_market.h"
 #include "routes.h"
 
+#include "discovery/announcement.h"
+
 #include <charconv>
 #include <deque>
 #include <mutex>
@@ -43,7 +45,9 @@ std::unique_ptr<Backend> makeBackend(const Options& o)
 struct QuoteServer::Impl {
     explicit Impl(const Options& o)
         : options(o)
-        , http(ServerLimits{.requestTimeout = o.requestTimeout}, "quoterra-service/" + versionString(),
+        , token(discovery::newToken())
+        , http(ServerLimits{.requestTimeout = o.requestTimeout},
+               {{"Server", "quoterra-service/" + versionString()}, {std::string(discovery::kTokenHeader), token}},
                [this](const Request& req, Respond respond) { handle(req, std::move(respond)); })
         , backend(makeBackend(o))
         , failDraws(o.seed ^ 0xFA11'FA11'FA11'FA11ULL)
@@ -51,6 +55,7 @@ struct QuoteServer::Impl {
     }
 
     Options options;
+    const std::string token;
     // The server's threads stop first (see stop()); the backend goes next,
     // while the connections its workers answer still exist.
     HttpServer http;
@@ -170,6 +175,11 @@ void QuoteServer::start()
 void QuoteServer::stop()
 {
     d->http.stop();
+}
+
+const std::string& QuoteServer::token() const
+{
+    return d->token;
 }
 
 bool QuoteServer::idleFor(std::chrono::seconds span) const

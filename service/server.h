@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <system_error>
 
 namespace quoterra::service {
@@ -23,6 +24,9 @@ public:
     void start();
     // Safe from any thread.
     void stop();
+    // What every answer carries in its X-Quoterra-Token header, new for
+    // every server.
+    const std::string& token() const;
     // No request has come in or been answered for that long.
     bool idleFor(std::chrono::seconds span) const;
 

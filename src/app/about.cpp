@@ -50,7 +50,8 @@ About::About(Application& app)
     setWindowTitle(QStringLiteral("About Quoterra"));
     setGeometryTwips(0, 0, 5820, 4980);
 
-    picture(this, "picProduct", QPixmap(QStringLiteral(":/about/product.png")), 240, 300, 960, 960);
+    picture(this, "picProduct", designPicture(app.forms().screen(), QStringLiteral(":/about/product.png")), 240, 300,
+            960, 960);
 
     auto* title = make<QGroupBox>(this, "fraTitle", {}, 1440, 120, 4260, 2760);
     Label* name = label(title, "lblTitle", QStringLiteral("Quoterra - King of Stock Tickers"), 180, 240, 3900, 300);
@@ -71,7 +72,8 @@ About::About(Application& app)
     auto* links = make<QGroupBox>(this, "fraLinks", {}, 120, 3000, 5580, 1260);
     label(links, "lblPoweredBy", QStringLiteral("Powered By"), 180, 240, 1800, 255);
     PictureBox* dataService =
-        picture(links, "picDataService", QPixmap(QStringLiteral(":/about/data-service.png")), 180, 570, 1560, 480);
+        picture(links, "picDataService",
+                designPicture(app.forms().screen(), QStringLiteral(":/about/data-service.png")), 180, 570, 1560, 480);
     label(links, "lblWebSiteCaption", QStringLiteral("Quoterra Web Site:"), 2280, 240, 3180, 255);
     Label* site = label(links, "lblWebSite", app.hosts().makerSite, 2280, 540, 3180, 255);
     Label* contact = label(links, "lblContact", app.hosts().makerName, 2280, 840, 3180, 255);

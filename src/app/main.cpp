@@ -1,11 +1,13 @@
 // quoterra: the desktop stock ticker.
 
 #include "autostart.h"
+#include "desktop_session.h"
 #include "program.h"
 
 #include "app/context/application.h"
 #include "hosts/bundled_service.h"
 #include "core/paths.h"
+#include "ui/form.h"
 #include "ui/msgbox.h"
 #include "ui/system_screen.h"
 
@@ -21,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <vector>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -119,10 +122,23 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    // The program places its windows in twips for 96 and 120 dpi itself;
-    // Qt's own scaling would turn 120 dpi into a pixel ratio and hide it.
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    QApplication qapp(argc, argv);
+    // The program places its windows in twips for 96 and 120 dpi itself.
+    // Rounding Qt's scale down keeps 120 dpi a dpi of its own (ratio 1),
+    // while a HiDPI screen becomes 96 or 120 dpi at a whole pixel ratio:
+    // 192 is 96 at 2, 240 is 120 at 2; 144 stays 144 and is refused.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Floor);
+    // The platform is asked for on the command line Qt reads, so that
+    // programs started from here (the browser) choose their own.
+    std::vector<char*> qtArgs(argv, argv + argc);
+    QByteArray platform = chosenPlatform();
+    char platformOption[] = "-platform";
+    if (!platform.isEmpty()) {
+        qtArgs.push_back(platformOption);
+        qtArgs.push_back(platform.data());
+    }
+    int qtArgc = int(qtArgs.size());
+    qtArgs.push_back(nullptr);
+    QApplication qapp(qtArgc, qtArgs.data());
     QApplication::setApplicationName(QStringLiteral("Quoterra"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quoterra.png")));
@@ -167,8 +183,11 @@ int main(int argc, char** argv)
     std::atexit(saveOnSuddenExit);
 
     int code = 0;
-    if (program.StartUp() && !app.forms().ending())
+    if (program.StartUp() && !app.forms().ending()) {
+        if (!programPlacesWindows())
+            tellWhatWaylandCannotDo(stateDirectory());
         code = QApplication::exec();
+    }
     runningProgram = nullptr;
     return code;
 }

@@ -102,8 +102,7 @@ Ticker* Program::makeTicker()
 bool Program::StartUp()
 {
     app_.settings().createKeys();
-    const int dpi = app_.screen().dpiX();
-    if (dpi != 96 && dpi != 120) {
+    if (!app_.screen().supported()) {
         messageBox(nullptr, kFontSizeMessage, QMessageBox::Warning);
         return false;
     }

@@ -22,9 +22,9 @@ namespace {
 
 constexpr int kHeaderPixels = 40; // the header covers the frame pieces' top
 
-QString art(const char* name)
+QPixmap art(const Screen& screen, const QString& name)
 {
-    return QStringLiteral(":/charts/%1.png").arg(QLatin1String(name));
+    return designPicture(screen, QStringLiteral(":/charts/%1.png").arg(name));
 }
 
 } // namespace
@@ -52,6 +52,7 @@ void Charts::buildControls()
 {
     // Made in the order they stack: the header lies over the frame pieces'
     // tops, the buttons and labels over the header.
+    const auto art = [this](const char* name) { return quoterra::art(app_.screen(), QLatin1String(name)); };
     picLeft = picture(this, "picLeft", 0, 240, art("picLeft"));
     picRight = picture(this, "picRight", 3015, 240, art("picRight"));
     picCharts = picture(this, "picCharts", 150, 240, art("picCharts"));
@@ -61,14 +62,16 @@ void Charts::buildControls()
     picSymbol = picture(this, "picSymbol", 105, 75, art("picSymbolUp"));
     picChartType = picture(this, "picChartType", 105, 375, art("picChartTypeUp"));
     picUpdate = picture(this, "picUpdate", 2160, 180, art("picUpdateUp"));
-    picExit = picture(this, "picExit", 2955, 30, QStringLiteral(":/skins/picDefaultExit.png"));
+    picExit =
+        picture(this, "picExit", 2955, 30, designPicture(app_.screen(), QStringLiteral(":/skins/picDefaultExit.png")));
     picSymbol->setToolTip(QStringLiteral("Change the Chart Symbol"));
     picChartType->setToolTip(QStringLiteral("Change the Chart Type"));
     picUpdate->setToolTip(QStringLiteral("Update the Chart"));
     picExit->setToolTip(QStringLiteral("Close"));
     for (PictureBox* button : {picSymbol, picChartType, picUpdate}) {
-        const QString name = QStringLiteral(":/charts/") + button->objectName();
-        faces_[button] = {QPixmap(name + QStringLiteral("Up.png")), QPixmap(name + QStringLiteral("Down.png"))};
+        const QString name = button->objectName();
+        faces_[button] = {quoterra::art(app_.screen(), name + QStringLiteral("Up")),
+                          quoterra::art(app_.screen(), name + QStringLiteral("Down"))};
     }
 
     auto label = [this](const char* name, float left, float top, const QString& caption) {

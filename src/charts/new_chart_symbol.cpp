@@ -18,14 +18,14 @@ NewChartSymbol::NewChartSymbol(Application& app, Charts& charts, std::function<F
     setObjectName(QStringLiteral("NewChartSymbol"));
     setWindowTitle(QStringLiteral("Quoterra - New Chart Symbol"));
     setGeometryTwips(0, 0, 4320, 1560);
-    setFixedSize(size());
 
     auto* caption = new QLabel(QStringLiteral("Ticker Symbol:"), this);
     caption->setObjectName(QStringLiteral("lblTickerSymbol"));
-    placeTwips(caption, 120, 165, 1320, 255);
+    // A little air between the caption and its box, as in the other dialogs.
+    placeTwips(caption, 120, 165, 1380, 255);
     txtTickerSymbol = new QLineEdit(this);
     txtTickerSymbol->setObjectName(QStringLiteral("txtTickerSymbol"));
-    placeTwips(txtTickerSymbol, 1440, 120, 2760, 345);
+    placeTwips(txtTickerSymbol, 1560, 120, 2640, 345);
 
     auto* lookup = new Label(this, QStringLiteral("lblSymbolLookup"), QStringLiteral("Symbol Lookup"));
     lookup->setGeometryTwips(120, 1065, 1500, 255);

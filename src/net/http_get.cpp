@@ -135,6 +135,7 @@ GetResult get(const std::string& url, const GetOptions& options)
         char message[CURL_ERROR_SIZE] = {};
         CURL* c = easy.get();
         curl_easy_setopt(c, CURLOPT_URL, address.c_str());
+        curl_easy_setopt(c, CURLOPT_PATH_AS_IS, 1L); // the path as built: no "." or ".." squeezed out
         curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(left.count()));

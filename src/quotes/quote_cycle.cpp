@@ -1,6 +1,11 @@
 #include "quote_cycle.h"
 
+#include "no_quote_reason.h"
+
 #include "core/transfer.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
 
 #include <initializer_list>
 
@@ -47,12 +52,30 @@ void QuoteCycle::BuildQuoteRequest(const QString& quoteHost)
 
     cursor.CurrentSymbol = serviceSymbolFor(cursor.CurrentSymbol);
     requestAddress = quoteRequestAddress(quoteHost, cursor.CurrentSymbol);
+    statusAddress = quoteHost + QStringLiteral("/_status");
 }
 
 QString QuoteCycle::FetchQuote(Transfer& transfer)
 {
-    QString answer = transfer.OpenURL(requestAddress);
+    QElapsedTimer clock;
+    clock.start();
+    QPointer<Transfer> alive(&transfer);
+    const QString answer = transfer.OpenURL(requestAddress);
     showAnswer(answer);
+    if (!alive || view.compactPrice.caption != QLatin1String("Error"))
+        return answer;
+    const qint64 timeout = transfer.RequestTimeout();
+    const qint64 secondsLeft =
+        (timeout * 1'000'000'000 - clock.nsecsElapsed()) / 1'000'000'000; // whole seconds, none beyond what is left
+    QByteArray status;
+    if (secondsLeft >= 1) {
+        transfer.setRequestTimeout(secondsLeft);
+        status = transfer.openUrlBytes(statusAddress);
+        if (!alive)
+            return answer;
+        transfer.setRequestTimeout(timeout);
+    }
+    view.compactPrice.toolTip = noQuoteReason(status);
     return answer;
 }
 

@@ -55,6 +55,7 @@ public:
     QString ShortName;
     QString LongName;
     QString requestAddress;
+    QString statusAddress; // the quote service's status, which says why a quote failed
     QuoteRecord record;
     TickerColors colors;
     QuoteView view;
@@ -66,7 +67,9 @@ public:
     // on `quoteHost` (scheme and host).
     void BuildQuoteRequest(const QString& quoteHost);
     // Fetches the built request and shows the answer, which it returns
-    // (empty when the fetch failed).
+    // (empty when the fetch failed). When it shows "Error", the price's tool
+    // tip says why, from the service's status fetched within what is left of
+    // the quote's own time-out.
     QString FetchQuote(Transfer& transfer);
     // Shows an answer: its values, or "Error" when there is none.
     void showAnswer(const QString& answer);

@@ -1,14 +1,17 @@
 #include "skin.h"
 
+#include "ui/controls.h"
+
 namespace quoterra {
 
 namespace {
 
-SkinPictures load(const QString& prefix, const QString& chartBrowser, const QString& symbolManager, bool largeFonts)
+SkinPictures load(const QString& prefix, const QString& chartBrowser, const QString& symbolManager,
+                  const Screen& screen)
 {
-    const QString size = largeFonts ? QStringLiteral("LargeFont") : QString();
+    const QString size = screen.dpiX() == 120 ? QStringLiteral("LargeFont") : QString();
     const auto picture = [&](const QString& name) {
-        return QPixmap(QStringLiteral(":/skins/") + name + size + QStringLiteral(".png"));
+        return designPicture(screen, QStringLiteral(":/skins/") + name + size + QStringLiteral(".png"));
     };
     return SkinPictures{picture(prefix + QStringLiteral("Shade")),
                         picture(prefix + QStringLiteral("Full")),
@@ -22,16 +25,15 @@ SkinPictures load(const QString& prefix, const QString& chartBrowser, const QStr
 
 } // namespace
 
-SkinPictures SkinPictures::standard(bool largeFonts)
+SkinPictures SkinPictures::standard(const Screen& screen)
 {
-    return load(QStringLiteral("picDefault"), QStringLiteral("picChart"), QStringLiteral("picSymbolEditor"),
-                largeFonts);
+    return load(QStringLiteral("picDefault"), QStringLiteral("picChart"), QStringLiteral("picSymbolEditor"), screen);
 }
 
-SkinPictures SkinPictures::large(bool largeFonts)
+SkinPictures SkinPictures::large(const Screen& screen)
 {
     return load(QStringLiteral("picLarge"), QStringLiteral("picLargeChartBrowser"),
-                QStringLiteral("picLargeSymbolManager"), largeFonts);
+                QStringLiteral("picLargeSymbolManager"), screen);
 }
 
 } // namespace quoterra

@@ -4,6 +4,8 @@
 
 namespace quoterra {
 
+class Screen;
+
 // The pictures of one skin, drawn for one font size: the face and mode
 // button of each mode, and the other buttons.
 struct SkinPictures {
@@ -17,9 +19,9 @@ struct SkinPictures {
     QPixmap symbolManager;
 
     // Large fonts (120 dpi) have pictures of their own, drawn 1.25 times as
-    // large, never scaled bitmaps.
-    static SkinPictures standard(bool largeFonts);
-    static SkinPictures large(bool largeFonts);
+    // large, never scaled bitmaps; so do HiDPI screens, at their ratio.
+    static SkinPictures standard(const Screen& screen);
+    static SkinPictures large(const Screen& screen);
 };
 
 } // namespace quoterra

@@ -74,14 +74,13 @@ Ticker::~Ticker()
 const SkinPictures& Ticker::largeSkin()
 {
     if (!large_)
-        large_ = SkinPictures::large(app_.screen().dpiX() == 120);
+        large_ = SkinPictures::large(app_.screen());
     return *large_;
 }
 
 void Ticker::buildControls()
 {
-    const bool largeFonts = app_.screen().dpiX() == 120;
-    standard_ = SkinPictures::standard(largeFonts);
+    standard_ = SkinPictures::standard(app_.screen());
 
     picSkin = picture(this, "picSkin", 0, 0, standard_.shadeFace);
     picOptions = picture(this, "picOptions", 30, 30, standard_.options);

@@ -17,22 +17,22 @@ bool Ticker::standardSkinNow() const
 
 float Ticker::fullHeight(bool standardSkin) const
 {
-    return standardSkin ? app_.screen().twipsY(standard_.fullFace.height()) : 2320.0f;
+    return standardSkin ? app_.screen().twipsY(standard_.fullFace.deviceIndependentSize().height()) : 2320.0f;
 }
 
 float Ticker::shadeHeight(bool standardSkin) const
 {
-    return standardSkin ? app_.screen().twipsY(standard_.shadeFace.height()) : 280.0f;
+    return standardSkin ? app_.screen().twipsY(standard_.shadeFace.deviceIndependentSize().height()) : 280.0f;
 }
 
 float Ticker::standardShadeHeight() const
 {
-    return app_.screen().twipsY(standard_.shadeFace.height()) * largeFactor_;
+    return app_.screen().twipsY(standard_.shadeFace.deviceIndependentSize().height()) * largeFactor_;
 }
 
 float Ticker::standardFullHeight() const
 {
-    return app_.screen().twipsY(standard_.fullFace.height()) * largeFactor_;
+    return app_.screen().twipsY(standard_.fullFace.deviceIndependentSize().height()) * largeFactor_;
 }
 
 void Ticker::growToLargeSkin()
@@ -112,7 +112,7 @@ void Ticker::onLoad()
     loaded_ = LoadStage::ModeKnown;
     const SkinSize size = s.skinSize();
     const SkinPictures& sized = size == SkinSize::Standard ? standard_ : largeSkin();
-    setHeightTwips(screen.twipsY((mode_ == WindowMode::Shade ? sized.shadeFace : sized.fullFace).height()));
+    setHeightTwips(screen.twipsY((mode_ == WindowMode::Shade ? sized.shadeFace : sized.fullFace).deviceIndependentSize().height()));
     setWidthTwips(picSkin->widthTwips());
     if (mode_ == WindowMode::Full) {
         for (Label* l : {lblCompactSymbol, lblCompactPrice, lblCompactChange})
@@ -125,7 +125,7 @@ void Ticker::onLoad()
 
     refresh_.paused = false;
     refresh_.Interval = s.interval();
-    const float strip = screen.twipsY(standard_.shadeFace.height());
+    const float strip = screen.twipsY(standard_.shadeFace.deviceIndependentSize().height());
     for (PictureBox* button : {picOptions, picWindow, picExit})
         button->setTopTwips((strip - button->heightTwips()) / 2);
     if (size == SkinSize::Large)

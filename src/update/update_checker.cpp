@@ -43,7 +43,8 @@ UpdateChecker::UpdateChecker(Application& app)
     setObjectName(QStringLiteral("UpdateChecker"));
     setWindowTitle(QStringLiteral("Quoterra - Check For Updates"));
     setFixedSizeTwips(5160, 2100);
-    picture(this, "picProduct", QPixmap(QStringLiteral(":/about/product.png")), 240, 240, 960, 960);
+    picture(this, "picProduct", designPicture(app.forms().screen(), QStringLiteral(":/about/product.png")), 240, 240,
+            960, 960);
     boldLabel(this, "lblStatus", QStringLiteral("Status:"), 1440, 300, 3480);
     lblState = label(this, "lblState", QStringLiteral("Ready"), 1440, 630, 3480, 510);
     lblState->setWordWrap(true);
@@ -108,7 +109,8 @@ UpdateAvailable::UpdateAvailable(Application& app)
     setObjectName(QStringLiteral("UpdateAvailable"));
     setWindowTitle(QStringLiteral("Quoterra - Update Available"));
     setFixedSizeTwips(5760, 2160);
-    picture(this, "picProduct", QPixmap(QStringLiteral(":/about/product.png")), 240, 240, 960, 960);
+    picture(this, "picProduct", designPicture(app.forms().screen(), QStringLiteral(":/about/product.png")), 240, 240,
+            960, 960);
     boldLabel(this, "lblNewVersion", QStringLiteral("A new version of Quoterra is available."), 1440, 240, 4080);
     label(this, "lblWhere",
           QStringLiteral("You can go to the Quoterra Web Site to download the latest version by clicking the button "

@@ -76,7 +76,7 @@ FakeSource::~FakeSource()
         for (int fd : open_)
             ::shutdown(fd, SHUT_RDWR);
     }
-    stopped_.notify_all();
+    changed_.notify_all();
     ::shutdown(listener_, SHUT_RDWR);
     if (acceptor_.joinable())
         acceptor_.join();
@@ -116,7 +116,7 @@ std::vector<std::string> FakeSource::requests() const
 bool FakeSource::stopped(std::chrono::milliseconds wait)
 {
     std::unique_lock lock(mutex_);
-    return stopped_.wait_for(lock, wait, [this] { return stopping_; });
+    return changed_.wait_for(lock, wait, [this] { return stopping_; });
 }
 
 void FakeSource::serve(int fd)
@@ -131,8 +131,9 @@ void FakeSource::serve(int fd)
     }
     Answer a;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         heads_.push_back(head.substr(0, head.find("\r\n\r\n")));
+        changed_.notify_all();
         std::pair<std::vector<Answer>, std::size_t>* script = nullptr;
         for (auto& [prefix, s] : scripts_) // sorted: a longer prefix comes after its shorter ones
             if (target(head).starts_with(prefix) && !s.first.empty())
@@ -141,6 +142,9 @@ void FakeSource::serve(int fd)
             a = *made;
         else if (script)
             a = script->first[std::min(script->second++, script->first.size() - 1)];
+        changed_.wait(lock, [&] { return stopping_ || heads_.size() >= a.holdUntil; });
+        if (stopping_)
+            return;
     }
     if (stopped(a.hang ? std::chrono::hours(1) : a.delay))
         return;

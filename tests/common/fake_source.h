@@ -39,6 +39,7 @@ public:
         std::chrono::milliseconds trickle{0}; // announces 1 MiB, then a byte per interval
         Flood flood = Flood::None;            // instead of `body`, as fast as it is taken
         std::size_t floodBytes = SIZE_MAX;
+        std::size_t holdUntil = 0; // answers once this many requests have come in
     };
 
     // `all`: the answer to every request; `port` 0 takes any free one.
@@ -69,7 +70,7 @@ private:
     int listener_ = -1;
     std::uint16_t port_ = 0;
     mutable std::mutex mutex_;
-    std::condition_variable stopped_;
+    std::condition_variable changed_; // stopping, or a request came in
     bool stopping_ = false;
     std::map<std::string, std::pair<std::vector<Answer>, std::size_t>> scripts_;
     Maker make_;

@@ -42,12 +42,21 @@ bool HttpAnswer::hasHeader(std::string_view line) const
     return false;
 }
 
-RawClient::RawClient(quint16 port)
+std::string HttpAnswer::header(std::string_view name) const
+{
+    const QByteArray wanted = QByteArray(name.data(), qsizetype(name.size())).toLower() + ':';
+    for (const QByteArray& field : QByteArray::fromStdString(head).split('\n').mid(1))
+        if (field.toLower().startsWith(wanted))
+            return field.mid(wanted.size()).trimmed().toStdString();
+    return {};
+}
+
+RawClient::RawClient(quint16 port, const char* address)
 {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::inet_pton(AF_INET, address, &addr.sin_addr);
     addr.sin_port = htons(port);
     if (fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         ::close(fd_);
@@ -125,7 +134,7 @@ HttpAnswer rawExchange(quint16 port, std::string_view bytes)
     return client.read();
 }
 
-ServiceProcess::ServiceProcess(const QStringList& extraArgs, Control control)
+ServiceProcess::ServiceProcess(const QStringList& extraArgs, Control control, const QProcessEnvironment& env)
 {
     // Tests rely on the offline market and on the control endpoints.
     QStringList args{"--port", "0", "--bind", "127.0.0.1"};
@@ -134,11 +143,12 @@ ServiceProcess::ServiceProcess(const QStringList& extraArgs, Control control)
     for (const auto& [option, value] : {std::pair{"--seed", "1"}, {"--market", "simulated"}})
         if (!extraArgs.contains(QLatin1String(option)))
             args << option << value;
+    m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // A test that crashes takes its service with it.
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process.start(kServiceProgram, args + extraArgs);
-    static const QRegularExpression listening(u"^quoterra-service listening on http://127\\.0\\.0\\.1:(\\d+)\\s*$"_s);
+    static const QRegularExpression listening(u"^quoterra-service listening on http://\\S+:(\\d+)\\s*$"_s);
     for (QDeadlineTimer deadline(10'000); !deadline.hasExpired() && m_process.state() != QProcess::NotRunning;) {
         if (!m_process.canReadLine()) {
             m_process.waitForReadyRead(200);
@@ -159,10 +169,8 @@ HttpAnswer ServiceProcess::ask(const char* method, const QByteArray& target) con
     if (m_port == 0)
         return {};
     return rawExchange(m_port,
-                       (method + (' ' + target)
-                        + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\n"
-                          "Connection: close\r\n\r\n")
-                           .toStdString());
+                       (method + (' ' + target) + " HTTP/1.1\r\n").toStdString() + hostLine()
+                           + "Content-Length: 0\r\nConnection: close\r\n\r\n");
 }
 
 QStringList ServiceProcess::requests() const

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -19,13 +20,14 @@ struct HttpAnswer {
     std::string head;
     QByteArray body;
     bool hasHeader(std::string_view line) const; // "Name: value", any case of the name
+    std::string header(std::string_view name) const; // the first such field's value; empty if none
 };
 
 // A plain loopback connection, also for clients that misbehave: half-sent
 // heads, floods, trickles, thousands at once. Every wait has a limit.
 class RawClient {
 public:
-    explicit RawClient(quint16 port);
+    explicit RawClient(quint16 port, const char* address = "127.0.0.1");
     ~RawClient();
     RawClient(const RawClient&) = delete;
     RawClient& operator=(const RawClient&) = delete;
@@ -54,13 +56,16 @@ HttpAnswer rawExchange(quint16 port, std::string_view bytes);
 class ServiceProcess {
 public:
     enum class Control { On, Off }; // Off: started as a user starts it
-    explicit ServiceProcess(const QStringList& extraArgs = {}, Control control = Control::On);
+    explicit ServiceProcess(const QStringList& extraArgs = {}, Control control = Control::On,
+                            const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
     ~ServiceProcess() { stop(); }
     ServiceProcess(const ServiceProcess&) = delete;
     ServiceProcess& operator=(const ServiceProcess&) = delete;
 
     bool isRunning() const { return m_port != 0 && m_process.state() == QProcess::Running; }
     QString origin() const { return u"http://127.0.0.1:%1"_s.arg(m_port); }
+    // "Host: 127.0.0.1:PORT", the header line a local client sends it.
+    std::string hostLine() const { return "Host: 127.0.0.1:" + std::to_string(m_port) + "\r\n"; }
     quint16 port() const { return m_port; }
     qint64 processId() const { return m_process.processId(); }
 

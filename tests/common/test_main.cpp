@@ -23,10 +23,14 @@ int main(int argc, char** argv)
     for (const auto& [variable, dir] : {std::pair{"XDG_CONFIG_HOME", "/config"},
                                         {"QUOTERRA_HOME", "/home"},
                                         {"XDG_DATA_HOME", "/data"},
-                                        {"XDG_STATE_HOME", "/state"}}) {
+                                        {"XDG_STATE_HOME", "/state"},
+                                        {"XDG_CACHE_HOME", "/cache"},
+                                        {"XDG_RUNTIME_DIR", "/runtime"}}) {
         QDir().mkpath(profile.path() + QLatin1String(dir));
         qputenv(variable, QFile::encodeName(profile.path() + QLatin1String(dir)));
     }
+    // as the system makes it: the user's alone
+    QFile::setPermissions(profile.path() + QLatin1String("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qunsetenv("QUOTERRA_SERVICE");
     // No test tells the user's desktop anything: a bus that is not there,
     // unless a test starts one of its own.

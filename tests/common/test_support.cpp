@@ -43,7 +43,6 @@ void TestProfile::writeSymbols(const QList<QPair<QString, QString>>& entries) co
         f.write(encodeRecord(SymbolEntry{symbol, name}));
 }
 
-
 QString TestProfile::setting(const QString& section, const QString& name) const
 {
     QString current;
@@ -54,6 +53,22 @@ QString TestProfile::setting(const QString& section, const QString& name) const
             return line.mid(name.size() + 1);
     }
     return u"<missing>"_s;
+}
+
+std::string testName(std::string_view what)
+{
+    std::string name;
+    bool upper = true;
+    for (const char ch : what) {
+        const bool alnum = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9');
+        if (!alnum) {
+            upper = upper || ch != '\''; // "browser's" is one word
+            continue;
+        }
+        name += upper && ch >= 'a' && ch <= 'z' ? char(ch - 'a' + 'A') : ch;
+        upper = false;
+    }
+    return name;
 }
 
 bool waitUntil(const std::function<bool()>& condition, int ms)

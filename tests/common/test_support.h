@@ -23,6 +23,8 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <string>
+#include <string_view>
 
 class FakeSource;
 
@@ -36,8 +38,17 @@ inline void PrintTo(const QString& text, std::ostream* out)
 
 namespace quoterra::test {
 
+// A test name from a row's description: "top at 125" -> "TopAt125".
+std::string testName(std::string_view what);
+// Names the rows of a parameterised test by their `what`, so a failure says
+// which row and --gtest_filter=*/TopAt125 runs one.
+template <class Row> std::string rowName(const ::testing::TestParamInfo<Row>& info)
+{
+    return testName(info.param.what);
+}
+
 // A screen of the test's choosing: 1024 x 738 pixels of work area at 96 dpi
-// unless told otherwise.
+// and device pixel ratio 1 unless told otherwise.
 class FakeScreen : public Screen {
 public:
     explicit FakeScreen(int dots = 96, QRect workArea = QRect(0, 0, 1024, 738))
@@ -49,10 +60,12 @@ public:
     int dpiY() const override { return dpi; }
     QRect workArea() const override { return area; }
     QPoint cursorPos() const override { return cursor; }
+    double devicePixelRatio() const override { return ratio; }
 
     int dpi;
     QRect area;
     QPoint cursor;
+    double ratio = 1.0;
 };
 
 // A throw-away profile: a settings folder and an application directory.

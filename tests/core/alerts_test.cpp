@@ -116,22 +116,20 @@ constexpr auto kArmed = LevelState::Armed;
 constexpr auto kCrossed = LevelState::Crossed;
 constexpr auto kUnknown = LevelState::Unknown;
 
-INSTANTIATE_TEST_SUITE_P(Lines, StoredAlert,
-                         ::testing::Values(Stored{"BothLevels", "150;140", Alert{150, 140}, "150;140"},
-                                           Stored{"AboveWithoutSeparator", "150", Alert{150, {}}, "150;"},
-                                           Stored{"BelowWithBlanks", " ; 4.2 ", Alert{{}, 4.2}, ";4.2"},
-                                           Stored{"LevelsReadBackExactly", "0.30000000000000004;1E300",
-                                                  Alert{0.30000000000000004, 1e300}, "0.30000000000000004;1e+300"},
-                                           Stored{"StatesKept", "150;140;crossed;armed",
-                                                  Alert{150, 140, kCrossed, kArmed}, "150;140;crossed;armed"},
-                                           Stored{"StateOfAnUnsetLevelDropped", "150;;armed;crossed",
-                                                  Alert{150, {}, kArmed, kUnknown}, "150;;armed;"},
-                                           Stored{"UnknownStateWord", "150;;sideways;", Alert{150, {}}, "150;"},
-                                           Stored{"NotANumber", "abc;140", std::nullopt, ""},
-                                           Stored{"ZeroLevel", "0;", std::nullopt, ""},
-                                           Stored{"NegativeLevel", ";-1", std::nullopt, ""},
-                                           Stored{"DecimalComma", "150,5;", std::nullopt, ""}),
-                         rowName<Stored>);
+INSTANTIATE_TEST_SUITE_P(
+    Lines, StoredAlert,
+    ::testing::Values(
+        Stored{"BothLevels", "150;140", Alert{150, 140}, "150;140"},
+        Stored{"AboveWithoutSeparator", "150", Alert{150, {}}, "150;"},
+        Stored{"BelowWithBlanks", " ; 4.2 ", Alert{{}, 4.2}, ";4.2"},
+        Stored{"LevelsReadBackExactly", "0.30000000000000004;1E20", Alert{0.30000000000000004, 1e20},
+               "0.30000000000000004;100000000000000000000"},
+        Stored{"StatesKept", "150;140;crossed;armed", Alert{150, 140, kCrossed, kArmed}, "150;140;crossed;armed"},
+        Stored{"StateOfAnUnsetLevelDropped", "150;;armed;crossed", Alert{150, {}, kArmed, kUnknown}, "150;;armed;"},
+        Stored{"UnknownStateWord", "150;;sideways;", Alert{150, {}}, "150;"},
+        Stored{"NotANumber", "abc;140", std::nullopt, ""}, Stored{"ZeroLevel", "0;", std::nullopt, ""},
+        Stored{"NegativeLevel", ";-1", std::nullopt, ""}, Stored{"DecimalComma", "150,5;", std::nullopt, ""}),
+    rowName<Stored>);
 
 // ---- Several symbols in one request ---------------------------------------
 
@@ -360,6 +358,26 @@ TEST_F(Watch, TellsACrossingOnceAndNotAgainAfterARestart)
     // A level set anew starts from the last price seen.
     EXPECT_EQ(again.watch.newAlertFor(u"MSFT"_s, 150, 140), (Alert{150, 140, kCrossed, kArmed}));
     EXPECT_EQ(again.watch.newAlertFor(u"IBM"_s, 150, {}), (Alert{150, {}})) << "no price of IBM was seen";
+}
+
+// The bundled service answers every symbol of the one request, an unknown
+// one with its N/A line in place.
+TEST(WatchOnTheService, ReadsEachSymbolOfOneRequest)
+{
+    ServiceProcess service;
+    test::TestProfile profile;
+    profile.writeSymbols({{"IBM", ""}, {"ZZZQ", ""}, {"30YR", ""}, {"msft", ""}});
+    profile.writeSettings("[Software\\Quoterra\\Alerts]\nIBM=1000000;\nZZZQ=5;\n30YR=;0.01\nmsft=;0.01\n");
+    RegistryStore store(profile.registryFile());
+    PriceWatch watch(store, profile.appDir(), service.origin());
+    watch.refreshDue(0, 5);
+    ASSERT_TRUE(test::waitUntil([&] { return !watch.checking(); }));
+    EXPECT_EQ(service.requests(), QStringList{QString::fromLatin1(test::quoteTarget("IBM+ZZZQ+^TYX+msft"))});
+    for (const char* known : {"IBM", "30YR", "msft"})
+        EXPECT_TRUE(watch.lastPrice(QLatin1String(known))) << known;
+    EXPECT_FALSE(watch.lastPrice(u"ZZZQ"_s));
+    store.flush();
+    EXPECT_EQ(profile.setting(u"Software\\Quoterra\\Alerts"_s, u"IBM"_s), u"1000000;;armed;"_s);
 }
 
 } // namespace

@@ -1,13 +1,11 @@
 // Window placement as values: the work area, the edge snap, the two drag
 // steps with their magnets, the chart browser's restored place and the
-// ticker's mode switch with a docked chart browser; and the proportional
-// resizer behind the large ticker.
+// ticker's mode switch, each a table of named rows; then the docked pair
+// that applies them to both windows.
 #include "test_support.h"
 
-#include "placement/placement.h"
-#include "resizer/resizer.h"
-
-#include <QSignalSpy>
+#include "core/registry.h"
+#include "placement/docked_pair.h"
 
 namespace quoterra {
 
@@ -17,6 +15,8 @@ void PrintTo(const RectTwips& r, std::ostream* out)
 }
 
 namespace {
+
+using test::rowName;
 
 // 1024 x 738 pixels at 15 twips a pixel.
 constexpr WorkAreaTwips kArea{0, 0, 15360, 11070};
@@ -29,7 +29,7 @@ DragPointer pointerFor(double left, double top, WorkAreaTwips area = kArea)
     return DragPointer{QPoint(200, 100), QPointF(200 * 15.0 - left, 100 * 15.0 - top), 15, 15, area};
 }
 
-TEST(WorkArea, IsAskedInPixelsAndKeptInTwipsAndWindowsArePulledInside)
+TEST(WorkArea, IsAskedInPixelsAndKeptInWholeTwipsPerAxis)
 {
     test::FakeScreen screen(96, QRect(0, 28, 1024, 710));
     const WorkAreaTwips w = workAreaTwips(screen);
@@ -40,195 +40,223 @@ TEST(WorkArea, IsAskedInPixelsAndKeptInTwipsAndWindowsArePulledInside)
     screen.dpi = 96;
     screen.area = QRect(0, 0, 3840, 2160); // no 16-bit limit
     EXPECT_EQ(workAreaTwips(screen).right, 57600);
+}
+
+TEST(CursorTop, TakesTheGrabPointInPixelsFromThePointer)
+{
     EXPECT_EQ(CursorTop(DragPointer{QPoint(0, 300), QPointF(0, 150), 15, 15, {}}), 4350);
+}
 
+struct KeepRow {
+    const char* what;
+    RectTwips window;
+    QPointF kept;
+};
+const KeepRow kKeepRows[] = {
+    {"below the bottom", {300, 20000, 3150, 210}, {300, 10860}},
+    {"one twip too low", {300, 10846, 3150, 225}, {300, 10845}},
+    {"exactly on the bottom", {300, 10845, 3150, 225}, {300, 10845}},
+    {"left of the area", {-900, 3000, 3150, 210}, {0, 3000}},
+    {"under a panel at the top", {100, 0, 3150, 210}, {100, 420}},
+    {"touching all four edges", {0, 420, 15360, 10650}, {0, 420}},
+    {"larger than the area", {500, 500, 20000, 20000}, {-4640, -8930}}, // bottom and right edges win
+};
+class KeepInWorkAreaRows : public ::testing::TestWithParam<KeepRow> { };
+TEST_P(KeepInWorkAreaRows, PullsTheWindowInside)
+{
     const WorkAreaTwips panelAtTop{0, 420, 15360, 11070};
-    const std::pair<RectTwips, QPointF> cases[] = {
-        {{300, 20000, 3150, 210}, {300, 10860}},
-        {{300, 10846, 3150, 225}, {300, 10845}}, // one twip (less than a pixel) too low
-        {{300, 10845, 3150, 225}, {300, 10845}}, // exactly on the bottom
-        {{-900, 3000, 3150, 210}, {0, 3000}},
-        {{100, 0, 3150, 210}, {100, 420}},
-        {{0, 420, 15360, 10650}, {0, 420}},         // touching all four edges
-        {{500, 500, 20000, 20000}, {-4640, -8930}}, // larger than the area: bottom and right edges win
-    };
-    for (const auto& [window, place] : cases) {
-        const RectTwips kept = KeepInWorkArea(window, panelAtTop);
-        EXPECT_EQ(QPointF(kept.left, kept.top), place) << ::testing::PrintToString(window);
-    }
+    const RectTwips kept = KeepInWorkArea(GetParam().window, panelAtTop);
+    EXPECT_EQ(QPointF(kept.left, kept.top), GetParam().kept);
 }
+INSTANTIATE_TEST_SUITE_P(Windows, KeepInWorkAreaRows, ::testing::ValuesIn(kKeepRows), rowName<KeepRow>);
 
-TEST(CheckDocking, NeedsTouchingOrOverlappingOnBothAxes)
+struct DockingRow {
+    const char* what;
+    RectTwips chart;
+    bool docked, magnet;
+};
+const DockingRow kDockingRows[] = {
+    {"below sharing the edge", {3000, 3210, 3150, 2400}, true, true},
+    {"a twip lower", {3000, 3211, 3150, 2400}, false, false},
+    {"corner to corner", {6150, 3210, 3150, 2400}, true, true},
+    {"beside but a twip away", {6151, 3000, 3150, 2400}, false, true},
+};
+class CheckDockingRows : public ::testing::TestWithParam<DockingRow> { };
+TEST_P(CheckDockingRows, NeedsTouchingOrOverlappingOnBothAxesEitherWayRound)
 {
-    struct Case {
-        RectTwips chart;
-        bool docked, magnet;
-    } cases[] = {
-        {{3000, 3210, 3150, 2400}, true, true},   // below, sharing the edge
-        {{3000, 3211, 3150, 2400}, false, false}, // a twip lower
-        {{6150, 3210, 3150, 2400}, true, true},   // corner to corner
-        {{6151, 3000, 3150, 2400}, false, true},  // beside but a twip away
-    };
-    for (const Case& c : cases) {
-        PlacementState p;
-        CheckDocking(p, kTicker, c.chart);
-        EXPECT_EQ(p.docked, c.docked) << ::testing::PrintToString(c.chart);
-        EXPECT_EQ(p.magnet, c.magnet) << ::testing::PrintToString(c.chart);
-        PlacementState q;
-        CheckDocking(q, c.chart, kTicker);
-        EXPECT_EQ(q.docked, c.docked);
-    }
-}
-
-TEST(SnapToEdges, EdgesWithin125TwipsPullTheWindowFlush)
-{
-    struct Case {
-        const char* what;
-        QPointF cursor; // where the window would go
-        bool snapped;
-        QPoint snap;
-        bool docked = false; // with the chart browser hanging 2400 below
-    } cases[] = {
-        {"top at 125", {3000, 125}, true, {3000, 0}},
-        {"top at 126", {3000, 126}, false, {3000, 126}},
-        {"top above the area", {3000, -125}, true, {3000, 0}},
-        {"bottom within", {3000, 11070 - 210 - 125}, true, {3000, 10860}},
-        {"bottom beyond", {3000, 11070 - 210 + 126}, false, {3000, 10986}},
-        {"left", {-100, 3000}, true, {0, 3000}},
-        {"right", {15360 - 3150 + 40, 3000}, true, {12210, 3000}},
-        {"rounded when free", {3000.5, 2999.5}, false, {3000, 3000}},
-        // The pair snaps by the chart browser's bottom, which reaches the area's first.
-        {"a docked pair", {3000, 11070 - 2610 - 100}, true, {3000, 11070 - 2610}, true},
-        {"undocked, the same place", {3000, 11070 - 2610 - 100}, false, {3000, 11070 - 2610 - 100}},
-    };
-    for (const Case& c : cases) {
-        PlacementState p;
-        p.docked = c.docked;
-        SnapToEdges(p, pointerFor(c.cursor.x(), c.cursor.y()), kTicker, &kChart);
-        EXPECT_EQ(p.snapped, c.snapped) << c.what;
-        EXPECT_EQ(QPoint(p.SnapLeft, p.SnapTop), c.snap) << c.what;
-    }
-    // A window almost as tall as the area, near both edges: the top wins.
+    const DockingRow& c = GetParam();
     PlacementState p;
-    SnapToEdges(p, pointerFor(3000, 60), RectTwips{0, 0, 3150, 11070 - 100}, nullptr);
-    EXPECT_EQ(p.SnapTop, 0);
+    CheckDocking(p, kTicker, c.chart);
+    EXPECT_EQ(p.docked, c.docked);
+    EXPECT_EQ(p.magnet, c.magnet);
+    PlacementState q;
+    CheckDocking(q, c.chart, kTicker);
+    EXPECT_EQ(q.docked, c.docked);
 }
+INSTANTIATE_TEST_SUITE_P(Charts, CheckDockingRows, ::testing::ValuesIn(kDockingRows), rowName<DockingRow>);
 
-TEST(DragTicker, ADockedChartBrowserFollowsOrItsSavedPlaceDoes)
+struct SnapRow {
+    const char* what;
+    QPointF cursor; // where the window would go
+    bool snapped;
+    QPoint snap;
+    bool docked = false; // with the chart browser hanging 2400 below
+    RectTwips window = kTicker;
+};
+const SnapRow kSnapRows[] = {
+    {"top at 125", {3000, 125}, true, {3000, 0}},
+    {"top at 126", {3000, 126}, false, {3000, 126}},
+    {"top above the area", {3000, -125}, true, {3000, 0}},
+    {"bottom within", {3000, 11070 - 210 - 125}, true, {3000, 10860}},
+    {"bottom beyond", {3000, 11070 - 210 + 126}, false, {3000, 10986}},
+    {"left", {-100, 3000}, true, {0, 3000}},
+    {"right", {15360 - 3150 + 40, 3000}, true, {12210, 3000}},
+    {"rounded when free", {3000.5, 2999.5}, false, {3000, 3000}},
+    // The pair snaps by the chart browser's bottom, which reaches the area's first.
+    {"a docked pair", {3000, 11070 - 2610 - 100}, true, {3000, 11070 - 2610}, true},
+    {"undocked the same place", {3000, 11070 - 2610 - 100}, false, {3000, 11070 - 2610 - 100}},
+    // Almost as tall as the area, near both edges: the top wins.
+    {"near both edges", {3000, 60}, true, {3000, 0}, false, {0, 0, 3150, 11070 - 100}},
+};
+class SnapToEdgesRows : public ::testing::TestWithParam<SnapRow> { };
+TEST_P(SnapToEdgesRows, PullEdgesWithin125TwipsFlush)
 {
-    for (const bool open : {true, false}) {
-        for (const QPointF to : {QPointF(5000, 6000), QPointF(40, 6000)}) {
-            SCOPED_TRACE(open ? "open" : "closed");
-            PlacementState p;
-            p.docked = true;
-            takeChartOffsets(p, kTicker, open ? &kChart : nullptr, QPointF(2700, 3210));
-            EXPECT_EQ(QPoint(p.ChartOffsetX, p.ChartOffsetY), open ? QPoint(0, -210) : QPoint(300, -210));
-            const TickerStep step =
-                DragTicker(p, pointerFor(to.x(), to.y()), kTicker, open ? &kChart : nullptr, QPointF(2700, 3210));
-            const float left = to.x() == 40 ? 0 : float(to.x()); // the left edge snaps
-            EXPECT_EQ(QPointF(step.ticker.left, step.ticker.top), QPointF(left, 6000));
-            if (open) {
-                ASSERT_TRUE(step.chart);
-                EXPECT_EQ(QPointF(step.chart->left, step.chart->top), QPointF(left, 6210));
-                EXPECT_FALSE(step.savedChart);
-            } else {
-                ASSERT_TRUE(step.savedChart);
-                EXPECT_EQ(*step.savedChart, QPoint(int(left) - 300, 6210));
-            }
-        }
+    const SnapRow& c = GetParam();
+    PlacementState p;
+    p.docked = c.docked;
+    SnapToEdges(p, pointerFor(c.cursor.x(), c.cursor.y()), c.window, &kChart);
+    EXPECT_EQ(p.snapped, c.snapped);
+    EXPECT_EQ(QPoint(p.SnapLeft, p.SnapTop), c.snap);
+}
+INSTANTIATE_TEST_SUITE_P(Edges, SnapToEdgesRows, ::testing::ValuesIn(kSnapRows), rowName<SnapRow>);
+
+struct FollowRow {
+    const char* what;
+    bool open;
+    QPointF to;
+};
+const FollowRow kFollowRows[] = {
+    {"open", true, {5000, 6000}},
+    {"open to the left edge", true, {40, 6000}},
+    {"closed", false, {5000, 6000}},
+    {"closed to the left edge", false, {40, 6000}},
+};
+class DockedTickerDragRows : public ::testing::TestWithParam<FollowRow> { };
+TEST_P(DockedTickerDragRows, TheChartBrowserOrItsSavedPlaceFollowsAtItsOffset)
+{
+    const FollowRow& c = GetParam();
+    PlacementState p;
+    p.docked = true;
+    takeChartOffsets(p, kTicker, c.open ? &kChart : nullptr, QPointF(2700, 3210));
+    EXPECT_EQ(QPoint(p.ChartOffsetX, p.ChartOffsetY), c.open ? QPoint(0, -210) : QPoint(300, -210));
+    const TickerStep step =
+        DragTicker(p, pointerFor(c.to.x(), c.to.y()), kTicker, c.open ? &kChart : nullptr, QPointF(2700, 3210));
+    const float left = c.to.x() == 40 ? 0 : float(c.to.x()); // the left edge snaps
+    EXPECT_EQ(QPointF(step.ticker.left, step.ticker.top), QPointF(left, 6000));
+    EXPECT_EQ(step.chart.has_value(), c.open);
+    EXPECT_EQ(step.savedChart.has_value(), !c.open);
+    if (step.chart) {
+        EXPECT_EQ(QPointF(step.chart->left, step.chart->top), QPointF(left, 6210));
+    }
+    if (step.savedChart) {
+        EXPECT_EQ(*step.savedChart, QPoint(int(left) - 300, 6210));
     }
 }
+INSTANTIATE_TEST_SUITE_P(Pairs, DockedTickerDragRows, ::testing::ValuesIn(kFollowRows), rowName<FollowRow>);
 
-TEST(DragTicker, AnUndockedTickerSticksToAnOpenChartBrowserOrAClosedOnesSavedPlace)
+// Where the undocked ticker would go, where it ends up, and the magnet; a
+// closed chart browser's saved rectangle is a magnet only sideways.
+struct MagnetRow {
+    const char* what;
+    QPointF to, placed;
+    bool magnet, open = true;
+};
+const MagnetRow kMagnetRows[] = {
+    {"top at the chart browser's bottom", {3100, 5610 + 125}, {3000, 5610}, true},
+    {"top beyond its bottom", {3100, 5610 + 126}, {3100, 5736}, false},
+    {"tops aligned", {3100, 3210 + 90}, {3000, 3210}, true},
+    {"bottom at its top", {3100, 3210 - 210 + 50}, {3000, 3000}, true},
+    // A strip at most 250 tall: tops aligned and bottom to top both hold; the last wins.
+    {"both", {3100, 3210 - 105}, {3000, 3000}, true},
+    {"beside a closed one's left edge", {6000 - 3150 - 100, 3500}, {6000 - 3150, 3500}, true, false},
+    {"above a closed one", {6000 - 3150 - 100, 3000 - 221}, {6000 - 3150 - 100, 3000 - 221}, false, false},
+};
+class UndockedTickerDragRows : public ::testing::TestWithParam<MagnetRow> { };
+TEST_P(UndockedTickerDragRows, SticksToTheChartBrowserOrAClosedOnesSavedPlace)
 {
-    // Where the ticker would go, where it ends up, and the magnet; a closed
-    // chart browser's saved rectangle is a magnet only sideways.
-    struct Case {
-        const char* what;
-        QPointF to, placed;
-        bool magnet, open = true;
-    } cases[] = {
-        {"top at the chart browser's bottom", {3100, 5610 + 125}, {3000, 5610}, true},
-        {"top beyond its bottom", {3100, 5610 + 126}, {3100, 5736}, false},
-        {"tops aligned", {3100, 3210 + 90}, {3000, 3210}, true},
-        {"bottom at its top", {3100, 3210 - 210 + 50}, {3000, 3000}, true},
-        // A strip at most 250 tall: both tops-aligned and bottom-to-top
-        // hold, the last wins.
-        {"both", {3100, 3210 - 105}, {3000, 3000}, true},
-        {"beside a closed one's left edge", {6000 - 3150 - 100, 3500}, {6000 - 3150, 3500}, true, false},
-        {"above a closed one", {6000 - 3150 - 100, 3000 - 221}, {6000 - 3150 - 100, 3000 - 221}, false, false},
-    };
-    for (const Case& c : cases) {
-        PlacementState p;
-        const TickerStep step = DragTicker(p, pointerFor(c.to.x(), c.to.y()), kTicker, c.open ? &kChart : nullptr,
-                                           c.open ? QPointF(0, 0) : QPointF(6000, 3000));
-        EXPECT_EQ(QPointF(step.ticker.left, step.ticker.top), c.placed) << c.what;
-        EXPECT_EQ(p.magnet, c.magnet) << c.what;
-        EXPECT_FALSE(p.docked);
-    }
+    const MagnetRow& c = GetParam();
+    PlacementState p;
+    const TickerStep step = DragTicker(p, pointerFor(c.to.x(), c.to.y()), kTicker, c.open ? &kChart : nullptr,
+                                       c.open ? QPointF(0, 0) : QPointF(6000, 3000));
+    EXPECT_EQ(QPointF(step.ticker.left, step.ticker.top), c.placed);
+    EXPECT_EQ(p.magnet, c.magnet);
+    EXPECT_FALSE(p.docked);
 }
+INSTANTIATE_TEST_SUITE_P(Magnets, UndockedTickerDragRows, ::testing::ValuesIn(kMagnetRows), rowName<MagnetRow>);
 
-TEST(DragChartWindow, TheFirstVerticalAndTheLastHorizontalAlignmentWin)
+// The chart browser, last seen where it would go now, dragged near the ticker.
+constexpr RectTwips kFullTicker{3000, 3000, 3150, 1740};
+struct ChartDragRow {
+    const char* what;
+    double left, top;
+    QPointF placed;
+    bool docked;
+    RectTwips ticker = kTicker;
+};
+const ChartDragRow kChartDragRows[] = {
+    {"below 125 off", 3000, 3210 + 125, {3000, 3210}, true},
+    {"below 126 off", 3000, 3210 + 126, {3000, 3336}, false},
+    {"tops aligned", 3000, 3000 - 125, {3000, 3000}, true},
+    {"above", 3000, 3000 - 2400 + 100, {3000, 600}, true},
+    {"bottoms aligned", 3000, 900, {3000, 810}, true},
+    // Below and tops aligned both hold for a 210-high ticker: the first wins.
+    {"below beats tops aligned", 3000, 3105, {3000, 3210}, true},
+    {"its top inside the ticker's height", 6100, 4000, {6150, 4000}, true, kFullTicker},
+    {"left edges 125 off", 3125, 3210, {3000, 3210}, true},
+    {"left edges 126 off", 3126, 3210, {3126, 3210}, false},
+    {"to the ticker's right", 6250, 3100, {6150, 3100}, false},
+    {"to the ticker's left", 3000 - 3150 - 100, 3100, {-150, 3100}, false},
+    {"far away", 9000, 8000, {9000, 8000}, false},
+};
+class DragChartWindowRows : public ::testing::TestWithParam<ChartDragRow> { };
+TEST_P(DragChartWindowRows, TheFirstVerticalAndTheLastHorizontalAlignmentWin)
 {
-    // The chart browser, last seen where it would go now, dragged near the
-    // ticker.
-    constexpr RectTwips fullTicker{3000, 3000, 3150, 1740};
-    struct Case {
-        const char* what;
-        double left, top;
-        QPointF placed;
-        bool docked;
-        RectTwips ticker = kTicker;
-    } cases[] = {
-        {"below, 125 off", 3000, 3210 + 125, {3000, 3210}, true},
-        {"below, 126 off", 3000, 3210 + 126, {3000, 3336}, false},
-        {"tops aligned", 3000, 3000 - 125, {3000, 3000}, true},
-        {"above", 3000, 3000 - 2400 + 100, {3000, 600}, true},
-        {"bottoms aligned", 3000, 900, {3000, 810}, true},
-        // Below and tops aligned both hold for a 210-high ticker: the first wins.
-        {"below beats tops aligned", 3000, 3105, {3000, 3210}, true},
-        {"its top inside the ticker's height", 6100, 4000, {6150, 4000}, true, fullTicker},
-        {"left edges, 125 off", 3125, 3210, {3000, 3210}, true},
-        {"left edges, 126 off", 3126, 3210, {3126, 3210}, false},
-        {"to the ticker's right", 6250, 3100, {6150, 3100}, false},
-        {"to the ticker's left", 3000 - 3150 - 100, 3100, {-150, 3100}, false},
-        {"far away", 9000, 8000, {9000, 8000}, false},
-    };
-    for (const Case& c : cases) {
-        PlacementState p;
-        p.docked = !c.docked;
-        const RectTwips from{float(c.left), float(c.top), 3150, 2400};
-        const RectTwips moved = DragChartWindow(p, pointerFor(c.left, c.top), from, c.ticker);
-        EXPECT_EQ(QPointF(moved.left, moved.top), c.placed) << c.what;
-        EXPECT_EQ(p.docked, c.docked) << c.what;
-    }
+    const ChartDragRow& c = GetParam();
+    PlacementState p;
+    p.docked = !c.docked;
+    const RectTwips from{float(c.left), float(c.top), 3150, 2400};
+    const RectTwips moved = DragChartWindow(p, pointerFor(c.left, c.top), from, c.ticker);
+    EXPECT_EQ(QPointF(moved.left, moved.top), c.placed);
+    EXPECT_EQ(p.docked, c.docked);
 }
+INSTANTIATE_TEST_SUITE_P(Alignments, DragChartWindowRows, ::testing::ValuesIn(kChartDragRows), rowName<ChartDragRow>);
 
-TEST(ChartBrowserLoad, TheRestoredPlaceRejoinsTheTickerAndThePairFits)
+struct RestoreRow {
+    const char* what;
+    bool docked;
+    float tickerTop, tickerHeight, chartLeft, chartTop; // as loaded
+    float placedTicker, placedChart;                    // the tops after correcting
+};
+const RestoreRow kRestoreRows[] = {
+    {"saved under the strip the window full now", false, 3000, 1740, 3000, 3210, 3000, 4740},
+    {"saved under the full window the strip now", false, 3000, 210, 3000, 4740, 3000, 3210},
+    {"elsewhere", false, 3000, 210, 9000, 100, 3000, 100},
+    {"docked below past the bottom", true, 10860, 210, 3000, 11070, 8460, 11070},
+    {"docked above at the top", true, 0, 210, 3000, -2400, 2400, -2400},
+    {"docked beside at the top", true, 0, 210, 6150, -100, 0, -100},
+};
+class RestoredChartPlaceRows : public ::testing::TestWithParam<RestoreRow> { };
+TEST_P(RestoredChartPlaceRows, RejoinsTheTickerAndThePairFits)
 {
-    struct Case {
-        const char* what;
-        bool docked;
-        float tickerTop, tickerHeight, chartLeft, chartTop; // as loaded
-        float placedTicker, placedChart;                    // the tops after correcting
-    } cases[] = {
-        {"saved under the strip, the window full now", false, 3000, 1740, 3000, 3210, 3000, 4740},
-        {"saved under the full window, the strip now", false, 3000, 210, 3000, 4740, 3000, 3210},
-        {"elsewhere", false, 3000, 210, 9000, 100, 3000, 100},
-        {"docked below, past the bottom", true, 10860, 210, 3000, 11070, 8460, 11070},
-        {"docked above at the top", true, 0, 210, 3000, -2400, 2400, -2400},
-        {"docked beside at the top", true, 0, 210, 6150, -100, 0, -100},
-    };
-    for (const Case& c : cases) {
-        PlacementState p;
-        p.docked = c.docked;
-        const Pair placed =
-            correctRestoredChartPlace(p, RectTwips{c.chartLeft, c.chartTop, 3150, 2400},
-                                      RectTwips{3000, c.tickerTop, 3150, c.tickerHeight}, 210, 1740, kArea);
-        EXPECT_EQ(placed.ticker.top, c.placedTicker) << c.what;
-        EXPECT_EQ(placed.chart.top, c.placedChart) << c.what;
-    }
+    const RestoreRow& c = GetParam();
+    PlacementState p;
+    p.docked = c.docked;
+    const Pair placed = correctRestoredChartPlace(p, RectTwips{c.chartLeft, c.chartTop, 3150, 2400},
+                                                  RectTwips{3000, c.tickerTop, 3150, c.tickerHeight}, 210, 1740, kArea);
+    EXPECT_EQ(placed.ticker.top, c.placedTicker);
+    EXPECT_EQ(placed.chart.top, c.placedChart);
 }
+INSTANTIATE_TEST_SUITE_P(Places, RestoredChartPlaceRows, ::testing::ValuesIn(kRestoreRows), rowName<RestoreRow>);
 
 // Heights of the standard skin: strip 210, full 1740.
 Pair switched(PlacementState& p, ModeMemory& m, WindowMode from, RectTwips t, std::optional<RectTwips> c)
@@ -236,20 +264,32 @@ Pair switched(PlacementState& p, ModeMemory& m, WindowMode from, RectTwips t, st
     return switchWindowMode(p, m, ModeSwitch{from, 1740, 210, kArea}, t, c);
 }
 
-TEST(switchWindowMode, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
+struct ModeRow {
+    const char* what;
+    float top;     // of the strip
+    float fullTop; // of the full window
+};
+const ModeRow kModeRows[] = {
+    {"high up it opens downward", 3000, 3000},
+    {"near the bottom it opens upward", 10000, 11070 - 1740},
+};
+class ModeSwitchRows : public ::testing::TestWithParam<ModeRow> { };
+TEST_P(ModeSwitchRows, ShadingAgainPutsTheStripBackWhereItWas)
 {
-    for (const float top : {10000.0f, 3000.0f}) {
-        PlacementState p;
-        ModeMemory m;
-        const Pair full = switched(p, m, WindowMode::Shade, RectTwips{3000, top, 3150, 210}, std::nullopt);
-        EXPECT_EQ(full.ticker.height, 1740);
-        EXPECT_EQ(full.ticker.top, top == 3000 ? 3000 : 11070 - 1740);
-        const Pair back = switched(p, m, WindowMode::Full, full.ticker, std::nullopt);
-        EXPECT_EQ(back.ticker.height, 210);
-        EXPECT_EQ(back.ticker.top, top);
-        EXPECT_FALSE(m.movedUp);
-    }
-    // Moved by the user while full: it shades where it is.
+    PlacementState p;
+    ModeMemory m;
+    const Pair full = switched(p, m, WindowMode::Shade, RectTwips{3000, GetParam().top, 3150, 210}, std::nullopt);
+    EXPECT_EQ(full.ticker.height, 1740);
+    EXPECT_EQ(full.ticker.top, GetParam().fullTop);
+    const Pair back = switched(p, m, WindowMode::Full, full.ticker, std::nullopt);
+    EXPECT_EQ(back.ticker.height, 210);
+    EXPECT_EQ(back.ticker.top, GetParam().top);
+    EXPECT_FALSE(m.movedUp);
+}
+INSTANTIATE_TEST_SUITE_P(Tops, ModeSwitchRows, ::testing::ValuesIn(kModeRows), rowName<ModeRow>);
+
+TEST(ModeSwitch, AFullWindowMovedByTheUserShadesWhereItIs)
+{
     PlacementState p;
     ModeMemory m;
     Pair full = switched(p, m, WindowMode::Shade, RectTwips{3000, 10000, 3150, 210}, std::nullopt);
@@ -257,80 +297,205 @@ TEST(switchWindowMode, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
     EXPECT_EQ(switched(p, m, WindowMode::Full, full.ticker, std::nullopt).ticker.top, 2000);
 }
 
-TEST(switchWindowMode, ADockedChartBrowserStaysJoinedAndThePairStaysInside)
+struct JoinedRow {
+    const char* what;
+    RectTwips ticker; // shaded
+    RectTwips chart;
+    bool docked; // false: touching the ticker, which counts as docked
+};
+const JoinedRow kJoinedRows[] = {
+    {"below high up", {3000, 1000, 3150, 210}, {3000, 1210, 3150, 2400}, true},
+    {"below near the bottom", {3000, 8000, 3150, 210}, {3000, 8210, 3150, 2400}, true},
+    {"above near the bottom", {3000, 10860, 3150, 210}, {3000, 8460, 3150, 2400}, true},
+    {"above at the top", {3000, 2400, 3150, 210}, {3000, 0, 3150, 2400}, true},
+    {"beside bottoms level", {3000, 10860, 3150, 210}, {6150, 8670, 3150, 2400}, true},
+    {"beside tops level", {3000, 5000, 3150, 210}, {6150, 5000, 3150, 2400}, true},
+    {"touching below and aside", {3000, 1000, 3150, 210}, {3300, 1210, 3150, 2400}, false},
+    {"touching above near the bottom", {3000, 10860, 3150, 210}, {2700, 8460, 3150, 2400}, false},
+};
+class JoinedModeSwitchRows : public ::testing::TestWithParam<JoinedRow> { };
+TEST_P(JoinedModeSwitchRows, TheChartBrowserStaysJoinedAndThePairInside)
 {
-    struct Case {
-        const char* what;
-        RectTwips ticker; // shaded
-        RectTwips chart;
-    } cases[] = {
-        {"below, high up", {3000, 1000, 3150, 210}, {3000, 1210, 3150, 2400}},
-        {"below, near the bottom", {3000, 8000, 3150, 210}, {3000, 8210, 3150, 2400}},
-        {"above, near the bottom", {3000, 10860, 3150, 210}, {3000, 8460, 3150, 2400}},
-        {"above, at the top", {3000, 2400, 3150, 210}, {3000, 0, 3150, 2400}},
-        {"beside, bottoms level", {3000, 10860, 3150, 210}, {6150, 8670, 3150, 2400}},
-        {"beside, tops level", {3000, 5000, 3150, 210}, {6150, 5000, 3150, 2400}},
-    };
-    // Touching the ticker counts as docked, whatever the flag said.
-    for (const bool docked : {true, false})
-        for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.what) + (docked ? ", docked" : ", touching"));
-            PlacementState p;
-            p.docked = docked;
-            ModeMemory m;
-            const Pair full = switched(p, m, WindowMode::Shade, c.ticker, c.chart);
-            EXPECT_TRUE(p.docked);
-            for (const RectTwips& r : {full.ticker, full.chart}) {
-                EXPECT_GE(r.top, 0);
-                EXPECT_LE(r.bottom(), 11070);
-            }
-            const Pair back = switched(p, m, WindowMode::Full, full.ticker, full.chart);
-            EXPECT_TRUE(p.docked);
-            EXPECT_EQ(back.ticker, c.ticker);
-            EXPECT_EQ(back.chart, c.chart);
-        }
-}
-
-WindowLayout sheet()
-{
-    return WindowLayout{3000, 600, {{"box", 300, 60, 900, 300}, {"other", 1500, 15, 1005, 195}, {"BOX", 1, 2, 3, 4}}};
-}
-
-TEST(Resizer, ControlsGrowWithTheWindowFromTheRecordedLayoutWithoutPilingUpRounding)
-{
-    Resizer resizer;
-    WindowLayout layout = sheet();
-    ASSERT_TRUE(resizer.Resize(&layout)); // records only
-    EXPECT_EQ(layout.controls[0].left, 300);
-    layout.width = 4000;
-    layout.height = 800;
-    ASSERT_TRUE(resizer.Resize(&layout));
-    const auto& box = layout.controls[0];
-    EXPECT_EQ(std::tie(box.left, box.top, box.width, box.height), std::make_tuple(400.0f, 80.0f, 1200.0f, 400.0f));
-    // A second control of the same name, in any case, takes the first one's record.
-    EXPECT_EQ(layout.controls[2].left, 400);
-    EXPECT_FLOAT_EQ(resizer.heightFactor(), 4.0f / 3);
-    for (int i = 0; i < 50; ++i) {
-        layout.width = layout.width * 4 / 3;
-        layout.height = layout.height * 4 / 3;
-        resizer.Resize(&layout);
-        layout.width = 3000;
-        layout.height = 600;
-        resizer.Resize(&layout);
+    const JoinedRow& c = GetParam();
+    PlacementState p;
+    p.docked = c.docked;
+    ModeMemory m;
+    const Pair full = switched(p, m, WindowMode::Shade, c.ticker, c.chart);
+    EXPECT_TRUE(p.docked);
+    for (const RectTwips& r : {full.ticker, full.chart}) {
+        EXPECT_GE(r.top, 0);
+        EXPECT_LE(r.bottom(), 11070);
     }
-    const auto& other = layout.controls[1];
-    EXPECT_EQ(std::tie(other.left, other.top, other.width, other.height),
-              std::make_tuple(1500.0f, 15.0f, 1005.0f, 195.0f));
+    const Pair back = switched(p, m, WindowMode::Full, full.ticker, full.chart);
+    EXPECT_TRUE(p.docked);
+    EXPECT_EQ(back.ticker, c.ticker);
+    EXPECT_EQ(back.chart, c.chart);
 }
+INSTANTIATE_TEST_SUITE_P(Pairs, JoinedModeSwitchRows, ::testing::ValuesIn(kJoinedRows), rowName<JoinedRow>);
 
-TEST(Resizer, NoWindowRaisesTheErrorAndScalesNothing)
+// ---- The docked pair --------------------------------------------------------
+
+// A window as the pair sees it: a rectangle that takes the places given.
+struct PlainWindow final : PairTicker {
+    explicit PlainWindow(RectTwips r)
+        : rect(r)
+    {
+    }
+    RectTwips placeTwips() const override { return rect; }
+    void moveToTwips(float left, float top) override
+    {
+        rect.left = left;
+        rect.top = top;
+        ++moves;
+    }
+    float standardShadeHeight() const override { return 210; }
+    float standardFullHeight() const override { return 1740; }
+    RectTwips rect;
+    int moves = 0;
+};
+
+// Both windows, the settings in a real file and a 1024 x 738 screen at 96 dpi.
+struct PairBench {
+    test::TestProfile profile;
+    RegistryStore store{profile.registryFile()};
+    Settings settings{store};
+    test::FakeScreen screen;
+    DockedPair pair{screen, settings};
+    PlainWindow ticker{kTicker};
+    PlainWindow chart{kChart};
+    PairBench()
+    {
+        settings.createKeys();
+        pair.setTicker(&ticker);
+    }
+    // The pointer at (x, y) pixels with the window grabbed 10 pixels in.
+    static QPointF grab() { return {150, 150}; }
+};
+
+struct PairRow {
+    const char* what;
+    bool chartOpen;
+    bool docked;
+    std::function<void(PairBench&)> act;
+    QPointF ticker, chart; // where the windows end (top-left, twips)
+    bool dockedAfter;
+    QPoint savedChart = {}; // Charts Left and Top when the chart browser stays closed
+};
+const PairRow kPairRows[] = {
+    {"a docked ticker drag takes the open chart browser along",
+     true,
+     true,
+     [](PairBench& b) {
+         b.pair.grabTicker(PairBench::grab());
+         b.pair.dragTicker(QPoint(400, 300));
+     },
+     {5850, 4350},
+     {5850, 4560},
+     true},
+    {"a docked ticker drag writes a closed chart browser's place",
+     false,
+     true,
+     [](PairBench& b) {
+         b.settings.setPlace(Setting::ChartLeft, Setting::ChartTop, 2700, 3210);
+         b.pair.grabTicker(PairBench::grab());
+         b.pair.dragTicker(QPoint(400, 300));
+     },
+     {5850, 4350},
+     {3000, 3210},
+     true,
+     {5550, 4560}},
+    {"an undocked ticker drag leaves the chart browser",
+     true,
+     false,
+     [](PairBench& b) {
+         b.pair.grabTicker(PairBench::grab());
+         b.pair.dragTicker(QPoint(600, 300));
+     },
+     {8850, 4350},
+     {3000, 3210},
+     false},
+    {"letting go over the face against the chart browser docks",
+     true,
+     false,
+     [](PairBench& b) {
+         b.pair.grabTicker(PairBench::grab());
+         b.pair.dragTicker(QPoint(215, 379)); // 75 twips short of the chart browser's bottom
+         b.pair.releaseTickerOnFace();
+     },
+     {3000, 5610},
+     {3000, 3210},
+     true},
+    {"a chart browser dragged under the ticker docks",
+     true,
+     false,
+     [](PairBench& b) {
+         b.chart.rect = {3100, 3300, 3150, 2400};
+         b.pair.grabChart(QPoint(150, 150));
+         b.pair.dragChart(QPoint(212, 226)); // 30 twips off each way
+     },
+     {3000, 3000},
+     {3000, 3210},
+     true},
+    {"switching to the full window moves a touching chart browser",
+     true,
+     false,
+     [](PairBench& b) {
+         b.chart.rect.left = 3300;
+         const RectTwips t = b.pair.switchWindowMode(WindowMode::Shade, 1740, 210);
+         b.ticker.rect.height = t.height;
+     },
+     {3000, 3000},
+     {3300, 4740},
+     true},
+    {"a chart browser saved under the strip rejoins the full window",
+     true,
+     false,
+     [](PairBench& b) {
+         b.ticker.rect.height = 1740;
+         b.pair.chartRestored();
+     },
+     {3000, 3000},
+     {3000, 4740},
+     false},
+    {"a chart browser that left is not moved",
+     true,
+     true,
+     [](PairBench& b) {
+         b.pair.leave(&b.chart);
+         b.pair.grabTicker(PairBench::grab());
+         b.pair.dragTicker(QPoint(400, 300));
+     },
+     {5850, 4350},
+     {3000, 3210},
+     true},
+};
+class DockedPairRows : public ::testing::TestWithParam<PairRow> { };
+TEST_P(DockedPairRows, PlacesBothWindowsAndKeepsTheDockedFlag)
 {
-    Resizer resizer;
-    QSignalSpy errors(&resizer, &Resizer::ResizeError);
-    EXPECT_FALSE(resizer.Resize(nullptr));
-    ASSERT_EQ(errors.size(), 1);
-    EXPECT_TRUE(errors[0][0].toString().startsWith(QLatin1String("RError: ")));
-    EXPECT_FALSE(resizer.recorded());
+    const PairRow& c = GetParam();
+    PairBench b;
+    if (c.chartOpen)
+        b.pair.setChart(&b.chart);
+    b.pair.setDocked(c.docked);
+    c.act(b);
+    EXPECT_EQ(QPointF(b.ticker.rect.left, b.ticker.rect.top), c.ticker);
+    EXPECT_EQ(QPointF(b.chart.rect.left, b.chart.rect.top), c.chart);
+    EXPECT_EQ(b.pair.docked(), c.dockedAfter);
+    if (!c.chartOpen) {
+        EXPECT_EQ(QPoint(int(b.settings.chartLeft()), int(b.settings.chartTop())), c.savedChart);
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Steps, DockedPairRows, ::testing::ValuesIn(kPairRows), rowName<PairRow>);
+
+TEST(DockedPair, ANewTickerForgetsWhereTheLastOneOpenedUpward)
+{
+    PairBench b;
+    b.ticker.rect.top = 10000;
+    b.ticker.rect = b.pair.switchWindowMode(WindowMode::Shade, 1740, 210);
+    ASSERT_EQ(b.ticker.rect.top, 11070 - 1740);
+    b.pair.setTicker(&b.ticker); // the ticker loaded again
+    EXPECT_EQ(b.pair.switchWindowMode(WindowMode::Full, 1740, 210).top, 11070 - 210)
+        << "went back to a top another ticker remembered";
 }
 
 } // namespace

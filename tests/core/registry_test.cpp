@@ -12,6 +12,9 @@
 
 #include <QSignalSpy>
 
+#include <map>
+#include <random>
+
 namespace quoterra {
 namespace {
 
@@ -22,8 +25,7 @@ const QString kCharts = u"Software\\Quoterra\\Charts"_s;
 
 QString valueOf(const RegistryDocument& doc, const QString& key, const char* name)
 {
-    const QString* v = doc.value(key, QLatin1String(name));
-    return v ? *v : u"<none>"_s;
+    return doc.value(key, QLatin1String(name)).value_or(u"<none>"_s);
 }
 
 TEST(RegistryDocument, ReadsWhatAPersonWrites)
@@ -51,10 +53,10 @@ TEST(RegistryDocument, ReadsWhatAPersonWrites)
     EXPECT_FALSE(doc.hasKey(u"Software\\Other"_s));
 }
 
-TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByteAndANewKeyBringsItsParents)
+TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByteAndWritesOnlyKeysMadeOrFilled)
 {
-    const QByteArray hand = "; settings of a careful person\r\n[Software\\Quoterra]\r\nLeft=10\r\nTop=20\r\n"
-                            "stray line \xe9\r\n\r\n[Software\\Quoterra\\Charts]\nSymbol=IBM\n";
+    const QByteArray hand = "; settings of a careful person\r\n[Software]\r\n[Software\\Quoterra]\r\nLeft=10\r\n"
+                            "Top=20\r\nstray line \xe9\r\n\r\n[Software\\Quoterra\\Charts]\nSymbol=IBM\n";
     RegistryDocument doc = RegistryDocument::parse(hand);
     EXPECT_EQ(doc.serialize(), hand);
 
@@ -62,24 +64,67 @@ TEST(RegistryDocument, KeepsEveryLineItDoesNotChangeByteForByteAndANewKeyBringsI
     EXPECT_EQ(doc.setValue(kMain, u"Height"_s, u"Shade\nx"_s), RegistryDocument::SetResult::Changed);
     EXPECT_EQ(doc.setValue(kMain, u"Left"_s, u"10"_s), RegistryDocument::SetResult::Unchanged);
     EXPECT_EQ(doc.setValue(u"Software\\None"_s, u"X"_s, u"1"_s), RegistryDocument::SetResult::NoSuchKey);
-    EXPECT_TRUE(doc.createKey(u"Software\\Quoterra\\Extra"_s));
+    EXPECT_TRUE(doc.createKey(u"Software\\Quoterra\\Extra\\Deep"_s));
     EXPECT_FALSE(doc.createKey(kMain));
-    EXPECT_EQ(
-        QString::fromLatin1(doc.serialize()),
-        QString::fromLatin1("; settings of a careful person\r\n[Software\\Quoterra]\r\nLeft=10\r\nTop=25\n"
-                            "stray line \xe9\r\nHeight=Shade\\nx\n\r\n[Software\\Quoterra\\Charts]\nSymbol=IBM\n\n"
-                            // a parent the hand-written file lacked
-                            "[Software]\n\n[Software\\Quoterra\\Extra]\n"));
+    // The key between exists through the one below it; a value gives it
+    // its section.
+    EXPECT_TRUE(doc.hasKey(u"software\\quoterra\\extra"_s));
+    EXPECT_EQ(doc.setValue(u"Software\\Quoterra\\Extra"_s, u"Kept"_s, u"1"_s), RegistryDocument::SetResult::Changed);
+    EXPECT_EQ(QString::fromLatin1(doc.serialize()),
+              QString::fromLatin1("; settings of a careful person\r\n[Software]\r\n[Software\\Quoterra]\r\nLeft=10\r\n"
+                                  "Top=25\nstray line \xe9\r\nHeight=Shade\\nx\n\r\n[Software\\Quoterra\\Charts]\n"
+                                  "Symbol=IBM\n\n[Software\\Quoterra\\Extra\\Deep]\n\n[Software\\Quoterra\\Extra]\nKept=1\n"));
     const RegistryDocument back = RegistryDocument::parse(doc.serialize());
     EXPECT_EQ(valueOf(back, kMain, "Height"), u"Shade\nx"_s);
     EXPECT_EQ(valueOf(back, kMain, "Top"), u"25"_s);
-    EXPECT_TRUE(back.hasKey(u"Software\\Quoterra\\Extra"_s));
+    EXPECT_TRUE(back.hasKey(u"Software\\Quoterra\\Extra\\Deep"_s));
 
+    // A fresh file: the program's own keys as sections, even empty, and no
+    // section for the key above them.
     RegistryDocument fresh;
     fresh.createKey(kCharts);
+    EXPECT_TRUE(fresh.hasKey(u"Software"_s));
+    EXPECT_FALSE(fresh.hasKey(u"Soft"_s));
     fresh.setValue(kCharts, u"StartUp"_s, u"False"_s);
-    EXPECT_EQ(fresh.serialize(),
-              QByteArray("[Software]\n\n[Software\\Quoterra]\n\n[Software\\Quoterra\\Charts]\nStartUp=False\n"));
+    EXPECT_TRUE(fresh.createKey(kMain));
+    EXPECT_EQ(fresh.serialize(), QByteArray("[Software\\Quoterra\\Charts]\nStartUp=False\n\n[Software\\Quoterra]\n"));
+}
+
+// Thousands of values in keys given twice, names in other cases, values set
+// and added all over: every value reads as the last line that gave it, in
+// the document and after a write and a second read.
+TEST(RegistryDocument, AFileOfThousandsOfValuesReadsAndWritesAsASmallOneDoes)
+{
+    QByteArray text = "; hand-made\n";
+    std::map<std::pair<QString, QString>, QString> expected; // folded key and name
+    for (int s = 0; s < 40; ++s) {
+        const QString key = u"Software\\K%1"_s.arg(s % 30); // the last ten keys are given twice
+        text += '[' + key.toUtf8() + (s % 3 ? "]\n" : "]  \r\n");
+        for (int v = 0; v < 100; ++v) {
+            const QString name = (s >= 30 && v % 2 ? u"NAME%1"_s : u"Name%1"_s).arg(v);
+            const QString value = u"s%1 v%2 \u00e9"_s.arg(s).arg(v);
+            text += (name + u'=' + value + u"\\n"_s).toUtf8() + (v % 7 ? "\n" : "\r\n");
+            expected[{key.toCaseFolded(), name.toCaseFolded()}] = value + u'\n';
+        }
+        text += "\n";
+    }
+    RegistryDocument doc = RegistryDocument::parse(text);
+    std::mt19937 draw(7);
+    for (int i = 0; i < 600; ++i) {
+        const QString key = u"software\\k%1"_s.arg(draw() % 30);
+        const QString name = i % 3 ? u"name%1"_s.arg(draw() % 100) : u"Added%1"_s.arg(i);
+        const QString value = u"set %1"_s.arg(i);
+        EXPECT_EQ(doc.setValue(key, name, value), RegistryDocument::SetResult::Changed) << i;
+        expected[{key.toCaseFolded(), name.toCaseFolded()}] = value;
+    }
+    const RegistryDocument again = RegistryDocument::parse(doc.serialize());
+    for (const auto& [where, value] : expected) {
+        const QString key = where.first.toUpper(), name = where.second;
+        ASSERT_EQ(doc.value(key, name), value) << key.toStdString() << ' ' << name.toStdString();
+        ASSERT_EQ(again.value(key, name), value) << key.toStdString() << ' ' << name.toStdString();
+    }
+    EXPECT_FALSE(doc.value(u"Software\\K3"_s, u"Name100"_s));
+    EXPECT_TRUE(doc.serialize().startsWith("; hand-made\n[Software\\K0]  \r\nName0=s0 v0 \xc3\xa9\\n\r\n"));
 }
 
 class Store : public ::testing::Test {
@@ -178,8 +223,8 @@ TEST_F(Store, KillingTheProgramNeverLeavesAHalfWrittenFile)
         7,
         [&](int round) {
             const RegistryDocument doc = RegistryDocument::parse(readFile(path()));
-            ASSERT_NE(doc.value(kCharts, u"Last"_s), nullptr) << "round " << round;
-            EXPECT_TRUE(doc.value(kMain, u"Padding"_s)->startsWith(u"pppp"_s));
+            ASSERT_TRUE(doc.value(kCharts, u"Last"_s)) << "round " << round;
+            EXPECT_TRUE(doc.value(kMain, u"Padding"_s).value_or(QString()).startsWith(u"pppp"_s));
         });
 }
 

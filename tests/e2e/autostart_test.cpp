@@ -42,36 +42,42 @@ protected:
     QTemporaryDir root;
 };
 
+const QString kUsage = u"Usage: quoterra [--help] [--version] [--autostart on|off]\n"_s;
+const QString kOnOrOff = u"quoterra: --autostart takes on or off\n"_s + kUsage;
+struct ArgumentsRow {
+    const char* what;
+    QStringList args;
+    int code;
+    QString out, err; // the start of what it prints, and its complaints
+};
+const ArgumentsRow kArgumentsRows[] = {
+    {"help", {"--help"}, 0, kUsage, {}},
+    {"version", {"--version"}, 0, u"Quoterra 4.00 - March 11, 2001\n"_s, {}},
+    {"an unknown option", {"--frobnicate"}, 2, {}, u"quoterra: unknown option '--frobnicate'\n"_s + kUsage},
+    {"autostart bogus", {"--autostart", "bogus"}, 2, {}, kOnOrOff},
+    {"autostart in capitals", {"--autostart", "ON"}, 2, {}, kOnOrOff},
+    {"autostart alone", {"--autostart"}, 2, {}, kOnOrOff},
+    {"an unknown option after autostart",
+     {"--autostart", "on", "--bogus"},
+     2,
+     {},
+     u"quoterra: unknown option '--bogus'\n"_s + kUsage},
+};
+class ArgumentsRows : public CommandLine, public ::testing::WithParamInterface<ArgumentsRow> { };
 // Bad values get the usage and touch nothing.
-TEST_F(CommandLine, HelpVersionAndWhatItRefuses)
+TEST_P(ArgumentsRows, PrintExitAndTouchNothing)
 {
-    const QString usage = u"Usage: quoterra [--help] [--version] [--autostart on|off]\n"_s;
-    const QString onOrOff = u"quoterra: --autostart takes on or off\n"_s + usage;
-    const struct {
-        QStringList args;
-        int code;
-        QString out, err;
-    } cases[] = {
-        {{"--help"}, 0, usage, {}},
-        {{"--version"}, 0, u"Quoterra 4.00 - March 11, 2001\n"_s, {}},
-        {{"--frobnicate"}, 2, {}, u"quoterra: unknown option '--frobnicate'\n"_s + usage},
-        {{"--autostart", "bogus"}, 2, {}, onOrOff},
-        {{"--autostart", "ON"}, 2, {}, onOrOff},
-        {{"--autostart"}, 2, {}, onOrOff},
-        {{"--autostart", "on", "--bogus"}, 2, {}, u"quoterra: unknown option '--bogus'\n"_s + usage},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.join(u' ').toStdString());
-        const Finished run = quoterra(c.args);
-        EXPECT_EQ(run.exitCode, c.code);
-        EXPECT_TRUE(run.out.startsWith(c.out)) << run.out.toStdString();
-        EXPECT_EQ(run.out.isEmpty(), c.out.isEmpty());
-        EXPECT_EQ(run.err, c.err);
-        EXPECT_FALSE(QFileInfo::exists(config() + u"/autostart"_s));
-    }
+    const ArgumentsRow& c = GetParam();
+    const Finished run = quoterra(c.args);
+    EXPECT_EQ(run.exitCode, c.code);
+    EXPECT_TRUE(run.out.startsWith(c.out)) << run.out.toStdString();
+    EXPECT_EQ(run.out.isEmpty(), c.out.isEmpty());
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_FALSE(QFileInfo::exists(config() + u"/autostart"_s));
 }
+INSTANTIATE_TEST_SUITE_P(CommandLine, ArgumentsRows, ::testing::ValuesIn(kArgumentsRows), rowName<ArgumentsRow>);
 
-TEST_F(CommandLine, AutostartOnWritesAnEntryThatRunsThisProgramAndOffRemovesIt)
+TEST_F(CommandLine, AutostartOnWritesAValidEntryThatRunsThisProgram)
 {
     const QString program = QFileInfo(kProgram).canonicalFilePath();
     for (int round = 1; round <= 2; ++round) {
@@ -88,13 +94,21 @@ TEST_F(CommandLine, AutostartOnWritesAnEntryThatRunsThisProgramAndOffRemovesIt)
         EXPECT_EQ(QDir(config() + u"/autostart"_s).entryList(QDir::Files | QDir::Hidden),
                   QStringList{u"quoterra.desktop"_s});
     }
+}
+
+TEST_F(CommandLine, AutostartOffRemovesTheEntryAndSaysSoWhenThereIsNone)
+{
+    ASSERT_EQ(quoterra({"--autostart", "on"}).exitCode, 0);
     for (const char* said : {"removed", "does not start"}) {
         const Finished off = quoterra({"--autostart", "off"});
         EXPECT_EQ(off.exitCode, 0) << off.err.toStdString();
         EXPECT_TRUE(off.out.contains(QLatin1String(said))) << off.out.toStdString();
         EXPECT_FALSE(QFile::exists(entry()));
     }
+}
 
+TEST_F(CommandLine, WithoutAConfigFolderSetTheEntryGoesUnderHome)
+{
     const Finished on = quoterra({"--autostart", "on"}, kProgram, false);
     EXPECT_EQ(on.exitCode, 0) << on.err.toStdString();
     EXPECT_TRUE(QFile::exists(root.path() + u"/home/.config/autostart/quoterra.desktop"_s));
@@ -120,32 +134,32 @@ TEST_F(CommandLine, AProgramInAFolderWithReservedCharactersIsQuoted)
 
 // A place that cannot hold the entry is said plainly, and what is there is
 // left as it was.
-TEST_F(CommandLine, AnEntryThatCannotBeWrittenOrRemovedIsToldAndLeftAlone)
+struct BlockedRow {
+    const char *what, *value;
+    bool folderIsAFile;
+    const char* said;
+};
+const BlockedRow kBlockedRows[] = {
+    {"on when the autostart folder is a file", "on", true, "quoterra: cannot make the folder "},
+    {"on when the entry is a folder", "on", false, "quoterra: cannot write "},
+    {"off when the entry is a folder", "off", false, "quoterra: cannot remove "},
+};
+class BlockedRows : public CommandLine, public ::testing::WithParamInterface<BlockedRow> { };
+TEST_P(BlockedRows, AreToldAndLeaveWhatIsThere)
 {
-    struct Case {
-        const char *what, *value;
-        bool folderIsAFile;
-        const char* said;
-    } cases[] = {
-        {"the autostart folder is a file", "on", true, "quoterra: cannot make the folder "},
-        {"the entry is a folder", "on", false, "quoterra: cannot write "},
-        {"the entry is a folder", "off", false, "quoterra: cannot remove "},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        QDir(config()).removeRecursively();
-        const QString blocker = c.folderIsAFile ? config() + u"/autostart"_s : entry() + u"/kept"_s;
-        ASSERT_TRUE(QDir().mkpath(QFileInfo(blocker).path()));
-        QFile file(blocker);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
-        file.close();
+    const BlockedRow& c = GetParam();
+    const QString blocker = c.folderIsAFile ? config() + u"/autostart"_s : entry() + u"/kept"_s;
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(blocker).path()));
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
+    file.close();
 
-        const Finished run = quoterra({"--autostart", QLatin1String(c.value)});
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_TRUE(run.err.startsWith(QLatin1String(c.said))) << run.err.toStdString();
-        EXPECT_EQ(readFile(blocker), QByteArray("kept"));
-    }
+    const Finished run = quoterra({"--autostart", QLatin1String(c.value)});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.startsWith(QLatin1String(c.said))) << run.err.toStdString();
+    EXPECT_EQ(readFile(blocker), QByteArray("kept"));
 }
+INSTANTIATE_TEST_SUITE_P(Entries, BlockedRows, ::testing::ValuesIn(kBlockedRows), rowName<BlockedRow>);
 
 } // namespace
 } // namespace quoterra::test

@@ -9,6 +9,8 @@ namespace {
 
 const QByteArray kStrip = placed(3000, 3000, "Shade");
 const QByteArray kFull = placed(3000, 3000, "Full");
+// The chart browser's saved place 200 px to the right of and below the ticker's.
+const QByteArray kFullWithCharts = placed(3000, 3000, "Full", "Left=6000\nTop=6000\n");
 
 class Desktop : public ::testing::Test {
 protected:
@@ -20,7 +22,8 @@ protected:
         program = std::make_unique<RunningProgram>(profile, origin.isEmpty() ? service.origin() : origin, x.display(),
                                                    pathFirst);
         const QString id = x.window(u"quoterra"_s, true);
-        QTest::qWait(300);
+        // Every test places the ticker 200 px from the screen's corner.
+        waitUntil([&] { return x.geometry(id).topLeft() == QPoint(200, 200); });
         return id;
     }
     // The chart browser's window: the program's one of its size.
@@ -35,6 +38,12 @@ protected:
         });
         return found;
     }
+    // The chart browser, opened by the chart button on the full face.
+    QString openChartBrowser() const
+    {
+        x.click({200 + 184 + 5, 200 + 44 + 5});
+        return chartBrowser();
+    }
     // The Symbol Manager, opened by the list button on the full face.
     QRect symbolManager() const
     {
@@ -46,8 +55,8 @@ protected:
     void saveAndClose(QRect editor) const
     {
         x.click(editor.topLeft() + QPoint(editor.width() - 140, editor.height() - 20));
-        QTest::qWait(300);
-        x.key(u"Return"_s);
+        if (!x.window(u"^Quoterra$"_s).isEmpty())
+            x.key(u"Return"_s);
     }
     QStringList savedList() const
     {
@@ -103,8 +112,9 @@ TEST_F(Desktop, AResearchItemReachesTheDesktopsBrowserLauncher)
     ASSERT_FALSE(start(kStrip, {"IBM", "MSFT"}, bin).isEmpty());
     ASSERT_TRUE(waitUntil([&] { return !service.requests().isEmpty(); }));
     // Right-click the symbol, then choose Company Profile by its access key.
+    const QStringList before = x.programWindows();
     x.click({218, 205}, 3);
-    QTest::qWait(300);
+    ASSERT_TRUE(x.newWindow(before)) << "no research menu";
     x.key(u"p"_s);
     EXPECT_TRUE(waitUntil([&] { return !readFile(record).isEmpty(); })) << "the launcher was never called";
     // One argument, the page on the service.
@@ -116,19 +126,22 @@ TEST_F(Desktop, AResearchItemReachesTheDesktopsBrowserLauncher)
 TEST_F(Desktop, ConfigurationOkReloadsTheTickerAndTheProgramRunsOn)
 {
     ASSERT_FALSE(start(kStrip, {"IBM"}).isEmpty());
+    const QStringList before = x.programWindows();
     x.click({206, 203}); // the options button
-    QTest::qWait(300);
+    ASSERT_TRUE(x.newWindow(before)) << "no options menu";
     x.key(u"c"_s);
     const QString dialog = x.window(u"Quoterra - Configuration"_s);
     ASSERT_FALSE(dialog.isEmpty());
     x.click(x.geometry(dialog).topLeft() + QPoint(172, 97)); // Large Ticker
     x.key(u"Return"_s);
     EXPECT_TRUE(waitUntil([&] { return profile.main("Size") == QLatin1String("Large"); }));
-    QTest::qWait(500);
+    // The ticker comes back large, and the program is still there after it.
+    EXPECT_TRUE(waitUntil([&] {
+        const QStringList shown = x.programWindows();
+        return std::any_of(shown.begin(), shown.end(),
+                           [&](const QString& id) { return x.geometry(id).width() == 280; });
+    }));
     ASSERT_TRUE(program->running()) << "OK ended the program";
-    const QString reloaded = x.window(u"quoterra"_s, true);
-    ASSERT_FALSE(reloaded.isEmpty());
-    EXPECT_EQ(x.geometry(reloaded).width(), 280);
 }
 
 // OK then Yes in the Symbol Manager saves the list and restarts the ticker
@@ -144,10 +157,10 @@ TEST_F(Desktop, SymbolManagerOkSavesTheListAndTheProgramRunsOn)
     saveAndClose(editor);
     // The second Delete found nothing selected.
     EXPECT_TRUE(waitUntil([&] { return savedList() == QStringList{"MSFT", "DJIA"}; }));
-    QTest::qWait(500);
+    // The ticker restarts on the new list, and the program is still there after it.
+    EXPECT_TRUE(waitUntil([&] { return service.requests().contains(QString::fromLatin1(quoteTarget("MSFT"))); }));
     ASSERT_TRUE(program->running()) << "OK ended the program";
     EXPECT_FALSE(x.window(u"quoterra"_s, true).isEmpty());
-    EXPECT_TRUE(waitUntil([&] { return service.requests().contains(QString::fromLatin1(quoteTarget("MSFT"))); }));
 }
 
 // A row dragged to the last row in sight, the pointer resting there: the
@@ -161,7 +174,7 @@ TEST_F(Desktop, ARowDraggedToTheBottomScrollsTheListWhileThePointerRests)
     const QRect editor = symbolManager();
     ASSERT_FALSE(editor.isNull());
     // From the first row to the last in sight, then two seconds without motion.
-    x.drag(editor.topLeft() + QPoint(60, 55), editor.topLeft() + QPoint(60, 262), 8, 2000);
+    x.drag(editor.topLeft() + QPoint(60, 55), editor.topLeft() + QPoint(60, 262), 8, 2);
     saveAndClose(editor);
     ASSERT_TRUE(waitUntil([&] { return savedList().size() == 60 && savedList().first() != QLatin1String("S1"); }));
     EXPECT_GE(savedList().indexOf(u"S1"_s), 20) << savedList().join(u' ').toStdString();
@@ -171,10 +184,9 @@ TEST_F(Desktop, ARowDraggedToTheBottomScrollsTheListWhileThePointerRests)
 // until it docks; the pair travels together and comes back docked.
 TEST_F(Desktop, TheChartBrowserDocksUnderTheTickerAndComesBackDocked)
 {
-    const QString ticker = start(placed(3000, 3000, "Full", "Left=6000\nTop=6000\n"), {"IBM"});
+    const QString ticker = start(kFullWithCharts, {"IBM"});
     ASSERT_FALSE(ticker.isEmpty());
-    x.click({200 + 184 + 5, 200 + 44 + 5}); // the chart button on the full face
-    const QString charts = chartBrowser();
+    const QString charts = openChartBrowser();
     ASSERT_FALSE(charts.isEmpty());
     ASSERT_EQ(x.geometry(charts).topLeft(), QPoint(400, 400));
 
@@ -209,10 +221,9 @@ TEST_F(Desktop, TheChartBrowserDocksUnderTheTickerAndComesBackDocked)
 // switches mode: it goes along instead of being left behind.
 TEST_F(Desktop, AChartBrowserTouchingTheTickerMovesWithAModeSwitch)
 {
-    const QString ticker = start(placed(3000, 3000, "Full", "Left=6000\nTop=6000\n"), {"IBM"});
+    const QString ticker = start(kFullWithCharts, {"IBM"});
     ASSERT_FALSE(ticker.isEmpty());
-    x.click({200 + 184 + 5, 200 + 44 + 5}); // the chart button on the full face
-    const QString charts = chartBrowser();
+    const QString charts = openChartBrowser();
     ASSERT_FALSE(charts.isEmpty());
     // Flush below the full window, 20 px to the right: touching, not docked.
     const QRect t = x.geometry(ticker);
@@ -231,9 +242,8 @@ TEST_F(Desktop, AChartBrowserTouchingTheTickerMovesWithAModeSwitch)
 // chart is fetched by UPDATE alone.
 TEST_F(Desktop, EnterInTheChartSymbolDialogFetchesNothing)
 {
-    ASSERT_FALSE(start(placed(3000, 3000, "Full", "Left=6000\nTop=6000\n"), {"IBM"}).isEmpty());
-    x.click({200 + 184 + 5, 200 + 44 + 5});
-    ASSERT_FALSE(chartBrowser().isEmpty());
+    ASSERT_FALSE(start(kFullWithCharts, {"IBM"}).isEmpty());
+    ASSERT_FALSE(openChartBrowser().isEmpty());
     x.click({400 + 7 + 5, 400 + 5 + 5}); // SYMBOL
     ASSERT_FALSE(x.window(u"Quoterra - New Chart Symbol"_s).isEmpty());
     service.reset();

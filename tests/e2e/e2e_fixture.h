@@ -53,7 +53,9 @@ struct Profile : TestProfile {
         else
             env.insert(u"QUOTERRA_SERVICE"_s, service);
         env.insert(u"QUOTERRA_MARKET"_s, u"simulated"_s);
+        // The desktop's own dpi and scaling, as a user's session has them.
         env.remove(u"QT_FONT_DPI"_s);
+        env.remove(u"QT_ENABLE_HIGHDPI_SCALING"_s);
         if (!sessionBus.isEmpty())
             env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, sessionBus);
         return env;
@@ -86,6 +88,13 @@ public:
         process_.waitForFinished(3000);
     }
     QString display() const { return display_; }
+    // The desktop's dpi, as a desktop session announces it (Xft.dpi); a
+    // program started afterwards reads it.
+    void setDpi(int dpi) const
+    {
+        run(u"xprop"_s,
+            {"-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", u"Xft.dpi:\t%1"_s.arg(dpi)});
+    }
 
     // Runs a program on this display; what it printed.
     QByteArray run(const QString& program, const QStringList& args) const
@@ -103,6 +112,15 @@ public:
     QStringList programWindows() const
     {
         return xdotool({"search", "--onlyvisible", "--classname", "quoterra"}).split(u'\n', Qt::SkipEmptyParts);
+    }
+    // Waits for a window of the program that was not on show `before` (a
+    // menu popping up).
+    bool newWindow(const QStringList& before) const
+    {
+        return waitUntil([&] {
+            const QStringList now = programWindows();
+            return std::any_of(now.begin(), now.end(), [&](const QString& id) { return !before.contains(id); });
+        });
     }
     // The first visible window whose name or class matches, waited for.
     QString window(const QString& name, bool byClass = false) const
@@ -133,15 +151,15 @@ public:
     }
     // Presses the first button at `from`, moves to `to` in steps, rests
     // there, and lets go.
-    void drag(QPoint from, QPoint to, int steps = 6, int restMs = 0) const
+    void drag(QPoint from, QPoint to, int steps = 6, double restSeconds = 0) const
     {
         xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
         for (int i = 1; i <= steps; ++i) {
             const QPoint at = from + (to - from) * i / steps;
             xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.03"});
         }
-        QTest::qWait(restMs);
-        xdotool({"mouseup", "1"});
+        // Resting is part of the gesture, as the user's hand does it.
+        xdotool({"sleep", QString::number(restSeconds), "mouseup", "1"});
     }
 
     // What a window shows, read through xwd (32-bit ZPixmap on Xvfb).

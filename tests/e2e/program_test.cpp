@@ -72,36 +72,42 @@ TEST(Signals, TheDisplayGoingAwaySavesTheState)
 
 // What the user set up wrongly is said plainly, and nothing is put elsewhere
 // or written over.
-TEST(Environment, WhatCannotBeUsedIsToldAndLeftAlone)
+struct SetupRow {
+    const char *what, *service;
+    bool homeIsAFile;
+    const char* said;
+};
+const SetupRow kSetupRows[] = {
+    {"IPv6 without brackets", "http://::1:9", false, "QUOTERRA_SERVICE=http://::1:9 cannot be used"},
+    {"not a web address", "ftp://127.0.0.1", false, "only http and https are supported"},
+    {"a file for a home", "http://127.0.0.1:9", true, "Quoterra cannot keep its symbol list in"},
+};
+class SetupRows : public ::testing::TestWithParam<SetupRow> { };
+TEST_P(SetupRows, IsToldAndNothingIsWritten)
+{
+    const SetupRow& c = GetParam();
+    Xvfb x;
+    Profile profile;
+    if (c.homeIsAFile) {
+        QDir(profile.appDir()).removeRecursively();
+        QFile(profile.appDir()).open(QIODevice::WriteOnly);
+    }
+    RunningProgram program(profile, QLatin1String(c.service), x.display());
+    EXPECT_FALSE(x.window(u"Quoterra"_s).isEmpty()) << "no message box";
+    x.key(u"Return"_s);
+    ASSERT_TRUE(program.process.waitForFinished(10000));
+    EXPECT_EQ(program.process.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(program.process.readAllStandardError()).contains(QLatin1String(c.said)));
+    EXPECT_FALSE(QFile::exists(profile.root() + u"/stockdata.std"_s));
+    EXPECT_FALSE(QFile::exists(profile.registryFile()));
+}
+INSTANTIATE_TEST_SUITE_P(Environment, SetupRows, ::testing::ValuesIn(kSetupRows), rowName<SetupRow>);
+
+// A settings file it cannot read is told once; the ticker runs on defaults
+// and leaves the file alone.
+TEST(Environment, AnUnreadableSettingsFileIsToldAndLeftAlone)
 {
     Xvfb x;
-    struct Case {
-        const char *what, *service;
-        bool homeIsAFile;
-        const char* said;
-    } cases[] = {
-        {"IPv6 without brackets", "http://::1:8642", false, "QUOTERRA_SERVICE=http://::1:8642 cannot be used"},
-        {"not a web address", "ftp://127.0.0.1", false, "only http and https are supported"},
-        {"a file for a home", "http://127.0.0.1:9", true, "Quoterra cannot keep its symbol list in"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Profile profile;
-        if (c.homeIsAFile) {
-            QDir(profile.appDir()).removeRecursively();
-            QFile(profile.appDir()).open(QIODevice::WriteOnly);
-        }
-        RunningProgram program(profile, QLatin1String(c.service), x.display());
-        EXPECT_FALSE(x.window(u"Quoterra"_s).isEmpty()) << "no message box";
-        x.key(u"Return"_s);
-        ASSERT_TRUE(program.process.waitForFinished(10000));
-        EXPECT_EQ(program.process.exitCode(), 1);
-        EXPECT_TRUE(QString::fromUtf8(program.process.readAllStandardError()).contains(QLatin1String(c.said)));
-        EXPECT_FALSE(QFile::exists(profile.root() + u"/stockdata.std"_s));
-        EXPECT_FALSE(QFile::exists(profile.registryFile()));
-    }
-
-    // A settings file it cannot read is told once; the ticker runs on defaults.
     ServiceProcess service;
     Profile profile;
     profile.writeSymbols({{"IBM", ""}});

@@ -98,7 +98,8 @@ TEST(LiveMarket, TheTickerShowsTheSourcesQuoteAsItWouldTheSameLineFromAnyService
     Xvfb x;
     FakeSource source;
     source.on("/v8/finance/chart/IBM?", {{.body = kIbmChart}});
-    ServiceProcess live({"--market", "live", "--source-url", "chart=" + originOf(source), "--source-url", "csv=off"},
+    ServiceProcess live({"--market", "live", "--source-url", "chart=" + originOf(source), "--source-url", "quote=off",
+                         "--source-url", "csv=off"},
                         ServiceProcess::Control::Off);
     const QImage fromLive = faceOnce(x, live.origin());
     ASSERT_FALSE(fromLive.isNull()) << "no quote on the face";

@@ -16,7 +16,7 @@ namespace {
 
 const std::string kServerHeader = "Server: quoterra-service/" + std::to_string(quoterra::kVersionMajor) + '.'
     + std::to_string(quoterra::kVersionMinor) + '.' + std::to_string(quoterra::kVersionRevision);
-constexpr std::string_view kQuote = "GET /d/quotes.csv?s=IBM&f=sl1d1t1c1ohgv&e=.csv HTTP/1.1\r\nHost: x\r\n";
+constexpr std::string_view kQuote = "GET /d/quotes.csv?s=IBM&f=sl1d1t1c1ohgv&e=.csv HTTP/1.1\r\n";
 
 std::string manyHeaders(int count, std::size_t valueSize)
 {
@@ -36,19 +36,19 @@ TEST(ServiceLimits, RequestsBeyondTheLimitsAreRefusedAndEveryAnswerNamesTheServi
     };
     const Case cases[] = {
         {"a quote", std::string(kQuote) + "\r\n", 200},
-        {"an unknown path", "GET /nothing HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"an unknown path", "GET /nothing HTTP/1.1\r\n\r\n", 404},
         {"garbage", "GARBAGE\r\n\r\n", 400},
         {"an unknown version", "GET / HTTP/9.9\r\n\r\n", 400},
         {"a space in the target", "GET /d/quotes.csv?s=A B HTTP/1.1\r\n\r\n", 400},
         {"a 256 MiB upload, before any of it is sent",
-         "POST /d/quotes.csv HTTP/1.1\r\nHost: x\r\nContent-Length: 268435456\r\n\r\n", 413},
+         "POST /d/quotes.csv HTTP/1.1\r\nContent-Length: 268435456\r\n\r\n", 413},
         {"a small body on a GET", std::string(kQuote) + "Content-Length: 2048\r\n\r\n" + std::string(2048, 'b'), 413},
-        {"a chunked upload", "POST / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nabcd\r\n0\r\n\r\n",
+        {"a chunked upload", "POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nabcd\r\n0\r\n\r\n",
          413},
         {"one 20 KiB header", std::string(kQuote) + manyHeaders(1, 20 * 1024) + "\r\n", 431},
         {"200 short headers", std::string(kQuote) + manyHeaders(200, 2) + "\r\n", 431},
         {"a 1 MB head", std::string(kQuote) + manyHeaders(1000, 1000) + "\r\n", 431},
-        {"a method it does not serve", "DELETE /d/quotes.csv HTTP/1.1\r\nHost: x\r\n\r\n", 405},
+        {"a method it does not serve", "DELETE /d/quotes.csv HTTP/1.1\r\n\r\n", 405},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -62,7 +62,7 @@ TEST(ServiceLimits, RequestsBeyondTheLimitsAreRefusedAndEveryAnswerNamesTheServi
         }
     }
     RawClient head(service.port());
-    head.send("HEAD /t?s=IBM HTTP/1.1\r\nHost: x\r\n\r\n" + std::string(kQuote) + "\r\n");
+    head.send("HEAD /t?s=IBM HTTP/1.1\r\n\r\n" + std::string(kQuote) + "\r\n");
     const HttpAnswer h = head.read(10'000, true);
     EXPECT_EQ(h.status, 200);
     EXPECT_TRUE(h.hasHeader(kServerHeader));
@@ -148,7 +148,7 @@ TEST(ServiceLimits, KeepAliveCarriesManyRequestsAndPipelinesAndRangesAreIgnored)
     RawClient client(service.port());
     for (int i = 0; i < 200; ++i) {
         const std::string target = i % 2 ? "/d/quotes.csv?s=IBM" : "/t?s=MSFT";
-        ASSERT_TRUE(client.send("GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n")) << "request " << i;
+        ASSERT_TRUE(client.send("GET " + target + " HTTP/1.1\r\n\r\n")) << "request " << i;
         const HttpAnswer a = client.read();
         ASSERT_EQ(a.status, 200) << "request " << i;
         EXPECT_FALSE(a.hasHeader("Connection: close"));
@@ -161,12 +161,96 @@ TEST(ServiceLimits, KeepAliveCarriesManyRequestsAndPipelinesAndRangesAreIgnored)
     std::string ranges = "Range: bytes=0-0";
     for (int i = 1; i < 2600; ++i)
         ranges += ",0-0";
-    client.send("GET /c/0b/i/ibm.gif HTTP/1.1\r\nHost: x\r\n\r\nGET /c/0b/i/ibm.gif HTTP/1.1\r\nHost: x\r\n" + ranges
+    client.send("GET /c/0b/i/ibm.gif HTTP/1.1\r\n\r\nGET /c/0b/i/ibm.gif HTTP/1.1\r\n" + ranges
                 + "\r\n\r\n");
     const HttpAnswer whole = client.read(), ranged = client.read();
     EXPECT_EQ(ranged.status, 200);
     EXPECT_EQ(ranged.body.size(), whole.body.size());
     EXPECT_FALSE(gifImage(ranged.body).isNull());
+}
+
+// A web page whose name a hostile DNS server points at 127.0.0.1 sends its
+// own name as the Host; only the service's own names are answered.
+TEST(ServiceLimits, OnlyRequestsThatNameTheServiceAreAnswered)
+{
+    ServiceProcess service;
+    ServiceProcess bound({"--bind", "127.0.0.2"});
+    const std::string port = std::to_string(service.port()), other = std::to_string(service.port() ^ 1);
+    struct Case {
+        const ServiceProcess& to;
+        const char* reachedAt;
+        std::string hostLines;
+        int status;
+    };
+    const auto host = [](const std::string& name, const ServiceProcess& s) {
+        return "Host: " + name + ':' + std::to_string(s.port()) + "\r\n";
+    };
+    const Case cases[] = {
+        {service, "127.0.0.1", host("127.0.0.1", service), 200},
+        {service, "127.0.0.1", host("localhost", service), 200},
+        {service, "127.0.0.1", host("LocalHost", service), 200},
+        {service, "127.0.0.1", host("[::1]", service), 200},
+        {service, "127.0.0.1", host("[0:0:0:0:0:0:0:1]", service), 200},
+        {service, "127.0.0.1", "", 200}, // not a browser
+        {service, "127.0.0.1", "Host: 127.0.0.1\r\n", 421}, // port 80
+        {service, "127.0.0.1", "Host: 127.0.0.1:" + other + "\r\n", 421},
+        {service, "127.0.0.1", "Host: 127.0.0.1:" + port + ':' + port + "\r\n", 421},
+        {service, "127.0.0.1", "Host: [::1]\r\n", 421},
+        {service, "127.0.0.1", host("rebound.example", service), 421},
+        {service, "127.0.0.1", host("localhost.rebound.example", service), 421},
+        {service, "127.0.0.1", host("127.0.0.1.nip.io", service), 421},
+        {service, "127.0.0.1", host("0.0.0.0", service), 421},
+        {service, "127.0.0.1", host("127.0.0.2", service), 421},
+        {service, "127.0.0.1", host("127.0.0.1", service) + host("rebound.example", service), 400},
+        {bound, "127.0.0.2", host("127.0.0.2", bound), 200},
+        {bound, "127.0.0.2", host("127.0.0.3", bound), 421},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.hostLines);
+        RawClient client(c.to.port(), c.reachedAt);
+        client.send("GET /d/quotes.csv?s=IBM HTTP/1.1\r\n" + c.hostLines + "\r\n");
+        const HttpAnswer a = client.read();
+        EXPECT_EQ(a.status, c.status);
+        EXPECT_EQ(a.body.contains("\"IBM\","), c.status == 200) << a.body.toStdString();
+        if (c.status != 200) {
+            EXPECT_TRUE(client.closedWithin(5000));
+        }
+    }
+}
+
+// An HTTP/1.0 client that asks to keep the connection is told it stays
+// open; otherwise it waits for the end of each answer until the connection
+// closes.
+TEST(ServiceLimits, ConnectionsStayOpenExactlyWhenTheClientAsks)
+{
+    ServiceProcess service;
+    struct Case {
+        const char* version;
+        const char* connection;
+        bool staysOpen;
+        const char* answered; // the Connection header of the answer, if any
+    };
+    for (const Case& c : {Case{"HTTP/1.0", "Connection: keep-alive\r\n", true, "Connection: keep-alive"},
+                          Case{"HTTP/1.0", "Connection: Keep-Alive\r\n", true, "Connection: keep-alive"},
+                          Case{"HTTP/1.0", "", false, "Connection: close"},
+                          Case{"HTTP/1.1", "", true, nullptr},
+                          Case{"HTTP/1.1", "Connection: close\r\n", false, "Connection: close"}}) {
+        SCOPED_TRACE(std::string(c.version) + ' ' + c.connection);
+        RawClient client(service.port());
+        const std::string request =
+            "GET /d/quotes.csv?s=IBM " + std::string(c.version) + "\r\n" + service.hostLine() + c.connection + "\r\n";
+        for (int i = 0; i < (c.staysOpen ? 3 : 1); ++i) {
+            ASSERT_TRUE(client.send(request));
+            const HttpAnswer a = client.read();
+            ASSERT_EQ(a.status, 200) << "request " << i;
+            if (c.answered) {
+                EXPECT_TRUE(a.hasHeader(c.answered)) << a.head;
+            } else {
+                EXPECT_EQ(QByteArray::fromStdString(a.head).toLower().indexOf("connection:"), -1) << a.head;
+            }
+        }
+        EXPECT_EQ(client.closedWithin(c.staysOpen ? 300 : 5000), !c.staysOpen);
+    }
 }
 
 TEST(ServiceLimits, TheRequestLogIsBoundedInBytesAndControlNeedsTheTestSwitch)

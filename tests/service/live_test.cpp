@@ -1,95 +1,19 @@
 // The live market over loopback sources that answer in each public source's
 // own format, asked through the service's own addresses.
 
-#include "window_support.h"
+#include "live_fixture.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <atomic>
 #include <thread>
 
 using namespace quoterra::test;
-using Answer = FakeSource::Answer;
+using namespace quoterra::test::live;
+using namespace std::string_literals;
 
 namespace {
-
-// Friday 10 May 2024 on a New York exchange (UTC-4): the open, and 4:00pm.
-constexpr std::int64_t kOpen = 1715347800;
-constexpr std::int64_t kClose = 1715371200;
-
-using Bars = std::vector<std::pair<std::int64_t, std::string>>; // time, close as JSON (a number or null)
-
-Bars evenly(std::int64_t first, int step, const std::vector<std::string>& closes)
-{
-    Bars bars;
-    for (std::size_t i = 0; i < closes.size(); ++i)
-        bars.emplace_back(first + std::int64_t(i) * step, closes[i]);
-    return bars;
-}
-
-// A chart-source answer: `meta` fields and bars; the first bar opens at `open`.
-Answer chartJson(const std::string& meta, const Bars& bars, const std::string& open = {})
-{
-    std::string times, opens, closeList, volumes;
-    for (std::size_t i = 0; i < bars.size(); ++i) {
-        const std::string sep = i ? "," : "";
-        const std::string& close = bars[i].second;
-        times += sep + std::to_string(bars[i].first);
-        opens += sep + (i == 0 && !open.empty() ? open : close);
-        closeList += sep + close;
-        volumes += sep + (close == "null" ? "null" : "1200");
-    }
-    return {200, "application/json",
-            R"({"chart":{"result":[{"meta":{"currency":"USD","exchangeTimezoneName":"America/New_York",)" + meta
-                + R"(},"timestamp":[)" + times + R"(],"indicators":{"quote":[{"open":[)" + opens + R"(],"high":[)"
-                + closeList + R"(],"low":[)" + closeList + R"(],"close":[)" + closeList + R"(],"volume":[)" + volumes
-                + R"(]}]}}],"error":null}})"};
-}
-
-// Meta of a New York session whose last trade was at `time`: price,
-// previous close, day range and volume, then any `more`.
-std::string day(std::int64_t time, const char* price, const char* previous, const char* high = nullptr,
-                const char* low = nullptr, const char* volume = nullptr, const std::string& more = {})
-{
-    std::string fields = "\"regularMarketTime\":" + std::to_string(time) + ",\"regularMarketPrice\":" + price
-        + ",\"previousClose\":" + previous;
-    if (high)
-        fields += std::string(",\"regularMarketDayHigh\":") + high + ",\"regularMarketDayLow\":" + low
-            + ",\"regularMarketVolume\":" + volume;
-    return fields + more + R"(,"gmtoffset":-14400,"timezone":"EDT","currentTradingPeriod":{"regular":{)"
-        + R"("timezone":"EDT","start":)" + std::to_string(kOpen) + ",\"end\":" + std::to_string(kClose)
-        + ",\"gmtoffset\":-14400}}";
-}
-
-QStringList liveArgs(const FakeSource* chart, const FakeSource* csv, const QStringList& more = {})
-{
-    return more + QStringList{"--market",           "live",
-                              "--upstream-timeout", "1",
-                              "--source-url",       "chart=" + (chart ? originOf(*chart) : "off"),
-                              "--source-url",       "csv=" + (csv ? originOf(*csv) : "off")};
-}
-
-QJsonObject statusOf(const ServiceProcess& service)
-{
-    return QJsonDocument::fromJson(service.get("/_status").body).object();
-}
-
-QJsonObject sourceStatus(const ServiceProcess& service, int index)
-{
-    return statusOf(service)["sources"].toArray().at(index).toObject();
-}
-
-const char* const kIbmLine = R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)";
-
-Answer ibmAnswer()
-{
-    return chartJson(day(kClose + 2, "167.15", "166.27", "168.22", "166.71", "2587393",
-                         R"(,"symbol":"IBM","chartPreviousClose":166.27)"),
-                     evenly(kOpen, 3600, {"167.50", "null", "167.80", "168.22", "166.71", "null", "167.15"}), "167.5");
-}
 
 void serveChartQuotes(FakeSource& chart)
 {
@@ -118,99 +42,149 @@ void serveChartQuotes(FakeSource& chart)
     chart.on("/v8/finance/chart/EMPTY?", {{200, "application/json", R"({"chart":{"result":[],"error":null}})"}});
 }
 
-// Each symbol's quote line, as the ticker would be sent it.
-void expectLines(const ServiceProcess& service, const std::vector<std::pair<QByteArray, std::string>>& cases)
+// Answers a source really gives, or could, that carry no usable number or
+// date for one field or for the whole symbol.
+void serveFaultyQuotes(FakeSource& chart)
 {
-    for (const auto& [symbol, line] : cases) {
-        SCOPED_TRACE(symbol.toStdString());
-        const auto a = service.get(quoteTarget(symbol));
-        EXPECT_EQ(a.status, 200);
-        EXPECT_EQ(a.body.toStdString(), line + "\r\n");
+    const Bars bars = evenly(kOpen, 3600, {"12.2", "12.5"});
+    chart.on("/v8/finance/chart/HUGE?", {chartJson(day(kClose + 2, "1e308", "100", "1e308", "1", "5"), bars)});
+    chart.on("/v8/finance/chart/HIGH?", {chartJson(day(kClose + 2, "12.5", "12", "1e308", "12.1", "-5"), bars)});
+    for (const auto& [symbol, time] : {std::pair{"T0", "0"}, {"TM1", "-1"}, {"T63", "9223372036854775808"}})
+        chart.on("/v8/finance/chart/"s + symbol + '?', {chartJson(day(time, "20.5", "20"), bars)});
+    chart.on("/v8/finance/chart/DELISTED?",
+             {{200, "application/json",
+               R"({"chart":{"result":[{"meta":{"currency":null,"symbol":"DELISTED","exchangeName":"NYQ",)"
+               R"("regularMarketTime":null,"gmtoffset":-14400},"indicators":{"quote":[{}]}}],"error":null}})"}});
+    chart.on("/v8/finance/chart/GONE?", {{404, "application/json", R"({"chart":null})"}});
+}
+
+std::unique_ptr<FakeSource> chartSource()
+{
+    auto chart = std::make_unique<FakeSource>();
+    serveChartQuotes(*chart);
+    serveFaultyQuotes(*chart);
+    return chart;
+}
+
+// No line carries a number or date the source did not send.
+const LineRow kChartLines[] = {
+    {"a whole quote", "IBM", kIbmLine},
+    {"no bars and no day range before the open", "MSFT", R"("MSFT",415.50,"5/10/2024","4:00pm",-1.25,N/A,N/A,N/A,N/A)"},
+    {"the S&P 500 asked as GSPC", "^SPC",
+     R"("^SPC",5222.68,"5/10/2024","4:00pm",+8.60,5225.49,5239.66,5209.68,3617520000)"},
+    {"the bond index as ten times the yield", "^TYX", R"("^TYX",46.51,"5/10/2024","4:00pm",+0.51,46.20,46.72,46.11,0)"},
+    {"a symbol in lower case echoed as asked", "aapl",
+     R"("aapl",183.05,"5/10/2024","10:05am",+0.65,182.95,183.20,182.90,1500)"},
+    {"four places below one", "PENY", R"("PENY",0.5123,"5/10/2024","4:00pm",+0.0123,0.50,0.52,0.50,912000)"},
+    {"a symbol the source does not know", "XYZQ", R"("XYZQ",)" + kUnknownFields},
+    {"an empty result", "EMPTY", R"("EMPTY",)" + kUnknownFields},
+    {"a price past a hundred billion", "HUGE", R"("HUGE",)" + kUnknownFields},
+    {"a high past a hundred billion and a negative volume", "HIGH",
+     R"("HIGH",12.50,"5/10/2024","4:00pm",+0.50,12.20,N/A,12.10,N/A)"},
+    {"a trade time of 0", "T0", R"("T0",20.50,"N/A","N/A",+0.50,N/A,N/A,N/A,N/A)"},
+    {"a trade time of -1", "TM1", R"("TM1",20.50,"N/A","N/A",+0.50,N/A,N/A,N/A,N/A)"},
+    {"a trade time of 2 to the 63rd", "T63", R"("T63",20.50,"N/A","N/A",+0.50,N/A,N/A,N/A,N/A)"},
+    {"a result without a price", "DELISTED", R"("DELISTED",)" + kUnknownFields},
+    {"no chart at all with 404", "GONE", R"("GONE",)" + kUnknownFields},
+    {"an empty symbol", "", R"("",)" + kUnknownFields},
+    {"quotes and commas in a symbol", "A%22B%2CC", R"("ABC",)" + kUnknownFields},
+    {"two dots", "..", R"("..",)" + kUnknownFields},
+    {"one dot", ".", R"(".",)" + kUnknownFields},
+};
+class ChartLines : public LineRows {
+protected:
+    static void SetUpTestSuite()
+    {
+        auto chart = chartSource();
+        const FakeSource* source = chart.get();
+        std::vector<std::unique_ptr<FakeSource>> standIns;
+        standIns.push_back(std::move(chart));
+        start({source}, std::move(standIns));
     }
+};
+TEST_P(ChartLines, CarryOnlyWhatTheSourceSent)
+{
+    expectLine();
+}
+INSTANTIATE_TEST_SUITE_P(ChartJson, ChartLines, ::testing::ValuesIn(kChartLines), rowName<LineRow>);
+
+TEST(LiveQuotes, ASymbolsAnswerWithoutAPriceTouchesNoOtherSymbol)
+{
+    const auto chart = chartSource();
+    FakeSource quote;
+    ServiceProcess service(liveArgs({.chart = chart.get(), .quote = &quote}));
+    for (const QByteArray symbol : {"HUGE", "DELISTED", "GONE", "T63"})
+        EXPECT_EQ(service.get(quoteTarget(symbol)).status, 200) << symbol.toStdString();
+    EXPECT_EQ(service.get(quoteTarget("IBM")).body.toStdString(), kIbmLine + "\r\n"s);
+    EXPECT_EQ(sourceStatus(service, 0)["health"].toString(), "ok");
+    EXPECT_EQ(quote.count(), 0) << "the next source was asked";
 }
 
-TEST(LiveQuotes, TheChartSourceGivesTheTickersLine)
+TEST(LiveQuotes, OnlyWhatCanBeASymbolIsAskedOfTheSourceOnceEach)
 {
-    FakeSource chart;
-    serveChartQuotes(chart);
-    ServiceProcess service(liveArgs(&chart, nullptr));
-    expectLines(service,
-                {
-                    {"IBM", kIbmLine},
-                    {"MSFT", R"("MSFT",415.50,"5/10/2024","4:00pm",-1.25,N/A,N/A,N/A,N/A)"},
-                    {"^SPC", R"("^SPC",5222.68,"5/10/2024","4:00pm",+8.60,5225.49,5239.66,5209.68,3617520000)"},
-                    {"^TYX", R"("^TYX",46.51,"5/10/2024","4:00pm",+0.51,46.20,46.72,46.11,0)"},
-                    {"aapl", R"("aapl",183.05,"5/10/2024","10:05am",+0.65,182.95,183.20,182.90,1500)"},
-                    {"PENY", R"("PENY",0.5123,"5/10/2024","4:00pm",+0.0123,0.50,0.52,0.50,912000)"},
-                    {"XYZQ", R"("XYZQ",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)"},
-                    {"EMPTY", R"("EMPTY",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)"},
-                    // not worth asking a source about
-                    {"", R"("",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)"},
-                    {"A%22B%2CC", R"("ABC",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)"},
-                });
-    EXPECT_EQ(chart.count("/v8/finance/chart/%5EGSPC?range=1d&interval=5m"), 1) << "^SPC is the S&P 500 there";
-    EXPECT_EQ(chart.count(), 8) << "only plausible symbols go upstream, each once";
-    for (const std::string& head : chart.requests())
-        EXPECT_NE(head.find("\r\nUser-Agent: Mozilla/5.0"), std::string::npos) << head;
+    const auto chart = chartSource();
+    ServiceProcess service(liveArgs({chart.get()}));
+    for (const QByteArray symbol : {"", "A%22B%2CC", "..", ".", "IBM", "ibm", "^SPC"})
+        service.get(quoteTarget(symbol));
+    EXPECT_EQ(chart->count(), 2);
+    EXPECT_EQ(chart->count("/v8/finance/chart/%5EGSPC?range=1d&interval=5m"), 1);
 }
 
-TEST(LiveQuotes, TheCsvSourceStandsInWhenTheChartSourceFails)
+TEST(LiveQuotes, TheSourceIsAskedAsABrowser)
 {
-    FakeSource chart({503, "text/html", "<html>busy</html>"}), csv;
-    // A symbol's latest row, and its daily history.
-    const auto serve = [&csv](const std::string& symbol, const std::string& latest, const std::string& history) {
-        csv.on("/q/l/?s=" + symbol + '&',
-               {{200, "text/csv", "Symbol,Date,Time,Open,High,Low,Close,Volume\r\n" + latest}});
-        csv.on("/q/d/l/?s=" + symbol + '&', {{200, "text/csv", history}});
-    };
-    serve("ibm.us", "IBM.US,2024-05-10,22:00:02,167.5,168.22,166.71,167.15,2587393\r\n",
-          "Date,Open,High,Low,Close,Volume\r\n2024-05-08,165,167,164,166.1,100\r\n"
-          "2024-05-09,166,167,165,166.27,100\r\n2024-05-10,167.5,168.22,166.71,167.15,100\r\n");
-    serve("30usy.b", "30USY.B,2024-05-10,22:59:00,4.62,4.672,4.611,4.651,\r\n",
-          "Date,Open,High,Low,Close\r\n2024-05-09,4.5,4.62,4.5,4.6\r\n");
-    // winter on both sides of the ocean
-    serve("msft.us", "MSFT.US,2024-01-10,22:00:05,376.4,384.2,376.3,382.77,24001\r\n",
-          "Date,Open,High,Low,Close,Volume\r\n2024-01-09,372,375.99,371.19,375.79,1\r\n");
-    serve("xyzq.us", "XYZQ.US,N/D,N/D,N/D,N/D,N/D,N/D,N/D\r\n", "No data");
-    ServiceProcess service(liveArgs(&chart, &csv));
-    expectLines(service,
-                {
-                    {"IBM", kIbmLine},
-                    {"^TYX", R"("^TYX",46.51,"5/10/2024","4:59pm",+0.51,46.20,46.72,46.11,N/A)"},
-                    {"MSFT", R"("MSFT",382.77,"1/10/2024","4:00pm",+6.98,376.40,384.20,376.30,24001)"},
-                    {"XYZQ", R"("XYZQ",0.00,"N/A","N/A",N/A,N/A,N/A,N/A,N/A)"},
-                });
-    EXPECT_EQ(chart.count(), 1) << "a failing source rests before it is asked again";
-    EXPECT_EQ(sourceStatus(service, 0)["health"].toString(), "backing-off");
-    EXPECT_EQ(sourceStatus(service, 1)["health"].toString(), "ok");
+    const auto chart = chartSource();
+    ServiceProcess service(liveArgs({chart.get()}));
+    service.get(quoteTarget("IBM"));
+    ASSERT_EQ(chart->requests().size(), 1u);
+    EXPECT_NE(chart->requests().front().find("\r\nUser-Agent: Mozilla/5.0"), std::string::npos);
 }
 
-TEST(LiveQuotes, WithoutAWorkingSourceTheQuoteIsEmptyNeverMadeUp)
-{
-    const std::tuple<const char*, Answer, const char*> cases[] = {
-        // what the source does, and the reason /_status gives
-        {"an HTML error page", {200, "text/html", "<!DOCTYPE html><title>Oops</title>"}, "not JSON"},
-        {"a server error", {500, "application/json", "{}"}, "HTTP status 500"},
-        {"a hang", {.hang = true}, "in time"},
-        {"a 50 MB body", {.flood = FakeSource::Flood::Body, .floodBytes = 50u << 20}, "larger than"},
-        {"JSON without a price", chartJson("\"symbol\":\"IBM\"", evenly(kOpen, 60, {"1"})), "no price"},
-    };
-    for (const auto& [what, answer, reason] : cases) {
-        SCOPED_TRACE(what);
-        FakeSource chart(answer);
-        ServiceProcess service(liveArgs(&chart, nullptr));
-        const long memoryBefore = residentKiB(service.processId());
-        const auto a = service.get(quoteTarget("IBM"));
-        EXPECT_EQ(a.status, 503);
-        EXPECT_TRUE(a.body.isEmpty()) << a.body.toStdString();
-        const QJsonObject source = sourceStatus(service, 0);
-        EXPECT_EQ(source["health"].toString(), "backing-off");
-        EXPECT_TRUE(source["lastError"].toString().contains(QLatin1String(reason)))
-            << source["lastError"].toString().toStdString();
-        EXPECT_EQ(statusOf(service)["lastUpstreamError"], source["lastError"]);
-        EXPECT_LT(residentKiB(service.processId()) - memoryBefore, 32 * 1024);
+// What a source does, and the reason /_status gives.
+struct FailureRow {
+    const char* what;
+    Answer answer;
+    const char* reason;
+};
+const FailureRow kFailureRows[] = {
+    {"a browser check", {200, "text/html", "<!DOCTYPE html><title>Just a moment</title>"}, "an HTML page"},
+    {"cut-off JSON", {200, "application/json", R"({"chart":{"result":[)"}, "not JSON"},
+    {"a server error", {500, "application/json", "{}"}, "HTTP status 500"},
+    {"a refusal", {403, "application/json", "{}"}, "access refused"},
+    {"a hang", {.hang = true}, "in time"},
+    {"a 50 MB body", {.flood = FakeSource::Flood::Body, .floodBytes = 50u << 20}, "larger than"},
+};
+class FailingSourceRows : public ::testing::TestWithParam<FailureRow> {
+protected:
+    void SetUp() override
+    {
+        chart = std::make_unique<FakeSource>(GetParam().answer);
+        service = std::make_unique<ServiceProcess>(liveArgs({chart.get()}));
+        memoryBefore = residentKiB(service->processId());
+        quote = service->get(quoteTarget("IBM"));
     }
+    std::unique_ptr<FakeSource> chart;
+    std::unique_ptr<ServiceProcess> service;
+    long memoryBefore = 0;
+    HttpAnswer quote;
+};
+TEST_P(FailingSourceRows, LeaveTheQuoteEmptyNeverMadeUp)
+{
+    EXPECT_EQ(quote.status, 503);
+    EXPECT_EQ(quote.body, QByteArray());
 }
+TEST_P(FailingSourceRows, RestTheSourceAndSayWhy)
+{
+    const QJsonObject source = sourceStatus(*service, 0);
+    EXPECT_EQ(source["health"].toString(), "backing-off");
+    EXPECT_TRUE(source["lastError"].toString().contains(QLatin1String(GetParam().reason)))
+        << source["lastError"].toString().toStdString();
+    EXPECT_EQ(statusOf(*service)["lastUpstreamError"], source["lastError"]);
+}
+TEST_P(FailingSourceRows, CostLittleMemory)
+{
+    EXPECT_LT(residentKiB(service->processId()) - memoryBefore, 32 * 1024);
+}
+INSTANTIATE_TEST_SUITE_P(Answers, FailingSourceRows, ::testing::ValuesIn(kFailureRows), rowName<FailureRow>);
 
 // The source is asked as little as it may be: not while it rests after
 // too many requests, as long as it says, and once for what the cache holds
@@ -220,11 +194,10 @@ TEST(LiveQuotes, TheSourceRestsWhenToldAndAnswersComeFromTheCache)
     FakeSource chart;
     serveChartQuotes(chart);
     chart.on("/v8/finance/chart/IBM?range=1d", {{429, "text/plain", "Too Many Requests"}, ibmAnswer()});
-    chart.on("/v8/finance/chart/MSFT?", {{429, "text/plain", "Too Many Requests", {{"Retry-After", "30"}}}});
     Answer slow = chartJson(day(kClose + 2, "20.5", "20"), evenly(kOpen, 3600, {"20.1", "20.5"}));
     slow.delay = std::chrono::milliseconds(500);
     chart.on("/v8/finance/chart/SLOW?", {slow});
-    ServiceProcess service(liveArgs(&chart, nullptr));
+    ServiceProcess service(liveArgs({&chart}));
     int asked = 0;
     HttpAnswer a;
     for (QDeadlineTimer deadline(15'000); !deadline.hasExpired() && a.status != 200; QThread::msleep(50)) {
@@ -248,9 +221,59 @@ TEST(LiveQuotes, TheSourceRestsWhenToldAndAnswersComeFromTheCache)
         t.join();
     EXPECT_EQ(same.load(), 10);
     EXPECT_EQ(chart.count("/v8/finance/chart/SLOW"), 1);
+}
 
+// A Retry-After, in seconds or as an HTTP date (this many seconds from
+// now), and the rest it brings, honoured up to an hour.
+struct RetryRow {
+    const char* what;
+    const char* seconds; // when not a date
+    int dateAhead;
+    int least, most;
+};
+const RetryRow kRetryRows[] = {
+    {"thirty seconds", "30", 0, 20, 30},
+    {"a date ten minutes ahead", nullptr, 600, 500, 600},
+    {"a date gone by", nullptr, -600, 0, 1}, // the usual rest
+    {"more than an hour", "999999", 0, 3500, 3600},
+};
+class RetryAfterRows : public ::testing::TestWithParam<RetryRow> { };
+TEST_P(RetryAfterRows, RestTheSourceThatLong)
+{
+    const RetryRow& r = GetParam();
+    const std::string value = r.seconds ? r.seconds
+                                        : QDateTime::currentDateTimeUtc()
+                                              .addSecs(r.dateAhead)
+                                              .toString(u"ddd, dd MMM yyyy hh:mm:ss 'GMT'"_s)
+                                              .toStdString();
+    FakeSource chart({429, "text/plain", "Too Many Requests", {{"Retry-After", value}}});
+    ServiceProcess service(liveArgs({&chart}));
     EXPECT_EQ(service.get(quoteTarget("MSFT")).status, 503);
-    EXPECT_GT(sourceStatus(service, 0)["retryInSeconds"].toDouble(), 20);
+    const int wait = sourceStatus(service, 0)["retryInSeconds"].toInt();
+    EXPECT_GE(wait, r.least);
+    EXPECT_LE(wait, r.most);
+}
+INSTANTIATE_TEST_SUITE_P(Waits, RetryAfterRows, ::testing::ValuesIn(kRetryRows), rowName<RetryRow>);
+
+// Eight symbols asked at once, each answered only once all eight are being
+// asked for: a service with fewer requests under way waits in vain.
+TEST(LiveQuotes, OneSlowSymbolHoldsUpNoOther)
+{
+    constexpr int kSymbols = 8;
+    Answer held = chartJson(day(kClose + 2, "20.5", "20"), evenly(kOpen, 3600, {"20.1", "20.5"}));
+    held.holdUntil = kSymbols;
+    FakeSource chart(held);
+    ServiceProcess service(liveArgs({&chart}));
+    std::vector<std::thread> clients;
+    std::atomic<int> answered{0};
+    for (int i = 0; i < kSymbols; ++i)
+        clients.emplace_back([&, i] {
+            const QByteArray symbol = "S" + QByteArray::number(i);
+            answered += service.get(quoteTarget(symbol)).body.startsWith('"' + symbol + "\",20.50,");
+        });
+    for (auto& t : clients)
+        t.join();
+    EXPECT_EQ(answered.load(), kSymbols);
 }
 
 // The part of a chart below its title, or between the title and the day
@@ -293,7 +316,7 @@ TEST(LiveCharts, ChartsAreDrawnFromRealBars)
     chart.on("/v8/finance/chart/IBM?range=1y", {chartJson(meta, year)});
     chart.on("/v8/finance/chart/DOWN?", {{500, "text/html", "<html>down</html>"}});
 
-    ServiceProcess service(liveArgs(&chart, nullptr));
+    ServiceProcess service(liveArgs({&chart}));
     for (const QByteArray target : {"/t?s=NULLS", "/t?s=CLEAN", "/v?s=GAPS", "/v?s=WEEK", "/c/0b/i/ibm.gif"}) {
         SCOPED_TRACE(target.toStdString());
         const auto a = service.get(target);
@@ -314,7 +337,7 @@ TEST(LiveCharts, ChartsAreDrawnFromRealBars)
 TEST(LiveResearch, ResearchLinksLeadToTheFinanceSite)
 {
     FakeSource chart;
-    ServiceProcess service(liveArgs(&chart, nullptr, {"--research-url", "https://finance.example:8443/"}));
+    ServiceProcess service(liveArgs({&chart}, {"--research-url", "https://finance.example:8443/"}));
     const std::pair<QByteArray, std::string> cases[] = {
         {"/n/I/IBM.html", "quote/IBM/news"},
         {"/p/m/msft.html", "quote/MSFT/profile"},
@@ -342,7 +365,7 @@ TEST(LiveMarketLog, WhyThereIsNoQuoteIsLoggedOnceAMinute)
 {
     FakeSource chart({502, "text/html", "<html>bad gateway</html>"});
     QProcess service;
-    service.start(kServiceProgram, liveArgs(&chart, nullptr, {"--port", "0", "--idle-exit", "1"}));
+    service.start(kServiceProgram, liveArgs({&chart}, {"--port", "0", "--idle-exit", "1"}));
     ASSERT_TRUE(service.waitForReadyRead(10'000));
     const quint16 port = QString::fromLatin1(service.readLine()).section(':', -1).trimmed().toUShort();
     for (const char* symbol : {"IBM", "MSFT", "AAPL", "IBM", "ORCL"})

@@ -228,7 +228,7 @@ TEST(ServiceCommandLine, HelpAndVersionPrintAndExitZeroAndBadOptionsGetExitCodeT
     const Finished help = runService({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--port", "--bind", "--market", "--idle-exit", "--source-url", "--research-url",
-                               "--upstream-timeout", "--test-control", "--version"})
+                               "--upstream-timeout", "--check-sources", "--test-control", "--version"})
         EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
 
     const Finished version = runService({"--version"});
@@ -239,11 +239,12 @@ TEST(ServiceCommandLine, HelpAndVersionPrintAndExitZeroAndBadOptionsGetExitCodeT
                   .arg(quoterra::kVersionMinor)
                   .arg(quoterra::kVersionRevision));
 
-    for (const char* line : {"--port 70000", "--port abc", "--port", "--seed -3", "--latency-ms 1.5", "--fail-rate 1.5",
-                             "--bogus", "--bind no.such.host.invalid", "--market stock", "--idle-exit -1",
-                             "--request-timeout 0", "--upstream-timeout 60", "--help=yes",
-                             "--source-url chart=ftp://127.0.0.1:1", "--source-url quotes=http://127.0.0.1:1",
-                             "--source-url chart=http://127.0.0.1:1/v8", "--research-url finance"}) {
+    for (const char* line :
+         {"--port 70000", "--port abc", "--port", "--seed -3", "--latency-ms 1.5", "--fail-rate 1.5", "--bogus",
+          "--bind no.such.host.invalid", "--market stock", "--idle-exit -1", "--request-timeout 0",
+          "--upstream-timeout 60", "--help=yes", "--source-url chart=ftp://127.0.0.1:1",
+          "--source-url quotes=http://127.0.0.1:1", "--source-url chart=http://127.0.0.1:1/v8",
+          "--research-url finance", "--check-sources=", "--check-sources=ABCDEFGHIJKLMNOPQRSTU"}) {
         SCOPED_TRACE(line);
         const QStringList args = QString::fromLatin1(line).split(u' ');
         const Finished r = runService(args);

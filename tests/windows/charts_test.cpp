@@ -29,7 +29,7 @@ protected:
     }
 };
 
-TEST_F(ChartsTest, OpensFromTheTickerWithItsLabelsAndTheSavedChartWithoutFetching)
+TEST_F(ChartsTest, OpensWhereItWasSavedShowingTheSavedChartWithoutFetching)
 {
     storeChart(service->get("/t?s=MSFT").body);
     set(Setting::ChartLeft, "3000");
@@ -64,51 +64,66 @@ TEST_F(ChartsTest, OnALargeFontScreenTheControlsMoveToTheirPlaces)
     EXPECT_EQ(part(charts, "lblSymbol")->font().pointSizeF(), 7);
 }
 
-// Each range fetches its address and stores the chart. Then a 150-byte
-// answer leaves the chart on disk; a failed fetch shows the last chart again;
-// a body that is no GIF shows nothing and breaks nothing.
-TEST_F(ChartsTest, EachRangeFetchesItsAddressAndWhatTheServiceSendsDecidesWhatIsStoredAndShown)
+struct RangeRow {
+    const char* what;
+    const char* range;
+    const char* symbol;
+    const char* path;
+};
+const RangeRow kRangeRows[] = {
+    {"one day", "1 Day", "msft", "/t?s=msft"},
+    {"five days", "5 Day", "MSFT", "/v?s=MSFT"},
+    {"one year", "1 Year", "IBM", "/c/0b/i/ibm.gif"},
+};
+class RangeRows : public ChartsTest, public ::testing::WithParamInterface<RangeRow> { };
+TEST_P(RangeRows, UpdateFetchesTheRangesAddressStoresAndShowsIt)
 {
-    const std::tuple<const char*, const char*, const char*> ranges[] = {
-        {"1 Day", "msft", "/t?s=msft"}, {"5 Day", "MSFT", "/v?s=MSFT"}, {"1 Year", "IBM", "/c/0b/i/ibm.gif"}};
-    for (const auto& [range, symbol, path] : ranges) {
-        ASSERT_TRUE(openCharts(range, symbol));
-        service->reset();
-        QTest::mouseClick(part<PictureBox>(charts, "picUpdate"), Qt::LeftButton);
-        EXPECT_EQ(service->requests(), QStringList{QLatin1String(path)});
-        EXPECT_TRUE(chartFile().startsWith("GIF89a"));
-        EXPECT_EQ(chartFile(), charts->lastResponse());
-        EXPECT_TRUE(charts->chartShown()) << range;
-        charts->unload();
-    }
-    EXPECT_EQ(Charts::chartAddress(ServiceHosts::at(u"http://h"_s), u"2 Year"_s, u"IBM"_s), QString());
+    const RangeRow& c = GetParam();
+    ASSERT_TRUE(openCharts(c.range, c.symbol));
+    service->reset();
+    QTest::mouseClick(part<PictureBox>(charts, "picUpdate"), Qt::LeftButton);
+    EXPECT_EQ(service->requests(), QStringList{QLatin1String(c.path)});
+    EXPECT_TRUE(chartFile().startsWith("GIF89a"));
+    EXPECT_EQ(chartFile(), charts->lastResponse());
+    EXPECT_TRUE(charts->chartShown());
+}
+INSTANTIATE_TEST_SUITE_P(Ranges, RangeRows, ::testing::ValuesIn(kRangeRows), rowName<RangeRow>);
 
-    const QByteArray good = chartFile();
-    ASSERT_TRUE(good.startsWith("GIF89a"));
-    struct Case {
-        const char* what;
-        FakeSource::Answer answer;
-        bool storedKept, shown;
-    } cases[] = {
-        {"150 bytes", {.body = std::string(150, 'x')}, true, true},
-        {"151 bytes", {.body = std::string(151, 'x')}, true, true},
-        {"a failed first fetch", {.status = 503}, false, false},
-        {"a page instead of a picture", {.body = "<html>no chart</html>"}, false, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        FakeSource server(c.answer);
-        t->app.reset(); // nothing of the old program may outlive it
-        start(96, originOf(server));
-        storeChart(good);
-        ASSERT_TRUE(openCharts("1 Day", "IBM"));
-        QTest::keyClick(charts, Qt::Key_Return);
-        EXPECT_EQ(chartFile() == good, c.storedKept);
-        EXPECT_EQ(charts->chartShown(), c.shown);
-    }
+TEST(ChartAddress, IsEmptyForARangeItDoesNotKnow)
+{
+    EXPECT_EQ(Charts::chartAddress(ServiceHosts::at(u"http://h"_s), u"2 Year"_s, u"IBM"_s), QString());
 }
 
-TEST_F(ChartsTest, ItsMenusAndSymbolDialogChangeOnlyTheLabelsAndItsSymbolResearchesTheTickers)
+// What the server sends decides what is stored and shown: a 150-byte
+// answer leaves the chart on disk; a failed fetch shows the last chart
+// again; a body that is no GIF shows nothing and breaks nothing.
+struct AnswerRow {
+    const char* what;
+    FakeSource::Answer answer;
+    bool storedKept, shown;
+};
+const AnswerRow kAnswerRows[] = {
+    {"150 bytes", {.body = std::string(150, 'x')}, true, true},
+    {"151 bytes", {.body = std::string(151, 'x')}, true, true},
+    {"a failed first fetch", {.status = 503}, false, false},
+    {"a page instead of a picture", {.body = "<html>no chart</html>"}, false, false},
+};
+class ChartAnswerRows : public ChartsTest, public ::testing::WithParamInterface<AnswerRow> { };
+TEST_P(ChartAnswerRows, DecideWhatIsStoredAndShown)
+{
+    const QByteArray good = service->get("/t?s=IBM").body;
+    ASSERT_TRUE(good.startsWith("GIF89a"));
+    FakeSource server(GetParam().answer);
+    start(96, originOf(server));
+    storeChart(good);
+    ASSERT_TRUE(openCharts("1 Day", "IBM"));
+    QTest::keyClick(charts, Qt::Key_Return);
+    EXPECT_EQ(chartFile() == good, GetParam().storedKept);
+    EXPECT_EQ(charts->chartShown(), GetParam().shown);
+}
+INSTANTIATE_TEST_SUITE_P(Answers, ChartAnswerRows, ::testing::ValuesIn(kAnswerRows), rowName<AnswerRow>);
+
+TEST_F(ChartsTest, TheRangeMenuChangesOnlyTheLabel)
 {
     ASSERT_TRUE(openCharts("1 Year", "IBM"));
     service->reset();
@@ -122,7 +137,13 @@ TEST_F(ChartsTest, ItsMenusAndSymbolDialogChangeOnlyTheLabelsAndItsSymbolResearc
     menu->hide();
     menu->findChild<QAction*>(u"mnu5Day"_s)->trigger();
     EXPECT_EQ(charts->chartTypeCaption(), u"5 Day"_s);
+    EXPECT_TRUE(service->requests().isEmpty());
+}
 
+TEST_F(ChartsTest, TheSymbolDialogChangesOnlyTheLabel)
+{
+    ASSERT_TRUE(openCharts("1 Year", "IBM"));
+    service->reset();
     QTest::mouseClick(part<PictureBox>(charts, "picSymbol"), Qt::LeftButton);
     auto* dialog = window<Dialog>("NewChartSymbol");
     ASSERT_NE(dialog, nullptr);
@@ -133,8 +154,12 @@ TEST_F(ChartsTest, ItsMenusAndSymbolDialogChangeOnlyTheLabelsAndItsSymbolResearc
     dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
     EXPECT_EQ(charts->symbolCaption(), u"MSFT"_s);
     EXPECT_TRUE(service->requests().isEmpty());
+}
 
-    // The research menu from the chart's symbol is the ticker's, for the ticker's symbol.
+// The research menu from the chart's symbol is the ticker's, for the
+// ticker's symbol.
+TEST_F(ChartsTest, ARightClickOnItsSymbolResearchesTheTickersSymbol)
+{
     ASSERT_TRUE(openCharts("1 Day", "DELL"));
     UrlRecorder browser;
     QTest::mousePress(part(charts, "lblSymbol"), Qt::RightButton);
@@ -145,7 +170,7 @@ TEST_F(ChartsTest, ItsMenusAndSymbolDialogChangeOnlyTheLabelsAndItsSymbolResearc
     EXPECT_EQ(browser.opened, QStringList{service->origin() + u"/n/I/IBM.html"_s});
 }
 
-TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
+TEST_F(ChartsTest, TheTickersExitRemembersItOpenWithItsState)
 {
     ASSERT_TRUE(openCharts("1 Day", "IBM"));
     charts->setSymbol(u"DELL"_s);
@@ -153,8 +178,10 @@ TEST_F(ChartsTest, ClosingSavesItsStateAndTheTickersExitRemembersItOpen)
     program->ticker()->exitProgram();
     EXPECT_EQ(t->saved({Setting::ChartStartUp, Setting::ChartSymbol, Setting::ChartLeft}),
               (QStringList{"True", "DELL", "4500"}));
+}
 
-    start();
+TEST_F(ChartsTest, ClosingSavesItsPlaceAndTheExitThenRemembersItClosed)
+{
     ASSERT_TRUE(openCharts("1 Day", "IBM"));
     charts->moveTwips(3000, 7000);
     QTest::mouseClick(part<PictureBox>(charts, "picExit"), Qt::LeftButton);

@@ -13,8 +13,11 @@ using DialogTest = WindowTest;
 
 TEST_F(DialogTest, StartUpRefusesOtherFontSizesAndWelcomesANewUser)
 {
-    start(144);
-    {
+    // 144 dpi, and a screen scaled by a ratio no picture set is drawn for.
+    for (const auto& [dpi, ratio] : {std::pair{144, 1.0}, std::pair{96, 1.5}, std::pair{108, 2.0}}) {
+        SCOPED_TRACE(dpi);
+        start(dpi);
+        t->screen.ratio = ratio;
         MessageBoxAnswerer answer;
         EXPECT_FALSE(program->StartUp());
         ASSERT_EQ(answer.seen().size(), 1);
@@ -106,17 +109,27 @@ TEST_F(DialogTest, ConfigOkWritesTheValuesAndReloadsTheTickerWithThem)
     EXPECT_FALSE(t->app->fetchingHeld());
 }
 
-TEST_F(DialogTest, EveryDialogFollowsTheAlwaysOnTopWordExactly)
+// And keeps the size it was laid out for: nothing to resize or maximise.
+TEST_F(DialogTest, EveryDialogFollowsTheAlwaysOnTopWordExactlyAndKeepsItsSize)
 {
     for (const char* word : {"True", "true", "False"}) {
         set(Setting::AlwaysOnTop, word);
         const bool top = QLatin1String(word) == QLatin1String("True");
         for (Form* d : std::initializer_list<Form*>{show<Config>(*program), show<About>(), show<UpdateChecker>(),
                                                     show<UpdateAvailable>()}) {
-            EXPECT_EQ(d->topmost(), top) << word << ' ' << d->widget().objectName().toStdString();
+            const QWidget& w = d->widget();
+            EXPECT_EQ(d->topmost(), top) << word << ' ' << w.objectName().toStdString();
+            EXPECT_EQ(w.minimumSize(), w.size()) << w.objectName().toStdString();
+            EXPECT_EQ(w.maximumSize(), w.size()) << w.objectName().toStdString();
+            EXPECT_FALSE(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
             d->unload();
         }
     }
+    // A fixed dialog laid out anew takes its new size.
+    auto* welcome = show<Welcome>();
+    welcome->setGeometryTwips(0, 0, 3000, 1500);
+    EXPECT_EQ(welcome->size(), QSize(200, 100));
+    EXPECT_EQ(welcome->maximumSize(), QSize(200, 100));
 }
 
 TEST_F(DialogTest, AboutShowsTheVersionAndOpensLinksOnTheLeftButtonOnly)

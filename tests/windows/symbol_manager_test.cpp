@@ -55,32 +55,33 @@ TEST_F(SymbolManagerTest, TheTickersListButtonOpensItOnTheFileRows)
     EXPECT_EQ(rowText(1), u"IBM|International Business Machines"_s);
 }
 
-TEST_F(SymbolManagerTest, AnIndexGoesAfterTheSelectionOrAtTheEndAndIsSelected)
+struct IndexRow {
+    const char* what;
+    const char* item;
+    int selectedBefore, row; // 0: none selected
+    const char* text;
+};
+const IndexRow kIndexRows[] = {
+    {"DJIA at the end with nothing selected", "DJIAMenuItem2", 0, 6, "DJIA|Dow Jones Industrials Average"},
+    {"NASDAQ after the third row", "NASDAQMenuItem2", 3, 4, "NASDAQ|NASDAQ Composite"},
+    {"S&P 500 after the last row", "SP500MenuItem", 5, 6, "S&P 500|S&P 500 Index"},
+    {"30YR after the first row", "Bond30YearMenuItem", 1, 2, "30YR|30 Year Bond"},
+};
+class IndexRows : public SymbolManagerTest, public ::testing::WithParamInterface<IndexRow> { };
+TEST_P(IndexRows, GoesAfterTheSelectionAndIsSelected)
 {
-    struct Case {
-        const char* item;
-        int selectedBefore, row; // 0: none selected
-        const char* text;
-    } cases[] = {
-        {"DJIAMenuItem2", 0, 6, "DJIA|Dow Jones Industrials Average"},
-        {"NASDAQMenuItem2", 3, 4, "NASDAQ|NASDAQ Composite"},
-        {"SP500MenuItem", 5, 6, "S&P 500|S&P 500 Index"},
-        {"Bond30YearMenuItem", 1, 2, "30YR|30 Year Bond"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.item);
-        openEditor(numbered(5));
-        if (c.selectedBefore)
-            press(c.selectedBefore);
-        action(c.item)->trigger();
-        ASSERT_EQ(list().count(), 6);
-        EXPECT_EQ(rowText(c.row), QLatin1String(c.text));
-        EXPECT_EQ(selected(), c.row);
-        editor->unload();
-    }
+    const IndexRow& c = GetParam();
+    openEditor(numbered(5));
+    if (c.selectedBefore)
+        press(c.selectedBefore);
+    action(c.item)->trigger();
+    ASSERT_EQ(list().count(), 6);
+    EXPECT_EQ(rowText(c.row), QLatin1String(c.text));
+    EXPECT_EQ(selected(), c.row);
 }
+INSTANTIATE_TEST_SUITE_P(Indices, IndexRows, ::testing::ValuesIn(kIndexRows), rowName<IndexRow>);
 
-TEST_F(SymbolManagerTest, TheDialogsTakeTextsAsTypedAndTheFileCutsThemWhenSaved)
+TEST_F(SymbolManagerTest, NewSymbolAddsTheTextsAsTypedAfterTheSelection)
 {
     openEditor(numbered(3));
     press(2);
@@ -90,9 +91,13 @@ TEST_F(SymbolManagerTest, TheDialogsTakeTextsAsTypedAndTheFileCutsThemWhenSaved)
     add->txtTickerSymbol->setText(u" twelve chars"_s);
     add->txtSymbolName->setText(QString(45, u'n'));
     add->findChild<QPushButton*>(u"cmdOK"_s)->click();
-    EXPECT_EQ(list().row(3)->text(0), u" twelve chars"_s);
+    EXPECT_EQ(rowText(3), u" twelve chars|"_s + QString(45, u'n'));
     EXPECT_EQ(selected(), 3);
+}
 
+TEST_F(SymbolManagerTest, ADoubleClickedRowIsEditedInItsProperties)
+{
+    openEditor(numbered(3));
     QTest::mouseDClick(list().viewport(), Qt::LeftButton, {}, rowCentre(1));
     auto* properties = window<SymbolProperties>("SymbolProperties");
     ASSERT_NE(properties, nullptr);
@@ -100,9 +105,14 @@ TEST_F(SymbolManagerTest, TheDialogsTakeTextsAsTypedAndTheFileCutsThemWhenSaved)
     properties->txtTickerSymbol->setText(u"ibm"_s);
     QTest::keyClick(properties->txtTickerSymbol, Qt::Key_Return);
     EXPECT_EQ(list().row(1)->text(0), u"ibm"_s);
+}
 
+TEST_F(SymbolManagerTest, SavingCutsTextsToTheirFieldsWidths)
+{
+    openEditor(numbered(1));
+    editor->addRow(u" twelve chars"_s, QString(45, u'n'));
     ASSERT_TRUE(editor->Save());
-    EXPECT_EQ(readFile(t->profile.symbolFile()).mid(100, 50), " twelve ch" + QByteArray(40, 'n'));
+    EXPECT_EQ(readFile(t->profile.symbolFile()).mid(50, 50), " twelve ch" + QByteArray(40, 'n'));
 }
 
 // Delete acts on the selected row only, and nothing is selected after it:
@@ -116,8 +126,11 @@ TEST_F(SymbolManagerTest, DeleteRemovesTheSelectedRowAndNothingElse)
     EXPECT_EQ(list().count(), 24);
     EXPECT_FALSE(symbols().contains(u"S3"_s));
     EXPECT_EQ(selected(), 0);
+}
 
-    // Without a selection the menus offer neither Delete nor Properties.
+TEST_F(SymbolManagerTest, WithoutASelectionDeleteAndPropertiesAreOff)
+{
+    openEditor(numbered(3));
     auto* symbolMenu = editor->findChild<QMenuBar*>()->actions().value(1)->menu();
     emit symbolMenu->aboutToShow();
     EXPECT_FALSE(action("DeleteSymbolMenuItem2")->isEnabled());
@@ -146,7 +159,7 @@ TEST_F(SymbolManagerTest, ADraggedRowFollowsThePointerOnePlaceAStep)
     EXPECT_EQ(list().dropHighlight(), nullptr);
 }
 
-TEST_F(SymbolManagerTest, SaveWritesTheListAndRestartsTheTickerOnIt)
+TEST_F(SymbolManagerTest, SaveRestartsTheTickerOnTheNewList)
 {
     t->profile.writeSymbols({{"OLD", ""}});
     ASSERT_TRUE(openTicker());
@@ -162,8 +175,11 @@ TEST_F(SymbolManagerTest, SaveWritesTheListAndRestartsTheTickerOnIt)
     ASSERT_NE(ticker, nullptr);
     EXPECT_EQ(part(ticker, "lblCompactSymbol")->caption(), u"IBM"_s);
     EXPECT_TRUE(editor->isLoaded());
+}
 
-    // A list that cannot be written: everything stays as it was.
+TEST_F(SymbolManagerTest, AListThatCannotBeWrittenIsToldAndKeptInTheEditor)
+{
+    openEditor(numbered(2));
     QFile::remove(t->profile.symbolFile());
     QDir().mkpath(t->profile.symbolFile() + u"/blocked"_s);
     MessageBoxAnswerer answer;
@@ -174,40 +190,55 @@ TEST_F(SymbolManagerTest, SaveWritesTheListAndRestartsTheTickerOnIt)
     EXPECT_TRUE(editor->isLoaded());
 }
 
-TEST_F(SymbolManagerTest, OkAsksFirstWhileCancelAndExitCloseAtOnce)
+struct OkRow {
+    const char* what;
+    QMessageBox::StandardButton answer;
+    bool saved, open;
+};
+const OkRow kOkRows[] = {
+    {"yes saves and closes", QMessageBox::Yes, true, false},
+    {"no closes without saving", QMessageBox::No, false, false},
+    {"cancel stays", QMessageBox::Cancel, false, true},
+};
+class OkRows : public SymbolManagerTest, public ::testing::WithParamInterface<OkRow> { };
+TEST_P(OkRows, AsksFirst)
 {
-    struct Case {
-        QMessageBox::StandardButton answer;
-        bool saved, open;
-    } cases[] = {{QMessageBox::Yes, true, false}, {QMessageBox::No, false, false}, {QMessageBox::Cancel, false, true}};
-    for (const Case& c : cases) {
-        openEditor({{"OLD", ""}});
-        action("DJIAMenuItem")->trigger();
-        MessageBoxAnswerer answer(c.answer);
-        editor->findChild<QPushButton*>(u"cmdOK"_s)->click();
-        ASSERT_EQ(answer.seen().size(), 1);
-        EXPECT_EQ(answer.seen()[0].text, u"Save changes?"_s);
-        EXPECT_EQ(answer.seen()[0].title, u"Quoterra"_s);
-        EXPECT_EQ(readFile(t->profile.symbolFile()).size(), c.saved ? 100 : 50);
-        // A save reloads the ticker, whose first quote lets the closed editor go.
-        EXPECT_EQ(window("SymbolEditor") != nullptr, c.open);
-        if (c.open)
-            editor->unload();
-    }
-    for (const char* how : {"cmdCancel", "ExitMenuItem", "escape"}) {
-        openEditor({{"OLD", ""}});
-        action("DJIAMenuItem")->trigger();
-        if (QLatin1String(how) == QLatin1String("escape")) {
-            ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
-            QTest::keyClick(editor, Qt::Key_Escape);
-        } else if (auto* button = editor->findChild<QPushButton*>(QLatin1String(how)))
-            button->click();
-        else
-            action(how)->trigger();
-        EXPECT_EQ(window("SymbolEditor"), nullptr) << how;
-        EXPECT_EQ(readFile(t->profile.symbolFile()).size(), 50) << how;
-    }
+    const OkRow& c = GetParam();
+    openEditor({{"OLD", ""}});
+    action("DJIAMenuItem")->trigger();
+    MessageBoxAnswerer answer(c.answer);
+    editor->findChild<QPushButton*>(u"cmdOK"_s)->click();
+    ASSERT_EQ(answer.seen().size(), 1);
+    EXPECT_EQ(answer.seen()[0].text, u"Save changes?"_s);
+    EXPECT_EQ(answer.seen()[0].title, u"Quoterra"_s);
+    EXPECT_EQ(readFile(t->profile.symbolFile()).size(), c.saved ? 100 : 50);
+    // A save reloads the ticker, whose first quote lets the closed editor go.
+    EXPECT_EQ(window("SymbolEditor") != nullptr, c.open);
 }
+INSTANTIATE_TEST_SUITE_P(Answers, OkRows, ::testing::ValuesIn(kOkRows), rowName<OkRow>);
+
+struct LeaveRow {
+    const char* what; // the button, the menu item, or the key
+};
+const LeaveRow kLeaveRows[] = {{"cmdCancel"}, {"ExitMenuItem"}, {"escape"}};
+class LeaveRows : public SymbolManagerTest, public ::testing::WithParamInterface<LeaveRow> { };
+TEST_P(LeaveRows, CloseAtOnceWithoutSaving)
+{
+    const char* how = GetParam().what;
+    openEditor({{"OLD", ""}});
+    action("DJIAMenuItem")->trigger();
+    if (QLatin1String(how) == QLatin1String("escape")) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+        QTest::keyClick(editor, Qt::Key_Escape);
+    } else if (auto* button = editor->findChild<QPushButton*>(QLatin1String(how))) {
+        button->click();
+    } else {
+        action(how)->trigger();
+    }
+    EXPECT_EQ(window("SymbolEditor"), nullptr);
+    EXPECT_EQ(readFile(t->profile.symbolFile()).size(), 50);
+}
+INSTANTIATE_TEST_SUITE_P(Ways, LeaveRows, ::testing::ValuesIn(kLeaveRows), rowName<LeaveRow>);
 
 TEST_F(SymbolManagerTest, ARightClickOnTheHeaderNamesTheColumn)
 {

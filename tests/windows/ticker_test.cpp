@@ -31,6 +31,8 @@ protected:
     }
 };
 
+// A HiDPI screen keeps every size in logical pixels and shows the pictures
+// drawn for its ratio.
 TEST_F(TickerTest, SizeAndButtonsFollowSkinModeAndFontSize)
 {
     struct Case {
@@ -38,19 +40,29 @@ TEST_F(TickerTest, SizeAndButtonsFollowSkinModeAndFontSize)
         const char *size, *mode;
         QSize pixels;
         int buttonTop; // twips
+        double ratio = 1;
     } cases[] = {
-        {96, "Standard", "Shade", {210, 14}, 30},  {96, "Standard", "Full", {210, 116}, 30},
-        {96, "Large", "Shade", {280, 19}, 40},     {96, "Large", "Full", {280, 155}, 40},
-        {120, "Standard", "Shade", {263, 18}, 30}, {120, "Large", "Full", {351, 193}, 50},
+        {96, "Standard", "Shade", {210, 14}, 30},    {96, "Standard", "Full", {210, 116}, 30},
+        {96, "Large", "Shade", {280, 19}, 40},       {96, "Large", "Full", {280, 155}, 40},
+        {120, "Standard", "Shade", {263, 18}, 30},   {120, "Large", "Full", {351, 193}, 50},
+        {96, "Standard", "Full", {210, 116}, 30, 2}, {120, "Standard", "Shade", {263, 18}, 30, 2},
+        {96, "Large", "Shade", {280, 19}, 40, 3},    {96, "Standard", "Shade", {210, 14}, 30, 4},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.dpi << ' ' << c.size << ' ' << c.mode);
+        SCOPED_TRACE(::testing::Message() << c.dpi << ' ' << c.size << ' ' << c.mode << " x" << c.ratio);
         start(c.dpi);
+        t->screen.ratio = c.ratio;
         set(Setting::Size, c.size);
         ASSERT_TRUE(openAt(1500, 1500, c.mode));
         EXPECT_TRUE(ticker->isVisible());
         EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::FramelessWindowHint));
         EXPECT_EQ(ticker->size(), c.pixels);
+        // No set is drawn finer than 3 times.
+        for (const char* name : {"picSkin", "picExit", "picOptions"}) {
+            const QPixmap shown = part<PictureBox>(ticker, name)->picture();
+            EXPECT_EQ(shown.devicePixelRatio(), std::min(c.ratio, 3.0)) << name;
+            EXPECT_EQ(part<PictureBox>(ticker, name)->size(), shown.deviceIndependentSize().toSize()) << name;
+        }
         EXPECT_EQ(part<PictureBox>(ticker, "picExit")->topTwips(), c.buttonTop);
         EXPECT_EQ(part(ticker, "lblCompactPrice")->isVisible(), QLatin1String(c.mode) == QLatin1String("Shade"));
         EXPECT_EQ(part(ticker, "lblCurrentStock")->foreColor(), QColor(Qt::white));
@@ -72,6 +84,7 @@ TEST_F(TickerTest, TheListIsShownInTurnAFailureRecoversAndPauseOrADialogHolds)
     service->failNext(1);
     ticker->refreshStep();
     EXPECT_EQ(caption("lblCompactPrice"), u"Error"_s);
+    EXPECT_EQ(part(ticker, "lblCompactPrice")->toolTip(), u"The simulated market gave no quote"_s);
     EXPECT_EQ(caption("qLastPrice"), QString());
     ticker->refreshStep();
     EXPECT_NE(caption("qLastPrice"), QString());
@@ -220,6 +233,22 @@ TEST_F(TickerTest, ADoubleClickSwitchesModeAndStopsDraggingAndLettingGoOverTheFa
     }
 }
 
+// A double click on the symbol, in either mode, pauses and a second one
+// resumes; the menu's item says which.
+TEST_F(TickerTest, ADoubleClickOnTheSymbolPausesAndResumes)
+{
+    for (const auto& [mode, label] : {std::pair{"Shade", "lblCompactSymbol"}, {"Full", "qCurrentStock"}}) {
+        SCOPED_TRACE(label);
+        ASSERT_TRUE(openAt(3000, 3000, mode));
+        auto* pause = ticker->findChild<QAction*>(u"PauseMenuItem"_s);
+        QWidget* symbol = part(ticker, label);
+        QTest::mouseDClick(symbol, Qt::LeftButton);
+        EXPECT_EQ(pause->text(), u"&Resume"_s);
+        QTest::mouseDClick(symbol, Qt::LeftButton);
+        EXPECT_EQ(pause->text(), u"&Pause"_s);
+    }
+}
+
 TEST_F(TickerTest, TheOptionsMenuShowsTheStateAndUncheckedItemsHaveNoBox)
 {
     ASSERT_TRUE(openAt(3000, 3000, "Shade"));
@@ -294,12 +323,53 @@ TEST_F(TickerTest, AGarbageAnswerNeverCoversTheButtons)
     EXPECT_EQ(ticker->windowMode(), WindowMode::Full);
 }
 
+const std::string kQuote = "\"IBM\",112.45,\"1/2/2024\",\"4:00pm\",+1.25,111.00,113.00,110.50,4500000\r\n";
+
+struct Unreadable {
+    const char* name;
+    std::string body;
+    std::vector<std::pair<std::string, std::string>> headers;
+};
+
+class UnreadableAnswer : public TickerTest, public ::testing::WithParamInterface<Unreadable> { };
+
+// An answer in an encoding the ticker never asked for shows "Error" like any
+// failed fetch, not an empty value; the next plain answer shows the quote.
+TEST_P(UnreadableAnswer, ShowsError)
+{
+    FakeSource server;
+    server.on("/d/quotes.csv", {{200, "", GetParam().body, GetParam().headers}, {200, "", kQuote}});
+    start(96, originOf(server));
+    set(Setting::Interval, "0");
+    ASSERT_TRUE(openAt(3000, 3000, "Shade"));
+    EXPECT_EQ(caption("lblCompactPrice"), u"Error"_s);
+    EXPECT_EQ(caption("qLastPrice"), QString());
+    ticker->refreshStep();
+    EXPECT_EQ(caption("lblCompactPrice"), u"112.45"_s);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, UnreadableAnswer,
+    ::testing::Values(
+        Unreadable{"Gzip",
+                   std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\x53\xf2\x74\xf2\x55\xd2\x31\x34\x34\xd2\x33"
+                               "\x31\xd5\x51\x32\xd4\x37\xd2\x37\x32\x30\x32\x51\xd2\x51\x32\xb1\x32\x30"
+                               "\x28\xc8\x55\xd2\xd1\x36\xd4\x33\x32\x05\x2a\x30\xd4\x33\x30\x00\x52\xc6\x10\xca\x40"
+                               "\xcf\xd4\x40\xc7\xc4\xd4\x00\x04\x78\xb9\x00\x04\xa5\x84\x45\x45\x00\x00\x00",
+                               79),
+                   {{"Content-Encoding", "gzip"}}},
+        Unreadable{"Deflate",
+                   qCompress(QByteArray::fromStdString(kQuote)).mid(4).toStdString(),
+                   {{"Content-Encoding", "deflate"}}},
+        Unreadable{"ATransferCoding", kQuote, {{"Transfer-Encoding", "gzip"}}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 // Whatever a symbol holds, only a web page on the configured service reaches
 // the desktop's opener, and the opener takes nothing but web and mail
 // addresses.
 TEST(ResearchLinks, AHostileSymbolNeverLeavesTheServicesPages)
 {
-    const ServiceHosts hosts = ServiceHosts::at(u"http://127.0.0.1:8642"_s);
+    const ServiceHosts hosts = ServiceHosts::at(u"http://127.0.0.1:9"_s);
     for (const char* symbol :
          {"A&B", "?x=1", "#top", "\"q\"", "a b", "%41%00", "../../etc/passwd", "javascript:alert(1)", "$(rm -rf ~)",
           ";ls", "a\nb", "Soci\xc3\xa9t\xc3\xa9", "//evil.example/x", "@evil.example", ""}) {
@@ -309,7 +379,7 @@ TEST(ResearchLinks, AHostileSymbolNeverLeavesTheServicesPages)
             const QUrl url(researchAddress(hosts, link, QString::fromUtf8(symbol), u"&d=1b"_s), QUrl::TolerantMode);
             EXPECT_EQ(url.scheme(), u"http"_s) << symbol;
             EXPECT_EQ(url.host(), u"127.0.0.1"_s) << symbol;
-            EXPECT_EQ(url.port(), 8642) << symbol;
+            EXPECT_EQ(url.port(), 9) << symbol;
         }
     }
     UrlRecorder opener;

@@ -31,9 +31,19 @@ inline const QColor accentLight(0x86, 0xea, 0xb8); // the same on a button, wher
 } // namespace ink
 
 // ---- Pixels
+//
+// Pictures are laid out in design pixels. A picture for a screen of device
+// pixel ratio k (2 on a 200 % screen) holds k x k device pixels for each
+// design pixel, as the image's own device pixel ratio says: the pixel
+// primitives fill whole blocks, while curves, diagonals and gradients drawn
+// with a painter or a stroke come out at the finer resolution.
 
 QColor mix(const QColor& a, const QColor& b, double t);
-QImage blank(int w, int h);
+QImage blank(int w, int h, int k);
+int designWidth(const QImage& img);
+int designHeight(const QImage& img);
+// The colour of one design pixel.
+QColor colorAt(const QImage& img, int x, int y);
 // Source-over of one colour with extra coverage `a` onto one pixel.
 void blend(QImage& img, int x, int y, const QColor& c, double a = 1.0);
 void fill(QImage& img, const QRect& r, const QColor& c, double a = 1.0);
@@ -73,20 +83,21 @@ constexpr double kValueLeft = 1410;
 
 // ---- The pictures
 
-QImage shadeFace(int w, int h);
-QImage fullFace(int w, int h, int stripHeight, const Screen& s);
+// Each at device pixel ratio `k`.
+QImage shadeFace(int w, int h, int k);
+QImage fullFace(int w, int h, int stripHeight, const Screen& s, int k);
 enum class Glyph { Options, Open, Shade, Close, Chart, List };
-QImage button(int w, int h, Glyph glyph);
+QImage button(int w, int h, Glyph glyph, int k);
 // `size` pixels square; the About box and window pictures are 64.
-QImage productMark(bool icon, int size = 64);
-QImage dataServiceBadge();
-QImage dragRow();
+QImage productMark(bool icon, int size, int k = 1);
+QImage dataServiceBadge(int k);
+QImage dragRow(int k);
 
 // The chart browser: one set of pixel pictures for both font sizes.
-QImage chartTop();
-QImage chartSide(int w);
-QImage chartBottom();
-QImage chartArea();
-QImage chartTextButton(const char* caption, int w, int h, bool pressed);
+QImage chartTop(int k);
+QImage chartSide(int w, int k);
+QImage chartBottom(int k);
+QImage chartArea(int k);
+QImage chartTextButton(const char* caption, int w, int h, bool pressed, int k);
 
 } // namespace skingen

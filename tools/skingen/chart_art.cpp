@@ -20,9 +20,9 @@ const QColor screenBottom(0x17, 0x1f, 0x29);
 
 } // namespace
 
-QImage chartTop()
+QImage chartTop(int k)
 {
-    QImage img = blank(kWidth, kHeaderHeight);
+    QImage img = blank(kWidth, kHeaderHeight, k);
     panel(img, 0, kHeaderHeight, ink::stripTop, ink::stripBottom, ink::stripLight, true);
     // A grip of raised dots down the right of the header, below the close
     // button, says where the window can be taken.
@@ -34,45 +34,47 @@ QImage chartTop()
     return img;
 }
 
-QImage chartSide(int w)
+QImage chartSide(int w, int k)
 {
-    QImage img = blank(w, kFrameBottom - kFrameTop);
-    for (int y = 0; y < img.height(); ++y)
+    const int h = kFrameBottom - kFrameTop;
+    QImage img = blank(w, h, k);
+    for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            put(img, x, y, mix(ink::bodyTop, ink::bodyBottom, double(y) / img.height()));
+            put(img, x, y, mix(ink::bodyTop, ink::bodyBottom, double(y) / h));
     // The window's outline on the outer side.
     const bool left = w == 10;
-    for (int y = 0; y < img.height(); ++y)
+    for (int y = 0; y < h; ++y)
         put(img, left ? 0 : w - 1, y, ink::outline);
     return img;
 }
 
-QImage chartBottom()
+QImage chartBottom(int k)
 {
-    QImage img = blank(kWidth, 120 - kFrameBottom);
-    panel(img, 0, img.height(), ink::bodyBottom, ink::bodyBottom.darker(115), ink::bodyLight, false);
+    QImage img = blank(kWidth, 120 - kFrameBottom, k);
+    panel(img, 0, 120 - kFrameBottom, ink::bodyBottom, ink::bodyBottom.darker(115), ink::bodyLight, false);
     return img;
 }
 
-QImage chartArea()
+QImage chartArea(int k)
 {
-    QImage img = blank(kWidth - 10 - 9, kFrameBottom - kFrameTop);
-    const int h = img.height();
+    const int w = kWidth - 10 - 9;
+    const int h = kFrameBottom - kFrameTop;
+    QImage img = blank(w, h, k);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < img.width(); ++x)
+        for (int x = 0; x < w; ++x)
             put(img, x, y, mix(screenTop, screenBottom, double(y) / h));
     // Sunk into the frame: a dark line along the top and left, a faint light
     // one along the bottom and right.
-    fill(img, QRect(0, 0, img.width(), 1), ink::outline, 0.9);
+    fill(img, QRect(0, 0, w, 1), ink::outline, 0.9);
     fill(img, QRect(0, 0, 1, h), ink::outline, 0.9);
-    fill(img, QRect(0, h - 1, img.width(), 1), ink::bodyLight, 0.5);
-    fill(img, QRect(img.width() - 1, 0, 1, h), ink::bodyLight, 0.5);
+    fill(img, QRect(0, h - 1, w, 1), ink::bodyLight, 0.5);
+    fill(img, QRect(w - 1, 0, 1, h), ink::bodyLight, 0.5);
     return img;
 }
 
-QImage chartTextButton(const char* caption, int w, int h, bool pressed)
+QImage chartTextButton(const char* caption, int w, int h, bool pressed, int k)
 {
-    QImage img = blank(w, h);
+    QImage img = blank(w, h, k);
     buttonBase(img, pressed);
     const int shift = pressed ? 1 : 0;
     drawText(img, (w - textWidth(caption)) / 2 + shift, (h - 7) / 2 + shift, caption, ink::glyph);

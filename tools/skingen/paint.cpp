@@ -19,15 +19,22 @@ QColor mix(const QColor& a, const QColor& b, double t)
         float(a.blueF() + (b.blueF() - a.blueF()) * t), float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
 }
 
-QImage blank(int w, int h)
+QImage blank(int w, int h, int k)
 {
-    QImage img(w, h, QImage::Format_ARGB32);
+    QImage img(w * k, h * k, QImage::Format_ARGB32);
+    img.setDevicePixelRatio(k);
     img.fill(Qt::transparent);
     return img;
 }
 
-// Source-over of one colour with extra coverage `a` onto one pixel.
-void blend(QImage& img, int x, int y, const QColor& c, double a)
+namespace {
+
+int ratioOf(const QImage& img)
+{
+    return int(img.devicePixelRatio());
+}
+
+void blendDevice(QImage& img, int x, int y, const QColor& c, double a)
 {
     if (x < 0 || y < 0 || x >= img.width() || y >= img.height() || a <= 0)
         return;
@@ -43,6 +50,38 @@ void blend(QImage& img, int x, int y, const QColor& c, double a)
                                        float(ch(c.blueF(), d.blueF())), float(oa)));
 }
 
+void putDevice(QImage& img, int x, int y, const QColor& c)
+{
+    if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
+        img.setPixelColor(x, y, c);
+}
+
+} // namespace
+
+int designWidth(const QImage& img)
+{
+    return img.width() / ratioOf(img);
+}
+
+int designHeight(const QImage& img)
+{
+    return img.height() / ratioOf(img);
+}
+
+QColor colorAt(const QImage& img, int x, int y)
+{
+    const int k = ratioOf(img);
+    return img.pixelColor(x * k, y * k);
+}
+
+void blend(QImage& img, int x, int y, const QColor& c, double a)
+{
+    const int k = ratioOf(img);
+    for (int dy = 0; dy < k; ++dy)
+        for (int dx = 0; dx < k; ++dx)
+            blendDevice(img, x * k + dx, y * k + dy, c, a);
+}
+
 void fill(QImage& img, const QRect& r, const QColor& c, double a)
 {
     for (int y = r.top(); y <= r.bottom(); ++y)
@@ -52,8 +91,10 @@ void fill(QImage& img, const QRect& r, const QColor& c, double a)
 
 void put(QImage& img, int x, int y, const QColor& c)
 {
-    if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
-        img.setPixelColor(x, y, c);
+    const int k = ratioOf(img);
+    for (int dy = 0; dy < k; ++dy)
+        for (int dx = 0; dx < k; ++dx)
+            putDevice(img, x * k + dx, y * k + dy, c);
 }
 
 // Rows [y0, y0 + h) as one framed panel: dark outline outside, a light top
@@ -62,7 +103,7 @@ void put(QImage& img, int x, int y, const QColor& c)
 // so the body of the full face can sit right under the strip.
 void panel(QImage& img, int y0, int h, const QColor& top, const QColor& bottom, const QColor& light, bool topOutline)
 {
-    const int w = img.width();
+    const int w = designWidth(img);
     const int first = y0 + (topOutline ? 1 : 0); // first row inside the outline
     const int last = y0 + h - 2;                 // last row inside the outline
     for (int y = first; y <= last; ++y) {
@@ -98,8 +139,8 @@ void panel(QImage& img, int y0, int h, const QColor& top, const QColor& bottom, 
 
 void buttonBase(QImage& img, bool pressed)
 {
-    const int w = img.width();
-    const int h = img.height();
+    const int w = designWidth(img);
+    const int h = designHeight(img);
     const int m = std::min(w, h);
     const double r = m <= 10 ? 1.6 : m <= 13 ? 2.0 : m <= 17 ? 2.5 : 3.0;
     QPainter p(&img);
@@ -159,9 +200,28 @@ void drawMask(QImage& img, const Mask& m, const QColor& c, QPoint at)
 // Crisp strokes along the pixel grid: each segment is horizontal, vertical
 // or exactly 45 degrees, drawn with a t x t square brush. A one-pixel
 // diagonal looks dotted at button size, so it gets a faint second pixel
-// underneath, which reads as a smooth line about 1.4 pixels wide.
+// underneath, which reads as a smooth line about 1.4 pixels wide. On a finer
+// grid the brush steps one device pixel at a time, so a diagonal is a
+// finer staircase and needs no help.
 void stroke(QImage& img, const std::vector<QPoint>& pts, int t, const QColor& c)
 {
+    const int k = ratioOf(img);
+    if (k > 1) {
+        for (size_t i = 1; i < pts.size(); ++i) {
+            QPoint a = pts[i - 1] * k;
+            const QPoint b = pts[i] * k;
+            const QPoint step((b.x() > a.x()) - (b.x() < a.x()), (b.y() > a.y()) - (b.y() < a.y()));
+            for (;;) {
+                for (int dy = 0; dy < t * k; ++dy)
+                    for (int dx = 0; dx < t * k; ++dx)
+                        putDevice(img, a.x() + dx, a.y() + dy, c);
+                if (a == b)
+                    break;
+                a += step;
+            }
+        }
+        return;
+    }
     std::vector<QPoint> soft;
     for (size_t i = 1; i < pts.size(); ++i) {
         QPoint a = pts[i - 1];

@@ -46,7 +46,7 @@ using Drawn = std::map<QString, QImage>;
 Drawn drawnPictures()
 {
     std::vector<std::pair<std::string, QImage>> images;
-    drawAll(images);
+    drawAll(images, 1);
     Drawn out;
     for (auto& [path, img] : images)
         out[QString::fromStdString(path)] = img;
@@ -176,7 +176,7 @@ int mockup(const QString& file)
 int contactSheet(const QString& file)
 {
     std::vector<std::pair<std::string, QImage>> images;
-    drawAll(images);
+    drawAll(images, 1);
     const int k = 4;
     const int width = 1500;
     QImage sheet(width, 6000, QImage::Format_ARGB32);

@@ -9,8 +9,9 @@
 
 namespace skingen {
 
-// Every picture drawn, checked against the catalogue's sizes.
-bool drawAll(std::vector<std::pair<std::string, QImage>>& out);
+// Every picture drawn at device pixel ratio k, checked against the
+// catalogue's sizes.
+bool drawAll(std::vector<std::pair<std::string, QImage>>& out, int k);
 
 // The faces with sample labels on them, for review.
 int mockup(const QString& file);

@@ -2,14 +2,15 @@
 // pictures, the About box pictures and the window icon, and checks the
 // embedded copies.
 //
-//   quoterra-skingen RESOURCES_DIR      write skins/, about/ and icons/ PNGs
+//   quoterra-skingen RESOURCES_DIR      write skins/, about/ and icons/ PNGs (1x, @2x, @3x)
 //   quoterra-skingen --icons DIR SIZE.. the menu icon at each size, hicolor layout
 //   quoterra-skingen --verify           check every embedded picture
 //   quoterra-skingen --sheet FILE       all pictures 4x on grey, for review
 //   quoterra-skingen --mockup FILE      the faces with sample labels on them
 //
 // Small-font and large-font (120 dpi) pictures are each drawn at their own
-// pixel size, never scaled from one another.
+// pixel size, never scaled from one another; so is each one's 2x and 3x set
+// for HiDPI screens.
 
 #include "art.h"
 #include "review.h"
@@ -33,22 +34,25 @@ namespace skingen {
 
 struct Output {
     std::string path; // resource path, e.g. ":/skins/picDefaultShade.png"
-    std::function<QImage()> draw;
+    std::function<QImage(int k)> draw; // at device pixel ratio k
 };
 
 std::vector<Output> outputs()
 {
-    auto sq = [](Glyph g, int n) { return [g, n] { return button(n, n, g); }; };
-    auto wide = [](Glyph g, int w, int h) { return [g, w, h] { return button(w, h, g); }; };
+    auto sq = [](Glyph g, int n) { return [g, n](int k) { return button(n, n, g, k); }; };
+    auto wide = [](Glyph g, int w, int h) { return [g, w, h](int k) { return button(w, h, g, k); }; };
+    auto text = [](const char* caption, int w, int h, bool pressed) {
+        return [=](int k) { return chartTextButton(caption, w, h, pressed, k); };
+    };
     return {
-        {":/skins/picDefaultShade.png", [] { return shadeFace(210, 14); }},
-        {":/skins/picDefaultShadeLargeFont.png", [] { return shadeFace(263, 18); }},
-        {":/skins/picDefaultFull.png", [] { return fullFace(210, 116, 14, kStd96); }},
-        {":/skins/picDefaultFullLargeFont.png", [] { return fullFace(263, 145, 18, kStd120); }},
-        {":/skins/picLargeShade.png", [] { return shadeFace(280, 19); }},
-        {":/skins/picLargeShadeLargeFont.png", [] { return shadeFace(350, 23); }},
-        {":/skins/picLargeFull.png", [] { return fullFace(280, 155, 19, kLarge96); }},
-        {":/skins/picLargeFullLargeFont.png", [] { return fullFace(350, 193, 23, kLarge120); }},
+        {":/skins/picDefaultShade.png", [](int k) { return shadeFace(210, 14, k); }},
+        {":/skins/picDefaultShadeLargeFont.png", [](int k) { return shadeFace(263, 18, k); }},
+        {":/skins/picDefaultFull.png", [](int k) { return fullFace(210, 116, 14, kStd96, k); }},
+        {":/skins/picDefaultFullLargeFont.png", [](int k) { return fullFace(263, 145, 18, kStd120, k); }},
+        {":/skins/picLargeShade.png", [](int k) { return shadeFace(280, 19, k); }},
+        {":/skins/picLargeShadeLargeFont.png", [](int k) { return shadeFace(350, 23, k); }},
+        {":/skins/picLargeFull.png", [](int k) { return fullFace(280, 155, 19, kLarge96, k); }},
+        {":/skins/picLargeFullLargeFont.png", [](int k) { return fullFace(350, 193, 23, kLarge120, k); }},
 
         {":/skins/picDefaultWindowShade.png", sq(Glyph::Open, 10)},
         {":/skins/picDefaultWindowShadeLargeFont.png", sq(Glyph::Open, 13)},
@@ -77,48 +81,66 @@ std::vector<Output> outputs()
         {":/skins/picLargeSymbolManagerLargeFont.png", wide(Glyph::List, 34, 29)},
 
         {":/charts/picTop.png", chartTop},
-        {":/charts/picLeft.png", [] { return chartSide(10); }},
-        {":/charts/picRight.png", [] { return chartSide(9); }},
+        {":/charts/picLeft.png", [](int k) { return chartSide(10, k); }},
+        {":/charts/picRight.png", [](int k) { return chartSide(9, k); }},
         {":/charts/picBottom.png", chartBottom},
         {":/charts/picCharts.png", chartArea},
-        {":/charts/picSymbolUp.png", [] { return chartTextButton("SYMBOL", 74, 15, false); }},
-        {":/charts/picSymbolDown.png", [] { return chartTextButton("SYMBOL", 74, 15, true); }},
-        {":/charts/picChartTypeUp.png", [] { return chartTextButton("RANGE", 74, 15, false); }},
-        {":/charts/picChartTypeDown.png", [] { return chartTextButton("RANGE", 74, 15, true); }},
-        {":/charts/picUpdateUp.png", [] { return chartTextButton("UPDATE", 52, 22, false); }},
-        {":/charts/picUpdateDown.png", [] { return chartTextButton("UPDATE", 52, 22, true); }},
+        {":/charts/picSymbolUp.png", text("SYMBOL", 74, 15, false)},
+        {":/charts/picSymbolDown.png", text("SYMBOL", 74, 15, true)},
+        {":/charts/picChartTypeUp.png", text("RANGE", 74, 15, false)},
+        {":/charts/picChartTypeDown.png", text("RANGE", 74, 15, true)},
+        {":/charts/picUpdateUp.png", text("UPDATE", 52, 22, false)},
+        {":/charts/picUpdateDown.png", text("UPDATE", 52, 22, true)},
 
-        {":/about/product.png", [] { return productMark(false); }},
+        {":/about/product.png", [](int k) { return productMark(false, 64, k); }},
         {":/about/data-service.png", dataServiceBadge},
-        {":/icons/quoterra.png", [] { return productMark(true); }},
+        {":/icons/quoterra.png", [](int k) { return productMark(true, 64, k); }},
         {":/icons/drag-row.png", dragRow},
     };
 }
 
-QString str(std::string_view s)
+// The finer sets beside each picture: name@2x.png and name@3x.png, the
+// names Qt reads a device pixel ratio from.
+constexpr int kRatios[] = {1, 2, 3};
+
+std::string atRatio(const std::string& path, int k)
 {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+    if (k == 1)
+        return path;
+    return path.substr(0, path.size() - 4) + "@" + std::to_string(k) + "x.png";
 }
 
-// Every picture drawn, checked against the catalogue's size.
-bool drawAll(std::vector<std::pair<std::string, QImage>>& out)
+// The catalogue's name of an embedded file and the ratio its name gives.
+std::pair<std::string, int> designName(const std::string& file)
+{
+    for (int k : {2, 3}) {
+        const std::string suffix = "@" + std::to_string(k) + "x.png";
+        if (file.size() > suffix.size() && file.compare(file.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return {file.substr(0, file.size() - suffix.size()) + ".png", k};
+    }
+    return {file, 1};
+}
+
+// Every picture drawn at ratio k, checked against the catalogue's size.
+bool drawAll(std::vector<std::pair<std::string, QImage>>& out, int k)
 {
     bool ok = true;
     std::set<std::string_view> drawn;
     for (const Output& o : outputs()) {
         const quoterra::skins::Picture* pic = quoterra::skins::find(o.path);
-        QImage img = o.draw();
+        QImage img = o.draw(k);
+        const std::string path = atRatio(o.path, k);
         if (!pic) {
-            std::fprintf(stderr, "%s: drawn but not in the catalogue\n", o.path.c_str());
+            std::fprintf(stderr, "%s: drawn but not in the catalogue\n", path.c_str());
             ok = false;
-        } else if (img.width() != pic->width || img.height() != pic->height) {
-            std::fprintf(stderr, "%s: drawn %dx%d, catalogue says %dx%d\n", o.path.c_str(), img.width(), img.height(),
-                         pic->width, pic->height);
+        } else if (img.width() != pic->width * k || img.height() != pic->height * k) {
+            std::fprintf(stderr, "%s: drawn %dx%d, catalogue says %dx%d\n", path.c_str(), img.width(), img.height(),
+                         pic->width * k, pic->height * k);
             ok = false;
         } else {
             drawn.insert(pic->path);
         }
-        out.emplace_back(o.path, std::move(img));
+        out.emplace_back(path, std::move(img));
     }
     for (const auto& pic : quoterra::skins::pictures())
         if (!drawn.count(pic.path)) {
@@ -131,8 +153,9 @@ bool drawAll(std::vector<std::pair<std::string, QImage>>& out)
 int generate(const QString& root)
 {
     std::vector<std::pair<std::string, QImage>> images;
-    if (!drawAll(images))
-        return 1;
+    for (int k : kRatios)
+        if (!drawAll(images, k))
+            return 1;
     for (const auto& [path, img] : images) {
         // ":/skins/x.png" -> ROOT/skins/x.png
         const QString file = QDir(root).filePath(QString::fromStdString(path).mid(2));
@@ -164,27 +187,30 @@ int icons(const QString& root, const QStringList& sizes)
     return 0;
 }
 
-// Loads every embedded picture the way the program does and checks its
-// size; also flags embedded files the catalogue does not know about.
+// Loads every embedded picture and its finer sets the way the program does
+// and checks each one's size and the ratio Qt reads from its name; also
+// flags embedded files the catalogue does not know about.
 int verify()
 {
     int bad = 0;
-    for (const auto& pic : quoterra::skins::pictures()) {
-        const QPixmap pm(str(pic.path));
-        if (pm.isNull()) {
-            std::fprintf(stderr, "MISSING  %s\n", std::string(pic.path).c_str());
-            ++bad;
-        } else if (pm.width() != pic.width || pm.height() != pic.height) {
-            std::fprintf(stderr, "SIZE     %s is %dx%d, expected %dx%d\n", std::string(pic.path).c_str(), pm.width(),
-                         pm.height(), pic.width, pic.height);
-            ++bad;
+    for (const auto& pic : quoterra::skins::pictures())
+        for (int k : kRatios) {
+            const std::string path = atRatio(std::string(pic.path), k);
+            const QPixmap pm(QString::fromStdString(path));
+            if (pm.isNull()) {
+                std::fprintf(stderr, "MISSING  %s\n", path.c_str());
+                ++bad;
+            } else if (pm.width() != pic.width * k || pm.height() != pic.height * k || pm.devicePixelRatio() != k) {
+                std::fprintf(stderr, "SIZE     %s is %dx%d at ratio %g, expected %dx%d at %d\n", path.c_str(),
+                             pm.width(), pm.height(), pm.devicePixelRatio(), pic.width * k, pic.height * k, k);
+                ++bad;
+            }
         }
-    }
     for (const char* dir : {":/skins", ":/charts", ":/about", ":/icons"}) {
         QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString f = it.next();
-            if (!quoterra::skins::find(f.toStdString())) {
+            if (!quoterra::skins::find(designName(f.toStdString()).first)) {
                 std::fprintf(stderr, "UNKNOWN  %s is embedded but not catalogued\n", qPrintable(f));
                 ++bad;
             }
@@ -193,26 +219,30 @@ int verify()
     // The full face must begin with the shaded face, or the top line jumps
     // when the window changes mode.
     for (const char* set : {"picDefault", "picLarge"})
-        for (const char* font : {"", "LargeFont"}) {
-            const QString base = QStringLiteral(":/skins/") + QLatin1String(set);
-            const QImage shade = QImage(base + QStringLiteral("Shade") + QLatin1String(font) + QStringLiteral(".png"))
-                                     .convertToFormat(QImage::Format_ARGB32);
-            const QImage full = QImage(base + QStringLiteral("Full") + QLatin1String(font) + QStringLiteral(".png"))
-                                    .convertToFormat(QImage::Format_ARGB32);
-            if (shade.isNull() || full.isNull())
-                continue; // already reported
-            if (full.width() != shade.width() || full.height() < shade.height()
-                || full.copy(0, 0, shade.width(), shade.height()) != shade) {
-                std::fprintf(stderr, "STRIP    %sFull%s does not start with %sShade%s\n", set, font, set, font);
-                ++bad;
+        for (const char* font : {"", "LargeFont"})
+            for (int k : kRatios) {
+                const std::string base = std::string(":/skins/") + set;
+                const auto load = [&](const char* mode) {
+                    return QImage(QString::fromStdString(atRatio(base + mode + font + ".png", k)))
+                        .convertToFormat(QImage::Format_ARGB32);
+                };
+                const QImage shade = load("Shade");
+                const QImage full = load("Full");
+                if (shade.isNull() || full.isNull())
+                    continue; // already reported
+                if (full.width() != shade.width() || full.height() < shade.height()
+                    || full.copy(0, 0, shade.width(), shade.height()) != shade) {
+                    std::fprintf(stderr, "STRIP    %sFull%s at %dx does not start with %sShade%s\n", set, font, k,
+                                 set, font);
+                    ++bad;
+                }
             }
-        }
     const auto n = quoterra::skins::pictures().size();
     if (bad) {
         std::fprintf(stderr, "%d problem(s) among %zu pictures\n", bad, n);
         return 1;
     }
-    std::printf("all %zu embedded pictures load at their sizes\n", n);
+    std::printf("all %zu embedded pictures load at their sizes, with their 2x and 3x sets\n", n);
     return 0;
 }
 

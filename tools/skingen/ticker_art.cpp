@@ -10,9 +10,9 @@
 
 namespace skingen {
 
-QImage shadeFace(int w, int h)
+QImage shadeFace(int w, int h, int k)
 {
-    QImage img = blank(w, h);
+    QImage img = blank(w, h, k);
     panel(img, 0, h, ink::stripTop, ink::stripBottom, ink::stripLight, true);
     return img;
 }
@@ -20,10 +20,10 @@ QImage shadeFace(int w, int h)
 // The full face starts with the very same strip as the shaded face, so the
 // top line does not move when the window changes mode; the block of values
 // hangs below it as a slightly deeper panel.
-QImage fullFace(int w, int h, int stripHeight, const Screen& s)
+QImage fullFace(int w, int h, int stripHeight, const Screen& s, int k)
 {
-    QImage img = blank(w, h);
-    const QImage strip = shadeFace(w, stripHeight);
+    QImage img = blank(w, h, k);
+    const QImage strip = shadeFace(w, stripHeight, k);
     {
         QPainter p(&img);
         p.drawImage(0, 0, strip);
@@ -104,7 +104,7 @@ void drawChart(QImage& img)
         std::vector<QPoint> line; // the rising line
         int weight;               // its thickness
     };
-    const int h = img.height();
+    const int h = designHeight(img);
     const Geometry g = h <= 17 ? Geometry{{5, 13}, 10, 10, 1, {{7, 11}, {9, 9}, {10, 10}, {14, 6}}, 1}
         : h <= 21              ? Geometry{{6, 16}, 12, 13, 1, {{8, 13}, {11, 10}, {13, 12}, {18, 7}}, 1}
         : h <= 23              ? Geometry{{7, 18}, 14, 14, 1, {{9, 14}, {12, 11}, {14, 13}, {19, 8}}, 2}
@@ -122,14 +122,14 @@ void drawList(QImage& img)
     struct Geometry {
         int bullet, line, gap, length, space;
     };
-    const int h = img.height();
+    const int h = designHeight(img);
     const Geometry g = h <= 17 ? Geometry{3, 1, 1, 6, 2}
         : h <= 21              ? Geometry{3, 1, 2, 8, 3}
         : h <= 23              ? Geometry{4, 2, 2, 9, 3}
                                : Geometry{4, 2, 3, 12, 4};
     const int totalW = g.bullet + g.space + g.length;
     const int totalH = 3 * g.bullet + 2 * g.gap;
-    const int x0 = (img.width() - totalW) / 2;
+    const int x0 = (designWidth(img) - totalW) / 2;
     const int y0 = (h - totalH + 1) / 2;
     for (int i = 0; i < 3; ++i) {
         const int y = y0 + i * (g.bullet + g.gap);
@@ -140,16 +140,16 @@ void drawList(QImage& img)
         for (const QPoint c : {QPoint(x0, y), QPoint(x0 + g.bullet - 1, y), QPoint(x0, y + g.bullet - 1),
                                QPoint(x0 + g.bullet - 1, y + g.bullet - 1)})
             put(img, c.x(), c.y(),
-                mix(ink::accentLight, img.pixelColor(c.x() == x0 ? c.x() - 1 : c.x() + 1, c.y()), round));
+                mix(ink::accentLight, colorAt(img, c.x() == x0 ? c.x() - 1 : c.x() + 1, c.y()), round));
         fill(img, QRect(x0 + g.bullet + g.space, y + (g.bullet - g.line) / 2, g.length, g.line), ink::glyph);
     }
 }
 
 } // namespace
 
-QImage button(int w, int h, Glyph glyph)
+QImage button(int w, int h, Glyph glyph, int k)
 {
-    QImage img = blank(w, h);
+    QImage img = blank(w, h, k);
     buttonBase(img);
     switch (glyph) {
     case Glyph::Options:
@@ -181,12 +181,18 @@ QImage button(int w, int h, Glyph glyph)
 // The window icon is the same mark made bolder, since it is mostly seen
 // shrunk in a task bar. Laid out on a 64-pixel grid and drawn afresh at each
 // size with its edges on whole pixels; the smallest sizes leave out what
-// would only blur: the strip below 22 pixels, the marks on it below 32.
-QImage productMark(bool icon, int n)
+// would only blur: the strip below 22 pixels, the marks on it below 32. For
+// a finer screen it is drawn at that many device pixels.
+QImage productMark(bool icon, int n, int ratio)
 {
+    if (ratio > 1) {
+        QImage fine = productMark(icon, n * ratio);
+        fine.setDevicePixelRatio(ratio);
+        return fine;
+    }
     const double k = n / 64.0;
     const auto px = [k](double v) { return int(std::lround(v * k)); };
-    QImage img = blank(n, n);
+    QImage img = blank(n, n, 1);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
@@ -288,11 +294,11 @@ QImage productMark(bool icon, int n)
 
 // A neutral badge for the quote source: a stack of three server bars and
 // the words DATA SERVICE. Our own drawing, not anybody's mark.
-QImage dataServiceBadge()
+QImage dataServiceBadge(int k)
 {
     const int w = 104;
     const int h = 32;
-    QImage img = blank(w, h);
+    QImage img = blank(w, h, k);
     {
         QPainter p(&img);
         p.setRenderHint(QPainter::Antialiasing);
@@ -316,7 +322,7 @@ QImage dataServiceBadge()
         const int by = 7 + i * 7;
         fill(img, QRect(bx, by, 14, 5), ink::glyph, 0.85);
         for (const QPoint c : {QPoint(bx, by), QPoint(bx + 13, by), QPoint(bx, by + 4), QPoint(bx + 13, by + 4)})
-            put(img, c.x(), c.y(), mix(ink::glyph, img.pixelColor(c.x(), c.y() == by ? by - 1 : by + 5), 0.6));
+            put(img, c.x(), c.y(), mix(ink::glyph, colorAt(img, c.x(), c.y() == by ? by - 1 : by + 5), 0.6));
         fill(img, QRect(bx + 2, by + 2, 6, 1), ink::bodyBottom, 0.55);
         fill(img, QRect(bx + 10, by + 2, 2, 1), ink::accent);
         blend(img, bx + 10, by + 1, ink::accent, 0.35);
@@ -330,9 +336,9 @@ QImage dataServiceBadge()
 
 // The picture carried under the pointer while a row of a list is dragged:
 // a light row with a grip, a little shadow beneath.
-QImage dragRow()
+QImage dragRow(int k)
 {
-    QImage img = blank(32, 32);
+    QImage img = blank(32, 32, k);
     const QRect row(2, 9, 27, 13);
     // A soft shadow down and to the right, so the row seems lifted.
     fill(img, row.translated(2, 2), Qt::black, 0.10);

@@ -75,7 +75,7 @@ QString alertText(const Alert& alert)
 {
     // The shortest text that reads back as the same number.
     auto level = [](const std::optional<double>& l) {
-        return l ? QString::number(*l, 'g', QLocale::FloatingPointShortest) : QString();
+        return l ? QString::number(*l, 'f', QLocale::FloatingPointShortest) : QString();
     };
     // A state only means something for a level that is set.
     const LevelState above = alert.above ? alert.aboveState : LevelState::Unknown;

@@ -1,7 +1,5 @@
 #include "registry.h"
 
-#include "codepage.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,230 +9,6 @@
 #include <unistd.h>
 
 namespace quoterra {
-
-namespace {
-
-QString unescape(QStringView raw)
-{
-    QString out;
-    out.reserve(raw.size());
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        const QChar c = raw[i];
-        if (c == u'\\' && i + 1 < raw.size()) {
-            const QChar n = raw[i + 1];
-            if (n == u'\\' || n == u'n' || n == u'r') {
-                out += n == u'\\' ? u'\\' : n == u'n' ? u'\n' : u'\r';
-                ++i;
-                continue;
-            }
-        }
-        out += c;
-    }
-    return out;
-}
-
-QString escape(const QString& data)
-{
-    QString out;
-    out.reserve(data.size());
-    for (const QChar c : data) {
-        if (c == u'\\')
-            out += QLatin1String("\\\\");
-        else if (c == u'\n')
-            out += QLatin1String("\\n");
-        else if (c == u'\r')
-            out += QLatin1String("\\r");
-        else
-            out += c;
-    }
-    return out;
-}
-
-QString valueKey(const QString& path, const QString& name)
-{
-    return path.toCaseFolded() + u'\n' + name.toCaseFolded();
-}
-
-} // namespace
-
-RegistryDocument::Section& RegistryDocument::newSection(const QString& path, const QByteArray& header)
-{
-    sections_.push_back(Section{path, {Line{header, {}, {}, false}}});
-    if (!path.isEmpty() && !firstSection_.contains(path.toCaseFolded()))
-        firstSection_.insert(path.toCaseFolded(), int(sections_.size()) - 1);
-    return sections_.back();
-}
-
-RegistryDocument RegistryDocument::parse(const QByteArray& bytes)
-{
-    RegistryDocument doc;
-    doc.sections_.push_back(Section{}); // the lines before the first section
-    const bool utf8 = bytes.isValidUtf8();
-    bool live = false;  // the current section can hold values
-    QString foldedPath; // of the current section, for the value index
-    doc.values_.reserve(bytes.count('\n') + 1);
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        const QByteArray raw = bytes.mid(start, end - start);
-        start = end + 1;
-
-        QByteArrayView content(raw);
-        if (content.endsWith('\r'))
-            content.chop(1);
-        const QString text =
-            utf8 || content.isValidUtf8() ? QString::fromUtf8(content) : fromWindows1252(content.toByteArray());
-        Section* section = &doc.sections_.back();
-
-        const QStringView trimmed = QStringView(text).trimmed();
-        if (trimmed.size() >= 2 && trimmed.front() == u'[' && trimmed.back() == u']') {
-            const QString path = trimmed.mid(1, trimmed.size() - 2).toString();
-            // A nameless section holds nothing the program can read.
-            doc.newSection(path, raw);
-            live = !path.isEmpty();
-            foldedPath = path.toCaseFolded();
-            continue;
-        }
-        const qsizetype eq = text.indexOf(u'=');
-        if (!live || eq <= 0) {
-            section->lines.push_back(Line{raw, {}, {}, false});
-            continue;
-        }
-        const QString name = text.left(eq);
-        // A name given twice reads as its last line.
-        doc.values_.insert(foldedPath + u'\n' + name.toCaseFolded(),
-                           Place{int(doc.sections_.size()) - 1, int(section->lines.size())});
-        section->lines.push_back(Line{raw, name, unescape(QStringView(text).mid(eq + 1)), false});
-    }
-    return doc;
-}
-
-QByteArray RegistryDocument::serialize() const
-{
-    QByteArray out;
-    for (const Section& section : sections_) {
-        for (const Line& line : section.lines) {
-            out += line.edited ? (line.name + u'=' + escape(line.data)).toUtf8() : line.raw;
-            out += '\n';
-        }
-    }
-    return out;
-}
-
-bool RegistryDocument::hasKey(const QString& path) const
-{
-    return firstSection_.contains(path.toCaseFolded());
-}
-
-bool RegistryDocument::createKey(const QString& path)
-{
-    bool made = false;
-    QString prefix;
-    for (const QString& part : path.split(u'\\', Qt::SkipEmptyParts)) {
-        prefix = prefix.isEmpty() ? part : prefix + u'\\' + part;
-        if (hasKey(prefix))
-            continue;
-        if (sections_.empty())
-            sections_.push_back(Section{});
-        // A blank line between sections, as a person would leave one.
-        Section& last = sections_.back();
-        const bool empty = sections_.size() == 1 && last.lines.empty();
-        if (!empty && !last.lines.empty() && !last.lines.back().raw.trimmed().isEmpty())
-            last.lines.push_back(Line{});
-        newSection(prefix, (u'[' + prefix + u']').toUtf8());
-        made = true;
-    }
-    return made;
-}
-
-const QString* RegistryDocument::value(const QString& key, const QString& name) const
-{
-    const auto it = values_.constFind(valueKey(key, name));
-    if (it == values_.constEnd())
-        return nullptr;
-    return &sections_[size_t(it->section)].lines[size_t(it->line)].data;
-}
-
-RegistryDocument::SetResult RegistryDocument::setValue(const QString& key, const QString& name, const QString& data)
-{
-    const auto found = values_.find(valueKey(key, name));
-    if (found != values_.end()) {
-        Line& line = sections_[size_t(found->section)].lines[size_t(found->line)];
-        if (line.data == data)
-            return SetResult::Unchanged;
-        line.data = data;
-        line.edited = true;
-        return SetResult::Changed;
-    }
-    const auto section = firstSection_.constFind(key.toCaseFolded());
-    if (section == firstSection_.constEnd())
-        return SetResult::NoSuchKey;
-    // New values go after the section's last value, ahead of the blank lines
-    // that part it from the next one.
-    const int s = *section;
-    std::vector<Line>& lines = sections_[size_t(s)].lines;
-    int at = int(lines.size());
-    while (at > 1 && lines[size_t(at - 1)].raw.trimmed().isEmpty() && lines[size_t(at - 1)].name.isEmpty())
-        --at;
-    for (Place& place : values_) {
-        if (place.section == s && place.line >= at)
-            ++place.line;
-    }
-    lines.insert(lines.begin() + at, Line{{}, name, data, true});
-    values_.insert(valueKey(key, name), Place{s, at});
-    return SetResult::Changed;
-}
-
-std::vector<std::pair<QString, QString>> RegistryDocument::values(const QString& key) const
-{
-    std::vector<std::pair<QString, QString>> found;
-    const QString folded = key.toCaseFolded();
-    for (size_t s = 0; s < sections_.size(); ++s) {
-        const Section& section = sections_[s];
-        if (section.path.isEmpty() || section.path.toCaseFolded() != folded)
-            continue;
-        for (size_t l = 0; l < section.lines.size(); ++l) {
-            const Line& line = section.lines[l];
-            if (line.name.isEmpty())
-                continue;
-            // A name given twice counts once, where its last line stands.
-            const Place place = values_.value(valueKey(key, line.name));
-            if (place.section == int(s) && place.line == int(l))
-                found.emplace_back(line.name, line.data);
-        }
-    }
-    return found;
-}
-
-bool RegistryDocument::removeValue(const QString& key, const QString& name)
-{
-    if (!values_.contains(valueKey(key, name)))
-        return false;
-    const QString folded = key.toCaseFolded();
-    const QString foldedName = name.toCaseFolded();
-    for (Section& section : sections_) {
-        if (section.path.isEmpty() || section.path.toCaseFolded() != folded)
-            continue;
-        std::erase_if(section.lines,
-                      [&](const Line& line) { return !line.name.isEmpty() && line.name.toCaseFolded() == foldedName; });
-    }
-    indexValues();
-    return true;
-}
-
-void RegistryDocument::indexValues()
-{
-    values_.clear();
-    for (size_t s = 0; s < sections_.size(); ++s) {
-        for (size_t l = 0; l < sections_[s].lines.size(); ++l) {
-            const Line& line = sections_[s].lines[l];
-            if (!sections_[s].path.isEmpty() && !line.name.isEmpty())
-                values_.insert(valueKey(sections_[s].path, line.name), Place{int(s), int(l)});
-        }
-    }
-}
 
 // ---- RegistryStore --------------------------------------------------------
 
@@ -291,16 +65,26 @@ void RegistryStore::sync()
     QString why;
     QByteArray bytes;
     QFile file(path_);
+    const QString tooLarge =
+        QStringLiteral("It is larger than %1 MiB, far more than settings take.").arg(kLargestFile >> 20);
     if (now.size < 0)
         why = QStringLiteral("It is not a file.");
     else if (now.size > kLargestFile)
-        why = QStringLiteral("It is larger than %1 MiB, far more than settings take.").arg(kLargestFile >> 20);
+        why = tooLarge;
     else if (!file.open(QIODevice::ReadOnly))
         why = file.errorString() + u'.';
     else {
-        bytes = file.read(kLargestFile + 1);
+        // A buffer of the file's own size, which the document keeps: one
+        // byte more tells a file that grew since it was looked at.
+        bytes = QByteArray(now.size + 1, Qt::Uninitialized);
+        const qint64 got = file.read(bytes.data(), bytes.size());
+        bytes.truncate(std::max<qint64>(got, 0));
+        if (got == now.size + 1)
+            bytes += file.read(kLargestFile + 1 - got);
         if (file.error() != QFileDevice::NoError)
             why = file.errorString() + u'.';
+        else if (bytes.size() > kLargestFile)
+            why = tooLarge;
     }
     if (!why.isEmpty()) {
         unreadable_ = true;
@@ -311,6 +95,7 @@ void RegistryStore::sync()
         return;
     }
     unreadable_ = false;
+    document_ = {}; // never two large documents at once
     document_ = RegistryDocument::parse(bytes);
 }
 
@@ -339,9 +124,7 @@ std::optional<QString> RegistryStore::value(const QString& key, const QString& n
     sync();
     if (keyExists)
         *keyExists = document_.hasKey(key);
-    if (const QString* v = document_.value(key, name))
-        return *v;
-    return std::nullopt;
+    return document_.value(key, name);
 }
 
 bool RegistryStore::setValue(const QString& key, const QString& name, const QString& data)

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
+#include <QByteArrayView>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace quoterra {
@@ -17,15 +19,23 @@ namespace quoterra {
 // where they stand, byte for byte; bytes that are not UTF-8 read as
 // Windows-1252. Key paths and value names compare without case. Parsing is
 // linear in the size of the text.
+//
+// A large file costs little more than its own bytes: the text is kept as it
+// was read, each line is a place in it, and names and values are decoded
+// when asked for. Only the lines the program writes are held apart.
 class RegistryDocument {
 public:
+    // Texts up to 4 GiB; the store reads at most 16 MiB.
     static RegistryDocument parse(const QByteArray& bytes);
     QByteArray serialize() const;
 
+    // A key exists when it has a section or a key below it does.
     bool hasKey(const QString& path) const;
-    // Creates the key and every parent it lacks; true when anything was made.
+    // Creates the key, written as its section even while it holds no value;
+    // the keys above it exist through it and get a section only once they
+    // hold a value. True when its section is new.
     bool createKey(const QString& path);
-    const QString* value(const QString& key, const QString& name) const;
+    std::optional<QString> value(const QString& key, const QString& name) const;
     // A value can only be set in an existing key.
     enum class SetResult { Unchanged, Changed, NoSuchKey };
     SetResult setValue(const QString& key, const QString& name, const QString& data);
@@ -35,27 +45,73 @@ public:
     bool removeValue(const QString& key, const QString& name);
 
 private:
+    static constexpr quint32 kNone = 0xFFFFFFFF;
+    // `size` bytes of the text from `at`, or, when `size` is kNone, the
+    // written line `own_[at]`.
     struct Line {
-        QByteArray raw; // kept as it was unless `name` is set
-        QString name;   // a value line's name; empty for any other line
+        quint32 at = 0;
+        quint32 size = 0;
+    };
+    struct OwnLine {
+        QByteArray raw; // a header or a blank line, when `name` is empty
+        QString name;   // a value line, written from its name and data
         QString data;
-        bool edited = false; // written anew from name and data
     };
     struct Section {
-        QString path;            // empty for the lines before the first section
-        std::vector<Line> lines; // the header line first, except in the preamble
+        quint32 header = kNone; // its line; kNone for the lines before the first section
+        quint32 key = kNone;    // the first section of the same path, which names it; kNone when nameless
     };
-    struct Place {
-        int section = -1;
-        int line = -1;
-    };
-    Section& newSection(const QString& path, const QByteArray& header);
-    int lastSectionOf(const QString& path) const;
-    void indexValues();
+    // An open-addressing table of (hash, line, section) entries; the caller
+    // tells a true match from a collision.
+    class Index {
+    public:
+        struct Entry {
+            quint32 hash = 0;
+            quint32 line = kNone; // kNone: an empty slot
+            quint32 section = kNone;
+        };
+        // The entry of `hash` that `same` accepts.
+        template <class Same> const Entry* find(size_t hash, const Same& same) const;
+        // That entry, or a new one with `line` kNone for the caller to fill.
+        template <class Same> Entry& findOrAdd(size_t hash, const Same& same);
+        template <class Visit> void forEach(const Visit& visit);
 
+    private:
+        template <class Same> size_t slotOf(size_t hash, const Same& same) const;
+        std::vector<Entry> slots_;
+        size_t used_ = 0;
+    };
+
+    QByteArrayView bytesOf(const Line& line) const;
+    QString textOf(const Line& line) const; // decoded, without its line end
+    std::optional<QString> headerPath(const Line& line) const;
+    QString nameOf(quint32 line) const; // of a value line
+    QString dataOf(quint32 line) const;
+    static size_t valueHash(quint32 section, const QString& foldedName);
+    static size_t keyHash(const QString& foldedPath);
+    quint32 sectionOf(const QString& path) const; // the section naming it, or kNone
+    // The entry of `name` in the key that `section` names.
+    const Index::Entry* findValue(quint32 section, const QString& name) const;
+    bool sameValue(const Index::Entry& e, quint32 section, const QString& name) const;
+    void addSection(quint32 header, const QString& path);
+    quint32 appendSection(const QString& path); // at the end; its section
+    bool blank(quint32 line) const;
+    // A Name=Value line, in a section or not.
+    bool holdsValue(quint32 line) const;
+    // The text without the lines `skip` names.
+    template <class Skip> QByteArray serialize(const Skip& skip) const;
+    // Calls `visit` with each line but the section headers, and the key its
+    // section names (kNone for none), in the order of the file.
+    template <class Visit> void forEachLine(const Visit& visit) const;
+    void insertLine(quint32 at, Line line);
+
+    QByteArray text_;
+    std::vector<Line> lines_;
+    std::vector<OwnLine> own_;
     std::vector<Section> sections_;
-    QHash<QString, int> firstSection_; // folded path -> its first section
-    QHash<QString, Place> values_;     // folded "path\nname" -> the line that holds it
+    Index keys_;   // folded path -> the section that names it
+    QSet<QString> parents_; // folded paths of the keys above a section
+    Index values_; // (that section, folded name) -> the line that holds the value
 };
 
 // The user's settings file as a live hive. Every read picks up a change

@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QFile>
 #include <QPainter>
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace quoterra {
 
@@ -137,11 +139,13 @@ PictureBox::PictureBox(QWidget* parent, const QString& name)
     setObjectName(name);
 }
 
+// A picture drawn for a finer screen covers as many logical pixels as the
+// plain one.
 void PictureBox::setPicture(const QPixmap& picture)
 {
     picture_ = picture;
     if (autoSize_ && !picture_.isNull())
-        adoptPixelSize(picture_.size());
+        adoptPixelSize(picture_.deviceIndependentSize().toSize());
     update();
 }
 
@@ -149,7 +153,7 @@ void PictureBox::setAutoSize(bool on)
 {
     autoSize_ = on;
     if (autoSize_ && !picture_.isNull())
-        adoptPixelSize(picture_.size());
+        adoptPixelSize(picture_.deviceIndependentSize().toSize());
 }
 
 void PictureBox::paintEvent(QPaintEvent*)
@@ -161,6 +165,19 @@ void PictureBox::paintEvent(QPaintEvent*)
 }
 
 // ---- helpers --------------------------------------------------------------
+
+QPixmap designPicture(const Screen& screen, const QString& path)
+{
+    // Qt reads the ratio from the "@Nx" in the name, but never looks for
+    // such a file by itself.
+    const QString stem = path.endsWith(QLatin1String(".png")) ? path.chopped(4) : QString();
+    for (int k = int(std::floor(screen.devicePixelRatio())); k >= 2 && !stem.isEmpty(); --k) {
+        const QString finer = stem + QStringLiteral("@%1x.png").arg(k);
+        if (QFile::exists(finer))
+            return QPixmap(finer);
+    }
+    return QPixmap(path);
+}
 
 void placeTwips(QWidget* widget, float left, float top, float width, float height)
 {

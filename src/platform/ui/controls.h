@@ -65,6 +65,12 @@ private:
     bool autoSize_ = false;
 };
 
+// One of the program's embedded pictures (":/skins/picChart.png") as drawn
+// for the screen's device pixel ratio: its "@2x" or "@3x" set where there is
+// one (the finest not above the ratio), else the picture itself, which Qt
+// then enlarges.
+QPixmap designPicture(const Screen& screen, const QString& path);
+
 // Places one of Qt's own widgets in twips, on the screen of its window.
 void placeTwips(QWidget* widget, float left, float top, float width, float height);
 

@@ -1,5 +1,7 @@
 #include "drag_handles.h"
 
+#include "form.h"
+
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -33,7 +35,9 @@ bool DragHandles::eventFilter(QObject* watched, QEvent* event)
     }
     if (mouse->buttons() != Qt::LeftButton)
         return false;
-    step_(mouse->globalPosition().toPoint());
+    // Where the program cannot place its windows the compositor moves them.
+    if (!compositorMoves(*part))
+        step_(mouse->globalPosition().toPoint());
     return true;
 }
 

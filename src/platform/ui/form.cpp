@@ -2,7 +2,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -90,6 +92,19 @@ const Screen& screenOf(const QWidget& widget)
     return design;
 }
 
+bool programPlacesWindows()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+bool compositorMoves(QWidget& window)
+{
+    if (programPlacesWindows())
+        return false;
+    QWindow* handle = window.window()->windowHandle();
+    return handle && handle->startSystemMove();
+}
+
 const Screen& TwipsPlacement::screen() const
 {
     return screenOf(widget_);
@@ -117,7 +132,10 @@ void TwipsPlacement::applyTwips()
     if (widget_.isWindow()) {
         // A window's place is its outer frame's; its size is its client area's.
         widget_.move(pos);
-        widget_.resize(size);
+        if (widget_.minimumSize() == widget_.maximumSize())
+            widget_.setFixedSize(size);
+        else
+            widget_.resize(size);
     } else {
         widget_.setGeometry(QRect(pos, size));
     }
@@ -253,6 +271,16 @@ Dialog::Dialog(FormRegistry& registry)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
     , Form(registry, *this)
 {
+}
+
+void Dialog::setVisible(bool visible)
+{
+    // Laid out for one size, and so told before the window manager first
+    // sees it: it offers no resizing and no maximising (and, where it
+    // follows the window's hints, no minimising).
+    if (visible)
+        setFixedSize(size());
+    QDialog::setVisible(visible);
 }
 
 void Dialog::showEvent(QShowEvent* event)

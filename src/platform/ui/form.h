@@ -57,6 +57,13 @@ private:
 // window of the program).
 const Screen& screenOf(const QWidget& widget);
 
+// Whether the window system lets a program place its own windows: X11 does,
+// Wayland does not.
+bool programPlacesWindows();
+// On Wayland a drag is the compositor's: it moves `window` under the
+// pointer until the button is let go. True when it took the drag over.
+bool compositorMoves(QWidget& window);
+
 // A window's place and size in twips, single precision as the layouts are
 // written; the pixels follow from the screen of the window's registry.
 class TwipsPlacement {
@@ -148,6 +155,7 @@ public:
     explicit Dialog(FormRegistry& registry);
     // Escape and the close button: leave without OK.
     void reject() override { unload(); }
+    void setVisible(bool visible) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override { closed(event); }

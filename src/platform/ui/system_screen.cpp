@@ -30,4 +30,10 @@ QPoint SystemScreen::cursorPos() const
     return QCursor::pos();
 }
 
+double SystemScreen::devicePixelRatio() const
+{
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->devicePixelRatio() : 1.0;
+}
+
 } // namespace quoterra

@@ -11,6 +11,7 @@ public:
     int dpiY() const override;
     QRect workArea() const override;
     QPoint cursorPos() const override;
+    double devicePixelRatio() const override;
 };
 
 } // namespace quoterra

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace quoterra {
+
+// The Qt platform the program asks for before its application object
+// exists: X11 whenever the session offers it (a Wayland session with
+// XWayland included), since only there can a program place its own windows;
+// Wayland where there is no X11 at all; nothing when the user chose one
+// (QT_QPA_PLATFORM) or there is no display of either kind.
+QByteArray chosenPlatform();
+
+inline const QString kWaylandLimits =
+    QStringLiteral("Quoterra is running on Wayland, where a program cannot place its own windows. The ticker "
+                   "does not come back to its saved place, does not snap to the screen's edges or stay on top, "
+                   "and the chart browser does not dock to it. Drag either window to move it.\n\n"
+                   "On a desktop that offers X11 (XWayland, with DISPLAY set) Quoterra uses it, and all of "
+                   "this works.");
+
+// On Wayland: one line on the terminal at every start, and the whole story
+// in a box the first time, remembered in `stateFolder`.
+void tellWhatWaylandCannotDo(const QString& stateFolder);
+
+} // namespace quoterra
