@@ -40,7 +40,9 @@ Program::Program(Application& app)
     , pair_(app.screen(), app.settings())
     , ticker_([this] { return makeTicker(); })
     , welcome_([&app] { return new Welcome(app); })
-    , watch_(app.settingsFile(), app.applicationDirectory(), app.hosts().quotes)
+    , watch_(app.settingsFile(), app.applicationDirectory(),
+             {[&app] { return app.hosts().quotes; },
+              [&app](const Transfer& answer) { return app.serviceAnswered(answer); }})
     , notifier_(notificationHints)
     , alerts_([this] { return new PriceAlertsDialog(app_, watch_); })
 {

@@ -55,12 +55,18 @@ void QuoteCycle::BuildQuoteRequest(const QString& quoteHost)
     statusAddress = quoteHost + QStringLiteral("/_status");
 }
 
-QString QuoteCycle::FetchQuote(Transfer& transfer)
+QString QuoteCycle::FetchQuote(Transfer& transfer, const AnswerCheck& believe)
 {
     QElapsedTimer clock;
     clock.start();
     QPointer<Transfer> alive(&transfer);
     const QString answer = transfer.OpenURL(requestAddress);
+    if (alive && believe && !believe(transfer)) {
+        // Nothing it says is shown, its status included.
+        showAnswer({});
+        view.compactPrice.toolTip = kNotTheQuoteService;
+        return {};
+    }
     showAnswer(answer);
     if (!alive || view.compactPrice.caption != QLatin1String("Error"))
         return answer;

@@ -244,6 +244,11 @@ void Ticker::togglePause()
     PauseMenuItem->setText(refresh_.pauseCaption());
 }
 
+QString Ticker::fetchQuote()
+{
+    return cycle_.FetchQuote(*inetQuotes, [this](const Transfer& answer) { return app_.serviceAnswered(answer); });
+}
+
 void Ticker::refreshStep()
 {
     const RefreshCycle::Step step = refresh_.tick(app_.fetchingHeld());
@@ -261,7 +266,7 @@ void Ticker::refreshStep()
     cycle_.BuildQuoteRequest(app_.hosts().quotes);
     showView();
     QPointer<Ticker> self(this);
-    const QString answer = cycle_.FetchQuote(*inetQuotes);
+    const QString answer = fetchQuote();
     // The window may have been closed or reloaded while the answer was awaited.
     if (!self || !isLoaded())
         return;

@@ -102,7 +102,8 @@ private:
     void growToLargeSkin();
     void showView();
     void showOptionsMenu(QPoint globalPos);
-    void fetchAndAdvance();
+    // Fetches the built request; the answer, empty when none is believed.
+    QString fetchQuote();
     bool standardSkinNow() const;
     float fullHeight(bool standardSkin) const;
     float shadeHeight(bool standardSkin) const;

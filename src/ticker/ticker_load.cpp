@@ -158,7 +158,7 @@ void Ticker::onLoad()
     if (empty) {
         cycle_.showNothing();
     } else {
-        const QString answer = cycle_.FetchQuote(*inetQuotes);
+        const QString answer = fetchQuote();
         if (!self || !isLoaded())
             return;
         emit quoteAnswered(cycle_.cursor.CurrentSymbol, answer);

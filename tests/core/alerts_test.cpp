@@ -7,6 +7,7 @@
 
 #include "alerts/watch/price_watch.h"
 #include "core/registry.h"
+#include "core/transfer.h"
 
 namespace quoterra {
 namespace {
@@ -286,9 +287,9 @@ protected:
     }
     // A program's run: its settings file and its watch, what it told.
     struct Running {
-        Running(const Watch& w)
+        explicit Running(const Watch& w, QuoteCycle::AnswerCheck believe = {})
             : store(w.profile.registryFile())
-            , watch(store, w.profile.appDir(), QString::fromStdString(w.prices.origin()))
+            , watch(store, w.profile.appDir(), {[&w] { return QString::fromStdString(w.prices.origin()); }, believe})
         {
             QObject::connect(&watch, &PriceWatch::crossed, [this](const AlertNotice& n) { told << n.title; });
         }
@@ -360,6 +361,17 @@ TEST_F(Watch, TellsACrossingOnceAndNotAgainAfterARestart)
     EXPECT_EQ(again.watch.newAlertFor(u"IBM"_s, 150, {}), (Alert{150, {}})) << "no price of IBM was seen";
 }
 
+TEST_F(Watch, BelievesNoOtherProgramInTheServicesPlace)
+{
+    profile.writeSettings("[Software\\Quoterra\\Alerts]\nMSFT=150;;armed;\n");
+    prices.setPrice("MSFT", 151);
+    Running run(*this, [](const Transfer& answer) { return !answer.lastHeader("Server").isEmpty(); });
+    run.refresh();
+    EXPECT_EQ(requests(), 1);
+    EXPECT_TRUE(run.told.isEmpty()) << "told what another program said";
+    EXPECT_FALSE(run.watch.lastPrice(u"MSFT"_s));
+}
+
 // The bundled service answers every symbol of the one request, an unknown
 // one with its N/A line in place.
 TEST(WatchOnTheService, ReadsEachSymbolOfOneRequest)
@@ -369,7 +381,7 @@ TEST(WatchOnTheService, ReadsEachSymbolOfOneRequest)
     profile.writeSymbols({{"IBM", ""}, {"ZZZQ", ""}, {"30YR", ""}, {"msft", ""}});
     profile.writeSettings("[Software\\Quoterra\\Alerts]\nIBM=1000000;\nZZZQ=5;\n30YR=;0.01\nmsft=;0.01\n");
     RegistryStore store(profile.registryFile());
-    PriceWatch watch(store, profile.appDir(), service.origin());
+    PriceWatch watch(store, profile.appDir(), {[&service] { return service.origin(); }, {}});
     watch.refreshDue(0, 5);
     ASSERT_TRUE(test::waitUntil([&] { return !watch.checking(); }));
     EXPECT_EQ(service.requests(), QStringList{QString::fromLatin1(test::quoteTarget("IBM+ZZZQ+^TYX+msft"))});

@@ -9,11 +9,11 @@
 
 namespace quoterra {
 
-PriceWatch::PriceWatch(RegistryStore& store, QString applicationDirectory, QString quoteHost, QObject* parent)
+PriceWatch::PriceWatch(RegistryStore& store, QString applicationDirectory, QuoteSource quotes, QObject* parent)
     : QObject(parent)
     , book_(store)
     , directory_(std::move(applicationDirectory))
-    , quoteHost_(std::move(quoteHost))
+    , quotes_(std::move(quotes))
     , transfer_(new Transfer(this))
 {
     transfer_->setObjectName(QStringLiteral("inetAlerts"));
@@ -81,10 +81,12 @@ void PriceWatch::ask(const QStringList& serviceSymbols, qint64 timeoutSeconds)
 {
     transfer_->setRequestTimeout(timeoutSeconds);
     QPointer<PriceWatch> self(this);
-    const QString body = transfer_->OpenURL(severalQuotesAddress(quoteHost_, serviceSymbols));
+    QString body = transfer_->OpenURL(severalQuotesAddress(quotes_.host(), serviceSymbols));
     if (!self)
         return;
     checking_ = false;
+    if (quotes_.believe && !quotes_.believe(*transfer_))
+        body.clear(); // another program in the service's place
     const std::vector<QString> lines = answerLines(body, serviceSymbols);
     // Read again: the alerts may have changed while the answer was awaited.
     const QList<Watched> alerts = watched();

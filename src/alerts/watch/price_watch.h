@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace quoterra {
@@ -26,7 +27,13 @@ class Transfer;
 class PriceWatch : public QObject {
     Q_OBJECT
 public:
-    PriceWatch(RegistryStore& store, QString applicationDirectory, QString quoteHost, QObject* parent = nullptr);
+    // Where quotes are asked for now (the service may move), and whether an
+    // answer may be believed (it came from the quote service itself).
+    struct QuoteSource {
+        std::function<QString()> host;
+        QuoteCycle::AnswerCheck believe;
+    };
+    PriceWatch(RegistryStore& store, QString applicationDirectory, QuoteSource quotes, QObject* parent = nullptr);
 
     AlertBook& book() { return book_; }
 
@@ -61,7 +68,7 @@ private:
 
     AlertBook book_;
     const QString directory_;
-    const QString quoteHost_;
+    const QuoteSource quotes_;
     Transfer* transfer_;
     bool checking_ = false;
     QElapsedTimer clock_;

@@ -105,6 +105,7 @@ QByteArray Transfer::fetch(const QString& address, qint64 cap)
     }
     executing_ = true;
     failed_ = false;
+    refused_ = false;
     error_.clear();
     lastHeaders_.clear();
 
@@ -183,6 +184,7 @@ QByteArray Transfer::fetch(const QString& address, qint64 cap)
 
     get.stop(net::kTimedOut); // when the wait ended early: the program is quitting
     const net::GetResult r = get.takeResult();
+    refused_ = r.refused;
     for (const auto& [field, value] : r.headers)
         lastHeaders_.append({QByteArray::fromStdString(field), QByteArray::fromStdString(value)});
     QString problem;

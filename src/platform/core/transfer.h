@@ -47,6 +47,8 @@ public:
 
     bool StillExecuting() const { return executing_; }
     bool lastTransferFailed() const { return failed_; }
+    // Nothing accepted the last transfer's connection: no server there.
+    bool lastTransferRefused() const { return refused_; }
     QString lastError() const { return error_; }
     // A field of the last answer's head, the name in any case; null when
     // that answer had none, or no answer came.
@@ -61,6 +63,7 @@ private:
     qint64 timeoutSeconds_ = kBuiltInTimeoutSeconds;
     bool executing_ = false;
     bool failed_ = false;
+    bool refused_ = false;
     QString error_;
     QList<QPair<QByteArray, QByteArray>> lastHeaders_;
     QEventLoop* waiting_ = nullptr; // so a component destroyed meanwhile ends the wait
