@@ -37,7 +37,9 @@ int main(int argc, char** argv)
         stay);
     using namespace quoterra;
     SystemScreen screen;
-    Application application(screen, registryFilePath(), applicationDirectory().path, hostsFromEnvironment());
+    // The probe's runs name their service.
+    Application application(screen, registryFilePath(), applicationDirectory().path,
+                            ServiceHosts::at(namedService().value_or(QString())));
     Program program(application);
     application.forms().setQuitWhenNoneLoaded(true);
     if (!program.StartUp())

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const quoterra::ServiceHosts hosts = quoterra::ServiceHosts::at(quoterra::ServiceHosts::kBundledOrigin);
+    static const quoterra::ServiceHosts hosts = quoterra::ServiceHosts::at(QStringLiteral("http://127.0.0.1:9"));
     static const QString ranges[] = {QStringLiteral("1 Day"), QStringLiteral("5 Day"), QStringLiteral("1 Year"),
                                      QStringLiteral("2 Year")};
     if (size < 2)

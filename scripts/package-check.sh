@@ -110,9 +110,8 @@ changelog_version=$(zcat "$root/usr/share/doc/quoterra/changelog.gz" | sed -n '1
 [ "$changelog_version" = "$version" ] || fail "the changelog's newest entry is $changelog_version, not $version"
 
 # The installed program as a user starts it from the menu: a fresh account
-# on a private X server, the command the menu entry names, the bundled
-# service on its own port (offline market).
-curl -s -o /dev/null "http://127.0.0.1:8642/" && fail "something answers on port 8642: stop it to check the package"
+# on a private X server, the command the menu entry names, the account's own
+# quote service (offline market), announced in its private runtime folder.
 home=$(mktemp -d)
 display=""
 for n in $(seq 150 199); do
@@ -163,7 +162,9 @@ quote_shown() {
 
 start
 window --name "Welcome to Quoterra" >/dev/null || fail "the first start showed no welcome text: $(cat "$home/quoterra.log")"
-curl -sf -o /dev/null "http://127.0.0.1:8642/currentversion.txt" || fail "the first start left no quote service running"
+origin=$(sed -n 's/^origin=//p' "$home/run/quoterra/service" 2>/dev/null)
+[ -n "$origin" ] || fail "the first start left no quote service announced in $home/run/quoterra"
+curl -sf -o /dev/null "$origin/currentversion.txt" || fail "the first start's quote service does not answer at $origin"
 kill "${started[0]}"
 wait "${started[0]}" || true
 printf '[Software\\Quoterra]\nLeft=1500\nTop=1500\nHeight=Full\n' >"$home/config/Quoterra/registry.ini"

@@ -26,15 +26,21 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exit 1
 fi
 
-port="${QUOTERRA_PORT:-8642}"
-# It lives as long as the ticker, however long that pauses.
-build/service/quoterra-service --port "$port" --market "$market" --idle-exit 0 &
+# A port the system picks; the service says which on its first line. It
+# lives as long as the ticker, however long that pauses.
+said=$(mktemp)
+build/service/quoterra-service --port 0 --market "$market" --idle-exit 0 >"$said" &
 service=$!
-trap 'kill "$service" 2>/dev/null || true' EXIT
-# Wait until the service answers before the ticker asks it for a quote.
+trap 'kill "$service" 2>/dev/null || true; rm -f "$said"' EXIT
+origin=""
 for _ in $(seq 50); do
-  if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then break; fi
+  origin=$(sed -n 's/^quoterra-service listening on //p' "$said")
+  [ -n "$origin" ] && break
   sleep 0.1
 done
+if [ -z "$origin" ]; then
+  echo "The quote service did not start." >&2
+  exit 1
+fi
 
-QUOTERRA_SERVICE="http://127.0.0.1:$port" build/src/app/quoterra "${ticker_args[@]}"
+QUOTERRA_SERVICE="$origin" build/src/app/quoterra "${ticker_args[@]}"

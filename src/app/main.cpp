@@ -5,8 +5,8 @@
 #include "program.h"
 
 #include "app/context/application.h"
-#include "hosts/bundled_service.h"
 #include "core/paths.h"
+#include "hosts/bundled_service.h"
 #include "ui/form.h"
 #include "ui/msgbox.h"
 #include "ui/system_screen.h"
@@ -24,9 +24,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
-#include <vector>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace quoterra;
 
@@ -94,8 +94,9 @@ int main(int argc, char** argv)
                         "  --autostart on|off  start (or stop starting) with the desktop session, then exit\n\n"
                         "Files: the symbol list in $QUOTERRA_HOME (else ~/.local/share/Quoterra), settings in\n"
                         "$XDG_CONFIG_HOME/Quoterra/registry.ini (else ~/.config/Quoterra/registry.ini).\n"
-                        "QUOTERRA_SERVICE=http://HOST:PORT names the quote service (default %s).\n",
-                        kUsage, qPrintable(ServiceHosts::kBundledOrigin));
+                        "QUOTERRA_SERVICE=http://HOST:PORT names the quote service; without it the ticker\n"
+                        "uses (and starts) your own quoterra-service.\n",
+                        kUsage);
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
@@ -145,7 +146,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quoterra.png")));
 
     QString problem;
-    const ServiceHosts hosts = hostsFromEnvironment(&problem);
+    const std::optional<QString> named = namedService(&problem);
     const ApplicationDirectory directory = applicationDirectory();
     if (problem.isEmpty() && !directory.problem.isEmpty()) {
         problem = QStringLiteral("Quoterra cannot keep its symbol list in\n%1\n\n%2\n\nSet QUOTERRA_HOME to a folder "
@@ -157,24 +158,30 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    // Without QUOTERRA_SERVICE the quotes come from the service on this
-    // machine, started here when nothing answers yet.
-    std::optional<ServiceKeeper> keeper;
-    if (qEnvironmentVariableIsEmpty("QUOTERRA_SERVICE")) {
-        const BundledService bundled(ServiceHosts::kBundledOrigin,
-                                     BundledService::besideProgram(QCoreApplication::applicationDirPath()));
-        const BundledService::Outcome outcome = bundled.ensure(std::chrono::seconds(2));
-        if (!outcome.message.isEmpty()) {
-            const bool fatal = outcome.state == BundledService::State::Foreign;
-            tell(outcome.message, fatal ? QMessageBox::Critical : QMessageBox::Warning);
-            if (fatal)
-                return 1;
-        }
-        keeper.emplace(bundled);
+    // Without QUOTERRA_SERVICE the quotes come from the user's own service,
+    // started here when none answers yet.
+    std::unique_ptr<ServiceLink> link;
+    if (named) {
+        link = std::make_unique<ServiceLink>(*named);
+    } else {
+        link = std::make_unique<ServiceLink>(
+            BundledService(BundledService::besideProgram(QCoreApplication::applicationDirPath())),
+            std::chrono::seconds(2));
+        if (!link->problem().isEmpty())
+            tell(link->problem(), QMessageBox::Warning);
     }
+    QObject::connect(link.get(), &ServiceLink::foreignAnswer, &qapp, [](const QString& message) {
+        std::fprintf(stderr, "quoterra: %s\n", qPrintable(message));
+        // Said beside the ticker, which goes on meanwhile.
+        auto* box = new QMessageBox(QMessageBox::Warning, kApplicationTitle, message, QMessageBox::Ok);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
+    });
 
     SystemScreen screen;
-    Application app(screen, registryFilePath(), directory.path, hosts);
+    Application app(screen, registryFilePath(), directory.path, link->hosts());
+    app.follow(*link);
     Program program(app);
     app.forms().setQuitWhenNoneLoaded(true);
     handleSignals(program, &qapp);

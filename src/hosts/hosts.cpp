@@ -41,15 +41,15 @@ ServiceOrigin serviceOrigin(const QString& value)
     return result;
 }
 
-ServiceHosts hostsFromEnvironment(QString* problem)
+std::optional<QString> namedService(QString* problem)
 {
     const QString value = qEnvironmentVariable("QUOTERRA_SERVICE");
     if (value.isEmpty())
-        return ServiceHosts::at(ServiceHosts::kBundledOrigin);
+        return std::nullopt;
     const ServiceOrigin origin = serviceOrigin(value);
     if (problem && !origin.problem.isEmpty())
         *problem = QStringLiteral("QUOTERRA_SERVICE=%1 cannot be used: %2.").arg(value, origin.problem);
-    return ServiceHosts::at(origin.origin.isEmpty() ? ServiceHosts::kBundledOrigin : origin.origin);
+    return origin.origin;
 }
 
 } // namespace quoterra

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace quoterra {
 
 // Every outside address the program uses, in one place: each a scheme and
@@ -9,8 +11,6 @@ namespace quoterra {
 // all lead to the bundled quote service on this machine, unless
 // QUOTERRA_SERVICE=http://HOST:PORT names another origin.
 struct ServiceHosts {
-    static inline const QString kBundledOrigin = QStringLiteral("http://127.0.0.1:8642");
-
     QString quotes;        // comma-separated quotes: /d/quotes.csv
     QString charts;        // one-day and five-day chart images: /t, /v
     QString chartArchive;  // one-year chart images: /c/0b/...
@@ -36,8 +36,8 @@ struct ServiceOrigin {
 };
 ServiceOrigin serviceOrigin(const QString& value);
 
-// The hosts the environment names: QUOTERRA_SERVICE when set, else the
-// bundled service. `problem` is set when the variable holds no usable origin.
-ServiceHosts hostsFromEnvironment(QString* problem = nullptr);
+// The origin QUOTERRA_SERVICE names, or nothing when it is not set;
+// `problem` is set when it names no usable origin.
+std::optional<QString> namedService(QString* problem = nullptr);
 
 } // namespace quoterra

@@ -1,16 +1,12 @@
 #include "plain_get.h"
 
-#include "response_parser.h"
-
 #include <netdb.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <optional>
 
 namespace quoterra::net {
 
@@ -18,20 +14,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Reading stops after this much per step, so a flood cannot hold up the
+// rest of an event loop.
+constexpr std::size_t kReadPerStep = 256 * 1024;
+
 struct Address {
     std::string scheme; // lower case
     std::string host;   // an IPv6 host without its brackets
     std::string port;
     std::string target; // path and query, as sent
-    std::string origin() const
-    {
-        return scheme + "://" + (host.find(':') != std::string::npos ? '[' + host + ']' : host) + ':' + port;
-    }
-    std::string hostField() const
-    {
-        const std::string name = host.find(':') != std::string::npos ? '[' + host + ']' : host;
-        return port == "80" ? name : name + ':' + port;
-    }
+    std::string bracketedHost() const { return host.find(':') != std::string::npos ? '[' + host + ']' : host; }
+    std::string origin() const { return scheme + "://" + bracketedHost() + ':' + port; }
 };
 
 // Spaces, controls and bytes past ASCII are sent escaped, as a browser does.
@@ -99,185 +92,249 @@ std::optional<Address> parse(std::string_view url)
     return a;
 }
 
-enum class Wait { Ready, TimedOut, Cancelled };
-
-// Waits for `events` on `fd` until the deadline, looking at the cancel
-// flag every tenth of a second.
-Wait waitFor(int fd, short events, Clock::time_point deadline, const std::atomic<bool>* cancel)
+Lookup resolve(const std::string& host, const std::string& port, int flags)
 {
-    for (;;) {
-        if (cancel && cancel->load())
-            return Wait::Cancelled;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
-            return Wait::TimedOut;
-        pollfd p{fd, events, 0};
-        const int n = ::poll(&p, 1, int(std::min<long long>(left, 100)));
-        if (n > 0)
-            return Wait::Ready;
-        if (n < 0 && errno != EINTR)
-            return Wait::Ready; // the next call on the socket tells what is wrong
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV | flags;
+    addrinfo* found = nullptr;
+    Lookup result;
+    if (const int rc = ::getaddrinfo(host.c_str(), port.c_str(), &hints, &found); rc != 0) {
+        result.error = "Could not resolve host: " + host + " (" + ::gai_strerror(rc) + ")";
+        return result;
     }
-}
-
-class Socket {
-public:
-    ~Socket()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
+    for (const addrinfo* ai = found; ai; ai = ai->ai_next) {
+        Endpoint e;
+        std::memcpy(&e.address, ai->ai_addr, ai->ai_addrlen);
+        e.length = ai->ai_addrlen;
+        result.endpoints.push_back(e);
     }
-    int fd() const { return fd_; }
-
-    // Connects to one of the host's addresses; false with `error` set when
-    // none takes the connection.
-    bool connect(const Address& a, Clock::time_point deadline, const GetOptions& options, GetResult& result)
-    {
-        addrinfo hints{};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        hints.ai_flags = AI_NUMERICSERV;
-        addrinfo* found = nullptr;
-        if (const int rc = ::getaddrinfo(a.host.c_str(), a.port.c_str(), &hints, &found); rc != 0) {
-            result.error = "Could not resolve host: " + a.host + " (" + ::gai_strerror(rc) + ")";
-            return false;
-        }
-        int lastError = ECONNREFUSED;
-        for (addrinfo* ai = found; ai && fd_ < 0; ai = ai->ai_next) {
-            const int fd = ::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai->ai_protocol);
-            if (fd < 0) {
-                lastError = errno;
-                continue;
-            }
-            int rc = ::connect(fd, ai->ai_addr, ai->ai_addrlen);
-            if (rc != 0 && errno == EINPROGRESS) {
-                const Wait w = waitFor(fd, POLLOUT, deadline, options.cancel);
-                if (w != Wait::Ready) {
-                    ::close(fd);
-                    ::freeaddrinfo(found);
-                    result.error = w == Wait::Cancelled ? kCancelled : kTimedOut;
-                    return false;
-                }
-                int error = 0;
-                socklen_t length = sizeof error;
-                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
-                rc = error == 0 ? 0 : -1;
-                errno = error;
-            }
-            if (rc == 0) {
-                fd_ = fd;
-            } else {
-                lastError = errno;
-                ::close(fd);
-            }
-        }
-        ::freeaddrinfo(found);
-        if (fd_ >= 0)
-            return true;
-        result.refused = lastError == ECONNREFUSED;
-        result.error = "Failed to connect to " + a.host + " port " + a.port + ": " + std::strerror(lastError);
-        return false;
-    }
-
-private:
-    int fd_ = -1;
-};
-
-// One request and its answer on a connection of its own.
-bool exchange(const Address& a, Clock::time_point deadline, const GetOptions& options, GetResult& result)
-{
-    Socket socket;
-    if (!socket.connect(a, deadline, options, result))
-        return false;
-    std::string request = "GET " + a.target + " HTTP/1.1\r\nHost: " + a.hostField() + "\r\n";
-    if (!options.userAgent.empty())
-        request += "User-Agent: " + options.userAgent + "\r\n";
-    request += "Accept: */*\r\n";
-    for (const std::string& h : options.headers)
-        request += h + "\r\n";
-    request += "Connection: close\r\n\r\n";
-
-    const auto waited = [&](short events) {
-        const Wait w = waitFor(socket.fd(), events, deadline, options.cancel);
-        if (w != Wait::Ready)
-            result.error = w == Wait::Cancelled ? kCancelled : kTimedOut;
-        return w == Wait::Ready;
-    };
-    for (std::size_t sent = 0; sent < request.size();) {
-        const ssize_t n = ::send(socket.fd(), request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += std::size_t(n);
-        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            if (!waited(POLLOUT))
-                return false;
-        } else {
-            result.error = std::string("Send failure: ") + std::strerror(errno);
-            return false;
-        }
-    }
-
-    ResponseParser parser(options.maxHeaderBytes, options.maxBody);
-    char buffer[16 * 1024];
-    while (parser.state() == ResponseParser::State::Head || parser.state() == ResponseParser::State::Body) {
-        const ssize_t n = ::recv(socket.fd(), buffer, sizeof buffer, 0);
-        if (n > 0) {
-            parser.feed(std::string_view(buffer, std::size_t(n)));
-        } else if (n == 0) {
-            parser.finish();
-        } else if (errno == EAGAIN || errno == EINTR) {
-            if (!waited(POLLIN))
-                break;
-        } else {
-            result.error = std::string("Recv failure: ") + std::strerror(errno);
-            break;
-        }
-    }
-    result.status = parser.status();
-    result.headers = parser.headers();
-    if (parser.state() == ResponseParser::State::Failed)
-        result.error = parser.error();
-    if (!result.error.empty())
-        return false;
-    result.body = std::move(parser.body());
-    return true;
-}
-
-// Where a Location field leads from `from`: an absolute address, a path on
-// the same origin, or a path beside the current one.
-std::string resolve(const Address& from, const std::string& location)
-{
-    if (location.find("://") != std::string::npos)
-        return location;
-    const std::string origin = from.scheme + "://" + from.hostField();
-    if (location.starts_with('/'))
-        return origin + location;
-    const std::string path = from.target.substr(0, from.target.find('?'));
-    return origin + path.substr(0, path.rfind('/') + 1) + location;
+    ::freeaddrinfo(found);
+    return result;
 }
 
 } // namespace
 
+Lookup lookUp(const std::string& host, const std::string& port)
+{
+    return resolve(host, port, 0);
+}
+
+PlainGet::PlainGet(const std::string& url, GetOptions options)
+    : options_(std::move(options))
+{
+    const std::optional<Address> a = parse(url);
+    if (!a || a->scheme != "http") {
+        finish("not an http address");
+        return;
+    }
+    origin_ = a->origin();
+    host_ = a->host;
+    port_ = a->port;
+    hostField_ = a->port == "80" ? a->bracketedHost() : a->bracketedHost() + ':' + a->port;
+    target_ = a->target;
+    // An address needs no lookup, and taking it as one costs nothing.
+    if (Lookup numeric = resolve(host_, port_, AI_NUMERICHOST); !numeric.endpoints.empty())
+        lookedUp(std::move(numeric));
+}
+
+PlainGet::~PlainGet()
+{
+    closeSocket();
+}
+
+void PlainGet::closeSocket()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+void PlainGet::finish(std::string error)
+{
+    closeSocket();
+    state_ = State::Done;
+    if (!error.empty())
+        result_.error = std::move(error);
+}
+
+void PlainGet::stop(std::string_view why)
+{
+    if (!done())
+        finish(std::string(why));
+}
+
+void PlainGet::lookedUp(Lookup found)
+{
+    if (state_ != State::LookingUp)
+        return;
+    if (found.endpoints.empty()) {
+        finish(std::move(found.error));
+        return;
+    }
+    endpoints_ = std::move(found.endpoints);
+    connectNext();
+}
+
+// Connects to the next of the host's addresses that takes the connection.
+void PlainGet::connectNext()
+{
+    closeSocket();
+    while (nextEndpoint_ < endpoints_.size()) {
+        const Endpoint& e = endpoints_[nextEndpoint_++];
+        const int fd = ::socket(e.address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) {
+            lastConnectError_ = errno;
+            continue;
+        }
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&e.address), e.length) == 0 || errno == EINPROGRESS) {
+            fd_ = fd;
+            state_ = State::Connecting;
+            return;
+        }
+        lastConnectError_ = errno;
+        ::close(fd);
+    }
+    result_.refused = lastConnectError_ == ECONNREFUSED;
+    finish("Failed to connect to " + host_ + " port " + port_ + ": " + std::strerror(lastConnectError_));
+}
+
+void PlainGet::step()
+{
+    switch (state_) {
+    case State::Connecting: {
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+            error = errno;
+        if (error != 0) {
+            lastConnectError_ = error;
+            connectNext();
+        } else {
+            connected();
+        }
+        break;
+    }
+    case State::Sending:
+        send();
+        break;
+    case State::Receiving:
+        receive();
+        break;
+    case State::LookingUp:
+    case State::Done:
+        break;
+    }
+}
+
+void PlainGet::connected()
+{
+    request_ = "GET " + target_ + " HTTP/1.1\r\nHost: " + hostField_ + "\r\n";
+    if (!options_.userAgent.empty())
+        request_ += "User-Agent: " + options_.userAgent + "\r\n";
+    request_ += "Accept: */*\r\nAccept-Encoding: identity\r\n";
+    for (const std::string& h : options_.headers)
+        request_ += h + "\r\n";
+    request_ += "Connection: close\r\n\r\n";
+    sent_ = 0;
+    parser_.emplace(options_.maxHeaderBytes, options_.maxBody);
+    state_ = State::Sending;
+    send();
+}
+
+void PlainGet::send()
+{
+    while (sent_ < request_.size()) {
+        const ssize_t n = ::send(fd_, request_.data() + sent_, request_.size() - sent_, MSG_NOSIGNAL);
+        if (n > 0) {
+            sent_ += std::size_t(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            return;
+        } else {
+            finish(std::string("Send failure: ") + std::strerror(errno));
+            return;
+        }
+    }
+    state_ = State::Receiving;
+}
+
+void PlainGet::receive()
+{
+    char buffer[16 * 1024];
+    for (std::size_t taken = 0; taken < kReadPerStep;) {
+        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN)
+            return;
+        if (n < 0) {
+            finish(std::string("Recv failure: ") + std::strerror(errno));
+            return;
+        }
+        const ResponseParser::State s =
+            n > 0 ? parser_->feed(std::string_view(buffer, std::size_t(n))) : parser_->finish();
+        if (s == ResponseParser::State::Done || s == ResponseParser::State::Failed) {
+            answered();
+            return;
+        }
+        taken += std::size_t(n);
+    }
+}
+
+void PlainGet::answered()
+{
+    result_.status = parser_->status();
+    result_.headers = parser_->headers();
+    if (parser_->state() == ResponseParser::State::Failed) {
+        finish(parser_->error());
+        return;
+    }
+    const std::string location = result_.status >= 300 && result_.status < 400 ? result_.header("Location") : "";
+    if (location.empty()) {
+        result_.body = std::move(parser_->body());
+        finish();
+        return;
+    }
+    // An absolute address, a path on the same origin, or one beside this.
+    std::string next = location;
+    if (location.find("://") == std::string::npos) {
+        const std::string path = target_.substr(0, target_.find('?'));
+        next = "http://" + hostField_
+            + (location.starts_with('/') ? location : path.substr(0, path.rfind('/') + 1) + location);
+    }
+    const std::optional<Address> a = parse(next);
+    if (!mayFollowRedirect(origin_, a ? a->origin() : std::string(), hop_++, options_, result_)) {
+        finish();
+        return;
+    }
+    target_ = a->target;
+    nextEndpoint_ = 0;
+    connectNext();
+}
+
 GetResult getPlain(const std::string& url, const GetOptions& options)
 {
-    GetResult result;
-    std::optional<Address> address = parse(url);
-    if (!address || address->scheme != "http") {
-        result.error = "not an http address";
-        return result;
-    }
-    const std::string origin = address->origin();
     const auto deadline = Clock::now() + options.timeout;
-    for (int hop = 0;; ++hop) {
-        result = GetResult{};
-        if (!exchange(*address, deadline, options, result) || result.status < 300 || result.status >= 400)
-            return result;
-        const std::string location = result.header("Location");
-        if (location.empty())
-            return result;
-        address = parse(resolve(*address, location));
-        if (!mayFollowRedirect(origin, address ? address->origin() : std::string(), hop, options, result))
-            return result;
+    PlainGet get(url, options);
+    if (get.needsLookup())
+        get.lookedUp(lookUp(get.host(), get.port()));
+    while (!get.done()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (options.cancel && options.cancel->load())
+            get.stop(kCancelled);
+        else if (left <= 0)
+            get.stop(kTimedOut);
+        if (get.done())
+            break;
+        pollfd p{get.fd(), short(get.wantsWrite() ? POLLOUT : POLLIN), 0};
+        const int n = ::poll(&p, 1, int(std::min<long long>(left, 100)));
+        if (n > 0)
+            get.step(); // ready, or an error the next call on the socket reports
+        else if (n < 0 && errno != EINTR)
+            get.stop(std::string("poll failed: ") + std::strerror(errno));
     }
+    return get.takeResult();
 }
 
 } // namespace quoterra::net

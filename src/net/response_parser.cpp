@@ -9,6 +9,18 @@ namespace {
 
 constexpr std::size_t kMaxChunkLine = 1024;
 
+// The codings every field of that name lists, in order, lower case.
+std::vector<std::string> codings(const HeaderFields& fields, std::string_view name)
+{
+    std::vector<std::string> list;
+    for (const auto& [field, value] : fields)
+        if (equalsIgnoringCase(field, name))
+            for (const std::string_view piece : splitOn(value, ','))
+                if (const std::string_view coding = trimmed(piece); !coding.empty())
+                    list.push_back(lowerAscii(coding));
+    return list;
+}
+
 } // namespace
 
 ResponseParser::ResponseParser(std::size_t maxHeaderBytes, std::size_t maxBody)
@@ -114,8 +126,17 @@ bool ResponseParser::endOfHead()
         state_ = State::Done;
         return true;
     }
+    // Nothing asked for an encoding, so an answer in one cannot be read as
+    // it stands; chunks are the one transfer coding there is to undo.
+    for (const std::string& coding : codings(headers_, "Content-Encoding"))
+        if (coding != "identity")
+            return fail("the answer is encoded (" + coding + "), which was not asked for");
+    const std::vector<std::string> transfer = codings(headers_, "Transfer-Encoding");
+    for (std::size_t i = 0; i < transfer.size(); ++i)
+        if (transfer[i] != "identity" && (transfer[i] != "chunked" || i + 1 != transfer.size()))
+            return fail("the answer is sent in a coding that cannot be read (" + transfer[i] + ")");
     state_ = State::Body;
-    if (lowerAscii(header("Transfer-Encoding")).find("chunked") != std::string::npos) {
+    if (!transfer.empty() && transfer.back() == "chunked") {
         framing_ = Framing::Chunks;
         chunkPart_ = ChunkPart::Size;
         return true;

@@ -11,4 +11,8 @@ namespace quoterra {
 // empty or foreign body means the service itself did not answer.
 QString noQuoteReason(const QByteArray& statusBody);
 
+// Said instead when another program answers in the quote service's place.
+inline const QString kNotTheQuoteService =
+    QStringLiteral("Another program answers in place of Quoterra's quote service");
+
 } // namespace quoterra

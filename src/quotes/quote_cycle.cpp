@@ -55,12 +55,19 @@ void QuoteCycle::BuildQuoteRequest(const QString& quoteHost)
     statusAddress = quoteHost + QStringLiteral("/_status");
 }
 
-void QuoteCycle::FetchQuote(Transfer& transfer)
+void QuoteCycle::FetchQuote(Transfer& transfer, const AnswerCheck& believe)
 {
     QElapsedTimer clock;
     clock.start();
     QPointer<Transfer> alive(&transfer);
-    showAnswer(transfer.OpenURL(requestAddress));
+    const QString answer = transfer.OpenURL(requestAddress);
+    if (alive && believe && !believe(transfer)) {
+        // Nothing it says is shown, its status included.
+        showAnswer({});
+        view.compactPrice.toolTip = kNotTheQuoteService;
+        return;
+    }
+    showAnswer(answer);
     if (!alive || view.compactPrice.caption != QLatin1String("Error"))
         return;
     const qint64 timeout = transfer.RequestTimeout();

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace quoterra {
 
 class Transfer;
@@ -66,10 +68,13 @@ public:
     // Shows the loading state for the current symbol and builds its request
     // on `quoteHost` (scheme and host).
     void BuildQuoteRequest(const QString& quoteHost);
+    // Whether an answer may be believed: it came from the quote service
+    // itself, not from another program in its place.
+    using AnswerCheck = std::function<bool(const Transfer&)>;
     // Fetches the built request and shows the answer. When it shows
     // "Error", the price's tool tip says why, from the service's status
     // fetched within what is left of the quote's own time-out.
-    void FetchQuote(Transfer& transfer);
+    void FetchQuote(Transfer& transfer, const AnswerCheck& believe = {});
     // Shows an answer: its values, or "Error" when there is none.
     void showAnswer(const QString& answer);
     // Nothing is on the list: no symbol, no quote.

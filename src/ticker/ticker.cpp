@@ -211,6 +211,11 @@ void Ticker::togglePause()
     PauseMenuItem->setText(refresh_.pauseCaption());
 }
 
+void Ticker::fetchQuote()
+{
+    cycle_.FetchQuote(*inetQuotes, [this](const Transfer& answer) { return app_.serviceAnswered(answer); });
+}
+
 void Ticker::refreshStep()
 {
     if (refresh_.tick(app_.fetchingHeld()) != RefreshCycle::Step::Fetch)
@@ -224,7 +229,7 @@ void Ticker::refreshStep()
     cycle_.BuildQuoteRequest(app_.hosts().quotes);
     showView();
     QPointer<Ticker> self(this);
-    cycle_.FetchQuote(*inetQuotes);
+    fetchQuote();
     // The window may have been closed or reloaded while the answer was awaited.
     if (!self || !isLoaded())
         return;

@@ -85,7 +85,7 @@ private:
     void growToLargeSkin();
     void showView();
     void showOptionsMenu(QPoint globalPos);
-    void fetchAndAdvance();
+    void fetchQuote();
     bool standardSkinNow() const;
     float fullHeight(bool standardSkin) const;
     float shadeHeight(bool standardSkin) const;

@@ -158,7 +158,7 @@ void Ticker::onLoad()
     if (empty) {
         cycle_.showNothing();
     } else {
-        cycle_.FetchQuote(*inetQuotes);
+        fetchQuote();
         if (!self || !isLoaded())
             return;
         cycle_.AdvanceSymbol();

@@ -59,7 +59,9 @@ void Ticker::buildMenus()
     auto link = [this, item](QMenu* menu, const char* name, const char* caption, ResearchLink to,
                              const char* code = "") {
         connect(item(menu, name, caption), &QAction::triggered, this, [this, to, code] {
-            openInBrowser(researchAddress(app_.hosts(), to, ResearchSymbol, QLatin1String(code)));
+            // Nothing is sent to another program that took the service's place.
+            if (app_.serviceTrusted())
+                openInBrowser(researchAddress(app_.hosts(), to, ResearchSymbol, QLatin1String(code)));
         });
     };
     link(ResearchMenu, "NewsMenuItem", "&News", ResearchLink::News);

@@ -108,10 +108,10 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QList<qint64> servicesOnPort(quint16 port)
+QList<qint64> servicesOf(const QString& runtimeFolder)
 {
     const QString program = QFileInfo(QStringLiteral(QUOTERRA_SERVICE_BIN)).canonicalFilePath();
-    const QByteArray portArgument = QByteArray("--port", 7) + QByteArray::number(port) + '\0';
+    const QByteArray runtime = "XDG_RUNTIME_DIR=" + QFile::encodeName(runtimeFolder) + '\0';
     QList<qint64> found;
     QDirIterator proc(u"/proc"_s, QDir::Dirs | QDir::NoDotAndDotDot);
     while (proc.hasNext()) {
@@ -119,7 +119,7 @@ QList<qint64> servicesOnPort(quint16 port)
         bool number = false;
         const qint64 pid = QFileInfo(dir).fileName().toLongLong(&number);
         if (number && QFileInfo(dir + u"/exe"_s).canonicalFilePath() == program
-            && !readFile(dir + u"/stat"_s).contains(") Z ") && readFile(dir + u"/cmdline"_s).contains(portArgument))
+            && !readFile(dir + u"/stat"_s).contains(") Z ") && readFile(dir + u"/environ"_s).contains(runtime))
             found << pid;
     }
     return found;

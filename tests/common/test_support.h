@@ -98,8 +98,9 @@ QByteArray readFile(const QString& path);
 void killWhileWriting(const char* variable, const QString& value, const char* filter,
                       const std::function<bool()>& started, int stepMs, const std::function<void(int round)>& check);
 
-// The quote services of this build running on `port` (zombies aside).
-QList<qint64> servicesOnPort(quint16 port);
+// The quote services of this build running for the user whose runtime
+// folder is `runtimeFolder` (zombies aside).
+QList<qint64> servicesOf(const QString& runtimeFolder);
 quint16 freePort();
 QString originOf(const FakeSource& server);
 // Resident memory of a process in KiB, 0 when unknown.

@@ -1,78 +1,137 @@
-// Finding the quote service on this machine, or starting it, against real
-// programs on real ports.
+// Finding the user's own quote service through its announcement, or
+// starting it, against real service programs in a private runtime folder.
 #include "test_support.h"
 
+#include "discovery/announcement.h"
 #include "hosts/bundled_service.h"
+
+#include <QSignalSpy>
+
+#include <sys/stat.h>
 
 namespace quoterra::test {
 namespace {
 
 using State = BundledService::State;
 
-QString at(quint16 port)
-{
-    return u"http://127.0.0.1:%1"_s.arg(port);
-}
-
-TEST(BundledService, NothingAnsweringStartsTheFirstProgramFoundAndWaitsForIt)
-{
-    const quint16 port = freePort();
-    const auto outcome =
-        BundledService(at(port), {u"/nonexistent/quoterra-service"_s, kServiceProgram}).ensure(std::chrono::seconds(5));
-    const QList<qint64> started = servicesOnPort(port);
-    for (qint64 pid : started)
-        ::kill(pid_t(pid), SIGTERM);
-    EXPECT_EQ(outcome.state, State::Answering);
-    EXPECT_TRUE(outcome.message.isEmpty());
-    EXPECT_EQ(started.size(), 1);
-}
-
-TEST(BundledService, TheKeeperBringsBackAServiceThatWentAway)
-{
-    const quint16 port = freePort();
-    // Asks without starting anything.
-    const auto answering = [port] {
-        return BundledService(at(port), {}).ensure(std::chrono::milliseconds(0)).state == State::Answering;
-    };
+class OwnService : public ::testing::Test {
+protected:
+    void SetUp() override
     {
-        ServiceKeeper keeper(BundledService(at(port), {kServiceProgram}), std::chrono::milliseconds(50));
-        ASSERT_TRUE(waitUntil(answering));
-        const QList<qint64> first = servicesOnPort(port);
-        ASSERT_EQ(first.size(), 1);
-        ::kill(pid_t(first[0]), SIGTERM);
-        EXPECT_TRUE(waitUntil([&] { return answering() && servicesOnPort(port) != first; }));
+        ASSERT_TRUE(runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     }
-    for (qint64 pid : servicesOnPort(port))
-        ::kill(pid_t(pid), SIGTERM);
+    void TearDown() override
+    {
+        // Whatever a test started ends with it.
+        if (const auto a = discovery::readAnnouncement(discovery::announcementFile()))
+            ::kill(pid_t(a->pid), SIGTERM);
+    }
+    static QString folder() { return QString::fromStdString(discovery::announcementFolder()); }
+    static std::optional<discovery::Announcement> announcement()
+    {
+        return discovery::readAnnouncement(discovery::announcementFile());
+    }
+    // Announces `origin` with a token, as a service would.
+    static void announce(const QString& origin)
+    {
+        ASSERT_EQ(discovery::prepareFolder(discovery::announcementFolder()), std::nullopt);
+        ASSERT_EQ(discovery::writeAnnouncement(discovery::announcementFile(),
+                                               {origin.toStdString(), ::getpid(), discovery::newToken()}),
+                  std::nullopt);
+    }
+
+    QTemporaryDir runtime;
+    const QStringList programs{u"/nonexistent/quoterra-service"_s, kServiceProgram};
+};
+
+TEST_F(OwnService, NoneAnnouncedIsStartedAndFoundByItsAnnouncement)
+{
+    const BundledService::Found found = BundledService(programs).ensure(std::chrono::seconds(5));
+    ASSERT_EQ(found.state, State::Answering) << found.message.toStdString();
+    const auto a = announcement();
+    ASSERT_TRUE(a);
+    EXPECT_EQ(found.origin, QString::fromStdString(a->origin));
+    EXPECT_EQ(found.token, QByteArray::fromStdString(a->token));
+    EXPECT_NE(QUrl(found.origin).port(), 8642) << "took the usual port instead of one the system picked";
 }
 
-TEST(BundledService, AServiceAnsweringIsUsedAndWhatCannotBeUsedIsToldInWords)
+TEST_F(OwnService, AnAnnouncedServiceIsUsedWithoutStartingAnother)
 {
-    ServiceProcess running;
-    FakeSource http({.body = "someone else"});
-    FakeSource silent({.hang = true});
-    const quint16 nobody = freePort();
-    const QString missing = u"/nonexistent/quoterra-service"_s, taken = u"Another program already uses port"_s;
-    struct Case {
-        const char* what;
-        QString origin, program;
-        State state;
-        QString told; // empty: nothing
-    } cases[] = {
-        {"a quoterra-service", running.origin(), kServiceProgram, State::Answering, {}},
-        {"another web server", originOf(http), kServiceProgram, State::Foreign, taken},
-        {"a program that never answers", originOf(silent), kServiceProgram, State::Foreign, taken},
-        {"no service program", at(nobody), missing, State::Missing, missing},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const auto outcome = BundledService(c.origin, {c.program}).ensure(std::chrono::seconds(2));
-        EXPECT_EQ(outcome.state, c.state);
-        EXPECT_TRUE(c.told.isEmpty() ? outcome.message.isEmpty() : outcome.message.contains(c.told))
-            << outcome.message.toStdString();
-    }
-    EXPECT_TRUE(servicesOnPort(http.port()).isEmpty());
-    EXPECT_TRUE(servicesOnPort(nobody).isEmpty());
+    const BundledService::Found first = BundledService(programs).ensure(std::chrono::seconds(5));
+    ASSERT_EQ(first.state, State::Answering);
+    const BundledService::Found again = BundledService({}).ensure(std::chrono::seconds(1));
+    EXPECT_EQ(again.state, State::Answering);
+    EXPECT_EQ(again.origin, first.origin);
+}
+
+// Another local program in the announced place, without the token: not
+// believed, and the user's own service is started in its stead.
+TEST_F(OwnService, AProgramWithoutTheTokenIsNotTakenForTheService)
+{
+    FakeSource impostor({.body = "\"IBM\",999.00", .headers = {{"Server", "quoterra-service/4.00"}}});
+    announce(originOf(impostor));
+    EXPECT_EQ(BundledService({}).ensure(std::chrono::seconds(1)).state, State::Missing);
+    const BundledService::Found found = BundledService(programs).ensure(std::chrono::seconds(5));
+    ASSERT_EQ(found.state, State::Answering);
+    EXPECT_NE(found.origin, originOf(impostor));
+}
+
+TEST_F(OwnService, AFolderOthersCanWriteInIsToldAndLeftAlone)
+{
+    ASSERT_TRUE(QDir().mkpath(folder()));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder()).constData(), 0777), 0);
+    const BundledService::Found found = BundledService(programs).ensure(std::chrono::seconds(1));
+    EXPECT_EQ(found.state, State::Unusable);
+    EXPECT_TRUE(found.message.contains(folder())) << found.message.toStdString();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(discovery::announcementFile())));
+}
+
+TEST_F(OwnService, NoServiceProgramIsToldInWords)
+{
+    const BundledService::Found found = BundledService({u"/nonexistent/quoterra-service"_s}).ensure({});
+    EXPECT_EQ(found.state, State::Missing);
+    EXPECT_TRUE(found.message.contains(u"/nonexistent/quoterra-service"_s)) << found.message.toStdString();
+}
+
+// A quote fetch that finds nothing listening sends the link looking at once:
+// the service is back, on a new port, by the next fetch.
+TEST_F(OwnService, TheLinkBringsBackAServiceThatWentAwayAtOnce)
+{
+    ServiceLink link(BundledService(programs), std::chrono::seconds(5));
+    ASSERT_TRUE(link.problem().isEmpty());
+    const QString before = link.hosts().quotes;
+    const auto a = announcement();
+    ASSERT_TRUE(a);
+    ::kill(pid_t(a->pid), SIGKILL);
+    QSignalSpy moved(&link, &ServiceLink::hostsChanged);
+    EXPECT_FALSE(link.answered(true, {}));
+    ASSERT_TRUE(waitUntil([&] { return !moved.isEmpty(); }, 8000));
+    EXPECT_NE(link.hosts().quotes, before);
+    EXPECT_TRUE(link.answered(false, QByteArray::fromStdString(announcement()->token)));
+}
+
+TEST_F(OwnService, AnAnswerWithoutTheTokenIsDisbelievedAndToldOnce)
+{
+    ServiceLink link(BundledService(programs), std::chrono::seconds(5));
+    const auto a = announcement();
+    ASSERT_TRUE(a);
+    QSignalSpy told(&link, &ServiceLink::foreignAnswer);
+    EXPECT_TRUE(link.answered(false, QByteArray::fromStdString(a->token)));
+    EXPECT_TRUE(link.trusted());
+    EXPECT_FALSE(link.answered(false, "someone else"));
+    EXPECT_FALSE(link.answered(false, {}));
+    EXPECT_FALSE(link.trusted());
+    EXPECT_EQ(told.size(), 1);
+}
+
+TEST(NamedService, IsBelievedAsItIsAndNeverStarted)
+{
+    ServiceLink link(u"http://127.0.0.1:9"_s);
+    EXPECT_EQ(link.hosts().quotes, u"http://127.0.0.1:9"_s);
+    EXPECT_TRUE(link.answered(true, {}));
+    EXPECT_TRUE(link.answered(false, "anything"));
+    EXPECT_TRUE(link.trusted());
 }
 
 } // namespace

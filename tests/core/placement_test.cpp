@@ -346,12 +346,10 @@ struct PlainWindow final : PairTicker {
     {
         rect.left = left;
         rect.top = top;
-        ++moves;
     }
     float standardShadeHeight() const override { return 210; }
     float standardFullHeight() const override { return 1740; }
     RectTwips rect;
-    int moves = 0;
 };
 
 // Both windows, the settings in a real file and a 1024 x 738 screen at 96 dpi.
@@ -372,99 +370,91 @@ struct PairBench {
     static QPointF grab() { return {150, 150}; }
 };
 
+// What a row does to the pair, after the ticker grabbed the window 10
+// pixels in where it drags.
+enum class Act { DragTicker, ReleaseOverFace, DragChart, ToFullWindow, ChartRestored, ChartLeftThenDrag };
 struct PairRow {
     const char* what;
-    bool chartOpen;
-    bool docked;
-    std::function<void(PairBench&)> act;
-    QPointF ticker, chart; // where the windows end (top-left, twips)
+    bool open, docked;
+    Act act;
+    QPoint cursor;       // pixels, for a drag
+    RectTwips chartFrom; // where the chart browser stands first
+    QPointF ticker, chart;
     bool dockedAfter;
-    QPoint savedChart = {}; // Charts Left and Top when the chart browser stays closed
+    QPoint saved = {}; // the closed chart browser's place after a ticker drag from 2700, 3210
 };
+constexpr RectTwips kChartAside{3300, 3210, 3150, 2400}; // touching, not aligned
 const PairRow kPairRows[] = {
-    {"a docked ticker drag takes the open chart browser along",
+    {"docked ticker takes the chart browser along",
      true,
      true,
-     [](PairBench& b) {
-         b.pair.grabTicker(PairBench::grab());
-         b.pair.dragTicker(QPoint(400, 300));
-     },
+     Act::DragTicker,
+     {400, 300},
+     kChart,
      {5850, 4350},
      {5850, 4560},
      true},
-    {"a docked ticker drag writes a closed chart browser's place",
+    {"docked ticker moves a closed chart browser's place",
      false,
      true,
-     [](PairBench& b) {
-         b.settings.setPlace(Setting::ChartLeft, Setting::ChartTop, 2700, 3210);
-         b.pair.grabTicker(PairBench::grab());
-         b.pair.dragTicker(QPoint(400, 300));
-     },
+     Act::DragTicker,
+     {400, 300},
+     kChart,
      {5850, 4350},
      {3000, 3210},
      true,
      {5550, 4560}},
-    {"an undocked ticker drag leaves the chart browser",
+    {"undocked ticker leaves the chart browser",
      true,
      false,
-     [](PairBench& b) {
-         b.pair.grabTicker(PairBench::grab());
-         b.pair.dragTicker(QPoint(600, 300));
-     },
+     Act::DragTicker,
+     {600, 300},
+     kChart,
      {8850, 4350},
      {3000, 3210},
      false},
-    {"letting go over the face against the chart browser docks",
+    {"letting go against the chart browser docks",
      true,
      false,
-     [](PairBench& b) {
-         b.pair.grabTicker(PairBench::grab());
-         b.pair.dragTicker(QPoint(215, 379)); // 75 twips short of the chart browser's bottom
-         b.pair.releaseTickerOnFace();
-     },
+     Act::ReleaseOverFace,
+     {215, 379},
+     kChart,
      {3000, 5610},
      {3000, 3210},
      true},
-    {"a chart browser dragged under the ticker docks",
+    {"chart browser dragged under the ticker docks",
      true,
      false,
-     [](PairBench& b) {
-         b.chart.rect = {3100, 3300, 3150, 2400};
-         b.pair.grabChart(QPoint(150, 150));
-         b.pair.dragChart(QPoint(212, 226)); // 30 twips off each way
-     },
+     Act::DragChart,
+     {212, 226},
+     {3100, 3300, 3150, 2400},
      {3000, 3000},
      {3000, 3210},
      true},
-    {"switching to the full window moves a touching chart browser",
+    {"full window takes a touching chart browser along",
      true,
      false,
-     [](PairBench& b) {
-         b.chart.rect.left = 3300;
-         const RectTwips t = b.pair.switchWindowMode(WindowMode::Shade, 1740, 210);
-         b.ticker.rect.height = t.height;
-     },
+     Act::ToFullWindow,
+     {},
+     kChartAside,
      {3000, 3000},
      {3300, 4740},
      true},
-    {"a chart browser saved under the strip rejoins the full window",
+    {"chart browser saved under the strip rejoins the full window",
      true,
      false,
-     [](PairBench& b) {
-         b.ticker.rect.height = 1740;
-         b.pair.chartRestored();
-     },
+     Act::ChartRestored,
+     {},
+     kChart,
      {3000, 3000},
      {3000, 4740},
      false},
-    {"a chart browser that left is not moved",
+    {"chart browser that left is not moved",
      true,
      true,
-     [](PairBench& b) {
-         b.pair.leave(&b.chart);
-         b.pair.grabTicker(PairBench::grab());
-         b.pair.dragTicker(QPoint(400, 300));
-     },
+     Act::ChartLeftThenDrag,
+     {400, 300},
+     kChart,
      {5850, 4350},
      {3000, 3210},
      true},
@@ -474,15 +464,39 @@ TEST_P(DockedPairRows, PlacesBothWindowsAndKeepsTheDockedFlag)
 {
     const PairRow& c = GetParam();
     PairBench b;
-    if (c.chartOpen)
+    b.chart.rect = c.chartFrom;
+    if (c.open)
         b.pair.setChart(&b.chart);
     b.pair.setDocked(c.docked);
-    c.act(b);
+    b.settings.setPlace(Setting::ChartLeft, Setting::ChartTop, 2700, 3210);
+    switch (c.act) {
+    case Act::ChartLeftThenDrag:
+        b.pair.leave(&b.chart);
+        [[fallthrough]];
+    case Act::DragTicker:
+    case Act::ReleaseOverFace:
+        b.pair.grabTicker(PairBench::grab());
+        b.pair.dragTicker(c.cursor);
+        if (c.act == Act::ReleaseOverFace)
+            b.pair.releaseTickerOnFace();
+        break;
+    case Act::DragChart:
+        b.pair.grabChart(QPoint(150, 150));
+        b.pair.dragChart(c.cursor);
+        break;
+    case Act::ToFullWindow:
+        b.ticker.rect.height = b.pair.switchWindowMode(WindowMode::Shade, 1740, 210).height;
+        break;
+    case Act::ChartRestored:
+        b.ticker.rect.height = 1740;
+        b.pair.chartRestored();
+        break;
+    }
     EXPECT_EQ(QPointF(b.ticker.rect.left, b.ticker.rect.top), c.ticker);
     EXPECT_EQ(QPointF(b.chart.rect.left, b.chart.rect.top), c.chart);
     EXPECT_EQ(b.pair.docked(), c.dockedAfter);
-    if (!c.chartOpen) {
-        EXPECT_EQ(QPoint(int(b.settings.chartLeft()), int(b.settings.chartTop())), c.savedChart);
+    if (!c.open) {
+        EXPECT_EQ(QPoint(int(b.settings.chartLeft()), int(b.settings.chartTop())), c.saved);
     }
 }
 INSTANTIATE_TEST_SUITE_P(Steps, DockedPairRows, ::testing::ValuesIn(kPairRows), rowName<PairRow>);

@@ -337,10 +337,13 @@ TEST(Hosts, AServiceOriginReplacesEveryAddressAndWithoutOneTheBundledServiceIsUs
 
     qunsetenv("QUOTERRA_SERVICE");
     QString problem;
-    EXPECT_EQ(hostsFromEnvironment(&problem).quotes, u"http://127.0.0.1:8642"_s);
+    EXPECT_EQ(namedService(&problem), std::nullopt);
+    EXPECT_TRUE(problem.isEmpty());
+    qputenv("QUOTERRA_SERVICE", "http://[::1]:8642");
+    EXPECT_EQ(namedService(&problem), u"http://[::1]:8642"_s);
     EXPECT_TRUE(problem.isEmpty());
     qputenv("QUOTERRA_SERVICE", "http://::1:8642");
-    EXPECT_EQ(hostsFromEnvironment(&problem).quotes, u"http://127.0.0.1:8642"_s);
+    namedService(&problem);
     EXPECT_TRUE(problem.contains(u"QUOTERRA_SERVICE=http://::1:8642"_s)) << problem.toStdString();
     qunsetenv("QUOTERRA_SERVICE");
 }

@@ -38,13 +38,17 @@ struct Profile : TestProfile {
         return values;
     }
     QString chart(const char* name) const { return setting(u"Software\\Quoterra\\Charts"_s, QLatin1String(name)); }
+    // The user's private runtime folder, where their own service announces
+    // itself: the profile's unless it shares another's (the same user twice).
+    QString runtime() const { return sharedRuntime.isEmpty() ? root() : sharedRuntime; }
+    QString sharedRuntime;
     QProcessEnvironment environment(const QString& service) const
     {
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert(u"XDG_CONFIG_HOME"_s, configHome());
         env.insert(u"QUOTERRA_HOME"_s, appDir());
         env.insert(u"XDG_DATA_HOME"_s, root() + u"/data"_s);
-        env.insert(u"XDG_RUNTIME_DIR"_s, root());
+        env.insert(u"XDG_RUNTIME_DIR"_s, runtime());
         env.insert(u"XDG_STATE_HOME"_s, root() + u"/state"_s);
         // Empty: the program finds (or starts) the service on this machine,
         // which then runs the offline market.

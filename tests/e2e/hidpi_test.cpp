@@ -22,11 +22,14 @@ protected:
     {
         x.setDpi(dpi);
         profile.seed(kFull, {"IBM"});
+        const int asked = silent.count();
         program = std::make_unique<RunningProgram>(profile, originOf(silent), x.display());
         const QString id = x.window(u"quoterra"_s, true);
         if (window)
             *window = id;
-        // Painted and still: two grabs alike.
+        // Its quote asked for, so "Loading..." is on show; then painted and
+        // still: two grabs alike.
+        waitUntil([&] { return silent.count() > asked; });
         QImage shown, last;
         waitUntil([&] {
             last = std::exchange(shown, x.grab(id));
@@ -67,7 +70,7 @@ TEST_F(HiDpi, TheFaceIsTheSameLayoutDrawnFinerAndDragsInLogicalPixels)
                                             [&](const QRect& r) { return r.contains(logical); });
             (edge ? edges : button ? inButtons : kText.contains(logical) ? inText : elsewhere)++;
         }
-    EXPECT_EQ(edges, 0);
+    EXPECT_EQ(edges, 0) << elsewhere << " elsewhere, " << inButtons << " in buttons, " << inText << " in text";
     EXPECT_EQ(elsewhere, 0);
     EXPECT_GT(inButtons, 0) << "the pictures are the plain ones enlarged";
     EXPECT_GT(inText, 0) << "the text is drawn at the plain resolution";

@@ -1,74 +1,127 @@
 // The program and its quote service: without QUOTERRA_SERVICE, as
-// installed, it finds the service on this machine's port 8642 or starts it;
-// on the live market it shows what the public source says, played by a
-// loopback server in that source's own format.
+// installed, it uses its user's own service, announced in the user's
+// private runtime folder, or starts it there; on the live market it shows
+// what the public source says, played by a loopback server in that source's
+// own format.
 #include "e2e_fixture.h"
 
-#include <QTcpServer>
+#include "discovery/announcement.h"
 
 namespace quoterra::test {
 namespace {
 
-constexpr quint16 kPort = 8642;
-
-// Free for the service, which binds as this probe does, past connections
-// still closing on it.
-bool portFree()
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, kPort);
-}
-
 class ServiceStart : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        if (!portFree())
-            GTEST_SKIP() << "port " << kPort << " is in use on this machine";
-    }
     void TearDown() override
     {
-        for (qint64 pid : started())
-            ::kill(pid_t(pid), SIGTERM);
+        for (const Profile* p : {&first, &second})
+            for (qint64 pid : servicesOf(p->runtime()))
+                ::kill(pid_t(pid), SIGTERM);
     }
-    // With the port free at the start, every one of them was started here.
-    static QList<qint64> started() { return servicesOnPort(kPort); }
+    // The announcement in `profile`'s runtime folder, once there is one.
+    static std::optional<discovery::Announcement> announced(const Profile& profile)
+    {
+        std::optional<discovery::Announcement> a;
+        const std::string file = (profile.runtime() + u"/quoterra/service"_s).toStdString();
+        waitUntil([&] { return (a = discovery::readAnnouncement(file)).has_value(); });
+        return a;
+    }
+    // The ticker's window once its face shows a quote.
+    QString quoteOnShow(int tickers = 1) const
+    {
+        QStringList shown;
+        if (!waitUntil([&] { return (shown = x.programWindows()).size() >= tickers; }))
+            return {};
+        for (const QString& ticker : shown)
+            if (!waitUntil([&] { return quoteShown(x.grab(ticker)); }, 10000))
+                return {};
+        return shown.first();
+    }
 
     Xvfb x;
+    Profile first, second;
 };
 
-TEST_F(ServiceStart, TwoTickersStartedTogetherShareTheOneServiceTheyStart)
+TEST_F(ServiceStart, TwoTickersOfOneUserShareTheServiceOneOfThemStarts)
 {
-    Profile first, second;
+    second.sharedRuntime = first.runtime();
     first.seed(placed(3000, 1500, "Full"), {"IBM"});
     second.seed(placed(3000, 6000, "Full"), {"IBM"});
     RunningProgram one(first, {}, x.display());
     RunningProgram two(second, {}, x.display());
-
-    QStringList tickers;
-    ASSERT_TRUE(waitUntil([&] { return (tickers = x.programWindows()).size() == 2; }));
-    for (const QString& ticker : tickers)
-        EXPECT_TRUE(waitUntil([&] { return quoteShown(x.grab(ticker)); }))
-            << "no quote on ticker " << ticker.toStdString();
-    // The second service to start finds the port taken by the first and ends.
-    EXPECT_TRUE(waitUntil([&] { return started().size() == 1; })) << started().size() << " services";
+    EXPECT_FALSE(quoteOnShow(2).isEmpty()) << "no quote on both tickers";
+    // The second service to start finds the first announced and ends.
+    EXPECT_TRUE(waitUntil([&] { return servicesOf(first.runtime()).size() == 1; }))
+        << servicesOf(first.runtime()).size() << " services";
     EXPECT_TRUE(one.running() && two.running());
 }
 
-TEST_F(ServiceStart, APortHeldByAnotherProgramIsToldAndTheTickerEnds)
+TEST_F(ServiceStart, TwoUsersEachHaveTheirOwnService)
 {
-    FakeSource other({.body = "not a quote service"}, kPort);
-    ASSERT_TRUE(other.isListening());
-    Profile profile;
-    profile.seed(placed(3000, 1500, "Full"), {"IBM"});
-    RunningProgram program(profile, {}, x.display());
-    const QString message = x.window(u"Quoterra"_s);
-    ASSERT_FALSE(message.isEmpty()) << "no message";
+    first.seed(placed(3000, 1500, "Full"), {"IBM"});
+    second.seed(placed(3000, 6000, "Full"), {"IBM"});
+    RunningProgram one(first, {}, x.display());
+    RunningProgram two(second, {}, x.display());
+    EXPECT_FALSE(quoteOnShow(2).isEmpty()) << "no quote on both tickers";
+    const auto mine = announced(first), theirs = announced(second);
+    ASSERT_TRUE(mine && theirs);
+    EXPECT_NE(mine->origin, theirs->origin);
+    EXPECT_EQ(servicesOf(first.runtime()), QList<qint64>{mine->pid});
+    EXPECT_EQ(servicesOf(second.runtime()), QList<qint64>{theirs->pid});
+}
+
+// A fetch that finds nothing listening starts the service again at once,
+// not at the next keep-alive round minutes later.
+TEST_F(ServiceStart, AKilledServiceIsBackByTheNextRefresh)
+{
+    first.seed(placed(3000, 1500, "Full").replace("Height=Full", "Height=Full\nInterval=1"), {"IBM"});
+    RunningProgram program(first, {}, x.display());
+    ASSERT_FALSE(quoteOnShow().isEmpty());
+    const auto before = announced(first);
+    ASSERT_TRUE(before);
+    ::kill(pid_t(before->pid), SIGKILL);
+    std::optional<discovery::Announcement> after;
+    EXPECT_TRUE(waitUntil([&] { return (after = announced(first)) && after->pid != before->pid; }, 6000))
+        << "no new service within the next refreshes";
+    EXPECT_TRUE(program.running());
+}
+
+// Another program in the service's place while the ticker runs: told once,
+// never sent a research page; the ticker moves on to a service of its own.
+TEST_F(ServiceStart, AProgramInTheServicesPlaceIsToldAndSentNoResearchPage)
+{
+    const QString bin = first.root() + u"/bin"_s;
+    const QString opened = first.root() + u"/opened.txt"_s;
+    QDir().mkpath(bin);
+    QFile launcher(bin + u"/xdg-open"_s);
+    ASSERT_TRUE(launcher.open(QIODevice::WriteOnly));
+    launcher.write(u"#!/bin/sh\necho \"$1\" >> '%1'\n"_s.arg(opened).toUtf8());
+    launcher.close();
+    launcher.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    first.seed(placed(3000, 3000, "Full").replace("Height=Full", "Height=Full\nInterval=1"), {"IBM"});
+    RunningProgram program(first, {}, x.display(), bin);
+    ASSERT_FALSE(quoteOnShow().isEmpty());
+    const auto ours = announced(first);
+    ASSERT_TRUE(ours);
+    ::kill(pid_t(ours->pid), SIGKILL);
+    const quint16 port = quint16(QUrl(QString::fromStdString(ours->origin)).port());
+    std::unique_ptr<FakeSource> impostor;
+    ASSERT_TRUE(waitUntil([&] {
+        impostor = std::make_unique<FakeSource>(FakeSource::Answer{.body = "\"IBM\",999.99\r\n"}, port);
+        return impostor->isListening();
+    }));
+    EXPECT_FALSE(x.window(u"^Quoterra$"_s).isEmpty()) << "not told";
     x.key(u"Return"_s);
-    ASSERT_TRUE(program.ended());
-    EXPECT_EQ(program.process.exitCode(), 1);
-    EXPECT_TRUE(program.process.readAllStandardError().contains("Another program already uses port 8642"));
-    EXPECT_TRUE(started().isEmpty());
+
+    // Right-click the symbol on the full face, then Company Profile by its access key.
+    const QStringList before = x.programWindows();
+    x.click({200 + 94 + 5, 200 + 18 + 4}, 3);
+    ASSERT_TRUE(x.newWindow(before)) << "no research menu";
+    x.key(u"p"_s);
+    waitUntil([&] { return !readFile(opened).isEmpty(); }, 2000);
+    EXPECT_FALSE(readFile(opened).contains(ours->origin.c_str())) << readFile(opened).toStdString();
+    EXPECT_TRUE(program.running());
 }
 
 // IBM on Friday 10 May 2024 at the close, 0.88 above the previous close.

@@ -323,6 +323,47 @@ TEST_F(TickerTest, AGarbageAnswerNeverCoversTheButtons)
     EXPECT_EQ(ticker->windowMode(), WindowMode::Full);
 }
 
+const std::string kQuote = "\"IBM\",112.45,\"1/2/2024\",\"4:00pm\",+1.25,111.00,113.00,110.50,4500000\r\n";
+
+struct Unreadable {
+    const char* name;
+    std::string body;
+    std::vector<std::pair<std::string, std::string>> headers;
+};
+
+class UnreadableAnswer : public TickerTest, public ::testing::WithParamInterface<Unreadable> { };
+
+// An answer in an encoding the ticker never asked for shows "Error" like any
+// failed fetch, not an empty value; the next plain answer shows the quote.
+TEST_P(UnreadableAnswer, ShowsError)
+{
+    FakeSource server;
+    server.on("/d/quotes.csv", {{200, "", GetParam().body, GetParam().headers}, {200, "", kQuote}});
+    start(96, originOf(server));
+    set(Setting::Interval, "0");
+    ASSERT_TRUE(openAt(3000, 3000, "Shade"));
+    EXPECT_EQ(caption("lblCompactPrice"), u"Error"_s);
+    EXPECT_EQ(caption("qLastPrice"), QString());
+    ticker->refreshStep();
+    EXPECT_EQ(caption("lblCompactPrice"), u"112.45"_s);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, UnreadableAnswer,
+    ::testing::Values(
+        Unreadable{"Gzip",
+                   std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\x53\xf2\x74\xf2\x55\xd2\x31\x34\x34\xd2\x33"
+                               "\x31\xd5\x51\x32\xd4\x37\xd2\x37\x32\x30\x32\x51\xd2\x51\x32\xb1\x32\x30"
+                               "\x28\xc8\x55\xd2\xd1\x36\xd4\x33\x32\x05\x2a\x30\xd4\x33\x30\x00\x52\xc6\x10\xca\x40"
+                               "\xcf\xd4\x40\xc7\xc4\xd4\x00\x04\x78\xb9\x00\x04\xa5\x84\x45\x45\x00\x00\x00",
+                               79),
+                   {{"Content-Encoding", "gzip"}}},
+        Unreadable{"Deflate",
+                   qCompress(QByteArray::fromStdString(kQuote)).mid(4).toStdString(),
+                   {{"Content-Encoding", "deflate"}}},
+        Unreadable{"ATransferCoding", kQuote, {{"Transfer-Encoding", "gzip"}}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 // Whatever a symbol holds, only a web page on the configured service reaches
 // the desktop's opener, and the opener takes nothing but web and mail
 // addresses.

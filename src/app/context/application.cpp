@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "core/transfer.h"
 #include "symbols/file/symbol_file.h"
 #include "ui/msgbox.h"
 
@@ -23,6 +24,23 @@ Application::Application(Screen& screen, const QString& registryFile, const QStr
 
 Application::~Application() = default;
 
+void Application::follow(ServiceLink& link)
+{
+    link_ = &link;
+    hosts_ = link.hosts();
+    connect(&link, &ServiceLink::hostsChanged, this, [this] { hosts_ = link_->hosts(); });
+}
+
+bool Application::serviceAnswered(const Transfer& transfer)
+{
+    return !link_ || link_->answered(transfer.lastTransferRefused(), transfer.lastHeader(ServiceLink::tokenHeader()));
+}
+
+bool Application::serviceTrusted() const
+{
+    return !link_ || link_->trusted();
+}
+
 void Application::AlwaysOnTop(Form& form)
 {
     form.setTopmost(settings_.alwaysOnTop());
@@ -45,7 +63,8 @@ bool Application::LoadSymbolFile(SymbolCursor& cursor, QWidget* parent)
                        QMessageBox::Warning, QMessageBox::Ok, title);
             break;
         }
-        const auto buttons = error == FileError::DeviceUnavailable ? QMessageBox::Retry | QMessageBox::Cancel : QMessageBox::Ok;
+        const auto buttons =
+            error == FileError::DeviceUnavailable ? QMessageBox::Retry | QMessageBox::Cancel : QMessageBox::Ok;
         if (messageBox(parent, message, QMessageBox::Warning, buttons, title) != QMessageBox::Retry)
             break;
     }

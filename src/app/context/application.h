@@ -1,5 +1,6 @@
 #pragma once
 
+#include "hosts/bundled_service.h"
 #include "hosts/hosts.h"
 #include "settings/settings.h"
 
@@ -11,6 +12,7 @@
 namespace quoterra {
 
 class SymbolCursor;
+class Transfer;
 
 // What every window of one run of the program shares: the screen, the
 // record of loaded windows, the settings, the outside addresses, the
@@ -27,6 +29,14 @@ public:
     RegistryStore& settingsFile() { return store_; }
     Settings& settings() { return settings_; }
     const ServiceHosts& hosts() const { return hosts_; }
+    // The addresses follow `link` from now on (the service may move); a
+    // program without one keeps the hosts it was given.
+    void follow(ServiceLink& link);
+    // Told of a quote answer: false when it must not be believed (it came
+    // from another program than the quote service, or from nowhere).
+    bool serviceAnswered(const Transfer& transfer);
+    // Whether research pages may be opened on the quote service's host.
+    bool serviceTrusted() const;
     const QString& applicationDirectory() const { return directory_; }
 
     // While the configuration dialog or the update checker is open, the
@@ -46,6 +56,7 @@ private:
     RegistryStore store_;
     Settings settings_;
     ServiceHosts hosts_;
+    ServiceLink* link_ = nullptr;
     QString directory_;
     bool fetchingHeld_ = false;
     // Last, so the windows go before the settings they may still write.

@@ -12,7 +12,7 @@
 #include <version.h>
 
 #include <atomic>
-#include <memory>
+#include <optional>
 #include <thread>
 
 #include <sys/eventfd.h>
@@ -20,22 +20,44 @@
 
 namespace quoterra {
 
-// What the transfer's thread and the waiting handler share. The thread may
-// outlive the handler (the program ending, the component destroyed), so it
-// holds its own reference.
-struct Transfer::Pending {
-    Pending()
+// A host name (an address needs none) is looked up on a thread of the
+// component's own, as the system's resolver blocks. The thread is joined
+// before the next lookup and with the component, so nothing outlives it; a
+// lookup that outlasts its transfer is waited for, on the event loop, by the
+// next one.
+struct Transfer::HostLookup {
+    HostLookup()
         : wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
     {
     }
-    ~Pending()
+    ~HostLookup()
     {
-        if (wake >= 0)
-            ::close(wake);
+        if (thread.joinable())
+            thread.join();
+        ::close(wake);
     }
-    std::atomic<bool> cancel{false};
-    std::atomic<bool> done{false};
-    net::GetResult result;
+    bool busy() const { return thread.joinable(); }
+    void start(std::string host, std::string port)
+    {
+        finished = false;
+        thread = std::thread([this, host = std::move(host), port = std::move(port)] {
+            found = net::lookUp(host, port);
+            finished = true;
+            const std::uint64_t one = 1;
+            [[maybe_unused]] const ssize_t n = ::write(wake, &one, sizeof one);
+        });
+    }
+    net::Lookup take()
+    {
+        thread.join();
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t n = ::read(wake, &count, sizeof count);
+        return std::move(found);
+    }
+
+    std::thread thread;
+    std::atomic<bool> finished = false;
+    net::Lookup found;
     const int wake;
 };
 
@@ -46,8 +68,8 @@ Transfer::Transfer(QObject* parent)
 
 Transfer::~Transfer()
 {
-    if (pending_)
-        pending_->cancel = true;
+    if (waiting_)
+        waiting_->quit();
 }
 
 void Transfer::setRequestTimeout(qint64 seconds)
@@ -65,6 +87,14 @@ QByteArray Transfer::openUrlBytes(const QString& address)
     return fetch(address, kBytesCap);
 }
 
+QByteArray Transfer::lastHeader(QByteArrayView name) const
+{
+    for (const auto& [field, value] : lastHeaders_)
+        if (name.compare(field, Qt::CaseInsensitive) == 0)
+            return value;
+    return {};
+}
+
 QByteArray Transfer::fetch(const QString& address, qint64 cap)
 {
     if (executing_) {
@@ -75,48 +105,90 @@ QByteArray Transfer::fetch(const QString& address, qint64 cap)
     }
     executing_ = true;
     failed_ = false;
+    refused_ = false;
     error_.clear();
+    lastHeaders_.clear();
 
     net::GetOptions options;
-    options.timeout = std::chrono::milliseconds(timeoutSeconds_ * 1000);
     options.maxBody = std::size_t(cap);
     options.userAgent = std::string("Quoterra/") + kVersionDotted;
+    net::PlainGet get(address.toStdString(), options);
 
-    auto shared = std::make_shared<Pending>();
-    options.cancel = &shared->cancel;
-    pending_ = shared.get();
-    std::thread([shared, url = address.toStdString(), options] {
-        shared->result = net::getPlain(url, options);
-        shared->done = true;
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t n = ::write(shared->wake, &one, sizeof one);
-    }).detach();
-
-    QPointer<Transfer> self(this);
     QEventLoop loop;
-    QSocketNotifier woken(shared->wake, QSocketNotifier::Read);
-    connect(&woken, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
-    // The thread keeps its own deadline; this one only guards against a
-    // thread that never comes back.
-    QTimer guard;
-    guard.setSingleShot(true);
-    connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-    guard.start(int(std::min<qint64>(timeoutSeconds_ * 1000 + 2000, INT_MAX)));
-    if (!shared->done)
-        loop.exec();
+    waiting_ = &loop;
+    // Slots that touch the component go with it: `this` is their context.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    connect(&deadline, &QTimer::timeout, this, [&] {
+        get.stop(net::kTimedOut);
+        loop.quit();
+    });
+    QSocketNotifier readable(QSocketNotifier::Read);
+    QSocketNotifier writable(QSocketNotifier::Write);
+    const auto watch = [&] {
+        readable.setEnabled(false);
+        writable.setEnabled(false);
+        if (get.done()) {
+            loop.quit();
+            return;
+        }
+        QSocketNotifier& ready = get.wantsWrite() ? writable : readable;
+        ready.setSocket(get.fd());
+        ready.setEnabled(true);
+    };
+    for (QSocketNotifier* n : {&readable, &writable}) {
+        connect(n, &QSocketNotifier::activated, this, [&] {
+            get.step();
+            watch();
+        });
+    }
 
-    if (!shared->done)
-        shared->cancel = true; // the program is ending, or the thread is stuck
+    std::optional<QSocketNotifier> lookedUp;
+    if (get.needsLookup()) {
+        if (!lookup_)
+            lookup_ = std::make_unique<HostLookup>();
+        // One lookup at a time: one that an earlier transfer gave up on is
+        // let finish (its end wakes this loop too) and its answer dropped.
+        bool ours = false;
+        const auto lookUp = [&, this] {
+            if (lookup_->busy()) {
+                if (!lookup_->finished)
+                    return;
+                net::Lookup found = lookup_->take();
+                if (ours) {
+                    lookedUp->setEnabled(false);
+                    get.lookedUp(std::move(found));
+                    watch();
+                    return;
+                }
+            }
+            ours = true;
+            lookup_->start(get.host(), get.port());
+        };
+        lookedUp.emplace(lookup_->wake, QSocketNotifier::Read);
+        connect(&*lookedUp, &QSocketNotifier::activated, this, lookUp);
+        lookUp();
+    } else {
+        watch();
+    }
+    QPointer<Transfer> self(this);
+    if (!get.done()) {
+        deadline.start(int(timeoutSeconds_ * 1000));
+        loop.exec();
+    }
     if (!self)
-        return {};
-    pending_ = nullptr;
+        return {}; // the program is ending
+    waiting_ = nullptr;
     executing_ = false;
 
-    const net::GetResult& r = shared->result;
+    get.stop(net::kTimedOut); // when the wait ended early: the program is quitting
+    const net::GetResult r = get.takeResult();
+    refused_ = r.refused;
+    for (const auto& [field, value] : r.headers)
+        lastHeaders_.append({QByteArray::fromStdString(field), QByteArray::fromStdString(value)});
     QString problem;
-    if (!shared->done)
-        problem = QStringLiteral("no complete answer in time");
-    else if (!r.error.empty())
+    if (!r.error.empty())
         problem = QString::fromStdString(r.error);
     else if (r.status < 200 || r.status >= 300)
         problem = QStringLiteral("the server answered with status %1").arg(r.status);

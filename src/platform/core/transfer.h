@@ -1,20 +1,27 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 
 #include <climits>
+#include <memory>
+
+class QEventLoop;
 
 namespace quoterra {
 
 // The internet transfer component: a blocking HTTP GET of one whole
 // resource. The caller's handler waits, but every other window event
-// (timers, mouse, painting) keeps running meanwhile. The transfer itself runs
-// on a thread of its own and ends at its deadline whatever the server sends;
-// reading stops at a cap. A failure (no connection, an error status, the
-// time-out, a body over the cap, a redirect to another site) returns an empty
-// result and reports the error state through StateChanged.
+// (timers, mouse, painting) keeps running meanwhile: the socket is watched
+// on the event loop. Every transfer ends at its deadline whatever the
+// server sends, and reading stops at a cap. A failure (no connection, an
+// error status, the time-out, a body over the cap, a redirect to another
+// site, an answer in an encoding nobody asked for) returns an empty result
+// and reports the error state through StateChanged.
 class Transfer : public QObject {
     Q_OBJECT
 public:
@@ -40,7 +47,12 @@ public:
 
     bool StillExecuting() const { return executing_; }
     bool lastTransferFailed() const { return failed_; }
+    // Nothing accepted the last transfer's connection: no server there.
+    bool lastTransferRefused() const { return refused_; }
     QString lastError() const { return error_; }
+    // A field of the last answer's head, the name in any case; null when
+    // that answer had none, or no answer came.
+    QByteArray lastHeader(QByteArrayView name) const;
 
 signals:
     void StateChanged(int state);
@@ -51,10 +63,12 @@ private:
     qint64 timeoutSeconds_ = kBuiltInTimeoutSeconds;
     bool executing_ = false;
     bool failed_ = false;
+    bool refused_ = false;
     QString error_;
-    // Set while a transfer waits, so a destroyed component stops its thread.
-    struct Pending;
-    Pending* pending_ = nullptr;
+    QList<QPair<QByteArray, QByteArray>> lastHeaders_;
+    QEventLoop* waiting_ = nullptr; // so a component destroyed meanwhile ends the wait
+    struct HostLookup;
+    std::unique_ptr<HostLookup> lookup_;
 };
 
 } // namespace quoterra
