@@ -25,7 +25,8 @@ public:
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         // No panel: the screen is the work area, as under Xvfb.
         QFile config(runtime_.path() + u"/weston.ini"_s);
-        if (!config.open(QIODevice::WriteOnly) || config.write("[core]\nidle-time=0\n[shell]\npanel-position=none\n") < 0)
+        if (!config.open(QIODevice::WriteOnly)
+            || config.write("[core]\nidle-time=0\n[shell]\npanel-position=none\n") < 0)
             return;
         config.close();
         auto env = QProcessEnvironment::systemEnvironment();
@@ -38,9 +39,9 @@ public:
         screen_.xdotool({"mousemove", "0", "799"});
         // Drawn by pixman: what weston shows is then on the outer server's
         // screen, pixel for pixel.
-        process_.start(u"weston"_s, {"--backend=x11-backend.so", "--use-pixman", "--xwayland",
-                                     "--socket=wayland-quoterra", "--width=1024", "--height=768",
-                                     "--config=" + config.fileName(), "--log=" + log()});
+        process_.start(u"weston"_s,
+                       {"--backend=x11-backend.so", "--use-pixman", "--xwayland", "--socket=wayland-quoterra",
+                        "--width=1024", "--height=768", "--config=" + config.fileName(), "--log=" + log()});
         // XWayland's display is named once weston has set it up; it starts
         // with the first program that connects, and its window manager is
         // up once it announces what it supports.

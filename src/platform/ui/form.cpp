@@ -32,7 +32,9 @@ public:
 FormRegistry::FormRegistry(Screen& screen, QObject* parent)
     : QObject(parent)
     , screen_(screen)
-    , moves_(!programPlacesWindows() ? Moves::ByCompositor : onXWayland() ? Moves::Unchecked : Moves::ByProgram)
+    , moves_(!programPlacesWindows() ? Moves::ByCompositor
+                 : onXWayland()      ? Moves::Unchecked
+                                     : Moves::ByProgram)
 {
 }
 
