@@ -20,16 +20,21 @@ QByteArray chosenPlatform()
     return {};
 }
 
-void tellWhatWaylandCannotDo(const QString& stateFolder)
+void tellWhatCannotWork(PlacementLimit limit, const QString& stateFolder)
 {
-    std::fprintf(stderr,
-                 "quoterra: on Wayland the windows cannot be placed, snapped, docked or kept on top; "
-                 "with X11 (DISPLAY) they can\n");
-    const QString told = stateFolder + QStringLiteral("/told-about-wayland");
+    const bool wayland = limit == PlacementLimit::Wayland;
+    std::fprintf(stderr, "quoterra: %s\n",
+                 wayland ? "on Wayland the windows cannot be placed, snapped, docked or kept on top; "
+                           "with X11 (DISPLAY) they can"
+                         : "the window manager does not let programs place their own windows: they move when "
+                           "dragged, but do not snap, dock or keep their place; GNOME and KDE let them");
+    const QString told =
+        stateFolder + (wayland ? QStringLiteral("/told-about-wayland") : QStringLiteral("/told-about-window-manager"));
     if (QFile::exists(told))
         return;
     // Said beside the ticker, which goes on fetching meanwhile.
-    auto* box = new QMessageBox(QMessageBox::Information, kApplicationTitle, kWaylandLimits, QMessageBox::Ok);
+    auto* box = new QMessageBox(QMessageBox::Information, kApplicationTitle,
+                                wayland ? kWaylandLimits : kWindowManagerLimits, QMessageBox::Ok);
     box->setObjectName(QStringLiteral("MsgBox"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);

@@ -10,6 +10,7 @@
 #include "ui/form.h"
 #include "ui/msgbox.h"
 #include "ui/system_screen.h"
+#include "ui/window_system.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -189,10 +190,15 @@ int main(int argc, char** argv)
     runningProgram = &program;
     std::atexit(saveOnSuddenExit);
 
+    // Where the program cannot place its windows the user hears why once,
+    // as soon as that is known: on Wayland at the start, under XWayland when
+    // the window manager first refuses a move.
+    QObject::connect(&app.forms(), &FormRegistry::movesRefused, &qapp,
+                     [] { tellWhatCannotWork(PlacementLimit::WindowManager, stateDirectory()); });
     int code = 0;
     if (program.StartUp() && !app.forms().ending()) {
         if (!programPlacesWindows())
-            tellWhatWaylandCannotDo(stateDirectory());
+            tellWhatCannotWork(PlacementLimit::Wayland, stateDirectory());
         code = QApplication::exec();
     }
     runningProgram = nullptr;

@@ -68,37 +68,14 @@ struct Profile : TestProfile {
     QString sessionBus;
 };
 
-// An X server of our own, on a free display number; one that does not start
-// fails the test.
-class Xvfb {
+// An X display, and what a user does and sees on it.
+class XDisplay {
 public:
-    Xvfb()
+    explicit XDisplay(QString display = {})
+        : display_(std::move(display))
     {
-        for (int n = 91; n < 140 && display_.isEmpty(); ++n) {
-            if (QFile::exists(u"/tmp/.X11-unix/X%1"_s.arg(n)) || QFile::exists(u"/tmp/.X%1-lock"_s.arg(n)))
-                continue;
-            process_.start(u"Xvfb"_s, {u":%1"_s.arg(n), "-screen", "0", "1024x768x24", "-noreset", "-nolisten", "tcp"});
-            if (!process_.waitForStarted(5000))
-                return;
-            if (waitUntil([n] { return QFile::exists(u"/tmp/.X11-unix/X%1"_s.arg(n)); }, 5000))
-                display_ = u":%1"_s.arg(n);
-        }
-        if (display_.isEmpty())
-            ADD_FAILURE() << "Xvfb did not start";
-    }
-    ~Xvfb()
-    {
-        process_.terminate();
-        process_.waitForFinished(3000);
     }
     QString display() const { return display_; }
-    // The desktop's dpi, as a desktop session announces it (Xft.dpi); a
-    // program started afterwards reads it.
-    void setDpi(int dpi) const
-    {
-        run(u"xprop"_s,
-            {"-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", u"Xft.dpi:\t%1"_s.arg(dpi)});
-    }
 
     // Runs a program on this display; what it printed.
     QByteArray run(const QString& program, const QStringList& args) const
@@ -158,18 +135,30 @@ public:
     void drag(QPoint from, QPoint to, int steps = 6, double restSeconds = 0) const
     {
         xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
+        glide(from, to, steps);
+        // Resting is part of the gesture, as the user's hand does it.
+        xdotool({"sleep", QString::number(restSeconds), "mouseup", "1"});
+    }
+    // Moves the pointer from `from` to `to` in steps, as a hand does.
+    void glide(QPoint from, QPoint to, int steps = 6) const
+    {
         for (int i = 1; i <= steps; ++i) {
             const QPoint at = from + (to - from) * i / steps;
             xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.03"});
         }
-        // Resting is part of the gesture, as the user's hand does it.
-        xdotool({"sleep", QString::number(restSeconds), "mouseup", "1"});
     }
 
     // What a window shows, read through xwd (32-bit ZPixmap on Xvfb).
-    QImage grab(const QString& window) const
+    QImage grab(const QString& window) const { return fromXwd(run(u"xwd"_s, {"-silent", "-id", window})); }
+    // The whole screen.
+    QImage grabScreen() const { return fromXwd(run(u"xwd"_s, {"-silent", "-root"})); }
+
+protected:
+    QString display_;
+
+private:
+    static QImage fromXwd(const QByteArray& dump)
     {
-        const QByteArray dump = run(u"xwd"_s, {"-silent", "-id", window});
         const auto field = [&dump](int i) { return qFromBigEndian<quint32>(dump.constData() + 4 * i); };
         if (dump.size() < 100 || field(2) != 2 || field(11) != 32 || field(7) != 0)
             return {};
@@ -181,10 +170,42 @@ public:
                       QImage::Format_RGB32)
             .copy();
     }
+};
+
+// An X server of our own, on a free display number; one that does not start
+// fails the test.
+class Xvfb : public XDisplay {
+public:
+    explicit Xvfb(QSize screen = {1024, 768})
+    {
+        const QString size = u"%1x%2x24"_s.arg(screen.width()).arg(screen.height());
+        for (int n = 91; n < 140 && display_.isEmpty(); ++n) {
+            if (QFile::exists(u"/tmp/.X11-unix/X%1"_s.arg(n)) || QFile::exists(u"/tmp/.X%1-lock"_s.arg(n)))
+                continue;
+            process_.start(u"Xvfb"_s, {u":%1"_s.arg(n), "-screen", "0", size, "-noreset", "-nolisten", "tcp"});
+            if (!process_.waitForStarted(5000))
+                return;
+            if (waitUntil([n] { return QFile::exists(u"/tmp/.X11-unix/X%1"_s.arg(n)); }, 5000))
+                display_ = u":%1"_s.arg(n);
+        }
+        if (display_.isEmpty())
+            ADD_FAILURE() << "Xvfb did not start";
+    }
+    ~Xvfb()
+    {
+        process_.terminate();
+        process_.waitForFinished(3000);
+    }
+    // The desktop's dpi, as a desktop session announces it (Xft.dpi); a
+    // program started afterwards reads it.
+    void setDpi(int dpi) const
+    {
+        run(u"xprop"_s,
+            {"-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", u"Xft.dpi:\t%1"_s.arg(dpi)});
+    }
 
 private:
     QProcess process_;
-    QString display_;
 };
 
 // Whether a full face at 96 dpi shows a quote's values beside its labels

@@ -1,8 +1,9 @@
 #include "form.h"
 
+#include "window_system.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QTimer>
 #include <QWindow>
 
@@ -11,6 +12,9 @@
 namespace quoterra {
 
 namespace {
+
+// Long enough for a window manager to have carried out a move it accepts.
+constexpr int kMoveCheckMs = 300;
 
 // Laid out for when a control is not (yet) on a window of ours.
 class DesignScreen : public Screen {
@@ -28,6 +32,9 @@ public:
 FormRegistry::FormRegistry(Screen& screen, QObject* parent)
     : QObject(parent)
     , screen_(screen)
+    , moves_(!programPlacesWindows() ? Moves::ByCompositor
+                 : onXWayland()      ? Moves::Unchecked
+                                     : Moves::ByProgram)
 {
 }
 
@@ -62,6 +69,41 @@ void FormRegistry::quitIfNoneLoaded()
     }
 }
 
+void FormRegistry::checkMove(QWidget& window, QPoint from, QPoint to)
+{
+    if (moves_ != Moves::Unchecked)
+        return;
+    if (checked_) {
+        // Later steps of the same drag: the window should be at the last.
+        if (checked_ == &window)
+            askedTo_ = to;
+        return;
+    }
+    const std::optional<QPoint> at = xServerPosition(window);
+    if (!at)
+        return;
+    checked_ = &window;
+    checkedAt_ = *at;
+    askedFrom_ = from;
+    askedTo_ = to;
+    QTimer::singleShot(kMoveCheckMs, this, [this] {
+        const std::optional<QPoint> now = checked_ ? xServerPosition(*checked_) : std::nullopt;
+        checked_ = nullptr;
+        if (!now || moves_ != Moves::Unchecked)
+            return;
+        const QPoint asked = askedTo_ - askedFrom_;
+        if (*now - checkedAt_ == asked) {
+            moves_ = Moves::ByProgram;
+        } else if (*now == checkedAt_ && asked.manhattanLength() >= 2) {
+            // Left exactly where it was: the window manager refused.
+            moves_ = Moves::ByCompositor;
+            emit movesRefused();
+        }
+        // Anything else (a window still settling at its first place) tells
+        // nothing: the next move is looked at again.
+    });
+}
+
 void FormRegistry::endApplication()
 {
     if (ending_)
@@ -92,14 +134,10 @@ const Screen& screenOf(const QWidget& widget)
     return design;
 }
 
-bool programPlacesWindows()
-{
-    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
 bool compositorMoves(QWidget& window)
 {
-    if (programPlacesWindows())
+    const auto* form = dynamic_cast<const Form*>(window.window());
+    if (!form || !form->registry().compositorMovesWindows())
         return false;
     QWindow* handle = window.window()->windowHandle();
     return handle && handle->startSystemMove();
@@ -131,11 +169,14 @@ void TwipsPlacement::applyTwips()
     const QSize size(std::max(0, s.pixelsX(width_)), std::max(0, s.pixelsY(height_)));
     if (widget_.isWindow()) {
         // A window's place is its outer frame's; its size is its client area's.
+        const QPoint from = widget_.pos();
         widget_.move(pos);
         if (widget_.minimumSize() == widget_.maximumSize())
             widget_.setFixedSize(size);
         else
             widget_.resize(size);
+        if (pos != from)
+            windowMoved(from, pos);
     } else {
         widget_.setGeometry(QRect(pos, size));
     }
@@ -220,6 +261,12 @@ void Form::putBack(bool visible)
     applyTwips();
     if (visible)
         widget_.show();
+}
+
+void Form::windowMoved(QPoint from, QPoint to)
+{
+    if (widget_.isVisible())
+        registry_.checkMove(widget_, from, to);
 }
 
 void Form::setFixedSizeTwips(float width, float height)

@@ -37,31 +37,48 @@ public:
     void endApplication();
     bool ending() const { return ending_; }
 
+    // Whether the compositor moves the windows, from the same gestures: on
+    // Wayland always, and under XWayland once its window manager has been
+    // seen refusing the program's own moves.
+    bool compositorMovesWindows() const { return moves_ == Moves::ByCompositor; }
+
 signals:
     // The program is about to end: what must be saved, is saved now.
     void aboutToEnd();
+    // The window manager left a window where it was when the program moved
+    // it: from now on the compositor moves the windows.
+    void movesRefused();
 
 private:
     friend class Form;
     void add(Form* form);
     void remove(Form* form);
     void quitIfNoneLoaded();
+    // A shown window was asked to go from `from` to `to` (its frame's
+    // corner): under XWayland, until one move has told, looks shortly after
+    // whether it went.
+    void checkMove(QWidget& window, QPoint from, QPoint to);
+
+    enum class Moves { ByProgram, Unchecked, ByCompositor };
 
     Screen& screen_;
     QList<Form*> loaded_;
     bool quitWhenNoneLoaded_ = false;
     bool ending_ = false;
+    Moves moves_;
+    // The move being checked: where the X server had the window, and where
+    // it was and is now asked to be.
+    QPointer<QWidget> checked_;
+    QPoint checkedAt_, askedFrom_, askedTo_;
 };
 
 // The screen a widget's window is laid out on (96 dpi when it is on no
 // window of the program).
 const Screen& screenOf(const QWidget& widget);
 
-// Whether the window system lets a program place its own windows: X11 does,
-// Wayland does not.
-bool programPlacesWindows();
-// On Wayland a drag is the compositor's: it moves `window` under the
-// pointer until the button is let go. True when it took the drag over.
+// Where the compositor moves the windows (see FormRegistry) a drag is its:
+// it moves `window` under the pointer until the button is let go. True when
+// it took the drag over.
 bool compositorMoves(QWidget& window);
 
 // A window's place and size in twips, single precision as the layouts are
@@ -88,6 +105,8 @@ protected:
     }
     virtual ~TwipsPlacement() = default;
     const Screen& screen() const;
+    // The window itself was just asked to go from `from` to `to`, in pixels.
+    virtual void windowMoved(QPoint /*from*/, QPoint /*to*/) { }
     // The widget measured itself (auto-size): the twips follow the pixels.
     void adoptPixelSize(QSize size, bool keepRightEdge = false);
 
@@ -127,6 +146,7 @@ protected:
     void shown();
     // Sizes the window, which the user then cannot resize.
     void setFixedSizeTwips(float width, float height);
+    void windowMoved(QPoint from, QPoint to) override;
 
 private:
     // Changing window flags hid the window: back where it was.
