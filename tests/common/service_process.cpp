@@ -13,42 +13,15 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
-#include <chrono>
 #include <csignal>
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-int remainingMs(Clock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return int(std::max<long long>(0, left));
-}
-
-} // namespace
-
-bool HttpAnswer::hasHeader(std::string_view line) const
-{
-    // the name in any case, the value as it is
-    const qsizetype colon = qsizetype(line.find(':'));
-    const QByteArray wanted(line.data(), qsizetype(line.size()));
-    for (const QByteArray& field : QByteArray::fromStdString(head).split('\n').mid(1)) {
-        const QByteArray bare = field.chopped(field.endsWith('\r') ? 1 : 0);
-        if (bare.left(colon).toLower() == wanted.left(colon).toLower() && bare.mid(colon) == wanted.mid(colon))
-            return true;
-    }
-    return false;
-}
-
-std::string HttpAnswer::header(std::string_view name) const
+std::optional<std::string> HttpAnswer::header(std::string_view name) const
 {
     const QByteArray wanted = QByteArray(name.data(), qsizetype(name.size())).toLower() + ':';
     for (const QByteArray& field : QByteArray::fromStdString(head).split('\n').mid(1))
         if (field.toLower().startsWith(wanted))
             return field.mid(wanted.size()).trimmed().toStdString();
-    return {};
+    return std::nullopt;
 }
 
 RawClient::RawClient(quint16 port, const char* address)
@@ -84,29 +57,30 @@ bool RawClient::send(std::string_view bytes)
     return fd_ >= 0;
 }
 
+bool RawClient::readable(int timeoutMs) const
+{
+    pollfd p{fd_, POLLIN, 0};
+    return fd_ >= 0 && ::poll(&p, 1, std::max(0, timeoutMs)) > 0;
+}
+
 HttpAnswer RawClient::read(int timeoutMs, bool bodyless)
 {
     HttpAnswer answer;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    std::size_t headEnd = std::string::npos, length = 0;
-    for (;;) {
-        if (headEnd == std::string::npos && (headEnd = pending_.find("\r\n\r\n")) != std::string::npos) {
+    QDeadlineTimer deadline(timeoutMs);
+    for (char chunk[16384];;) {
+        const std::size_t headEnd = pending_.find("\r\n\r\n");
+        if (headEnd != std::string::npos) {
             answer.head = pending_.substr(0, headEnd);
-            const QByteArray lower = QByteArray::fromStdString(answer.head).toLower();
-            const qsizetype at = lower.indexOf("\r\ncontent-length:");
-            length = bodyless || at < 0 ? 0 : lower.mid(at + 17).split('\r').first().trimmed().toULongLong();
+            const std::size_t length = bodyless ? 0 : std::stoul(answer.header("Content-Length").value_or("0"));
+            if (pending_.size() >= headEnd + 4 + length) {
+                answer.body = QByteArray::fromStdString(pending_.substr(headEnd + 4, length));
+                pending_.erase(0, headEnd + 4 + length);
+                if (answer.head.starts_with("HTTP/1.1 ") && answer.head.size() >= 12)
+                    answer.status = std::atoi(answer.head.substr(9, 3).c_str());
+                return answer;
+            }
         }
-        if (headEnd != std::string::npos && pending_.size() >= headEnd + 4 + length) {
-            answer.body = QByteArray::fromStdString(pending_.substr(headEnd + 4, length));
-            pending_.erase(0, headEnd + 4 + length);
-            if (answer.head.starts_with("HTTP/1.1 ") && answer.head.size() >= 12)
-                answer.status = std::atoi(answer.head.substr(9, 3).c_str());
-            return answer;
-        }
-        pollfd p{fd_, POLLIN, 0};
-        char chunk[16384];
-        const ssize_t n =
-            fd_ < 0 || ::poll(&p, 1, remainingMs(deadline)) <= 0 ? 0 : ::recv(fd_, chunk, sizeof chunk, 0);
+        const ssize_t n = readable(int(deadline.remainingTime())) ? ::recv(fd_, chunk, sizeof chunk, 0) : 0;
         if (n <= 0)
             return answer;
         pending_.append(chunk, std::size_t(n));
@@ -115,12 +89,11 @@ HttpAnswer RawClient::read(int timeoutMs, bool bodyless)
 
 bool RawClient::closedWithin(int timeoutMs)
 {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    QDeadlineTimer deadline(timeoutMs);
     for (char chunk[16384];;) {
-        pollfd p{fd_, POLLIN, 0};
         if (fd_ < 0)
             return true;
-        if (::poll(&p, 1, remainingMs(deadline)) <= 0)
+        if (!readable(int(deadline.remainingTime())))
             return false;
         if (::recv(fd_, chunk, sizeof chunk, 0) <= 0)
             return true;
@@ -175,10 +148,7 @@ HttpAnswer ServiceProcess::ask(const char* method, const QByteArray& target) con
 
 QStringList ServiceProcess::requests() const
 {
-    const HttpAnswer a = get("/_control/requests");
-    if (a.status != 200)
-        qWarning("ServiceProcess: request log unavailable (status %d)", a.status);
-    return QString::fromUtf8(a.body).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(get("/_control/requests").body).split(u'\n', Qt::SkipEmptyParts);
 }
 
 void ServiceProcess::stop()

@@ -19,8 +19,8 @@ struct HttpAnswer {
     int status = -1; // -1: no whole answer in time
     std::string head;
     QByteArray body;
-    bool hasHeader(std::string_view line) const; // "Name: value", any case of the name
-    std::string header(std::string_view name) const; // the first such field's value; empty if none
+    // The first field of that name (in any case), trimmed; nullopt if none.
+    std::optional<std::string> header(std::string_view name) const;
 };
 
 // A plain loopback connection, also for clients that misbehave: half-sent
@@ -41,6 +41,7 @@ public:
     bool closedWithin(int timeoutMs);
 
 private:
+    bool readable(int timeoutMs) const;
     int fd_ = -1;
     std::string pending_;
 };

@@ -17,6 +17,7 @@ using Answer = FakeSource::Answer;
 // Friday 10 May 2024 on a New York exchange (UTC-4): the open, and 4:00pm.
 inline constexpr std::int64_t kOpen = 1715347800;
 inline constexpr std::int64_t kClose = 1715371200;
+inline const std::string kAfterClose = std::to_string(kClose + 2);
 
 using Bars = std::vector<std::pair<std::int64_t, std::string>>; // time, close as JSON (a number or null)
 
@@ -31,49 +32,65 @@ inline Bars evenly(std::int64_t first, int step, const std::vector<std::string>&
 // A chart-JSON answer: `meta` fields and bars; the first bar opens at `open`.
 inline Answer chartJson(const std::string& meta, const Bars& bars, const std::string& open = {})
 {
-    std::string times, opens, closeList, volumes;
+    std::string times, opens, closes, volumes;
     for (std::size_t i = 0; i < bars.size(); ++i) {
-        const std::string sep = i ? "," : "";
-        const std::string& close = bars[i].second;
+        const std::string sep = i ? "," : "", &close = bars[i].second;
         times += sep + std::to_string(bars[i].first);
         opens += sep + (i == 0 && !open.empty() ? open : close);
-        closeList += sep + close;
+        closes += sep + close;
         volumes += sep + (close == "null" ? "null" : "1200");
     }
     return {200, "application/json",
             R"({"chart":{"result":[{"meta":{"currency":"USD","exchangeTimezoneName":"America/New_York",)" + meta
                 + R"(},"timestamp":[)" + times + R"(],"indicators":{"quote":[{"open":[)" + opens + R"(],"high":[)"
-                + closeList + R"(],"low":[)" + closeList + R"(],"close":[)" + closeList + R"(],"volume":[)" + volumes
+                + closes + R"(],"low":[)" + closes + R"(],"close":[)" + closes + R"(],"volume":[)" + volumes
                 + R"(]}]}}],"error":null}})"};
 }
 
 // Meta of a New York session whose last trade was at `time` (JSON): price,
-// previous close, day range and volume, then any `more`.
-inline std::string day(const std::string& time, const char* price, const char* previous, const char* high = nullptr,
-                       const char* low = nullptr, const char* volume = nullptr, const std::string& more = {})
+// previous close, then any `more` (see `range`).
+inline std::string day(const std::string& time, const char* price, const char* previous, const std::string& more = {})
 {
-    std::string fields =
-        "\"regularMarketTime\":" + time + ",\"regularMarketPrice\":" + price + ",\"previousClose\":" + previous;
-    if (high)
-        fields += std::string(",\"regularMarketDayHigh\":") + high + ",\"regularMarketDayLow\":" + low
-            + ",\"regularMarketVolume\":" + volume;
-    return fields + more + R"(,"gmtoffset":-14400,"timezone":"EDT","currentTradingPeriod":{"regular":{)"
+    return "\"regularMarketTime\":" + time + ",\"regularMarketPrice\":" + price + ",\"previousClose\":" + previous
+        + more + R"(,"gmtoffset":-14400,"timezone":"EDT","currentTradingPeriod":{"regular":{)"
         + R"("timezone":"EDT","start":)" + std::to_string(kOpen) + ",\"end\":" + std::to_string(kClose)
         + ",\"gmtoffset\":-14400}}";
 }
-
-inline std::string day(std::int64_t time, const char* price, const char* previous, const char* high = nullptr,
-                       const char* low = nullptr, const char* volume = nullptr, const std::string& more = {})
+// The day's range and volume, as more meta fields.
+inline std::string range(const char* high, const char* low, const char* volume)
 {
-    return day(std::to_string(time), price, previous, high, low, volume, more);
+    return std::string(",\"regularMarketDayHigh\":") + high + ",\"regularMarketDayLow\":" + low
+        + ",\"regularMarketVolume\":" + volume;
+}
+// A plain session that closed at 20.50.
+inline Answer quietDay()
+{
+    return chartJson(day(kAfterClose, "20.5", "20"), evenly(kOpen, 3600, {"20.1", "20.5"}));
+}
+
+// A year of daily closes, a year to `kOpen`.
+inline Bars aYear()
+{
+    Bars year;
+    for (int d = 0; d < 252; ++d)
+        year.emplace_back(kOpen - std::int64_t(365 - d * 365 / 252) * 86'400, std::to_string(100 + d % 17));
+    return year;
+}
+
+// The part of a chart below its title, or between the title and the day
+// names at the bottom.
+inline QImage plotArea(const QByteArray& gif, bool withBottomLabels = true)
+{
+    const QImage image = gifImage(gif);
+    return image.isNull() ? image : image.copy(0, 12, image.width(), withBottomLabels ? image.height() - 12 : 72);
 }
 
 inline const char* const kIbmLine = R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)";
 
 inline Answer ibmAnswer()
 {
-    return chartJson(day(kClose + 2, "167.15", "166.27", "168.22", "166.71", "2587393",
-                         R"(,"symbol":"IBM","chartPreviousClose":166.27)"),
+    return chartJson(day(kAfterClose, "167.15", "166.27",
+                         range("168.22", "166.71", "2587393") + R"(,"symbol":"IBM","chartPreviousClose":166.27)"),
                      evenly(kOpen, 3600, {"167.50", "null", "167.80", "168.22", "166.71", "null", "167.15"}), "167.5");
 }
 
@@ -87,14 +104,10 @@ struct Sources {
 
 inline QStringList liveArgs(Sources s, const QStringList& more = {})
 {
-    const auto url = [](const char* name, const FakeSource* source) {
-        return QString::fromLatin1(name) + u'=' + (source ? originOf(*source) : u"off"_s);
-    };
-    return more + QStringList{"--market",           "live",
-                              "--upstream-timeout", "1",
-                              "--source-url",       url("chart", s.chart),
-                              "--source-url",       url("quote", s.quote),
-                              "--source-url",       url("csv", s.csv)};
+    QStringList args = more + QStringList{"--market", "live", "--upstream-timeout", "1"};
+    for (const auto& [name, source] : {std::pair{"chart=", s.chart}, {"quote=", s.quote}, {"csv=", s.csv}})
+        args << "--source-url" << QString::fromLatin1(name) + (source ? originOf(*source) : u"off"_s);
+    return args;
 }
 
 inline QJsonObject statusOf(const ServiceProcess& service)

@@ -77,12 +77,6 @@ Answer history(const std::string& symbol, const Bars& bars)
                 + R"(]}},"message":null,"status":{"rCode":200}})");
 }
 
-QImage plotArea(const QByteArray& gif)
-{
-    const QImage image = gifImage(gif);
-    return image.isNull() ? image : image.copy(0, 12, image.width(), image.height() - 12);
-}
-
 // The quote-JSON source in its own shape, for each kind of answer it gives.
 std::unique_ptr<FakeSource> quoteSource()
 {
@@ -111,14 +105,6 @@ std::unique_ptr<FakeSource> quoteSource()
 }
 
 const Bars kSession = evenly(kOpen, 3600, {"167.50", "167.80", "168.22", "166.71", "167.15"});
-
-Bars aYear()
-{
-    Bars year;
-    for (int d = 0; d < 252; ++d)
-        year.emplace_back(kOpen - std::int64_t(365 - d * 365 / 252) * 86'400, std::to_string(100 + d % 17));
-    return year;
-}
 
 const LineRow kQuoteJsonLines[] = {
     {"a whole quote without an open", "IBM", R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,N/A,168.22,166.71,2587393)"},
@@ -180,9 +166,9 @@ TEST(QuoteJsonSource, ItsChartsMatchTheChartSourcesFromTheSameBars)
     quote->on("/api/quote/IBM/historical?assetclass=stocks&fromdate=", {history("IBM", aYear())});
     FakeSource chart;
     chart.on("/v8/finance/chart/IBM?range=1d",
-             {chartJson(day(kClose, "167.15", "166.27", nullptr, nullptr, nullptr, R"(,"chartPreviousClose":166.27)"),
+             {chartJson(day(std::to_string(kClose), "167.15", "166.27", R"(,"chartPreviousClose":166.27)"),
                         kSession)});
-    chart.on("/v8/finance/chart/IBM?range=1y", {chartJson(day(kClose, "1", "1"), aYear())});
+    chart.on("/v8/finance/chart/IBM?range=1y", {chartJson(day(std::to_string(kClose), "1", "1"), aYear())});
     ServiceProcess fromQuote(liveArgs({.quote = quote.get()})), fromChart(liveArgs({&chart}));
     for (const QByteArray target : {"/t?s=IBM", "/c/0b/i/ibm.gif"}) {
         SCOPED_TRACE(target.toStdString());
