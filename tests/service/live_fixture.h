@@ -133,10 +133,13 @@ struct LineRow {
 // once for all the table's rows.
 class LineRows : public ::testing::TestWithParam<LineRow> {
 protected:
-    static void start(Sources s, std::vector<std::unique_ptr<FakeSource>> standIns)
+    static void start(std::unique_ptr<FakeSource> chart, std::unique_ptr<FakeSource> quote = {},
+                      std::unique_ptr<FakeSource> csv = {})
     {
-        sources = std::move(standIns);
-        service = std::make_unique<ServiceProcess>(liveArgs(s));
+        service = std::make_unique<ServiceProcess>(liveArgs({chart.get(), quote.get(), csv.get()}));
+        sources.clear();
+        for (auto* source : {&chart, &quote, &csv})
+            sources.push_back(std::move(*source));
     }
     static void TearDownTestSuite()
     {
@@ -150,7 +153,7 @@ protected:
         EXPECT_EQ(a.body.toStdString(), GetParam().line + "\r\n");
     }
 
-    static inline std::vector<std::unique_ptr<FakeSource>> sources;
+    static inline std::vector<std::unique_ptr<FakeSource>> sources; // chart, quote, CSV
     static inline std::unique_ptr<ServiceProcess> service;
 };
 

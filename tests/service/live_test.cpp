@@ -85,12 +85,7 @@ const LineRow kChartLines[] = {
 };
 class ChartLines : public LineRows {
 protected:
-    static void SetUpTestSuite()
-    {
-        std::vector<std::unique_ptr<FakeSource>> standIns;
-        standIns.push_back(chartSource());
-        start({standIns[0].get()}, std::move(standIns));
-    }
+    static void SetUpTestSuite() { start(chartSource()); }
 };
 TEST_P(ChartLines, CarryOnlyWhatTheSourceSent)
 {

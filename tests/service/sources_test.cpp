@@ -121,11 +121,7 @@ class QuoteJsonLines : public LineRows {
 protected:
     static void SetUpTestSuite()
     {
-        std::vector<std::unique_ptr<FakeSource>> standIns;
-        standIns.push_back(std::make_unique<FakeSource>(Answer{429, "text/plain", "Too Many Requests"}));
-        standIns.push_back(quoteSource());
-        const Sources s{.chart = standIns[0].get(), .quote = standIns[1].get()};
-        start(s, std::move(standIns));
+        start(std::make_unique<FakeSource>(Answer{429, "text/plain", "Too Many Requests"}), quoteSource());
     }
 };
 TEST_P(QuoteJsonLines, StandInForTheChartSource)
@@ -216,37 +212,21 @@ class CsvLines : public LineRows {
 protected:
     static void SetUpTestSuite()
     {
-        keys.emplace("[csv]\nkey = k&1\n");
-        std::vector<std::unique_ptr<FakeSource>> standIns;
-        standIns.push_back(std::make_unique<FakeSource>(Answer{503, "text/html", "<html>busy</html>"}));
-        standIns.push_back(csvSource());
-        const Sources s{.chart = standIns[0].get(), .csv = standIns[1].get()};
-        start(s, std::move(standIns));
+        const KeyFile keys("[csv]\nkey = k&1\n"); // read as the service starts
+        start(std::make_unique<FakeSource>(Answer{503, "text/html", "<html>busy</html>"}), {}, csvSource());
     }
-    static void TearDownTestSuite()
-    {
-        LineRows::TearDownTestSuite();
-        keys.reset();
-    }
-    static inline std::optional<KeyFile> keys;
 };
 TEST_P(CsvLines, StandInWithItsKey)
 {
     expectLine();
 }
-INSTANTIATE_TEST_SUITE_P(Csv, CsvLines, ::testing::ValuesIn(kCsvLines), rowName<LineRow>);
-
-TEST(CsvSource, ItsKeyGoesEscapedWithEveryRequest)
+TEST_P(CsvLines, AreAskedWithTheKeyEscaped)
 {
-    const KeyFile keys("[csv]\nkey = k&1\n");
-    const auto csv = csvSource();
-    ServiceProcess service(liveArgs({.csv = csv.get()}));
-    EXPECT_EQ(service.get(quoteTarget("IBM")).status, 200);
-    const auto heads = csv->requests();
-    ASSERT_EQ(heads.size(), 2u) << "the latest row and the history";
-    for (const std::string& head : heads)
+    expectLine();
+    for (const std::string& head : sources[2]->requests())
         EXPECT_NE(head.find("&apikey=k%261 HTTP/1.1"), std::string::npos) << head;
 }
+INSTANTIATE_TEST_SUITE_P(Csv, CsvLines, ::testing::ValuesIn(kCsvLines), rowName<LineRow>);
 
 TEST(CsvSource, ARowThatDoesNotFitItsHeaderIsNoQuote)
 {
