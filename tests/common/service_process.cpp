@@ -71,7 +71,7 @@ HttpAnswer RawClient::read(int timeoutMs, bool bodyless)
         const std::size_t headEnd = pending_.find("\r\n\r\n");
         if (headEnd != std::string::npos) {
             answer.head = pending_.substr(0, headEnd);
-            const std::size_t length = bodyless ? 0 : std::stoul(answer.header("Content-Length").value_or("0"));
+            const std::size_t length = bodyless ? 0 : QByteArray::fromStdString(answer.header("Content-Length").value_or("0")).toULongLong();
             if (pending_.size() >= headEnd + 4 + length) {
                 answer.body = QByteArray::fromStdString(pending_.substr(headEnd + 4, length));
                 pending_.erase(0, headEnd + 4 + length);

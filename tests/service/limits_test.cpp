@@ -84,7 +84,7 @@ TEST(ServiceLimits, TheAnswerToHeadHasNoBody)
     EXPECT_EQ(head.read().status, 200) << "the answer to HEAD carried a body";
 }
 
-TEST(ServiceLimits, EndlessHeadersAndBodiesDoNotFillMemory)
+TEST(ServiceLimits, EndlessRequestsDoNotFillMemory)
 {
     ServiceProcess service;
     const long before = residentKiB(service.processId());

@@ -187,7 +187,7 @@ TEST_P(FailingSourceRows, LeaveTheQuoteEmptyNeverMadeUp)
     EXPECT_EQ(quote.status, 503);
     EXPECT_EQ(quote.body, QByteArray());
 }
-TEST_P(FailingSourceRows, RestTheSourceAndSayWhy)
+TEST_P(FailingSourceRows, AreReportedInTheStatus)
 {
     const QJsonObject source = sourceStatus(service, 0);
     EXPECT_EQ(source["health"].toString(), "backing-off");
@@ -196,6 +196,16 @@ TEST_P(FailingSourceRows, RestTheSourceAndSayWhy)
     EXPECT_EQ(statusOf(service)["lastUpstreamError"], source["lastError"]);
 }
 INSTANTIATE_TEST_SUITE_P(Answers, FailingSourceRows, ::testing::ValuesIn(kFailureRows), rowName<FailureRow>);
+
+// What a flooding source sends past the cap is never held.
+TEST(LiveQuotes, AFloodingSourceCostsLittleMemory)
+{
+    FakeSource chart({.flood = FakeSource::Flood::Body, .floodBytes = 200u << 20});
+    ServiceProcess service(liveArgs({&chart}));
+    const long before = residentKiB(service.processId());
+    EXPECT_EQ(service.get(quoteTarget("IBM")).status, 503);
+    EXPECT_LT(residentKiB(service.processId()) - before, 16 * 1024);
+}
 
 // Not asked while it rests after too many requests; the answers meanwhile
 // are empty, and the one it then gives serves the quote and the day's chart.

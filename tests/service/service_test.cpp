@@ -233,7 +233,7 @@ TEST(ServiceWire, ConcurrentClientsAreAllAnswered)
     EXPECT_EQ(service.requests().size(), kThreads * kRequests);
 }
 
-TEST(ServiceFailures, FailRateOneFailsQuotesChartsAndTheVersionOnly)
+TEST(ServiceFailures, FailRateOneFailsAllButPages)
 {
     ServiceProcess service({"--fail-rate", "1"});
     for (const QByteArray target :
@@ -245,7 +245,7 @@ TEST(ServiceFailures, FailRateOneFailsQuotesChartsAndTheVersionOnly)
     EXPECT_EQ(service.get("/n/I/IBM.html").status, 200);
 }
 
-TEST(ServiceFailures, FailNextFailsThatManyAndResetForgetsThem)
+TEST(ServiceFailures, FailNextFailsThatMany)
 {
     ServiceProcess counted;
     counted.failNext(2);
@@ -257,10 +257,16 @@ TEST(ServiceFailures, FailNextFailsThatManyAndResetForgetsThem)
     EXPECT_EQ(counted.requests(),
               (QStringList{"/currentversion.txt", "/n/S/S&&P%20500.html", "/t?s=IBM",
                            "/d/quotes.csv?s=^DJI&f=sl1d1t1c1ohgv&e=.csv", "/nothing"}));
-    counted.failNext(3);
-    counted.reset();
-    EXPECT_TRUE(counted.requests().isEmpty());
-    EXPECT_EQ(counted.get("/d/quotes.csv?s=IBM").status, 200);
+}
+
+TEST(ServiceFailures, ResetStartsAfresh)
+{
+    ServiceProcess service;
+    service.get("/currentversion.txt");
+    service.failNext(3);
+    service.reset();
+    EXPECT_TRUE(service.requests().isEmpty());
+    EXPECT_EQ(service.get("/d/quotes.csv?s=IBM").status, 200);
 }
 
 TEST(ServiceCommandLine, HelpNamesEveryOption)
@@ -282,7 +288,7 @@ TEST(ServiceCommandLine, VersionIsTheProgramsVersion)
                                .arg(quoterra::kVersionRevision));
 }
 
-TEST(ServiceCommandLine, BadOptionsGetExitCodeTwoAndTheUsage)
+TEST(ServiceCommandLine, BadOptionsAreUsageErrors)
 {
     for (const char* line :
          {"--port 70000", "--port abc", "--port", "--seed -3", "--latency-ms 1.5", "--fail-rate 1.5", "--bogus",

@@ -298,7 +298,7 @@ QString table(const Finished& f)
     return QString(f.out).replace(QRegularExpression(u"\\d+ ms *"_s), u"T "_s);
 }
 
-TEST(CheckSources, ItAsksEverySourceOnceAndSaysWhatEachAnswered)
+TEST(CheckSources, ItTabulatesWhatEachSourceAnswered)
 {
     FakeSource chart, quote({429, "text/plain", "Too Many Requests", {{"Retry-After", "30"}}}), csv;
     chart.on("/v8/finance/chart/IBM?range=1d", {ibmAnswer()});
@@ -314,7 +314,7 @@ TEST(CheckSources, ItAsksEverySourceOnceAndSaysWhatEachAnswered)
     EXPECT_EQ(quote.count("/api/quote/IBM/info?assetclass=stocks"), 1);
 }
 
-TEST(CheckSources, WhenNothingAnswersItSaysWhyAndExitsOne)
+TEST(CheckSources, WhenNothingAnswersItExitsOneSayingWhy)
 {
     const KeyFile keys("[csv]\nkey=k\n", 0644);
     FakeSource silent({.hang = true}), csv;
