@@ -197,16 +197,6 @@ TEST_P(FailingSourceRows, AreReportedInTheStatus)
 }
 INSTANTIATE_TEST_SUITE_P(Answers, FailingSourceRows, ::testing::ValuesIn(kFailureRows), rowName<FailureRow>);
 
-// What a flooding source sends past the cap is never held.
-TEST(LiveQuotes, AFloodingSourceCostsLittleMemory)
-{
-    FakeSource chart({.flood = FakeSource::Flood::Body, .floodBytes = 200u << 20});
-    ServiceProcess service(liveArgs({&chart}));
-    const long before = residentKiB(service.processId());
-    EXPECT_EQ(service.get(quoteTarget("IBM")).status, 503);
-    EXPECT_LT(residentKiB(service.processId()) - before, 16 * 1024);
-}
-
 // Not asked while it rests after too many requests; the answers meanwhile
 // are empty, and the one it then gives serves the quote and the day's chart.
 TEST(LiveQuotes, TheSourceIsNotAskedWhileItRests)
