@@ -293,7 +293,11 @@ TEST_P(JoinedModeSwitchRows, TheChartBrowserStaysJoinedInsideTheArea)
     p.docked = c.docked;
     ModeMemory m;
     const Pair full = switched(p, m, WindowMode::Shade, c.ticker, c.chart);
-    EXPECT_TRUE(p.docked);
+    PlacementState touching;
+    CheckDocking(touching, full.ticker, full.chart);
+    const RectTwips &t = full.ticker, &r = full.chart;
+    const bool overlapping = r.top < t.bottom() && t.top < r.bottom() && r.left < t.right() && t.left < r.right();
+    EXPECT_TRUE(p.docked && touching.docked && !overlapping);
     for (const RectTwips& r : {full.ticker, full.chart})
         EXPECT_TRUE(r.top >= 0 && r.bottom() <= 11070) << ::testing::PrintToString(r);
     const Pair back = switched(p, m, WindowMode::Full, full.ticker, full.chart);
