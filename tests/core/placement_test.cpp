@@ -295,8 +295,9 @@ TEST_P(JoinedModeSwitchRows, TheChartBrowserStaysJoinedInsideTheArea)
     const Pair full = switched(p, m, WindowMode::Shade, c.ticker, c.chart);
     PlacementState touching;
     CheckDocking(touching, full.ticker, full.chart);
-    const RectTwips &t = full.ticker, &r = full.chart;
-    const bool overlapping = r.top < t.bottom() && t.top < r.bottom() && r.left < t.right() && t.left < r.right();
+    const RectTwips &ticker = full.ticker, &chart = full.chart;
+    const bool overlapping = chart.top < ticker.bottom() && ticker.top < chart.bottom() && chart.left < ticker.right()
+                             && ticker.left < chart.right();
     EXPECT_TRUE(p.docked && touching.docked && !overlapping);
     for (const RectTwips& r : {full.ticker, full.chart})
         EXPECT_TRUE(r.top >= 0 && r.bottom() <= 11070) << ::testing::PrintToString(r);
