@@ -26,8 +26,6 @@
 #include <string>
 #include <string_view>
 
-class FakeSource;
-
 using namespace Qt::StringLiterals;
 
 // Readable failure messages for texts.

@@ -63,7 +63,7 @@ struct FailedFetch {
     Transfer transfer;
 };
 
-TEST(FailedQuote, ThePricesToolTipSaysWhichSourcesFailAndHow)
+TEST(FailedQuote, ThePricesToolTipSaysHowEachSourceFails)
 {
     FakeSource chart({429, "text/plain", "Too Many Requests"}), quote({.hang = true}), csv;
     ServiceProcess service({"--market", "live", "--upstream-timeout", "1", "--source-url",

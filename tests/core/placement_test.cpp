@@ -1,7 +1,5 @@
-// Window placement as values: the work area, the edge snap, the two drag
-// steps with their magnets, the chart browser's restored place and the
-// ticker's mode switch, each a table of named rows; then the docked pair
-// that applies them to both windows.
+// Window placement as values, each rule a table of named rows; then the
+// docked pair that applies them to both windows.
 #include "test_support.h"
 
 #include "core/registry.h"
@@ -24,27 +22,21 @@ constexpr RectTwips kTicker{3000, 3000, 3150, 210};
 constexpr RectTwips kChart{3000, 3210, 3150, 2400};
 
 // A pointer whose window would go to (left, top) if it simply followed.
-DragPointer pointerFor(double left, double top, WorkAreaTwips area = kArea)
+DragPointer pointerFor(double left, double top)
 {
-    return DragPointer{QPoint(200, 100), QPointF(200 * 15.0 - left, 100 * 15.0 - top), 15, 15, area};
+    return DragPointer{QPoint(200, 100), QPointF(200 * 15.0 - left, 100 * 15.0 - top), 15, 15, kArea};
 }
 
-TEST(WorkArea, IsAskedInPixelsAndKeptInWholeTwipsPerAxis)
+TEST(WorkArea, IsKeptInWholeTwipsPerAxis)
 {
     test::FakeScreen screen(96, QRect(0, 28, 1024, 710));
     const WorkAreaTwips w = workAreaTwips(screen);
     EXPECT_EQ(std::tie(w.left, w.top, w.right, w.bottom), std::make_tuple(0, 420, 15360, 11070));
     screen.dpi = 120;
-    EXPECT_EQ(workAreaTwips(screen).top, 336);
-    EXPECT_EQ(workAreaTwips(screen).right, 12288);
+    EXPECT_EQ(std::pair(workAreaTwips(screen).top, workAreaTwips(screen).right), std::pair(336, 12288));
     screen.dpi = 96;
     screen.area = QRect(0, 0, 3840, 2160); // no 16-bit limit
     EXPECT_EQ(workAreaTwips(screen).right, 57600);
-}
-
-TEST(CursorTop, TakesTheGrabPointInPixelsFromThePointer)
-{
-    EXPECT_EQ(CursorTop(DragPointer{QPoint(0, 300), QPointF(0, 150), 15, 15, {}}), 4350);
 }
 
 struct KeepRow {
@@ -64,8 +56,7 @@ const KeepRow kKeepRows[] = {
 class KeepInWorkAreaRows : public ::testing::TestWithParam<KeepRow> { };
 TEST_P(KeepInWorkAreaRows, PullsTheWindowInside)
 {
-    const WorkAreaTwips panelAtTop{0, 420, 15360, 11070};
-    const RectTwips kept = KeepInWorkArea(GetParam().window, panelAtTop);
+    const RectTwips kept = KeepInWorkArea(GetParam().window, WorkAreaTwips{0, 420, 15360, 11070});
     EXPECT_EQ(QPointF(kept.left, kept.top), GetParam().kept);
 }
 INSTANTIATE_TEST_SUITE_P(Windows, KeepInWorkAreaRows, ::testing::ValuesIn(kKeepRows), rowName<KeepRow>);
@@ -84,14 +75,11 @@ const DockingRow kDockingRows[] = {
 class CheckDockingRows : public ::testing::TestWithParam<DockingRow> { };
 TEST_P(CheckDockingRows, NeedsTouchingOrOverlappingOnBothAxesEitherWayRound)
 {
-    const DockingRow& c = GetParam();
-    PlacementState p;
-    CheckDocking(p, kTicker, c.chart);
-    EXPECT_EQ(p.docked, c.docked);
-    EXPECT_EQ(p.magnet, c.magnet);
-    PlacementState q;
-    CheckDocking(q, c.chart, kTicker);
-    EXPECT_EQ(q.docked, c.docked);
+    PlacementState p, q;
+    CheckDocking(p, kTicker, GetParam().chart);
+    CheckDocking(q, GetParam().chart, kTicker);
+    EXPECT_EQ(std::tuple(p.docked, p.magnet, q.docked),
+              std::tuple(GetParam().docked, GetParam().magnet, GetParam().docked));
 }
 INSTANTIATE_TEST_SUITE_P(Charts, CheckDockingRows, ::testing::ValuesIn(kDockingRows), rowName<DockingRow>);
 
@@ -133,34 +121,28 @@ INSTANTIATE_TEST_SUITE_P(Edges, SnapToEdgesRows, ::testing::ValuesIn(kSnapRows),
 struct FollowRow {
     const char* what;
     bool open;
-    QPointF to;
+    double toLeft, left; // where the ticker would go and where it lands: the left edge snaps
 };
 const FollowRow kFollowRows[] = {
-    {"open", true, {5000, 6000}},
-    {"open to the left edge", true, {40, 6000}},
-    {"closed", false, {5000, 6000}},
-    {"closed to the left edge", false, {40, 6000}},
+    {"open", true, 5000, 5000},
+    {"open to the left edge", true, 40, 0},
+    {"closed", false, 5000, 5000},
+    {"closed to the left edge", false, 40, 0},
 };
 class DockedTickerDragRows : public ::testing::TestWithParam<FollowRow> { };
 TEST_P(DockedTickerDragRows, TheChartBrowserOrItsSavedPlaceFollowsAtItsOffset)
 {
     const FollowRow& c = GetParam();
+    const RectTwips* chart = c.open ? &kChart : nullptr;
     PlacementState p;
     p.docked = true;
-    takeChartOffsets(p, kTicker, c.open ? &kChart : nullptr, QPointF(2700, 3210));
+    takeChartOffsets(p, kTicker, chart, QPointF(2700, 3210));
     EXPECT_EQ(QPoint(p.ChartOffsetX, p.ChartOffsetY), c.open ? QPoint(0, -210) : QPoint(300, -210));
-    const TickerStep step =
-        DragTicker(p, pointerFor(c.to.x(), c.to.y()), kTicker, c.open ? &kChart : nullptr, QPointF(2700, 3210));
-    const float left = c.to.x() == 40 ? 0 : float(c.to.x()); // the left edge snaps
-    EXPECT_EQ(QPointF(step.ticker.left, step.ticker.top), QPointF(left, 6000));
-    EXPECT_EQ(step.chart.has_value(), c.open);
-    EXPECT_EQ(step.savedChart.has_value(), !c.open);
-    if (step.chart) {
-        EXPECT_EQ(QPointF(step.chart->left, step.chart->top), QPointF(left, 6210));
-    }
-    if (step.savedChart) {
-        EXPECT_EQ(*step.savedChart, QPoint(int(left) - 300, 6210));
-    }
+    const TickerStep step = DragTicker(p, pointerFor(c.toLeft, 6000), kTicker, chart, QPointF(2700, 3210));
+    EXPECT_EQ(QPointF(step.ticker.left, step.ticker.top), QPointF(c.left, 6000));
+    const QPointF chartAt = step.chart ? QPointF(step.chart->left, step.chart->top) : QPointF();
+    EXPECT_EQ(chartAt, c.open ? QPointF(c.left, 6210) : QPointF());
+    EXPECT_EQ(step.savedChart, c.open ? std::nullopt : std::optional(QPoint(int(c.left) - 300, 6210)));
 }
 INSTANTIATE_TEST_SUITE_P(Pairs, DockedTickerDragRows, ::testing::ValuesIn(kFollowRows), rowName<FollowRow>);
 
@@ -189,8 +171,7 @@ TEST_P(UndockedTickerDragRows, SticksToTheChartBrowserOrAClosedOnesSavedPlace)
     const TickerStep step = DragTicker(p, pointerFor(c.to.x(), c.to.y()), kTicker, c.open ? &kChart : nullptr,
                                        c.open ? QPointF(0, 0) : QPointF(6000, 3000));
     EXPECT_EQ(QPointF(step.ticker.left, step.ticker.top), c.placed);
-    EXPECT_EQ(p.magnet, c.magnet);
-    EXPECT_FALSE(p.docked);
+    EXPECT_EQ(std::pair(p.magnet, p.docked), std::pair(c.magnet, false));
 }
 INSTANTIATE_TEST_SUITE_P(Magnets, UndockedTickerDragRows, ::testing::ValuesIn(kMagnetRows), rowName<MagnetRow>);
 
@@ -219,7 +200,7 @@ const ChartDragRow kChartDragRows[] = {
     {"far away", 9000, 8000, {9000, 8000}, false},
 };
 class DragChartWindowRows : public ::testing::TestWithParam<ChartDragRow> { };
-TEST_P(DragChartWindowRows, TheFirstVerticalAndTheLastHorizontalAlignmentWin)
+TEST_P(DragChartWindowRows, PullTheChartBrowserIntoAlignment)
 {
     const ChartDragRow& c = GetParam();
     PlacementState p;
@@ -246,56 +227,47 @@ const RestoreRow kRestoreRows[] = {
     {"docked beside at the top", true, 0, 210, 6150, -100, 0, -100},
 };
 class RestoredChartPlaceRows : public ::testing::TestWithParam<RestoreRow> { };
-TEST_P(RestoredChartPlaceRows, RejoinsTheTickerAndThePairFits)
+TEST_P(RestoredChartPlaceRows, RejoinsTheTickerInsideTheArea)
 {
     const RestoreRow& c = GetParam();
     PlacementState p;
     p.docked = c.docked;
     const Pair placed = correctRestoredChartPlace(p, RectTwips{c.chartLeft, c.chartTop, 3150, 2400},
                                                   RectTwips{3000, c.tickerTop, 3150, c.tickerHeight}, 210, 1740, kArea);
-    EXPECT_EQ(placed.ticker.top, c.placedTicker);
-    EXPECT_EQ(placed.chart.top, c.placedChart);
+    EXPECT_EQ(std::pair(placed.ticker.top, placed.chart.top), std::pair(c.placedTicker, c.placedChart));
 }
 INSTANTIATE_TEST_SUITE_P(Places, RestoredChartPlaceRows, ::testing::ValuesIn(kRestoreRows), rowName<RestoreRow>);
 
 // Heights of the standard skin: strip 210, full 1740.
-Pair switched(PlacementState& p, ModeMemory& m, WindowMode from, RectTwips t, std::optional<RectTwips> c)
+Pair switched(PlacementState& p, ModeMemory& m, WindowMode from, RectTwips t, std::optional<RectTwips> c = {})
 {
     return switchWindowMode(p, m, ModeSwitch{from, 1740, 210, kArea}, t, c);
 }
 
 struct ModeRow {
     const char* what;
-    float top;     // of the strip
-    float fullTop; // of the full window
+    float top, fullTop; // of the strip, of the full window
+    float movedTo = -1; // where the user moves the full window, if anywhere
 };
 const ModeRow kModeRows[] = {
     {"high up it opens downward", 3000, 3000},
     {"near the bottom it opens upward", 10000, 11070 - 1740},
+    {"moved by the user it shades where it is", 10000, 11070 - 1740, 2000},
 };
 class ModeSwitchRows : public ::testing::TestWithParam<ModeRow> { };
 TEST_P(ModeSwitchRows, ShadingAgainPutsTheStripBackWhereItWas)
 {
+    const ModeRow& c = GetParam();
     PlacementState p;
     ModeMemory m;
-    const Pair full = switched(p, m, WindowMode::Shade, RectTwips{3000, GetParam().top, 3150, 210}, std::nullopt);
-    EXPECT_EQ(full.ticker.height, 1740);
-    EXPECT_EQ(full.ticker.top, GetParam().fullTop);
-    const Pair back = switched(p, m, WindowMode::Full, full.ticker, std::nullopt);
-    EXPECT_EQ(back.ticker.height, 210);
-    EXPECT_EQ(back.ticker.top, GetParam().top);
-    EXPECT_FALSE(m.movedUp);
+    Pair full = switched(p, m, WindowMode::Shade, RectTwips{3000, c.top, 3150, 210});
+    EXPECT_EQ(std::pair(full.ticker.top, full.ticker.height), std::pair(c.fullTop, 1740.0f));
+    if (c.movedTo >= 0)
+        full.ticker.top = c.movedTo;
+    const Pair back = switched(p, m, WindowMode::Full, full.ticker);
+    EXPECT_EQ(std::pair(back.ticker.top, back.ticker.height), std::pair(c.movedTo >= 0 ? c.movedTo : c.top, 210.0f));
 }
 INSTANTIATE_TEST_SUITE_P(Tops, ModeSwitchRows, ::testing::ValuesIn(kModeRows), rowName<ModeRow>);
-
-TEST(ModeSwitch, AFullWindowMovedByTheUserShadesWhereItIs)
-{
-    PlacementState p;
-    ModeMemory m;
-    Pair full = switched(p, m, WindowMode::Shade, RectTwips{3000, 10000, 3150, 210}, std::nullopt);
-    full.ticker.top = 2000;
-    EXPECT_EQ(switched(p, m, WindowMode::Full, full.ticker, std::nullopt).ticker.top, 2000);
-}
 
 struct JoinedRow {
     const char* what;
@@ -314,18 +286,21 @@ const JoinedRow kJoinedRows[] = {
     {"touching above near the bottom", {3000, 10860, 3150, 210}, {2700, 8460, 3150, 2400}, false},
 };
 class JoinedModeSwitchRows : public ::testing::TestWithParam<JoinedRow> { };
-TEST_P(JoinedModeSwitchRows, TheChartBrowserStaysJoinedAndThePairInside)
+TEST_P(JoinedModeSwitchRows, TheChartBrowserStaysJoinedInsideTheArea)
 {
     const JoinedRow& c = GetParam();
     PlacementState p;
     p.docked = c.docked;
     ModeMemory m;
     const Pair full = switched(p, m, WindowMode::Shade, c.ticker, c.chart);
-    EXPECT_TRUE(p.docked);
-    for (const RectTwips& r : {full.ticker, full.chart}) {
-        EXPECT_GE(r.top, 0);
-        EXPECT_LE(r.bottom(), 11070);
-    }
+    PlacementState touching;
+    CheckDocking(touching, full.ticker, full.chart);
+    const RectTwips &ticker = full.ticker, &chart = full.chart;
+    const bool overlapping = chart.top < ticker.bottom() && ticker.top < chart.bottom() && chart.left < ticker.right()
+                             && ticker.left < chart.right();
+    EXPECT_TRUE(p.docked && touching.docked && !overlapping);
+    for (const RectTwips& r : {full.ticker, full.chart})
+        EXPECT_TRUE(r.top >= 0 && r.bottom() <= 11070) << ::testing::PrintToString(r);
     const Pair back = switched(p, m, WindowMode::Full, full.ticker, full.chart);
     EXPECT_TRUE(p.docked);
     EXPECT_EQ(back.ticker, c.ticker);
@@ -342,11 +317,7 @@ struct PlainWindow final : PairTicker {
     {
     }
     RectTwips placeTwips() const override { return rect; }
-    void moveToTwips(float left, float top) override
-    {
-        rect.left = left;
-        rect.top = top;
-    }
+    void moveToTwips(float left, float top) override { rect.left = left, rect.top = top; }
     float standardShadeHeight() const override { return 210; }
     float standardFullHeight() const override { return 1740; }
     RectTwips rect;
@@ -366,13 +337,10 @@ struct PairBench {
         settings.createKeys();
         pair.setTicker(&ticker);
     }
-    // The pointer at (x, y) pixels with the window grabbed 10 pixels in.
-    static QPointF grab() { return {150, 150}; }
 };
 
-// What a row does to the pair, after the ticker grabbed the window 10
-// pixels in where it drags.
-enum class Act { DragTicker, ReleaseOverFace, DragChart, ToFullWindow, ChartRestored, ChartLeftThenDrag };
+// What a row does to the pair; a ticker drag grabs the window 10 pixels in.
+enum class Act { Drag, Release, DragChart, ToFull, Restored, LeftThenDrag };
 struct PairRow {
     const char* what;
     bool open, docked;
@@ -383,84 +351,22 @@ struct PairRow {
     bool dockedAfter;
     QPoint saved = {}; // the closed chart browser's place after a ticker drag from 2700, 3210
 };
-constexpr RectTwips kChartAside{3300, 3210, 3150, 2400}; // touching, not aligned
+constexpr RectTwips kAside{3300, 3210, 3150, 2400}; // touching, not aligned
+constexpr QPointF kAt{3000, 3210};                  // the chart browser where it stood
+constexpr RectTwips kUnder{3100, 3300, 3150, 2400};
+using enum Act;
 const PairRow kPairRows[] = {
-    {"docked ticker takes the chart browser along",
-     true,
-     true,
-     Act::DragTicker,
-     {400, 300},
-     kChart,
-     {5850, 4350},
-     {5850, 4560},
-     true},
-    {"docked ticker moves a closed chart browser's place",
-     false,
-     true,
-     Act::DragTicker,
-     {400, 300},
-     kChart,
-     {5850, 4350},
-     {3000, 3210},
-     true,
-     {5550, 4560}},
-    {"undocked ticker leaves the chart browser",
-     true,
-     false,
-     Act::DragTicker,
-     {600, 300},
-     kChart,
-     {8850, 4350},
-     {3000, 3210},
-     false},
-    {"letting go against the chart browser docks",
-     true,
-     false,
-     Act::ReleaseOverFace,
-     {215, 379},
-     kChart,
-     {3000, 5610},
-     {3000, 3210},
-     true},
-    {"chart browser dragged under the ticker docks",
-     true,
-     false,
-     Act::DragChart,
-     {212, 226},
-     {3100, 3300, 3150, 2400},
-     {3000, 3000},
-     {3000, 3210},
-     true},
-    {"full window takes a touching chart browser along",
-     true,
-     false,
-     Act::ToFullWindow,
-     {},
-     kChartAside,
-     {3000, 3000},
-     {3300, 4740},
-     true},
-    {"chart browser saved under the strip rejoins the full window",
-     true,
-     false,
-     Act::ChartRestored,
-     {},
-     kChart,
-     {3000, 3000},
-     {3000, 4740},
-     false},
-    {"chart browser that left is not moved",
-     true,
-     true,
-     Act::ChartLeftThenDrag,
-     {400, 300},
-     kChart,
-     {5850, 4350},
-     {3000, 3210},
-     true},
+    {"docked ticker takes it along", true, true, Drag, {400, 300}, kChart, {5850, 4350}, {5850, 4560}, true},
+    {"docked moves a closed one", false, true, Drag, {400, 300}, kChart, {5850, 4350}, kAt, true, {5550, 4560}},
+    {"undocked ticker leaves it", true, false, Drag, {600, 300}, kChart, {8850, 4350}, kAt, false},
+    {"letting go against it docks", true, false, Release, {215, 379}, kChart, {3000, 5610}, kAt, true},
+    {"dragged under the ticker it docks", true, false, DragChart, {212, 226}, kUnder, {3000, 3000}, kAt, true},
+    {"full window takes one touching along", true, false, ToFull, {}, kAside, {3000, 3000}, {3300, 4740}, true},
+    {"saved under the strip rejoins", true, false, Restored, {}, kChart, {3000, 3000}, {3000, 4740}, false},
+    {"one that left is not moved", true, true, LeftThenDrag, {400, 300}, kChart, {5850, 4350}, kAt, true},
 };
 class DockedPairRows : public ::testing::TestWithParam<PairRow> { };
-TEST_P(DockedPairRows, PlacesBothWindowsAndKeepsTheDockedFlag)
+TEST_P(DockedPairRows, PlaceBothWindows)
 {
     const PairRow& c = GetParam();
     PairBench b;
@@ -469,28 +375,23 @@ TEST_P(DockedPairRows, PlacesBothWindowsAndKeepsTheDockedFlag)
         b.pair.setChart(&b.chart);
     b.pair.setDocked(c.docked);
     b.settings.setPlace(Setting::ChartLeft, Setting::ChartTop, 2700, 3210);
-    switch (c.act) {
-    case Act::ChartLeftThenDrag:
+    if (c.act == LeftThenDrag)
         b.pair.leave(&b.chart);
-        [[fallthrough]];
-    case Act::DragTicker:
-    case Act::ReleaseOverFace:
-        b.pair.grabTicker(PairBench::grab());
+    if (c.act == Drag || c.act == Release || c.act == LeftThenDrag) {
+        b.pair.grabTicker(QPointF(150, 150));
         b.pair.dragTicker(c.cursor);
-        if (c.act == Act::ReleaseOverFace)
-            b.pair.releaseTickerOnFace();
-        break;
-    case Act::DragChart:
+    }
+    if (c.act == Release)
+        b.pair.releaseTickerOnFace();
+    if (c.act == DragChart) {
         b.pair.grabChart(QPoint(150, 150));
         b.pair.dragChart(c.cursor);
-        break;
-    case Act::ToFullWindow:
+    }
+    if (c.act == ToFull)
         b.ticker.rect.height = b.pair.switchWindowMode(WindowMode::Shade, 1740, 210).height;
-        break;
-    case Act::ChartRestored:
+    if (c.act == Restored) {
         b.ticker.rect.height = 1740;
         b.pair.chartRestored();
-        break;
     }
     EXPECT_EQ(QPointF(b.ticker.rect.left, b.ticker.rect.top), c.ticker);
     EXPECT_EQ(QPointF(b.chart.rect.left, b.chart.rect.top), c.chart);
@@ -508,8 +409,7 @@ TEST(DockedPair, ANewTickerForgetsWhereTheLastOneOpenedUpward)
     b.ticker.rect = b.pair.switchWindowMode(WindowMode::Shade, 1740, 210);
     ASSERT_EQ(b.ticker.rect.top, 11070 - 1740);
     b.pair.setTicker(&b.ticker); // the ticker loaded again
-    EXPECT_EQ(b.pair.switchWindowMode(WindowMode::Full, 1740, 210).top, 11070 - 210)
-        << "went back to a top another ticker remembered";
+    EXPECT_EQ(b.pair.switchWindowMode(WindowMode::Full, 1740, 210).top, 11070 - 210);
 }
 
 } // namespace

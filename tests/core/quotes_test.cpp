@@ -7,7 +7,7 @@
 namespace quoterra {
 namespace {
 
-TEST(Split, QuoteLinePiecesLandVerbatimAndColoursReadUpToFourWholeNumbers)
+TEST(Split, QuoteLinePiecesLandVerbatimInTenSlots)
 {
     const std::pair<const char*, QStringList> cases[] = {
         {"\"IBM\",112.45,\"3/9/2001\",\"4:01pm\",+1.25,111.00,113.10,110.90,4512300\r\n",
@@ -23,7 +23,10 @@ TEST(Split, QuoteLinePiecesLandVerbatimAndColoursReadUpToFourWholeNumbers)
         for (size_t i = 0; i < record.size(); ++i)
             EXPECT_EQ(record[i], pieces.value(qsizetype(i))) << line << " slot " << i;
     }
+}
 
+TEST(Split, ColoursReadUpToFourWholeNumbers)
+{
     const std::pair<const char*, std::array<qint16, 4>> colors[] = {
         {"255,128,0", {255, 128, 0, 9}}, {"1.5,2.5,3.5,4.5", {2, 2, 4, 4}}, {"10,x,30", {10, 9, 9, 9}},
         {"1,2,3,4,5", {1, 2, 3, 4}},     {"40000,1,1", {9, 9, 9, 9}},       {"12", {9, 9, 9, 9}}};
@@ -36,7 +39,7 @@ TEST(Split, QuoteLinePiecesLandVerbatimAndColoursReadUpToFourWholeNumbers)
     EXPECT_EQ(colorFromText(u"nonsense"_s, Rgb{1, 2, 3}), (Rgb{1, 2, 3}));
 }
 
-TEST(IndexEntries, AreShownAndRequestedByTheirOwnNames)
+TEST(IndexEntries, GoByTheirOwnNames)
 {
     // Entry, compact name, full name, what AdvanceSymbol leaves, what is sent.
     const std::array<const char*, 5> table[] = {
@@ -72,45 +75,57 @@ QuoteView answered(const QString& answer, const QString& symbol = u"IBM"_s, Tick
     cycle.colors = colors;
     cycle.view.qOpenPrice.caption = u"previous"_s;
     cycle.view.compactPrice.caption = u"Loading..."_s;
-    cycle.view.compactChange.color = Rgb{1, 2, 3};
+    cycle.view.compactChange.color = cycle.view.qChange.color = Rgb{1, 2, 3};
     cycle.cursor.CurrentSymbol = symbol;
     cycle.showAnswer(answer);
     return cycle.view;
 }
 
-TEST(QuoteCycle, AnAnswerFillsBothLinesAndColoursTheChangeBySignAndNoAnswerShowsError)
+const TickerColors kColors{"1,1,1", "200,200,200", "0,255,0", "255,0,0"};
+
+TEST(QuoteCycle, AnAnswerFillsBothLines)
 {
-    const TickerColors colors{"1,1,1", "200,200,200", "0,255,0", "255,0,0"};
     const QuoteView v =
-        answered("\"IBM\",112.45,\"3/9/2001\",\"4:01pm\",+1.25,111.00,113.10,110.90,4512300\r\n", "IBM", colors);
+        answered("\"IBM\",112.45,\"3/9/2001\",\"4:01pm\",+1.25,111.00,113.10,110.90,4512300\r\n", "IBM", kColors);
     const std::pair<const LabelText*, const char*> shown[] = {
         {&v.compactPrice, "112.45"}, {&v.compactChange, "+1.25"}, {&v.qLastPrice, "112.45"},  {&v.qOpenPrice, "111.00"},
         {&v.qDailyHigh, "113.10"},   {&v.qDailyLow, "110.90"},    {&v.qVolume, "4512300\r\n"}};
     for (const auto& [label, text] : shown)
         EXPECT_EQ(label->caption, QLatin1String(text));
     EXPECT_EQ(v.compactPrice.toolTip, u"112.45"_s);
-    EXPECT_EQ(v.qChange.color, (Rgb{0, 255, 0}));
+}
 
-    const std::pair<const char*, Rgb> signs[] = {{"-0.40", {255, 0, 0}}, {"N/A", {200, 200, 200}}, {"", {1, 2, 3}}};
+TEST(QuoteCycle, TheChangeIsColouredBySign)
+{
+    const std::pair<const char*, Rgb> signs[] = {
+        {"+1.25", {0, 255, 0}}, {"-0.40", {255, 0, 0}}, {"N/A", {200, 200, 200}}, {"", {1, 2, 3}}};
     for (const auto& [change, color] : signs) {
-        const QuoteView s = answered(u"\"IBM\",1,d,t,"_s + QLatin1String(change) + ",2,3,4,5", "IBM", colors);
+        const QuoteView s = answered(u"\"IBM\",1,d,t,"_s + QLatin1String(change) + ",2,3,4,5", "IBM", kColors);
         EXPECT_EQ(s.compactChange.color, color) << change;
+        EXPECT_EQ(s.qChange.color, color) << change;
         EXPECT_EQ(s.qChange.caption, QLatin1String(change));
     }
+}
 
+TEST(QuoteCycle, NoAnswerShowsErrorOverTheLastValues)
+{
     for (const char* answer : {"", "<invalid address>"}) {
         const QuoteView none = answered(QLatin1String(answer));
         EXPECT_EQ(none.compactPrice.caption, u"Error"_s);
         EXPECT_EQ(none.qOpenPrice.caption, u"previous"_s);
     }
-    // Without a comma every slot is empty, and so is every value.
+}
+
+// Without a comma every slot is empty, and so is every value.
+TEST(QuoteCycle, AnAnswerWithoutACommaEmptiesTheValues)
+{
     const QuoteView garbage = answered(u"<html>gone</html>"_s);
     EXPECT_EQ(garbage.compactPrice.caption, QString());
     EXPECT_EQ(garbage.qOpenPrice.caption, QString());
     EXPECT_EQ(garbage.compactChange.color, (Rgb{1, 2, 3}));
 }
 
-TEST(QuoteCycle, TheBondIndexShowsATenthInPercentAndKeepsTheSign)
+TEST(QuoteCycle, TheBondIndexShowsATenthInPercent)
 {
     // The answer; the price, change, open and volume shown.
     const std::array<const char*, 5> cases[] = {

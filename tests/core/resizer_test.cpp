@@ -47,7 +47,7 @@ TEST(Resizer, RepeatedResizesPileUpNoRounding)
               std::make_tuple(1500.0f, 15.0f, 1005.0f, 195.0f));
 }
 
-TEST(Resizer, NoWindowRaisesTheErrorAndScalesNothing)
+TEST(Resizer, NoWindowRaisesTheError)
 {
     Resizer resizer;
     QSignalSpy errors(&resizer, &Resizer::ResizeError);

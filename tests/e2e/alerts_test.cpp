@@ -10,26 +10,22 @@
 namespace quoterra::test {
 namespace {
 
-class Alerts : public ::testing::Test {
+class Alerts : public OnDesktop {
 protected:
     void SetUp() override
     {
         prices.setPrice("IBM", 100);
         prices.setPrice("MSFT", 149);
+        profile.sessionBus = bus.address();
     }
-    // Starts the program on IBM and MSFT with these alert lines, a quote a
-    // second unless told otherwise; returns the ticker's window.
+    // The program on IBM and MSFT with these alert lines, a quote a second
+    // unless told otherwise; the ticker's window.
     QString start(const QByteArray& alerts, const char* interval = "0")
     {
-        profile.seed("[Software\\Quoterra]\nLeft=3000\nTop=3000\nHeight=Full\nInterval=" + QByteArray(interval)
-                         + "\n[Software\\Quoterra\\Charts]\n[Software\\Quoterra\\Alerts]\n" + alerts,
-                     {"IBM", "MSFT"});
-        restart();
-        return x.window(u"quoterra"_s, true);
-    }
-    void restart()
-    {
-        program = std::make_unique<RunningProgram>(profile, QString::fromStdString(prices.origin()), x.display());
+        return OnDesktop::start(
+            placed(3000, 3000, "Full").replace("Height=Full", "Height=Full\nInterval=" + QByteArray(interval))
+                + "[Software\\Quoterra\\Alerts]\n" + alerts,
+            {"IBM", "MSFT"}, QString::fromStdString(prices.origin()));
     }
     // Waits until the program has asked for `symbol` twice more, so once at
     // least since now.
@@ -45,17 +41,15 @@ protected:
     QString log() const { return QString::fromUtf8(readFile(profile.root() + u"/state/Quoterra/alerts.log"_s)); }
 
     QuoteStandIn prices;
-    Xvfb x;
-    Profile profile;
-    std::unique_ptr<RunningProgram> program;
+    SessionBus bus; // nobody serves notifications on it unless a test does
 };
 
-TEST_F(Alerts, ACrossingIsToldOnceAndShowChartOpensItsChart)
+// Told with the program's name, icon and a Show Chart action that opens the
+// chart; not again while the price hovers at the level, nor after a restart.
+TEST_F(Alerts, ACrossingIsToldOnce)
 {
-    SessionBus bus;
     NotificationServer desktop(bus.address());
     ASSERT_TRUE(desktop.serving());
-    profile.sessionBus = bus.address();
     ASSERT_FALSE(start("MSFT=150;\n").isEmpty());
     ASSERT_TRUE(askedAgain("MSFT"));
     ASSERT_TRUE(waitUntil([&] { return alertLine("MSFT") == u"150;;armed;"_s; }));
@@ -74,7 +68,7 @@ TEST_F(Alerts, ACrossingIsToldOnceAndShowChartOpensItsChart)
     image >> width >> height;
     EXPECT_EQ(QSize(width, height), QSize(64, 64)) << "not the program's icon";
 
-    // Hovering at the level, and not back past it by half a percent: nothing more.
+    // Not back past the level by half a percent.
     for (const double hover : {149.5, 150.5, 149.3, 151.0}) {
         prices.setPrice("MSFT", hover);
         ASSERT_TRUE(askedAgain("MSFT"));
@@ -85,23 +79,20 @@ TEST_F(Alerts, ACrossingIsToldOnceAndShowChartOpensItsChart)
     EXPECT_TRUE(waitUntil([&] { return prices.server().count("/c/0b/m/msft.gif") > 0; }))
         << "the chart browser did not fetch MSFT's chart";
 
-    // A start does not tell again what was told.
     ASSERT_TRUE(program->signal(SIGTERM));
     EXPECT_EQ(alertLine("MSFT"), u"150;;crossed;"_s);
     EXPECT_EQ(profile.chart("Symbol"), u"MSFT"_s) << "the chart browser was not on MSFT";
     prices.setPrice("MSFT", 152);
-    restart();
+    program = std::make_unique<RunningProgram>(profile, QString::fromStdString(prices.origin()), x.display());
     ASSERT_TRUE(askedAgain("MSFT"));
     ASSERT_TRUE(askedAgain("MSFT"));
     EXPECT_EQ(desktop.calls().size(), 1);
 }
 
-TEST_F(Alerts, WithoutANotificationServiceTheFaceFlashesAndTheTickerGoesOn)
+// Logged, and shown on the face of a ticker that cycles on.
+TEST_F(Alerts, WithoutANotificationServiceTheFaceShowsTheCrossing)
 {
-    SessionBus bus; // nobody serves notifications on it
-    profile.sessionBus = bus.address();
     const QString ticker = start("MSFT=150;\n");
-    ASSERT_FALSE(ticker.isEmpty());
     ASSERT_TRUE(askedAgain("MSFT"));
     prices.setPrice("MSFT", 151);
     ASSERT_TRUE(waitUntil([&] { return log().contains(u"MSFT above 150.00"_s); }, 15000)) << "nothing was logged";
@@ -118,10 +109,10 @@ TEST_F(Alerts, WithoutANotificationServiceTheFaceFlashesAndTheTickerGoesOn)
 TEST_F(Alerts, ALevelIsSetInTwoClicks)
 {
     const QString ticker = start({}, "60");
-    ASSERT_FALSE(ticker.isEmpty());
     ASSERT_TRUE(waitUntil([&] { return prices.asked("IBM") > 0; }));
     const QRect face = x.geometry(ticker);
-    // A right click on the symbol opens the research menu ...
+    // A right click on the symbol opens the research menu, whose last item
+    // opens the alerts dialog on that symbol.
     x.click(face.topLeft() + QPoint(100, 22), 3);
     QRect menu;
     ASSERT_TRUE(waitUntil([&] {
@@ -130,7 +121,6 @@ TEST_F(Alerts, ALevelIsSetInTwoClicks)
                 menu = x.geometry(id);
         return menu.isValid();
     }));
-    // ... whose last item opens the alerts dialog on that symbol.
     x.click(menu.bottomLeft() + QPoint(40, -12));
     ASSERT_FALSE(x.window(u"Quoterra - Price Alerts"_s).isEmpty());
     x.type(u"150"_s);

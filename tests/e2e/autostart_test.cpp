@@ -96,7 +96,7 @@ TEST_F(CommandLine, AutostartOnWritesAValidEntryThatRunsThisProgram)
     }
 }
 
-TEST_F(CommandLine, AutostartOffRemovesTheEntryAndSaysSoWhenThereIsNone)
+TEST_F(CommandLine, AutostartOffSaysWhetherThereWasAnEntryToRemove)
 {
     ASSERT_EQ(quoterra({"--autostart", "on"}).exitCode, 0);
     for (const char* said : {"removed", "does not start"}) {

@@ -38,10 +38,14 @@ struct Profile : TestProfile {
         return values;
     }
     QString chart(const char* name) const { return setting(u"Software\\Quoterra\\Charts"_s, QLatin1String(name)); }
-    // The user's private runtime folder, where their own service announces
-    // itself: the profile's unless it shares another's (the same user twice).
+    // The user's private runtime folder: the profile's unless it shares
+    // another's (the same user twice).
     QString runtime() const { return sharedRuntime.isEmpty() ? root() : sharedRuntime; }
     QString sharedRuntime;
+    // A session bus of the test's own; none unless set.
+    QString sessionBus;
+    // An empty `service`: the program finds (or starts) the one on this
+    // machine, which then runs the offline market.
     QProcessEnvironment environment(const QString& service) const
     {
         auto env = QProcessEnvironment::systemEnvironment();
@@ -50,11 +54,8 @@ struct Profile : TestProfile {
         env.insert(u"XDG_DATA_HOME"_s, root() + u"/data"_s);
         env.insert(u"XDG_RUNTIME_DIR"_s, runtime());
         env.insert(u"XDG_STATE_HOME"_s, root() + u"/state"_s);
-        // Empty: the program finds (or starts) the service on this machine,
-        // which then runs the offline market.
-        if (service.isEmpty())
-            env.remove(u"QUOTERRA_SERVICE"_s);
-        else
+        env.remove(u"QUOTERRA_SERVICE"_s);
+        if (!service.isEmpty())
             env.insert(u"QUOTERRA_SERVICE"_s, service);
         env.insert(u"QUOTERRA_MARKET"_s, u"simulated"_s);
         // The desktop's own dpi and scaling, as a user's session has them.
@@ -64,8 +65,20 @@ struct Profile : TestProfile {
             env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, sessionBus);
         return env;
     }
-    // A session bus of the test's own; none unless set.
-    QString sessionBus;
+    // A folder holding an xdg-open that only writes down what it was asked
+    // to open (its argument count, then the first) in opened().
+    QString fakeOpener() const
+    {
+        const QString bin = root() + u"/bin"_s;
+        QDir().mkpath(bin);
+        QFile launcher(bin + u"/xdg-open"_s);
+        if (launcher.open(QIODevice::WriteOnly))
+            launcher.write(u"#!/bin/sh\necho \"$#:$1\" >> '%1/opened.txt'\n"_s.arg(root()).toUtf8());
+        launcher.close();
+        launcher.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return bin;
+    }
+    QString opened() const { return QString::fromUtf8(readFile(root() + u"/opened.txt"_s)).trimmed(); }
 };
 
 // An X display, and what a user does and sees on it.
@@ -89,7 +102,6 @@ public:
         return p.readAllStandardOutput();
     }
     QString xdotool(const QStringList& args) const { return QString::fromUtf8(run(u"xdotool"_s, args)).trimmed(); }
-    // The program's visible windows.
     QStringList programWindows() const
     {
         return xdotool({"search", "--onlyvisible", "--classname", "quoterra"}).split(u'\n', Qt::SkipEmptyParts);
@@ -119,6 +131,14 @@ public:
             v.insert(line.section(u'=', 0, 0), line.section(u'=', 1).toInt());
         return QRect(v.value(u"X"_s), v.value(u"Y"_s), v.value(u"WIDTH"_s), v.value(u"HEIGHT"_s));
     }
+    // Waits until `window`'s top left corner is at `place`.
+    ::testing::AssertionResult reaches(const QString& window, QPoint place, int ms = 3000) const
+    {
+        if (waitUntil([&] { return geometry(window).topLeft() == place; }, ms))
+            return ::testing::AssertionSuccess();
+        const QPoint at = geometry(window).topLeft();
+        return ::testing::AssertionFailure() << "at " << at.x() << "," << at.y();
+    }
     void click(QPoint at, int button = 1) const
     {
         xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", QString::number(button)});
@@ -130,16 +150,14 @@ public:
     {
         return waitUntil([&] { return xdotool({"search", "--onlyvisible", "--name", name}).isEmpty(); });
     }
-    // Presses the first button at `from`, moves to `to` in steps, rests
-    // there, and lets go.
+    // Presses the first button at `from`, glides to `to`, rests there (as
+    // the user's hand does), and lets go.
     void drag(QPoint from, QPoint to, int steps = 6, double restSeconds = 0) const
     {
         xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
         glide(from, to, steps);
-        // Resting is part of the gesture, as the user's hand does it.
         xdotool({"sleep", QString::number(restSeconds), "mouseup", "1"});
     }
-    // Moves the pointer from `from` to `to` in steps, as a hand does.
     void glide(QPoint from, QPoint to, int steps = 6) const
     {
         for (int i = 1; i <= steps; ++i) {
@@ -148,9 +166,9 @@ public:
         }
     }
 
-    // What a window shows, read through xwd (32-bit ZPixmap on Xvfb).
+    // What a window, or the whole screen, shows, read through xwd (32-bit
+    // ZPixmap on Xvfb).
     QImage grab(const QString& window) const { return fromXwd(run(u"xwd"_s, {"-silent", "-id", window})); }
-    // The whole screen.
     QImage grabScreen() const { return fromXwd(run(u"xwd"_s, {"-silent", "-root"})); }
 
 protected:
@@ -249,6 +267,26 @@ public:
     bool ended(int ms = 10000) { return process.waitForFinished(ms) && process.exitStatus() == QProcess::NormalExit; }
     bool running() const { return process.state() == QProcess::Running; }
     QProcess process;
+};
+
+// A test on a private X server: a profile, and the program started in it.
+class OnDesktop : public ::testing::Test {
+protected:
+    // Before what the test's own members hold (its service) goes.
+    void TearDown() override { program.reset(); }
+    // Seeds the profile, starts the program on `service` (with `pathFirst`
+    // first on its PATH); the ticker's window once it shows.
+    QString start(const QByteArray& settings, const QList<QByteArray>& symbols, const QString& service,
+                  const QString& pathFirst = {})
+    {
+        profile.seed(settings, symbols);
+        program = std::make_unique<RunningProgram>(profile, service, x.display(), pathFirst);
+        return x.window(u"quoterra"_s, true);
+    }
+
+    Xvfb x;
+    Profile profile;
+    std::unique_ptr<RunningProgram> program;
 };
 
 } // namespace quoterra::test

@@ -14,19 +14,15 @@ const QByteArray kFull = placed(3000, 3000, "Full");
 const QRect kButtons[] = {{1, 1, 12, 12}, {185, 1, 24, 12}, {183, 43, 22, 19}, {183, 67, 22, 19}};
 const QRect kText(2, 15, 180, 99);
 
-class HiDpi : public ::testing::Test {
+class HiDpi : public OnDesktop {
 protected:
     // Starts the program at the dpi the desktop announces; the ticker's
     // window as it finally shows, "Loading..." for good.
-    QImage face(int dpi, QString* window = nullptr)
+    QImage face(int dpi)
     {
         x.setDpi(dpi);
-        profile.seed(kFull, {"IBM"});
         const int asked = silent.count();
-        program = std::make_unique<RunningProgram>(profile, originOf(silent), x.display());
-        const QString id = x.window(u"quoterra"_s, true);
-        if (window)
-            *window = id;
+        const QString id = start(kFull, {"IBM"}, originOf(silent));
         // Its quote asked for, so "Loading..." is on show; then painted and
         // still: two grabs alike.
         waitUntil([&] { return silent.count() > asked; });
@@ -38,22 +34,16 @@ protected:
         return shown;
     }
 
-    Xvfb x;
     FakeSource silent{{.hang = true}};
-    Profile profile;
-    std::unique_ptr<RunningProgram> program;
 };
 
-TEST_F(HiDpi, TheFaceIsTheSameLayoutDrawnFinerAndDragsInLogicalPixels)
+TEST_F(HiDpi, TheFaceIsTheSameLayoutDrawnFiner)
 {
     const QImage plain = face(96);
     ASSERT_EQ(plain.size(), QSize(210, 116));
     ASSERT_TRUE(program->signal(SIGTERM));
-
-    QString ticker;
-    const QImage fine = face(192, &ticker);
+    const QImage fine = face(192);
     ASSERT_EQ(fine.size(), QSize(420, 232));
-    EXPECT_EQ(x.geometry(ticker).topLeft(), QPoint(400, 400));
 
     // Against the 96-dpi face with every pixel doubled: the skin's edges
     // match; the rest differs only where pictures and text are finer, and
@@ -74,13 +64,19 @@ TEST_F(HiDpi, TheFaceIsTheSameLayoutDrawnFinerAndDragsInLogicalPixels)
     EXPECT_EQ(elsewhere, 0);
     EXPECT_GT(inButtons, 0) << "the pictures are the plain ones enlarged";
     EXPECT_GT(inText, 0) << "the text is drawn at the plain resolution";
+}
 
+TEST_F(HiDpi, DragsCountLogicalPixels)
+{
+    x.setDpi(192);
+    const QString ticker = start(kFull, {"IBM"}, originOf(silent));
+    EXPECT_TRUE(x.reaches(ticker, {400, 400}));
     // A real drag of 40 logical pixels moves it 80 of the screen's; 6
     // logical pixels under the top edge it snaps flush.
     x.drag({600, 410}, {680, 490}, 5);
-    EXPECT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(480, 480); }, 3000));
+    EXPECT_TRUE(x.reaches(ticker, {480, 480}));
     x.drag({680, 490}, {680, 490 - 480 + 12});
-    EXPECT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(480, 0); }, 3000));
+    EXPECT_TRUE(x.reaches(ticker, {480, 0}));
     ASSERT_TRUE(program->signal(SIGTERM));
     EXPECT_EQ(profile.main({"Left", "Top"}), (QStringList{"3600", "0"}));
 }

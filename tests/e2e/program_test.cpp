@@ -8,27 +8,27 @@ namespace {
 const QByteArray kPlaced = "[Software\\Quoterra]\nLeft=-3000\nTop=450\nHeight=Shade\nAlways On Top=False\n"
                            "[Software\\Quoterra\\Charts]\n";
 
+class Signals : public ::testing::TestWithParam<int> { };
+using StartUp = OnDesktop;
+
 // Ending by signal or with the session saves what the exit saves.
-TEST(Signals, EndTheProgramAfterSavingItsState)
+TEST_P(Signals, EndTheProgramAfterSavingItsState)
 {
     ServiceProcess service;
-    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(sig);
-        Profile profile;
-        profile.seed(kPlaced, {"IBM", "MSFT"});
-        RunningProgram program(profile, service.origin());
-        ASSERT_TRUE(waitUntil([&] { return !service.requests().isEmpty(); })) << "the ticker never asked for a quote";
-        service.reset();
-        ASSERT_TRUE(program.signal(sig));
-        EXPECT_EQ(program.process.exitCode(), 0);
-        // Left pulled inside the work area at load.
-        EXPECT_EQ(profile.main({"Left", "Top", "Height", "Always On Top"}),
-                  (QStringList{"0", "450", "Shade", "False"}));
-        EXPECT_EQ(profile.chart("StartUp"), u"False"_s);
-    }
+    Profile profile;
+    profile.seed(kPlaced, {"IBM", "MSFT"});
+    RunningProgram program(profile, service.origin());
+    ASSERT_TRUE(waitUntil([&] { return !service.requests().isEmpty(); })) << "the ticker never asked for a quote";
+    ASSERT_TRUE(program.signal(GetParam()));
+    EXPECT_EQ(program.process.exitCode(), 0);
+    // Left pulled inside the work area at load.
+    EXPECT_EQ(profile.main({"Left", "Top", "Height", "Always On Top"}), (QStringList{"0", "450", "Shade", "False"}));
+    EXPECT_EQ(profile.chart("StartUp"), u"False"_s);
 }
+INSTANTIATE_TEST_SUITE_P(Process, Signals, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const auto& row) { return std::string(sigabbrev_np(row.param)); });
 
-TEST(Signals, EndTheProgramWhileAQuoteRequestHangs)
+TEST(HangingRequest, DoesNotHoldUpTheEndBySignal)
 {
     FakeSource silent({.hang = true});
     Profile profile;
@@ -44,20 +44,18 @@ TEST(Signals, EndTheProgramWhileAQuoteRequestHangs)
 
 // A signal while a file error is on show at start-up: the place the program
 // had not restored yet is not overwritten.
-TEST(Signals, AnEndBeforeThePlaceWasRestoredLeavesTheSavedPlace)
+TEST_F(StartUp, AnEndBeforeThePlaceWasRestoredLeavesTheSavedPlace)
 {
-    Xvfb x;
-    Profile profile;
     profile.seed(kPlaced, {});
     QFile::remove(profile.symbolFile());
     QDir().mkpath(profile.symbolFile());
-    RunningProgram program(profile, u"http://127.0.0.1:9"_s, x.display());
+    program = std::make_unique<RunningProgram>(profile, u"http://127.0.0.1:9"_s, x.display());
     EXPECT_FALSE(x.window(u"File Error"_s).isEmpty()) << "no message about the list";
-    ASSERT_TRUE(program.signal(SIGTERM));
+    ASSERT_TRUE(program->signal(SIGTERM));
     EXPECT_EQ(profile.main({"Left", "Top", "Height"}), (QStringList{"-3000", "450", "Shade"}));
 }
 
-TEST(Signals, TheDisplayGoingAwaySavesTheState)
+TEST(Display, GoingAwaySavesTheState)
 {
     ServiceProcess service;
     auto x = std::make_unique<Xvfb>();
@@ -82,41 +80,36 @@ const SetupRow kSetupRows[] = {
     {"not a web address", "ftp://127.0.0.1", false, "only http and https are supported"},
     {"a file for a home", "http://127.0.0.1:9", true, "Quoterra cannot keep its symbol list in"},
 };
-class SetupRows : public ::testing::TestWithParam<SetupRow> { };
+class SetupRows : public OnDesktop, public ::testing::WithParamInterface<SetupRow> { };
 TEST_P(SetupRows, IsToldAndNothingIsWritten)
 {
     const SetupRow& c = GetParam();
-    Xvfb x;
-    Profile profile;
     if (c.homeIsAFile) {
         QDir(profile.appDir()).removeRecursively();
         QFile(profile.appDir()).open(QIODevice::WriteOnly);
     }
-    RunningProgram program(profile, QLatin1String(c.service), x.display());
+    program = std::make_unique<RunningProgram>(profile, QLatin1String(c.service), x.display());
     EXPECT_FALSE(x.window(u"Quoterra"_s).isEmpty()) << "no message box";
     x.key(u"Return"_s);
-    ASSERT_TRUE(program.process.waitForFinished(10000));
-    EXPECT_EQ(program.process.exitCode(), 1);
-    EXPECT_TRUE(QString::fromUtf8(program.process.readAllStandardError()).contains(QLatin1String(c.said)));
+    ASSERT_TRUE(program->process.waitForFinished(10000));
+    EXPECT_EQ(program->process.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(program->process.readAllStandardError()).contains(QLatin1String(c.said)));
     EXPECT_FALSE(QFile::exists(profile.root() + u"/stockdata.std"_s));
     EXPECT_FALSE(QFile::exists(profile.registryFile()));
 }
 INSTANTIATE_TEST_SUITE_P(Environment, SetupRows, ::testing::ValuesIn(kSetupRows), rowName<SetupRow>);
 
-// A settings file it cannot read is told once; the ticker runs on defaults
-// and leaves the file alone.
-TEST(Environment, AnUnreadableSettingsFileIsToldAndLeftAlone)
+// Told once; the ticker runs on defaults and leaves the file alone.
+TEST_F(StartUp, AnUnreadableSettingsFileIsToldAndLeftAlone)
 {
-    Xvfb x;
     ServiceProcess service;
-    Profile profile;
     profile.writeSymbols({{"IBM", ""}});
     QDir().mkpath(profile.registryFile() + u"/inside"_s);
-    RunningProgram program(profile, service.origin(), x.display());
+    program = std::make_unique<RunningProgram>(profile, service.origin(), x.display());
     EXPECT_FALSE(x.window(u"Quoterra"_s).isEmpty()) << "no message about the settings";
     x.key(u"Return"_s);
     ASSERT_FALSE(x.window(u"quoterra"_s, true).isEmpty()) << "the ticker did not run on defaults";
-    ASSERT_TRUE(program.signal(SIGTERM));
+    ASSERT_TRUE(program->signal(SIGTERM));
     EXPECT_TRUE(QFileInfo(profile.registryFile() + u"/inside"_s).isDir());
 }
 

@@ -90,17 +90,8 @@ TEST_F(ServiceStart, AKilledServiceIsBackByTheNextRefresh)
 // never sent a research page; the ticker moves on to a service of its own.
 TEST_F(ServiceStart, AProgramInTheServicesPlaceIsToldAndSentNoResearchPage)
 {
-    const QString bin = first.root() + u"/bin"_s;
-    const QString opened = first.root() + u"/opened.txt"_s;
-    QDir().mkpath(bin);
-    QFile launcher(bin + u"/xdg-open"_s);
-    ASSERT_TRUE(launcher.open(QIODevice::WriteOnly));
-    launcher.write(u"#!/bin/sh\necho \"$1\" >> '%1'\n"_s.arg(opened).toUtf8());
-    launcher.close();
-    launcher.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-
     first.seed(placed(3000, 3000, "Full").replace("Height=Full", "Height=Full\nInterval=1"), {"IBM"});
-    RunningProgram program(first, {}, x.display(), bin);
+    RunningProgram program(first, {}, x.display(), first.fakeOpener());
     ASSERT_FALSE(quoteOnShow().isEmpty());
     const auto ours = announced(first);
     ASSERT_TRUE(ours);
@@ -114,13 +105,12 @@ TEST_F(ServiceStart, AProgramInTheServicesPlaceIsToldAndSentNoResearchPage)
     EXPECT_FALSE(x.window(u"^Quoterra$"_s).isEmpty()) << "not told";
     x.key(u"Return"_s);
 
-    // Right-click the symbol on the full face, then Company Profile by its access key.
     const QStringList before = x.programWindows();
-    x.click({200 + 94 + 5, 200 + 18 + 4}, 3);
+    x.click({200 + 94 + 5, 200 + 18 + 4}, 3); // the symbol on the full face
     ASSERT_TRUE(x.newWindow(before)) << "no research menu";
-    x.key(u"p"_s);
-    waitUntil([&] { return !readFile(opened).isEmpty(); }, 2000);
-    EXPECT_FALSE(readFile(opened).contains(ours->origin.c_str())) << readFile(opened).toStdString();
+    x.key(u"p"_s); // Company Profile
+    waitUntil([&] { return !first.opened().isEmpty(); }, 2000);
+    EXPECT_FALSE(first.opened().contains(QString::fromStdString(ours->origin))) << first.opened().toStdString();
     EXPECT_TRUE(program.running());
 }
 

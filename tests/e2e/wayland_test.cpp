@@ -204,17 +204,17 @@ TEST_F(WaylandSession, WhereMovesAreCarriedOutTheProgramStillPlacesItsWindows)
     start(program, weston.screen().display());
     const Xvfb& x = weston.screen();
     const QString ticker = x.window(u"quoterra"_s, true);
-    ASSERT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(200, 200); }));
+    ASSERT_TRUE(x.reaches(ticker, {200, 200}, 5000));
     // Held long enough for the program to have looked whether it moved.
     x.drag({300, 206}, {380, 306}, 5, 0.5);
-    EXPECT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(280, 300); }));
+    EXPECT_TRUE(x.reaches(ticker, {280, 300}, 5000));
     x.drag({380, 306}, {380, 6});
-    EXPECT_TRUE(waitUntil([&] { return x.geometry(ticker).topLeft() == QPoint(280, 0); }));
+    EXPECT_TRUE(x.reaches(ticker, {280, 0}, 5000));
     ASSERT_TRUE(ends(program));
     EXPECT_FALSE(program.readAllStandardError().contains(kRefused));
 }
 
-TEST_F(WaylandSession, WithoutX11ItRunsOnWaylandAndSaysWhatItCannotDo)
+TEST_F(WaylandSession, WithoutX11ItRunsOnWaylandTellingWhatItCannotDo)
 {
     const QString told = profile.root() + u"/state/Quoterra/told-about-wayland"_s;
     for (const bool first : {true, false}) {

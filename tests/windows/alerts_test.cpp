@@ -58,7 +58,7 @@ protected:
     }
 };
 
-TEST_F(AlertsTest, TheMenusGainAnItemEachAndNoOtherChanges)
+TEST_F(AlertsTest, TheMenusGainOneItemEach)
 {
     openOn({{"IBM", ""}}, {});
     QStringList options;
@@ -83,7 +83,7 @@ TEST_F(AlertsTest, TheMenusGainAnItemEachAndNoOtherChanges)
     EXPECT_TRUE(window<PriceAlertsDialog>("PriceAlerts"));
 }
 
-TEST_F(AlertsTest, TheDialogOpensOnTheShownSymbolAndWritesOnlyWhatChanged)
+TEST_F(AlertsTest, TheDialogOpensOnTheShownSymbol)
 {
     openOn({{"IBM", "I"}, {"MSFT", "M"}, {"30YR", "Bond"}, {"A=B", "odd"}},
            "MSFT=150;;crossed;\n30YR=;4.2\nTSLA=300;\n");
@@ -97,7 +97,12 @@ TEST_F(AlertsTest, TheDialogOpensOnTheShownSymbolAndWritesOnlyWhatChanged)
     EXPECT_FALSE(cell(d, 0, AlertTable::LastColumn).isEmpty()) << "the price the ticker showed is not offered";
     EXPECT_FALSE(d->tblAlerts->model()->flags(d->tblAlerts->model()->index(3, AlertTable::AboveColumn))
                  & Qt::ItemIsEditable);
+}
 
+TEST_F(AlertsTest, TheDialogWritesOnlyWhatChanged)
+{
+    openOn({{"IBM", "I"}, {"30YR", "Bond"}}, "MSFT=150;;crossed;\n30YR=;4.2\nTSLA=300;\n");
+    PriceAlertsDialog* d = alertOn(u"30 YR"_s);
     typeLevel(d, u"5"_s);
     EXPECT_FALSE(d->isLoaded()) << "Enter did not take the dialog's answer";
     EXPECT_EQ(line("30YR"), u"5;4.2"_s);
@@ -110,7 +115,7 @@ TEST_F(AlertsTest, TheDialogOpensOnTheShownSymbolAndWritesOnlyWhatChanged)
     EXPECT_EQ(line("IBM"), u"100000;;armed;"_s);
 }
 
-TEST_F(AlertsTest, ARefusedLevelChangesNothingAndClearingRemovesTheLine)
+TEST_F(AlertsTest, ARefusedLevelChangesNothing)
 {
     openOn({{"IBM", ""}, {"MSFT", ""}}, "MSFT=150;140\n");
     PriceAlertsDialog* d = alertOn(u"MSFT"_s);
@@ -122,8 +127,13 @@ TEST_F(AlertsTest, ARefusedLevelChangesNothingAndClearingRemovesTheLine)
     }
     EXPECT_TRUE(d->isLoaded());
     EXPECT_EQ(line("MSFT"), u"150;140"_s);
+}
 
-    typeLevel(d, {}); // the refused box is open again
+TEST_F(AlertsTest, ClearingBothLevelsRemovesTheLine)
+{
+    openOn({{"IBM", ""}, {"MSFT", ""}}, "MSFT=150;140\n");
+    PriceAlertsDialog* d = alertOn(u"MSFT"_s);
+    typeLevel(d, {});
     EXPECT_EQ(line("MSFT"), u";140"_s);
     d = alertOn(u"MSFT"_s);
     d->tblAlerts->setCurrentIndex(d->tblAlerts->model()->index(1, AlertTable::BelowColumn));
@@ -133,7 +143,7 @@ TEST_F(AlertsTest, ARefusedLevelChangesNothingAndClearingRemovesTheLine)
     EXPECT_EQ(line("Alerts Enabled"), u"False"_s);
 }
 
-TEST_F(AlertsTest, APausedTickerStillWatchesAndADialogHoldsBoth)
+TEST_F(AlertsTest, APausedTickerStillWatches)
 {
     set(Setting::Interval, "0");
     openOn({{"IBM", ""}, {"MSFT", ""}}, "MSFT=150;\n");
@@ -142,7 +152,12 @@ TEST_F(AlertsTest, APausedTickerStillWatchesAndADialogHoldsBoth)
     ticker->refreshStep();
     EXPECT_TRUE(waitUntil([&] { return !program->priceWatch().checking(); }));
     EXPECT_EQ(service->requests(), (QStringList{u"/d/quotes.csv?s=MSFT&f=sl1d1t1c1ohgv&e=.csv"_s}));
+}
 
+TEST_F(AlertsTest, AnOpenDialogHoldsTheWatch)
+{
+    set(Setting::Interval, "0");
+    openOn({{"IBM", ""}, {"MSFT", ""}}, "MSFT=150;\n");
     service->reset();
     t->app->setFetchingHeld(true);
     ticker->refreshStep();

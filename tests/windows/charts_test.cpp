@@ -76,7 +76,7 @@ const RangeRow kRangeRows[] = {
     {"one year", "1 Year", "IBM", "/c/0b/i/ibm.gif"},
 };
 class RangeRows : public ChartsTest, public ::testing::WithParamInterface<RangeRow> { };
-TEST_P(RangeRows, UpdateFetchesTheRangesAddressStoresAndShowsIt)
+TEST_P(RangeRows, UpdateShowsAFreshChartOfTheRange)
 {
     const RangeRow& c = GetParam();
     ASSERT_TRUE(openCharts(c.range, c.symbol));
@@ -150,8 +150,11 @@ TEST_F(ChartsTest, TheSymbolDialogChangesOnlyTheLabel)
     EXPECT_EQ(dialog->windowTitle(), u"Quoterra - New Chart Symbol"_s);
     QTest::mouseClick(part(dialog, "lblSymbolLookup"), Qt::LeftButton);
     EXPECT_NE(window("SymbolLookup"), nullptr);
-    dialog->findChild<QLineEdit*>(u"txtTickerSymbol"_s)->setText(u"msft"_s);
-    dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
+    // Typed into the box that has the focus, and confirmed with Enter.
+    ASSERT_EQ(dialog->focusWidget(), part<QLineEdit>(dialog, "txtTickerSymbol"));
+    QTest::keyClicks(dialog->focusWidget(), u"msft"_s);
+    QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(window("NewChartSymbol"), nullptr);
     EXPECT_EQ(charts->symbolCaption(), u"MSFT"_s);
     EXPECT_TRUE(service->requests().isEmpty());
 }
@@ -180,7 +183,7 @@ TEST_F(ChartsTest, TheTickersExitRemembersItOpenWithItsState)
               (QStringList{"True", "DELL", "4500"}));
 }
 
-TEST_F(ChartsTest, ClosingSavesItsPlaceAndTheExitThenRemembersItClosed)
+TEST_F(ChartsTest, AClosedChartBrowserStaysClosedWhereItWas)
 {
     ASSERT_TRUE(openCharts("1 Day", "IBM"));
     charts->moveTwips(3000, 7000);

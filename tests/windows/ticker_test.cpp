@@ -32,44 +32,50 @@ protected:
 };
 
 // A HiDPI screen keeps every size in logical pixels and shows the pictures
-// drawn for its ratio.
-TEST_F(TickerTest, SizeAndButtonsFollowSkinModeAndFontSize)
+// drawn for its ratio, no set finer than 3 times.
+struct FaceRow {
+    const char* what;
+    int dpi;
+    const char *size, *mode;
+    QSize pixels;
+    int buttonTop; // twips
+    double ratio = 1;
+};
+const FaceRow kFaceRows[] = {
+    {"standard strip", 96, "Standard", "Shade", {210, 14}, 30},
+    {"standard full", 96, "Standard", "Full", {210, 116}, 30},
+    {"large strip", 96, "Large", "Shade", {280, 19}, 40},
+    {"large full", 96, "Large", "Full", {280, 155}, 40},
+    {"large fonts strip", 120, "Standard", "Shade", {263, 18}, 30},
+    {"large fonts large full", 120, "Large", "Full", {351, 193}, 50},
+    {"full at 2x", 96, "Standard", "Full", {210, 116}, 30, 2},
+    {"large fonts strip at 2x", 120, "Standard", "Shade", {263, 18}, 30, 2},
+    {"large strip at 3x", 96, "Large", "Shade", {280, 19}, 40, 3},
+    {"strip at 4x", 96, "Standard", "Shade", {210, 14}, 30, 4},
+};
+class FaceRows : public TickerTest, public ::testing::WithParamInterface<FaceRow> { };
+TEST_P(FaceRows, FollowTheSkinTheModeAndTheScreen)
 {
-    struct Case {
-        int dpi;
-        const char *size, *mode;
-        QSize pixels;
-        int buttonTop; // twips
-        double ratio = 1;
-    } cases[] = {
-        {96, "Standard", "Shade", {210, 14}, 30},    {96, "Standard", "Full", {210, 116}, 30},
-        {96, "Large", "Shade", {280, 19}, 40},       {96, "Large", "Full", {280, 155}, 40},
-        {120, "Standard", "Shade", {263, 18}, 30},   {120, "Large", "Full", {351, 193}, 50},
-        {96, "Standard", "Full", {210, 116}, 30, 2}, {120, "Standard", "Shade", {263, 18}, 30, 2},
-        {96, "Large", "Shade", {280, 19}, 40, 3},    {96, "Standard", "Shade", {210, 14}, 30, 4},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.dpi << ' ' << c.size << ' ' << c.mode << " x" << c.ratio);
-        start(c.dpi);
-        t->screen.ratio = c.ratio;
-        set(Setting::Size, c.size);
-        ASSERT_TRUE(openAt(1500, 1500, c.mode));
-        EXPECT_TRUE(ticker->isVisible());
-        EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::FramelessWindowHint));
-        EXPECT_EQ(ticker->size(), c.pixels);
-        // No set is drawn finer than 3 times.
-        for (const char* name : {"picSkin", "picExit", "picOptions"}) {
-            const QPixmap shown = part<PictureBox>(ticker, name)->picture();
-            EXPECT_EQ(shown.devicePixelRatio(), std::min(c.ratio, 3.0)) << name;
-            EXPECT_EQ(part<PictureBox>(ticker, name)->size(), shown.deviceIndependentSize().toSize()) << name;
-        }
-        EXPECT_EQ(part<PictureBox>(ticker, "picExit")->topTwips(), c.buttonTop);
-        EXPECT_EQ(part(ticker, "lblCompactPrice")->isVisible(), QLatin1String(c.mode) == QLatin1String("Shade"));
-        EXPECT_EQ(part(ticker, "lblCurrentStock")->foreColor(), QColor(Qt::white));
+    const FaceRow& c = GetParam();
+    start(c.dpi);
+    t->screen.ratio = c.ratio;
+    set(Setting::Size, c.size);
+    ASSERT_TRUE(openAt(1500, 1500, c.mode));
+    EXPECT_TRUE(ticker->isVisible());
+    EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(ticker->size(), c.pixels);
+    for (const char* name : {"picSkin", "picExit", "picOptions"}) {
+        const QPixmap shown = part<PictureBox>(ticker, name)->picture();
+        EXPECT_EQ(shown.devicePixelRatio(), std::min(c.ratio, 3.0)) << name;
+        EXPECT_EQ(part<PictureBox>(ticker, name)->size(), shown.deviceIndependentSize().toSize()) << name;
     }
+    EXPECT_EQ(part<PictureBox>(ticker, "picExit")->topTwips(), c.buttonTop);
+    EXPECT_EQ(part(ticker, "lblCompactPrice")->isVisible(), QLatin1String(c.mode) == QLatin1String("Shade"));
+    EXPECT_EQ(part(ticker, "lblCurrentStock")->foreColor(), QColor(Qt::white));
 }
+INSTANTIATE_TEST_SUITE_P(Faces, FaceRows, ::testing::ValuesIn(kFaceRows), rowName<FaceRow>);
 
-TEST_F(TickerTest, TheListIsShownInTurnAFailureRecoversAndPauseOrADialogHolds)
+TEST_F(TickerTest, TheListIsShownInTurn)
 {
     set(Setting::Interval, "0");
     ASSERT_TRUE(openAt(1500, 1500, "Shade", {{"IBM", "International"}, {"S&P 500", "Index"}, {"MSFT", "M"}}));
@@ -80,7 +86,12 @@ TEST_F(TickerTest, TheListIsShownInTurnAFailureRecoversAndPauseOrADialogHolds)
         ticker->refreshStep();
     EXPECT_EQ(quoteRequests(), (QStringList{"IBM", "^SPC", "MSFT", "IBM"}));
     EXPECT_EQ(part(ticker, "lblCompactSymbol")->displayedText(), u"IBM"_s);
+}
 
+TEST_F(TickerTest, AFailedQuoteShowsErrorUntilTheNextAnswer)
+{
+    set(Setting::Interval, "0");
+    ASSERT_TRUE(openAt(1500, 1500, "Shade"));
     service->failNext(1);
     ticker->refreshStep();
     EXPECT_EQ(caption("lblCompactPrice"), u"Error"_s);
@@ -88,17 +99,27 @@ TEST_F(TickerTest, TheListIsShownInTurnAFailureRecoversAndPauseOrADialogHolds)
     EXPECT_EQ(caption("qLastPrice"), QString());
     ticker->refreshStep();
     EXPECT_NE(caption("qLastPrice"), QString());
+}
 
-    const qsizetype before = service->requests().size();
-    ticker->togglePause();
-    ticker->refreshStep();
-    ticker->togglePause();
-    t->app->setFetchingHeld(true);
-    ticker->refreshStep();
-    EXPECT_EQ(service->requests().size(), before);
-    t->app->setFetchingHeld(false);
-    ticker->refreshStep();
-    EXPECT_EQ(service->requests().size(), before + 1);
+// A pause, or a dialog that holds fetching, stops the cycle until it ends.
+TEST_F(TickerTest, AHoldStopsTheCycle)
+{
+    set(Setting::Interval, "0");
+    ASSERT_TRUE(openAt(1500, 1500, "Shade"));
+    const std::pair<const char*, std::function<void(bool)>> holds[] = {
+        {"pause", [&](bool) { ticker->togglePause(); }},
+        {"dialog", [&](bool on) { t->app->setFetchingHeld(on); }},
+    };
+    for (const auto& [what, hold] : holds) {
+        SCOPED_TRACE(what);
+        const qsizetype before = service->requests().size();
+        hold(true);
+        ticker->refreshStep();
+        EXPECT_EQ(service->requests().size(), before);
+        hold(false);
+        ticker->refreshStep();
+        EXPECT_EQ(service->requests().size(), before + 1);
+    }
 }
 
 // One entry shows its quote at once; an empty list shows nothing and asks
@@ -112,16 +133,15 @@ TEST_F(TickerTest, ShortListsShowTheRightSymbolAtOnce)
     EXPECT_EQ(quoteRequests(), QStringList{"MSFT"});
 
     t->profile.writeSymbols({});
-    program->reloadTicker();
-    ticker = program->ticker();
-    ASSERT_NE(ticker, nullptr);
+    ASSERT_TRUE(openTicker());
     ticker->refreshStep();
     for (const char* label : {"lblCompactSymbol", "lblCompactPrice", "qCurrentStock", "qLastPrice"})
         EXPECT_EQ(caption(label), QString()) << label;
     EXPECT_EQ(quoteRequests(), QStringList{"MSFT"});
 }
 
-TEST_F(TickerTest, ExitSavesEveryValueAndEndsWhileCloseOnlyCloses)
+// The place is pulled inside the work area at load.
+TEST_F(TickerTest, CloseSavesEveryValueWithoutEnding)
 {
     set(Setting::AlwaysOnTop, "False");
     ASSERT_TRUE(openAt(-3000, 450, "Shade"));
@@ -131,32 +151,16 @@ TEST_F(TickerTest, ExitSavesEveryValueAndEndsWhileCloseOnlyCloses)
     EXPECT_FALSE(ticker->isLoaded());
     EXPECT_FALSE(t->app->forms().ending());
     EXPECT_EQ(t->saved({Setting::Left, Setting::Height, Setting::Docked, Setting::AlwaysOnTop, Setting::ChartStartUp}),
-              (QStringList{"0", "Full", "True", "False", "False"})); // pulled inside at load
+              (QStringList{"0", "Full", "True", "False", "False"}));
+}
 
-    ASSERT_TRUE(openTicker());
-    EXPECT_EQ(ticker->windowMode(), WindowMode::Full);
+TEST_F(TickerTest, ExitUnloadsEveryWindow)
+{
+    ASSERT_TRUE(openAt(3000, 3000, "Shade"));
+    ticker->findChild<QAction*>(u"SymbolManagerMenuItem"_s)->trigger();
     ticker->exitProgram();
     EXPECT_TRUE(t->app->forms().ending());
     EXPECT_TRUE(t->app->forms().loaded().isEmpty());
-}
-
-// An end while the load waits on a file error keeps what was saved before.
-TEST_F(TickerTest, AnEndDuringTheLoadLeavesTheSavedPlaceAlone)
-{
-    set(Setting::Left, "4500");
-    set(Setting::Top, "600");
-    set(Setting::Height, "Shade");
-    QDir().mkpath(t->profile.symbolFile()); // the list cannot be opened
-    // The end comes while the message about the list is on show.
-    QTimer::singleShot(100, [this] {
-        program->exitLikeTheTicker();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(w))
-                box->reject();
-    });
-    program->reloadTicker();
-    EXPECT_TRUE(t->app->forms().ending());
-    EXPECT_EQ(t->saved({Setting::Left, Setting::Top, Setting::Height}), (QStringList{"4500", "600", "Shade"}));
 }
 
 TEST_F(TickerTest, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
@@ -165,9 +169,7 @@ TEST_F(TickerTest, NearTheBottomItOpensUpwardAndShadesBackToWhereItWas)
     QTest::mouseClick(part<PictureBox>(ticker, "picWindow"), Qt::LeftButton);
     EXPECT_EQ(ticker->windowMode(), WindowMode::Full);
     EXPECT_EQ(ticker->topTwips() + ticker->heightTwips(), 11070);
-    EXPECT_FALSE(part(ticker, "lblCompactSymbol")->isVisible());
     QTest::mouseClick(part<PictureBox>(ticker, "picWindow"), Qt::LeftButton);
-    EXPECT_EQ(ticker->windowMode(), WindowMode::Shade);
     EXPECT_EQ(ticker->topTwips(), 10500);
     EXPECT_EQ(ticker->height(), 14);
 }
@@ -179,34 +181,34 @@ void sendAt(QWidget* w, QEvent::Type type, QPoint global, Qt::MouseButton button
     QMouseEvent e(type, QPointF(w->mapFromGlobal(global)), QPointF(global), button, held, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
+// Presses the left button on `w` at its (5, 5), moves by `by` and lets go.
+void drag(QWidget* w, QPoint by, Qt::MouseButtons held = Qt::LeftButton)
+{
+    const QPoint at = w->mapToGlobal(QPoint(5, 5));
+    sendAt(w, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    for (int step = 1; step <= 4; ++step)
+        sendAt(w, QEvent::MouseMove, at + by * step / 4, Qt::NoButton, held);
+    sendAt(w, QEvent::MouseButtonRelease, at + by, Qt::LeftButton, Qt::NoButton);
+}
 
-TEST_F(TickerTest, EveryGripKeepsItsGrabPointUnderThePointerAndEdgesSnap)
+TEST_F(TickerTest, EveryGripKeepsItsGrabPointUnderThePointer)
 {
     for (const char* grip : {"picSkin", "lblCompactSymbol", "lblCompactPrice", "lblCompactChange"}) {
         SCOPED_TRACE(grip);
         ASSERT_TRUE(openAt(3000, 3000, "Shade"));
-        QWidget* w = ticker->findChild<QWidget*>(QLatin1String(grip));
-        const QPoint start = w->mapToGlobal(QPoint(3, 4));
-        sendAt(w, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
-        for (int step = 1; step <= 4; ++step)
-            sendAt(w, QEvent::MouseMove, start + QPoint(25 * step, 10 * step), Qt::NoButton, Qt::LeftButton);
-        sendAt(w, QEvent::MouseButtonRelease, start + QPoint(100, 40), Qt::LeftButton, Qt::NoButton);
+        drag(part<QWidget>(ticker, grip), {100, 40});
         EXPECT_EQ(ticker->pos(), QPoint(200 + 100, 200 + 40));
     }
-    // Toward the top edge, 240 px away: 8 px (120 twips) short it snaps.
-    QWidget* face = part<PictureBox>(ticker, "picSkin");
-    const QPoint global = face->mapToGlobal(QPoint(50, 5));
-    sendAt(face, QEvent::MouseButtonPress, global, Qt::LeftButton, Qt::LeftButton);
-    sendAt(face, QEvent::MouseMove, global - QPoint(0, 240 - 8), Qt::NoButton, Qt::LeftButton);
-    EXPECT_EQ(ticker->topTwips(), 0);
-    sendAt(face, QEvent::MouseMove, global - QPoint(0, 240 - 9), Qt::NoButton, Qt::LeftButton);
-    EXPECT_EQ(ticker->topTwips(), 135);
-    // Left and right held together do not drag.
-    sendAt(face, QEvent::MouseMove, global, Qt::NoButton, Qt::LeftButton | Qt::RightButton);
-    EXPECT_EQ(ticker->topTwips(), 135);
 }
 
-TEST_F(TickerTest, ADoubleClickSwitchesModeAndStopsDraggingAndLettingGoOverTheFaceDecidesDocking)
+TEST_F(TickerTest, BothButtonsHeldDoNotDrag)
+{
+    ASSERT_TRUE(openAt(3000, 3000, "Shade"));
+    drag(part<PictureBox>(ticker, "picSkin"), {100, 40}, Qt::LeftButton | Qt::RightButton);
+    EXPECT_EQ(ticker->pos(), QPoint(200, 200));
+}
+
+TEST_F(TickerTest, ADoubleClickOnTheFaceIsAModeSwitchNotADrag)
 {
     ASSERT_TRUE(openAt(3000, 3000, "Shade"));
     QWidget* face = part<PictureBox>(ticker, "picSkin");
@@ -218,15 +220,17 @@ TEST_F(TickerTest, ADoubleClickSwitchesModeAndStopsDraggingAndLettingGoOverTheFa
     sendAt(face, QEvent::MouseMove, at + QPoint(75, 35), Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(ticker->pos(), QPoint(200, 200));
     sendAt(face, QEvent::MouseButtonRelease, at + QPoint(75, 35), Qt::LeftButton, Qt::NoButton);
-    sendAt(face, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-    sendAt(face, QEvent::MouseMove, at + QPoint(75, 35), Qt::NoButton, Qt::LeftButton);
+    drag(face, {75, 35});
     EXPECT_EQ(ticker->pos(), QPoint(275, 235));
+}
 
-    start(); // a pair that no step has left against anything
+// Either button; letting go over the compact line leaves the pair as it was.
+TEST_F(TickerTest, LettingGoOverTheFaceDecidesDocking)
+{
     ASSERT_TRUE(openAt(3000, 3000, "Shade"));
     program->pair().setDocked(true);
     for (const auto& [name, button] : {std::pair{"lblCompactPrice", Qt::LeftButton}, {"picSkin", Qt::RightButton}}) {
-        QWidget* w = ticker->findChild<QWidget*>(QLatin1String(name));
+        QWidget* w = part<QWidget>(ticker, name);
         sendAt(w, QEvent::MouseButtonPress, w->mapToGlobal(QPoint(1, 1)), button, button);
         sendAt(w, QEvent::MouseButtonRelease, w->mapToGlobal(QPoint(1, 1)), button, Qt::NoButton);
         EXPECT_EQ(program->pair().docked(), button == Qt::LeftButton) << name;
@@ -235,7 +239,7 @@ TEST_F(TickerTest, ADoubleClickSwitchesModeAndStopsDraggingAndLettingGoOverTheFa
 
 // A double click on the symbol, in either mode, pauses and a second one
 // resumes; the menu's item says which.
-TEST_F(TickerTest, ADoubleClickOnTheSymbolPausesAndResumes)
+TEST_F(TickerTest, ADoubleClickOnTheSymbolTogglesPause)
 {
     for (const auto& [mode, label] : {std::pair{"Shade", "lblCompactSymbol"}, {"Full", "qCurrentStock"}}) {
         SCOPED_TRACE(label);
@@ -249,7 +253,7 @@ TEST_F(TickerTest, ADoubleClickOnTheSymbolPausesAndResumes)
     }
 }
 
-TEST_F(TickerTest, TheOptionsMenuShowsTheStateAndUncheckedItemsHaveNoBox)
+TEST_F(TickerTest, TheOptionsMenuShowsTheCurrentState)
 {
     ASSERT_TRUE(openAt(3000, 3000, "Shade"));
     auto* menu = ticker->findChild<QMenu*>(u"optionsMenu"_s);
