@@ -130,17 +130,6 @@ TEST_P(QuoteJsonLines, StandInForTheChartSource)
 }
 INSTANTIATE_TEST_SUITE_P(QuoteJson, QuoteJsonLines, ::testing::ValuesIn(kQuoteJsonLines), rowName<LineRow>);
 
-TEST(QuoteJsonSource, AnswersWhileTheChartSourceRests)
-{
-    FakeSource chart({429, "text/plain", "Too Many Requests"});
-    const auto quote = quoteSource();
-    ServiceProcess service(liveArgs({.chart = &chart, .quote = quote.get()}));
-    EXPECT_EQ(service.get(quoteTarget("IBM")).status, 200);
-    EXPECT_EQ(sourceStatus(service, 0)["health"].toString(), "backing-off");
-    EXPECT_EQ(sourceStatus(service, 1)["health"].toString(), "ok");
-    EXPECT_EQ(sourceStatus(service, 1)["label"].toString(), "quote-JSON");
-}
-
 // Indices it does not have are for the next source; here there is none.
 TEST(QuoteJsonSource, IndicesItLacksAreLeftToTheNextSource)
 {
