@@ -6,16 +6,22 @@ set -euo pipefail
 source "$(dirname "$0")/../bench/common.sh"
 out="$(cd "$(dirname "$0")" && pwd)"
 
+first_window() { # xdotool search arguments: the first visible window they find, within 10 s
+  local w=""
+  for _ in $(seq 100); do
+    w=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -1 || true)
+    [ -n "$w" ] && break; sleep 0.1
+  done
+  echo "$w"
+}
+
 shoot() { # name size height [action]
   local name=$1 size=$2 height=$3 action=${4:-}
   printf '[Software\\Quoterra]\nLeft=1500\nTop=1500\nSize=%s\nHeight=%s\nInterval=3\n[Software\\Quoterra\\Charts]\n' \
     "$size" "$height" > "$work/config/Quoterra/registry.ini"
   "$build/src/app/quoterra" & local app=$!
-  local win=""
-  for _ in $(seq 100); do
-    win=$(xdotool search --onlyvisible --classname quoterra 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && break; sleep 0.1
-  done
+  local win
+  win=$(first_window --classname quoterra)
   sleep 1.5
   if [ "$action" = menu ]; then
     xdotool mousemove 104 104 click 1
@@ -36,17 +42,12 @@ shoot_symbol_manager() {
     DJIA "Dow Jones Industrials Average" NASDAQ "NASDAQ Composite" "S&P 500" "S&P 500 Index" \
     30YR "30 Year Bond" AAPL "Apple Inc." GE "General Electric" > "$work/home/stockdata.std"
   "$build/src/app/quoterra" & local app=$!
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --classname quoterra >/dev/null 2>&1 && break; sleep 0.1
-  done
+  first_window --classname quoterra >/dev/null
   sleep 1.5
   # The list button: left 2760, top 1020 twips from the window's corner.
   xdotool mousemove 294 176 click 1
-  local win=""
-  for _ in $(seq 100); do
-    win=$(xdotool search --onlyvisible --name "Quoterra - Symbol Manager" 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && break; sleep 0.1
-  done
+  local win
+  win=$(first_window --name "Quoterra - Symbol Manager")
   sleep 1
   eval "$(xdotool getwindowgeometry --shell "$win")"
   xdotool mousemove $((X + 60)) $((Y + 75)) click 1
@@ -85,18 +86,13 @@ shoot_alerts() {
   printf '%-10s%-40s' IBM "International Business Machines" MSFT "Microsoft Corporation" \
     30YR "30 Year Bond" "S&P 500" "S&P 500 Index" AAPL "Apple Inc." > "$work/home/stockdata.std"
   "$build/src/app/quoterra" & local app=$!
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --classname quoterra >/dev/null 2>&1 && break; sleep 0.1
-  done
+  first_window --classname quoterra >/dev/null
   sleep 1.5
   xdotool mousemove 200 122 click 3 # the symbol, IBM
   sleep 0.5
   xdotool key a # Alert on This Symbol...
-  local win=""
-  for _ in $(seq 100); do
-    win=$(xdotool search --onlyvisible --name "Quoterra - Price Alerts" 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && break; sleep 0.1
-  done
+  local win
+  win=$(first_window --name "Quoterra - Price Alerts")
   sleep 0.5
   xdotool type 25.50
   sleep 0.3
@@ -118,11 +114,8 @@ shoot_notification() {
     "$level" > "$work/config/Quoterra/registry.ini"
   printf '%-10s%-40s' MSFT "Microsoft Corporation" > "$work/home/stockdata.std"
   "$build/src/app/quoterra" & local app=$!
-  local win=""
-  for _ in $(seq 100); do
-    win=$(xdotool search --onlyvisible --classname Dunst 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && break; sleep 0.1
-  done
+  local win
+  win=$(first_window --classname Dunst)
   sleep 0.5
   import -window "$win" "$out/alert-notification.png"
   kill "$app"; wait "$app" 2>/dev/null || true
