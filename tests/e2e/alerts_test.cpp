@@ -32,7 +32,7 @@ protected:
     bool askedAgain(const char* symbol) const
     {
         const int from = prices.asked(symbol);
-        return waitUntil([&] { return prices.asked(symbol) >= from + 2; }, 15000);
+        return waitUntil([&] { return prices.asked(symbol) >= from + 2; }, 30000);
     }
     QString alertLine(const char* symbol) const
     {
@@ -55,7 +55,7 @@ TEST_F(Alerts, ACrossingIsToldOnce)
     ASSERT_TRUE(waitUntil([&] { return alertLine("MSFT") == u"150;;armed;"_s; }));
 
     prices.setPrice("MSFT", 151);
-    ASSERT_TRUE(waitUntil([&] { return !desktop.calls().isEmpty(); }, 15000)) << "nothing was told";
+    ASSERT_TRUE(waitUntil([&] { return !desktop.calls().isEmpty(); }, 30000)) << "nothing was told";
     const NotificationServer::Call told = desktop.calls().first();
     EXPECT_EQ(told.summary, u"MSFT above 150.00"_s);
     EXPECT_EQ(told.body, u"Last Price: 151.00\nChange: +2.00\nTime: 3:58pm"_s);
@@ -95,7 +95,7 @@ TEST_F(Alerts, WithoutANotificationServiceTheFaceShowsTheCrossing)
     const QString ticker = start("MSFT=150;\n");
     ASSERT_TRUE(askedAgain("MSFT"));
     prices.setPrice("MSFT", 151);
-    ASSERT_TRUE(waitUntil([&] { return log().contains(u"MSFT above 150.00"_s); }, 15000)) << "nothing was logged";
+    ASSERT_TRUE(waitUntil([&] { return log().contains(u"MSFT above 150.00"_s); }, 30000)) << "nothing was logged";
     const QImage face = x.grab(ticker);
     EXPECT_TRUE(log().contains(u"no notification service"_s)) << log().toStdString();
     int flashed = 0;
