@@ -23,13 +23,8 @@ void AlertBook::write(const QString& symbol, const Alert& alert)
         store_.removeValue(kAlertsKey, symbol);
         return;
     }
-    writeText(symbol, alertText(alert));
-}
-
-void AlertBook::writeText(const QString& symbol, const QString& text)
-{
     store_.createKey(kAlertsKey);
-    store_.setValue(kAlertsKey, symbol, text);
+    store_.setValue(kAlertsKey, symbol, alertText(alert));
 }
 
 bool AlertBook::enabled()

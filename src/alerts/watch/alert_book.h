@@ -34,8 +34,6 @@ public:
     std::optional<QString> line(const QString& symbol);
     // Writes a symbol's alert; an alert with no level clears its line.
     void write(const QString& symbol, const Alert& alert);
-    // Writes a stored text back as it is (the user left it alone).
-    void writeText(const QString& symbol, const QString& text);
 
     // On unless switched off (a word other than "True" is off).
     bool enabled();
