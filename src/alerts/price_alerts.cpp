@@ -154,10 +154,9 @@ void PriceAlertsDialog::onLoad()
     for (const QString& symbol : listedSymbols(app_.applicationDirectory())) {
         AlertTable::Row row{symbol, shownLast(watch_, symbol), {}, {}, {}, !symbol.contains(u'=')};
         if (row.canHold) {
-            row.stored = book.line(symbol).value_or(QString());
-            const LevelTexts levels = levelTexts(row.stored);
-            row.above = levels.above;
-            row.below = levels.below;
+            row.stored = levelTexts(book.line(symbol).value_or(QString()));
+            row.above = row.stored.above;
+            row.below = row.stored.below;
         }
         rows.push_back(row);
     }
@@ -206,8 +205,7 @@ void PriceAlertsDialog::ok()
     const auto& rows = table_->rows();
     for (size_t i = 0; i < rows.size(); ++i) {
         const AlertTable::Row& row = rows[i];
-        const LevelTexts stored = levelTexts(row.stored);
-        if (!row.canHold || (row.above == stored.above && row.below == stored.below))
+        if (!row.canHold || (row.above == row.stored.above && row.below == row.stored.below))
             continue;
         const TypedLevel above = typedLevel(row.above);
         const TypedLevel below = typedLevel(row.below);

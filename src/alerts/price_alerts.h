@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alerts/watch/alert.h"
 #include "ui/form.h"
 
 #include <QAbstractTableModel>
@@ -25,7 +26,7 @@ public:
         QString last;   // the last price seen, as shown
         QString above;
         QString below;
-        QString stored; // the alert line as read; empty for none
+        LevelTexts stored; // the levels as read; empty for none
         bool canHold = true;
     };
 
