@@ -25,9 +25,7 @@ constexpr float kButtonHeight = 360;
 QString shownLast(PriceWatch& watch, const QString& symbol)
 {
     const auto price = watch.lastPrice(symbol);
-    if (!price)
-        return {};
-    return levelDisplay(*price) + (requestSymbolFor(symbol) == kBondIndexSymbol ? QStringLiteral("%") : QString());
+    return price ? shownLevel(requestSymbolFor(symbol), *price) : QString();
 }
 
 } // namespace

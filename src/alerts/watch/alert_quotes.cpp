@@ -122,16 +122,20 @@ std::optional<double> shownPrice(const QString& serviceSymbol, const QuoteRecord
     return isBond(serviceSymbol) ? *price * 0.1 : *price;
 }
 
+QString shownLevel(const QString& serviceSymbol, double level)
+{
+    return levelDisplay(level) + (isBond(serviceSymbol) ? QStringLiteral("%") : QString());
+}
+
 AlertNotice alertNotice(const QString& listSymbol, const QString& serviceSymbol, const QuoteRecord& record, bool above,
                         double level)
 {
-    const QString unit = isBond(serviceSymbol) ? QStringLiteral("%") : QString();
     AlertNotice n;
     n.listSymbol = listSymbol;
     n.chartSymbol = serviceSymbol.toUpper();
-    n.title = QStringLiteral("%1 %2 %3%4")
+    n.title = QStringLiteral("%1 %2 %3")
                   .arg(displayNameFor(listSymbol), above ? QStringLiteral("above") : QStringLiteral("below"),
-                       levelDisplay(level), unit);
+                       shownLevel(serviceSymbol, level));
     QStringList body{QStringLiteral("Last Price: ") + shownValue(serviceSymbol, record[1]),
                      QStringLiteral("Change: ") + shownValue(serviceSymbol, record[4], true)};
     const QString time = unquoted(record[3]);

@@ -33,6 +33,9 @@ std::vector<QString> answerLines(const QString& body, const QStringList& service
 // The price an answer shows for a symbol, in the ticker's unit (the bond
 // index as its yield); nothing for an unusable one: no quote, "N/A", 0.
 std::optional<double> shownPrice(const QString& serviceSymbol, const QuoteRecord& record);
+// A level (or a price) in that unit as the user reads it: "150.00", the
+// bond index's "4.50%".
+QString shownLevel(const QString& serviceSymbol, double level);
 
 // What is told when an alert's level is crossed.
 struct AlertNotice {
