@@ -27,8 +27,6 @@ Application::~Application() = default;
 void Application::follow(ServiceLink& link)
 {
     link_ = &link;
-    hosts_ = link.hosts();
-    connect(&link, &ServiceLink::hostsChanged, this, [this] { hosts_ = link_->hosts(); });
 }
 
 bool Application::serviceAnswered(const Transfer& transfer)

@@ -28,7 +28,7 @@ public:
     FormRegistry& forms() { return forms_; }
     RegistryStore& settingsFile() { return store_; }
     Settings& settings() { return settings_; }
-    const ServiceHosts& hosts() const { return hosts_; }
+    const ServiceHosts& hosts() const { return link_ ? link_->hosts() : hosts_; }
     // The addresses follow `link` from now on (the service may move); a
     // program without one keeps the hosts it was given.
     void follow(ServiceLink& link);
@@ -55,7 +55,7 @@ public:
 private:
     RegistryStore store_;
     Settings settings_;
-    ServiceHosts hosts_;
+    ServiceHosts hosts_; // while no link is followed
     ServiceLink* link_ = nullptr;
     QString directory_;
     bool fetchingHeld_ = false;
