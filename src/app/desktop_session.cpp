@@ -20,6 +20,15 @@ QByteArray chosenPlatform()
     return {};
 }
 
+void showBesideTicker(QMessageBox::Icon icon, const QString& message)
+{
+    auto* box = new QMessageBox(icon, kApplicationTitle, message, QMessageBox::Ok);
+    box->setObjectName(QStringLiteral("MsgBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
 void tellWhatCannotWork(PlacementLimit limit, const QString& stateFolder)
 {
     const bool wayland = limit == PlacementLimit::Wayland;
@@ -32,13 +41,7 @@ void tellWhatCannotWork(PlacementLimit limit, const QString& stateFolder)
         stateFolder + (wayland ? QStringLiteral("/told-about-wayland") : QStringLiteral("/told-about-window-manager"));
     if (QFile::exists(told))
         return;
-    // Said beside the ticker, which goes on fetching meanwhile.
-    auto* box = new QMessageBox(QMessageBox::Information, kApplicationTitle,
-                                wayland ? kWaylandLimits : kWindowManagerLimits, QMessageBox::Ok);
-    box->setObjectName(QStringLiteral("MsgBox"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setModal(false);
-    box->show();
+    showBesideTicker(QMessageBox::Information, wayland ? kWaylandLimits : kWindowManagerLimits);
     QFile mark(told);
     if (QDir().mkpath(stateFolder) && mark.open(QIODevice::WriteOnly))
         mark.close();

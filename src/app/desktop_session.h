@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMessageBox>
 #include <QString>
 
 namespace quoterra {
@@ -31,6 +32,9 @@ inline const QString kWindowManagerLimits =
                    "does not dock to it, and neither comes back where you left it at the next start. Drag either "
                    "window to move it.\n\n"
                    "GNOME and KDE let programs place their windows, and there all of this works.");
+
+// A box beside the ticker, which goes on fetching while it is open.
+void showBesideTicker(QMessageBox::Icon icon, const QString& message);
 
 // One line on the terminal, and the whole story in a box the first time,
 // remembered in `stateFolder`.

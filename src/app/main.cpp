@@ -172,11 +172,7 @@ int main(int argc, char** argv)
     }
     QObject::connect(link.get(), &ServiceLink::foreignAnswer, &qapp, [](const QString& message) {
         std::fprintf(stderr, "quoterra: %s\n", qPrintable(message));
-        // Said beside the ticker, which goes on meanwhile.
-        auto* box = new QMessageBox(QMessageBox::Warning, kApplicationTitle, message, QMessageBox::Ok);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setModal(false);
-        box->show();
+        showBesideTicker(QMessageBox::Warning, message);
     });
 
     SystemScreen screen;
