@@ -75,9 +75,8 @@ QStringList listedSymbols(const QString& applicationDirectory)
     QFile list(symbolFilePath(applicationDirectory));
     if (!list.open(QIODevice::ReadOnly))
         return symbols;
-    const QByteArray bytes = list.readAll();
-    for (qsizetype at = 0; at + kRecordLength <= bytes.size(); at += kRecordLength) {
-        const QString symbol = decodeRecord(bytes.mid(at, kRecordLength)).TickerSymbol.trimmed();
+    for (const SymbolEntry& entry : decodeRecords(list.readAll())) {
+        const QString symbol = entry.TickerSymbol.trimmed();
         if (!symbol.isEmpty() && !seen.contains(symbol.toCaseFolded())) {
             seen.insert(symbol.toCaseFolded());
             symbols << symbol;

@@ -86,6 +86,15 @@ SymbolEntry decodeRecord(const QByteArray& record)
                        trimSpaces(fromWindows1252(record.mid(kSymbolWidth, kNameWidth)))};
 }
 
+QList<SymbolEntry> decodeRecords(const QByteArray& bytes)
+{
+    QList<SymbolEntry> list;
+    list.reserve(bytes.size() / kRecordLength);
+    for (qsizetype at = 0; at + kRecordLength <= bytes.size(); at += kRecordLength)
+        list.append(decodeRecord(bytes.mid(at, kRecordLength)));
+    return list;
+}
+
 QString fileErrorMessage(FileError error)
 {
     switch (error) {
@@ -179,14 +188,9 @@ void SymbolCursor::NextEntry()
 
 QList<SymbolEntry> SymbolCursor::entries()
 {
-    QList<SymbolEntry> list;
     if (!file_.isOpen() || !file_.seek(0))
-        return list;
-    const QByteArray bytes = file_.read(qint64(EntryCount) * kRecordLength);
-    list.reserve(bytes.size() / kRecordLength);
-    for (qsizetype at = 0; at + kRecordLength <= bytes.size(); at += kRecordLength)
-        list.append(decodeRecord(bytes.mid(at, kRecordLength)));
-    return list;
+        return {};
+    return decodeRecords(file_.read(qint64(EntryCount) * kRecordLength));
 }
 
 QString symbolFilePath(const QString& directory)

@@ -27,6 +27,8 @@ struct SymbolEntry {
 
 QByteArray encodeRecord(const SymbolEntry& entry);
 SymbolEntry decodeRecord(const QByteArray& record);
+// Every whole record of a run of them; a short tail is no entry.
+QList<SymbolEntry> decodeRecords(const QByteArray& bytes);
 
 // Why the list could not be opened.
 enum class FileError {
