@@ -92,12 +92,10 @@ std::optional<Alert> parseAlert(QStringView text)
     auto field = [&fields](qsizetype i) { return i < fields.size() ? fields[i].trimmed() : QStringView(); };
     Alert alert;
     for (auto [index, level] : {std::pair{0, &alert.above}, std::pair{1, &alert.below}}) {
-        if (field(index).isEmpty())
-            continue;
-        const auto number = parseNumber(field(index));
-        if (!number || !(*number > 0))
+        const TypedLevel read = typedLevel(field(index));
+        if (!read.ok)
             return std::nullopt;
-        *level = *number;
+        *level = read.level;
     }
     if (alert.above)
         alert.aboveState = stateOf(field(2));
@@ -112,7 +110,7 @@ LevelTexts levelTexts(QStringView text)
     return {fields.value(0).trimmed().toString(), fields.value(1).trimmed().toString()};
 }
 
-TypedLevel typedLevel(const QString& text)
+TypedLevel typedLevel(QStringView text)
 {
     if (text.trimmed().isEmpty())
         return {true, std::nullopt};

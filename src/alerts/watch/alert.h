@@ -61,7 +61,7 @@ struct TypedLevel {
     bool ok = false;
     std::optional<double> level;
 };
-TypedLevel typedLevel(const QString& text);
+TypedLevel typedLevel(QStringView text);
 
 // A level as the user reads it: at least two decimals, "150.00", "4.125".
 QString levelDisplay(double level);
