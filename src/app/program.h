@@ -49,7 +49,7 @@ private:
     Ticker* makeTicker();
     // The alerts dialog, on the row of the symbol the ticker showed as `symbol`.
     void openAlerts(const QString& symbol);
-    // Says on the ticker's face what the desktop could not, and logs it.
+    // Logs a notice and what became of it.
     void alertTold(const AlertNotice& notice, const QString& outcome);
 
     Application& app_;
