@@ -56,11 +56,10 @@ public:
 // it knows nothing about, or has no price for, is that symbol's N/A.
 SourceAnswer readChartJson(long status, std::string_view body, Span span)
 {
-    boost::system::error_code ec;
-    const json::value doc = json::parse(body, ec);
-    if (ec)
+    const auto doc = parsed(body);
+    if (!doc)
         return failed("chart-JSON source: the answer is not JSON (HTTP status " + std::to_string(status) + ")");
-    const json::value* chart = member(&doc, "chart");
+    const json::value* chart = member(&*doc, "chart");
     const json::array* results = array(member(chart, "result"));
     if (!results || results->empty())
         return withOutcome(Outcome::UnknownSymbol);

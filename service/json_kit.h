@@ -3,6 +3,7 @@
 #include <boost/json.hpp>
 
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 // Reading the sources' JSON answers, where any member may be missing, null
@@ -10,6 +11,14 @@
 namespace quoterra::service::json_kit {
 
 namespace json = boost::json;
+
+// The parsed answer; nothing when it is not JSON.
+inline std::optional<json::value> parsed(std::string_view body)
+{
+    boost::system::error_code ec;
+    json::value doc = json::parse(body, ec);
+    return ec ? std::nullopt : std::optional(std::move(doc));
+}
 
 inline const json::value* member(const json::value* v, std::string_view key)
 {

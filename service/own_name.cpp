@@ -1,7 +1,7 @@
 #include "own_name.h"
 
-#include <algorithm>
-#include <cctype>
+#include "net/text.h"
+
 #include <charconv>
 #include <string>
 
@@ -55,15 +55,12 @@ bool OwnName::accepts(std::string_view host, const asio::ip::address& reached) c
     boost::system::error_code ec;
     const auto address = host.starts_with('[') ? asio::ip::address(asio::ip::make_address_v6(std::string(name), ec))
                                                : asio::ip::address(asio::ip::make_address_v4(std::string(name), ec));
-    if (ec) {
-        std::string lower(name);
-        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-        return lower == "localhost" || lower == "localhost.";
-    }
+    if (ec)
+        return net::equalsIgnoringCase(name, "localhost") || net::equalsIgnoringCase(name, "localhost.");
     const auto a = plain(address);
     if (a.is_unspecified())
         return false;
-    return a == asio::ip::make_address_v4("127.0.0.1") || a == asio::ip::address_v6::loopback() || a == bound_
+    return a == asio::ip::address_v4::loopback() || a == asio::ip::address_v6::loopback() || a == bound_
         || a == plain(reached);
 }
 

@@ -135,13 +135,6 @@ void readTradeTime(std::string_view text, LiveQuote& q)
     q.minute = date ? minute : std::nullopt;
 }
 
-std::optional<json::value> parsed(std::string_view body)
-{
-    boost::system::error_code ec;
-    json::value doc = json::parse(body, ec);
-    return ec ? std::nullopt : std::optional(std::move(doc));
-}
-
 // The answer's data when it is about `symbol`: the source answers a symbol
 // it does not know with none (and a status of 400 inside the body), and
 // near misses with another symbol's data.
