@@ -175,12 +175,9 @@ for _ in $(seq 100); do quote_shown "$ticker" && break; sleep 0.1; done
 quote_shown "$ticker" || fail "the ticker showed no quote"
 # A start while one runs is a second ticker on the same service.
 start
-for _ in $(seq 100); do
-  [ "$(DISPLAY="$display" xdotool search --onlyvisible --classname quoterra | wc -l)" -ge 2 ] && break
-  sleep 0.1
-done
-[ "$(DISPLAY="$display" xdotool search --onlyvisible --classname quoterra | wc -l)" -ge 2 ] ||
-  fail "a start while one ran showed no second ticker"
+tickers() { DISPLAY="$display" xdotool search --onlyvisible --classname quoterra | wc -l; }
+for _ in $(seq 100); do [ "$(tickers)" -ge 2 ] && break; sleep 0.1; done
+[ "$(tickers)" -ge 2 ] || fail "a start while one ran showed no second ticker"
 [ "$(pgrep -cf "^$root/usr/libexec/quoterra/quoterra-service")" = 1 ] || fail "the second ticker started a second service"
 
 echo "package-check: $deb is good ($(echo "$found" | wc -l) files; Depends: $depends)"
