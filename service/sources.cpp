@@ -39,7 +39,7 @@ std::string transportBrief(const net::GetResult& r)
         return "no connection";
     if (r.error == net::kTimedOut)
         return "time-out";
-    if (r.error.starts_with("the answer is larger") || r.error.starts_with("the answer's header is larger"))
+    if (net::tooLarge(r))
         return "too large";
     return "no answer";
 }

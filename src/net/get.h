@@ -56,14 +56,23 @@ struct GetResult {
 inline constexpr std::string_view kTimedOut = "no complete answer in time";
 inline constexpr std::string_view kCancelled = "cancelled";
 
+inline constexpr std::string_view kBodyTooLarge = "the answer is larger than ";
+inline constexpr std::string_view kHeadTooLarge = "the answer's header is larger than ";
+
 inline std::string bodyTooLargeError(std::size_t maxBody)
 {
-    return "the answer is larger than " + std::to_string(maxBody) + " bytes";
+    return std::string(kBodyTooLarge) + std::to_string(maxBody) + " bytes";
 }
 
 inline std::string headTooLargeError(std::size_t maxHeaderBytes)
 {
-    return "the answer's header is larger than " + std::to_string(maxHeaderBytes) + " bytes";
+    return std::string(kHeadTooLarge) + std::to_string(maxHeaderBytes) + " bytes";
+}
+
+// Whether a transfer failed because the answer's head or body passed its cap.
+inline bool tooLarge(const GetResult& result)
+{
+    return result.error.starts_with(kBodyTooLarge) || result.error.starts_with(kHeadTooLarge);
 }
 
 // Whether the answer of hop `hop` (0 for the first address) may be followed

@@ -22,9 +22,19 @@ void DockedPair::checkDocking()
         CheckDocking(state_, ticker_->placeTwips(), chart_->placeTwips());
 }
 
-QPointF DockedPair::savedChartPlace()
+std::optional<RectTwips> DockedPair::openChart() const
 {
-    return {settings_.chartLeft(), settings_.chartTop()};
+    return chart_ ? std::optional(chart_->placeTwips()) : std::nullopt;
+}
+
+DockedPair::ChartPlace DockedPair::chartPlace()
+{
+    // The saved place counts only while the chart browser is closed, and is
+    // read only then.
+    ChartPlace place{openChart(), {}};
+    if (!place.open)
+        place.saved = QPointF(settings_.chartLeft(), settings_.chartTop());
+    return place;
 }
 
 void DockedPair::grabTicker(QPointF grab)
@@ -32,19 +42,17 @@ void DockedPair::grabTicker(QPointF grab)
     if (!ticker_)
         return;
     tickerGrab_ = grab;
-    // The saved place counts only while the chart browser is closed, and is
-    // read only then.
-    const std::optional<RectTwips> chart = chart_ ? std::optional(chart_->placeTwips()) : std::nullopt;
-    takeChartOffsets(state_, ticker_->placeTwips(), chart ? &*chart : nullptr, chart ? QPointF() : savedChartPlace());
+    const ChartPlace chart = chartPlace();
+    takeChartOffsets(state_, ticker_->placeTwips(), chart.rect(), chart.saved);
 }
 
 void DockedPair::dragTicker(QPoint cursor)
 {
     if (!ticker_)
         return;
-    const std::optional<RectTwips> chart = chart_ ? std::optional(chart_->placeTwips()) : std::nullopt;
+    const ChartPlace chart = chartPlace();
     const TickerStep step = DragTicker(state_, dragPointer(screen_, cursor, tickerGrab_), ticker_->placeTwips(),
-                                       chart ? &*chart : nullptr, chart ? QPointF() : savedChartPlace());
+                                       chart.rect(), chart.saved);
     ticker_->moveToTwips(step.ticker.left, step.ticker.top);
     if (chart_ && step.chart)
         chart_->moveToTwips(step.chart->left, step.chart->top);
@@ -77,7 +85,7 @@ RectTwips DockedPair::switchWindowMode(WindowMode from, float fullHeight, float 
 {
     if (!ticker_)
         return {};
-    const std::optional<RectTwips> chart = chart_ ? std::optional(chart_->placeTwips()) : std::nullopt;
+    const std::optional<RectTwips> chart = openChart();
     const ModeSwitch change{from, fullHeight, shadeHeight, workAreaTwips(screen_)};
     const Pair placed = quoterra::switchWindowMode(state_, modeMemory_, change, ticker_->placeTwips(), chart);
     if (chart_)

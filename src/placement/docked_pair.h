@@ -45,7 +45,6 @@ public:
     void setChart(PairWindow* chart) { chart_ = chart; }
     void leave(const PairWindow* window);
 
-    const PlacementState& state() const { return state_; }
     bool docked() const { return state_.docked; }
     void setDocked(bool docked) { state_.docked = docked; }
     // Docked exactly when both windows are loaded and touch or overlap.
@@ -74,8 +73,15 @@ public:
     RectTwips switchWindowMode(WindowMode from, float fullHeight, float shadeHeight);
 
 private:
-    // The closed chart browser's saved place, for the ticker's steps.
-    QPointF savedChartPlace();
+    std::optional<RectTwips> openChart() const;
+    // The chart browser as the ticker's steps take it: its rectangle while
+    // it is loaded, else its saved place.
+    struct ChartPlace {
+        std::optional<RectTwips> open;
+        QPointF saved;
+        const RectTwips* rect() const { return open ? &*open : nullptr; }
+    };
+    ChartPlace chartPlace();
 
     const Screen& screen_;
     Settings& settings_;

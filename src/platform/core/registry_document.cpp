@@ -201,9 +201,9 @@ const RegistryDocument::Index::Entry* RegistryDocument::findValue(quint32 sectio
 void RegistryDocument::addSection(quint32 header, const QString& path)
 {
     const quint32 self = quint32(sections_.size());
+    const QString folded = path.toCaseFolded();
     quint32 key = kNone; // a nameless section holds nothing the program can read
     if (!path.isEmpty()) {
-        const QString folded = path.toCaseFolded();
         key = sectionOf(path);
         if (key == kNone) {
             Index::Entry& e = keys_.findOrAdd(keyHash(folded), [](const Index::Entry&) { return false; });
@@ -213,7 +213,6 @@ void RegistryDocument::addSection(quint32 header, const QString& path)
     }
     sections_.push_back(Section{header, key});
     // Every key above it exists too, written or not.
-    const QString folded = path.toCaseFolded();
     for (qsizetype at = folded.indexOf(u'\\'); at > 0; at = folded.indexOf(u'\\', at + 1))
         parents_.insert(folded.left(at));
 }
@@ -240,7 +239,7 @@ RegistryDocument RegistryDocument::parse(const QByteArray& bytes)
             key = doc.sections_.back().key;
             continue;
         }
-        if (key == kNone || QByteArrayView(bytes).sliced(line.at, line.size).indexOf('=') <= 0)
+        if (key == kNone || !doc.holdsValue(index))
             continue; // kept as it stands
         const QString name = doc.nameOf(index);
         // A name given twice reads as its last line.

@@ -16,16 +16,15 @@ DragHandles::DragHandles(QObject* owner, Grab grab, Step step)
 
 void DragHandles::add(QWidget* part)
 {
-    parts_.append(part);
     part->installEventFilter(this);
 }
 
 bool DragHandles::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::MouseButtonPress && type != QEvent::MouseMove) || !watched->isWidgetType()
-        || !parts_.contains(static_cast<QWidget*>(watched)))
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove)
         return false;
+    // Only the parts added are watched.
     auto* part = static_cast<QWidget*>(watched);
     const auto* mouse = static_cast<const QMouseEvent*>(event);
     if (type == QEvent::MouseButtonPress) {

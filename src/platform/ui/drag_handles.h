@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QList>
 #include <QObject>
 #include <QPointF>
-#include <QPointer>
 
 #include <functional>
 
@@ -32,7 +30,6 @@ protected:
 private:
     Grab grab_;
     Step step_;
-    QList<QPointer<QWidget>> parts_;
 };
 
 } // namespace quoterra
