@@ -56,9 +56,8 @@ protected:
     QStringList savedList() const
     {
         QStringList symbols;
-        const QByteArray bytes = readFile(profile.symbolFile());
-        for (qsizetype at = 0; at + kRecordLength <= bytes.size(); at += kRecordLength)
-            symbols << decodeRecord(bytes.mid(at, kRecordLength)).TickerSymbol;
+        for (const SymbolEntry& entry : decodeRecords(readFile(profile.symbolFile())))
+            symbols << entry.TickerSymbol;
         return symbols;
     }
 
