@@ -108,6 +108,14 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+std::string recorded(const std::string& name)
+{
+    const QByteArray text = readFile(QStringLiteral(QUOTERRA_TEST_DATA "/") + QString::fromStdString(name));
+    if (text.isEmpty())
+        ADD_FAILURE() << "no recorded answer " << name;
+    return text.toStdString();
+}
+
 QList<qint64> servicesOf(const QString& runtimeFolder)
 {
     const QString program = QFileInfo(QStringLiteral(QUOTERRA_SERVICE_BIN)).canonicalFilePath();

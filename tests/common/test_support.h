@@ -89,6 +89,8 @@ private:
 bool waitUntil(const std::function<bool()>& condition, int ms = 5000);
 
 QByteArray readFile(const QString& path);
+// An answer as recorded in tests/data, by its path there.
+std::string recorded(const std::string& name);
 
 // Eight times: runs this program's `filter` tests in a child with `variable`
 // set to `value`, kills it `round * stepMs` ms after `started` holds, and

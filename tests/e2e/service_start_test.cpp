@@ -115,12 +115,6 @@ TEST_F(ServiceStart, AProgramInTheServicesPlaceIsToldAndSentNoResearchPage)
 }
 
 // IBM on Friday 10 May 2024 at the close, 0.88 above the previous close.
-const std::string kIbmChart =
-    R"({"chart":{"result":[{"meta":{"currency":"USD","symbol":"IBM","exchangeTimezoneName":"America/New_York",)"
-    R"("gmtoffset":-14400,"regularMarketTime":1715371202,"regularMarketPrice":167.15,"chartPreviousClose":166.27,)"
-    R"("previousClose":166.27,"regularMarketDayHigh":168.22,"regularMarketDayLow":166.71,"regularMarketVolume":2587393},)"
-    R"("timestamp":[1715347800,1715369400],"indicators":{"quote":[{"open":[167.5,167.1],"high":[168.22,167.3],)"
-    R"("low":[166.71,167.0],"close":[167.6,167.15],"volume":[1200,1300]}]}}],"error":null}})";
 const QByteArray kIbmLine = R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)";
 
 // The full face of a ticker on `service` once its first quote is shown.
@@ -140,7 +134,7 @@ TEST(LiveMarket, TheTickerShowsTheSourcesQuoteAsItWouldTheSameLineFromAnyService
 {
     Xvfb x;
     FakeSource source;
-    source.on("/v8/finance/chart/IBM?", {{.body = kIbmChart}});
+    source.on("/v8/finance/chart/IBM?", {{.body = recorded("chart-json/ibm-1d.json")}});
     ServiceProcess live({"--market", "live", "--source-url", "chart=" + originOf(source), "--source-url", "quote=off",
                          "--source-url", "csv=off"},
                         ServiceProcess::Control::Off);

@@ -87,11 +87,16 @@ inline QImage plotArea(const QByteArray& gif, bool withBottomLabels = true)
 
 inline const char* const kIbmLine = R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)";
 
+// A recorded answer of a source, in JSON.
+inline Answer recordedJson(const std::string& name, int status = 200)
+{
+    return {status, "application/json", recorded(name)};
+}
+
+// IBM's session on that Friday, to the close.
 inline Answer ibmAnswer()
 {
-    return chartJson(day(kAfterClose, "167.15", "166.27",
-                         range("168.22", "166.71", "2587393") + R"(,"symbol":"IBM","chartPreviousClose":166.27)"),
-                     evenly(kOpen, 3600, {"167.50", "null", "167.80", "168.22", "166.71", "null", "167.15"}), "167.5");
+    return recordedJson("chart-json/ibm-1d.json");
 }
 
 // The loopback stand-ins to ask; a source left out is turned off, so no

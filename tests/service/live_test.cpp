@@ -26,11 +26,7 @@ std::unique_ptr<FakeSource> chartSource()
     auto chart = std::make_unique<FakeSource>();
     chart->on("/v8/finance/chart/IBM?range=1d", {ibmAnswer()});
     // Before the open: the last session's price, no bars, no day range yet.
-    chart->on("/v8/finance/chart/MSFT?",
-              {{200, "application/json",
-                R"({"chart":{"result":[{"meta":{"symbol":"MSFT","regularMarketTime":1715371200,)"
-                R"("gmtoffset":-14400,"regularMarketPrice":415.5,"chartPreviousClose":416.75},)"
-                R"("indicators":{"quote":[{}]}}],"error":null}})"}});
+    chart->on("/v8/finance/chart/MSFT?", {recordedJson("chart-json/msft-before-open.json")});
     const auto session = [&](const char* symbol, const std::string& meta, const Bars& bars) {
         chart->on("/v8/finance/chart/"s + symbol + '?', {chartJson(meta, bars)});
     };
@@ -49,10 +45,7 @@ std::unique_ptr<FakeSource> chartSource()
         session(symbol, day(time, "20.5", "20"), bars);
     chart->on("/v8/finance/chart/XYZQ?", {kNoData});
     chart->on("/v8/finance/chart/EMPTY?", {{200, "application/json", R"({"chart":{"result":[],"error":null}})"}});
-    chart->on("/v8/finance/chart/DELISTED?",
-              {{200, "application/json",
-                R"({"chart":{"result":[{"meta":{"currency":null,"symbol":"DELISTED","exchangeName":"NYQ",)"
-                R"("regularMarketTime":null,"gmtoffset":-14400},"indicators":{"quote":[{}]}}],"error":null}})"}});
+    chart->on("/v8/finance/chart/DELISTED?", {recordedJson("chart-json/delisted.json")});
     chart->on("/v8/finance/chart/GONE?", {{404, "application/json", R"({"chart":null})"}});
     chart->on("/v8/finance/chart/DOWN", {{500, "text/html", "<html>down</html>"}}); // DOWN2 too
     return chart;

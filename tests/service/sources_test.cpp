@@ -16,94 +16,27 @@ using namespace std::string_literals;
 
 namespace {
 
-const std::string kNotFound = R"({"data":null,"message":null,"status":{"rCode":400,"bCodeMessage":)"
-                              R"([{"code":1001,"errorMessage":"Symbol not exists."}],"developerMessage":null}})";
-
-Answer json(const std::string& body)
-{
-    return {200, "application/json", body};
-}
-
-// An info answer: the trade in `primary` (and a regular session's close in
-// `secondary` out of hours), and the key figures.
-Answer info(const std::string& symbol, const std::string& assetClass, const std::string& primary,
-            const std::string& secondary, const std::string& keyStats)
-{
-    return json(R"({"data":{"symbol":")" + symbol + R"(","companyName":"","stockType":"","exchange":"NYSE",)"
-                + R"("isNasdaqListed":false,"isNasdaq100":false,"isHeld":false,"primaryData":)" + primary
-                + R"(,"secondaryData":)" + secondary + R"(,"marketStatus":"Closed","assetClass":")" + assetClass
-                + R"(","keyStats":)" + keyStats + R"(,"notifications":null},"message":null,)"
-                + R"("status":{"rCode":200,"bCodeMessage":null,"developerMessage":null}})");
-}
-
-std::string trade(const std::string& price, const std::string& change, const std::string& time,
-                  const std::string& volume)
-{
-    return R"({"lastSalePrice":")" + price + R"(","netChange":")" + change
-        + R"(","percentageChange":"","deltaIndicator":"","lastTradeTimestamp":")" + time
-        + R"(","isRealTime":false,"bidPrice":"N/A","askPrice":"N/A","bidSize":"N/A","askSize":"N/A","volume":")"
-        + volume + R"(","currency":null})";
-}
-
-std::string dayRange(const std::string& range)
-{
-    return R"({"fiftyTwoWeekHighLow":{"label":"52 Week Range:","value":"120.55 - 199.18"},)"
-           R"("dayrange":{"label":"High/Low:","value":")"
-        + range + R"("}})";
-}
-
-// The day's trades: New York's wall clock in milliseconds, written as UTC.
-Answer dayChart(const std::string& symbol, const std::string& previousClose, const Bars& bars)
-{
-    std::string points;
-    for (const auto& [time, close] : bars)
-        points += std::string(points.empty() ? "" : ",") + R"({"z":{"dateTime":"","value":")" + close + R"("},"x":)"
-            + std::to_string((time - 4 * 3600) * 1000) + ",\"y\":" + close + "}";
-    return json(R"({"data":{"symbol":")" + symbol + R"(","company":"","timeAsOf":"May 10, 2024",)"
-                + R"("lastSalePrice":"$1","netChange":"","percentageChange":"","deltaIndicator":"","previousClose":")"
-                + previousClose + R"(","chart":[)" + points + R"(]},"message":null,"status":{"rCode":200}})");
-}
-
-// Daily bars, newest first, as the historical endpoint lists them.
-Answer history(const std::string& symbol, const Bars& bars)
-{
-    std::string rows;
-    for (const auto& [time, close] : bars) {
-        const QString date = QDateTime::fromSecsSinceEpoch(time, Qt::UTC).toString(u"MM/dd/yyyy"_s);
-        rows = R"({"date":")" + date.toStdString() + R"(","close":"$)" + close
-            + R"(","volume":"1,000","open":"N/A","high":"N/A","low":"N/A"})" + (rows.empty() ? "" : ",") + rows;
-    }
-    return json(R"({"data":{"symbol":")" + symbol + R"(","totalRecords":1,"tradesTable":{"rows":[)" + rows
-                + R"(]}},"message":null,"status":{"rCode":200}})");
-}
-
-// The quote-JSON source in its own shape, for each kind of answer it gives.
+// The quote-JSON source in its own shape, for each kind of answer it gives:
+// recorded answers, a symbol it does not know the default.
 std::unique_ptr<FakeSource> quoteSource()
 {
-    auto quote = std::make_unique<FakeSource>(Answer{.body = kNotFound});
-    const std::string ibmDay = dayRange("166.71 - 168.22");
-    quote->on(
-        "/api/quote/IBM/info?assetclass=stocks",
-        {info("IBM", "STOCKS", trade("$167.15", "+0.88", "May 10, 2024 4:00 PM ET", "2,587,393"), "null", ibmDay)});
-    // A near miss answered with another symbol's data.
-    quote->on("/api/quote/IBMX/info?assetclass=stocks",
-              {info("IBM", "STOCKS", trade("$167.15", "+0.88", "May 10, 2024 4:00 PM ET", "1"), "null", ibmDay)});
-    // Before the open: the early trade first, the last session's close second.
-    quote->on("/api/quote/AAPL/info?",
-              {info("AAPL", "STOCKS", trade("$183.60", "+0.55", "DATA AS OF May 13, 2024 7:20 AM ET", "95,310"),
-                    trade("$183.05", "+0.65", "Closed at May 10, 2024 4:00 PM ET", ""), dayRange("NA"))});
-    quote->on("/api/quote/SPY/info?assetclass=etf",
-              {info("SPY", "ETF", trade("$520.84", "UNCH", "May 10, 2024 4:00 PM ET", "52,488,700.25"), "null",
-                    dayRange("519.02 - 521.10"))});
-    quote->on("/api/quote/COMP/info?assetclass=index",
-              {info("COMP", "INDEX", trade("16,340.87", "-5.40", "May 10, 2024", ""), "null",
-                    R"({"previousclose":{"label":"Previous Close:","value":"16,346.26"},)"
-                    R"("dayrange":{"label":"Day Range:","value":"16,309.40 - 16,445.91"}})")});
-    quote->on("/api/quote/BADNUM/info?",
-              {info("BADNUM", "STOCKS", trade("$1,85.50", "+1", "May 10, 2024", "1"), "null", ibmDay)});
+    auto quote = std::make_unique<FakeSource>(recordedJson("quote-json/not-found.json"));
+    const std::pair<const char*, const char*> answers[] = {
+        {"/api/quote/IBM/info?assetclass=stocks", "ibm-info"},
+        {"/api/quote/IBMX/info?assetclass=stocks", "ibm-info"}, // a near miss answered with another symbol's data
+        {"/api/quote/AAPL/info?", "aapl-info"}, // before the open: the early trade, then the last close
+        {"/api/quote/SPY/info?assetclass=etf", "spy-info"},
+        {"/api/quote/COMP/info?assetclass=index", "comp-info"},
+        {"/api/quote/BADNUM/info?", "badnum-info"},
+        {"/api/quote/IBM/chart?assetclass=stocks", "ibm-chart"},
+        {"/api/quote/IBM/historical?assetclass=stocks&fromdate=", "ibm-historical"},
+    };
+    for (const auto& [prefix, file] : answers)
+        quote->on(prefix, {recordedJson("quote-json/"s + file + ".json")});
     return quote;
 }
 
+// The day's bars, as the quote-JSON source's recorded chart has them.
 const Bars kSession = evenly(kOpen, 3600, {"167.50", "167.80", "168.22", "166.71", "167.15"});
 
 const LineRow kQuoteJsonLines[] = {
@@ -146,9 +79,7 @@ TEST(QuoteJsonSource, IndicesItLacksAreLeftToTheNextSource)
 // York's, and its history comes newest first.
 TEST(QuoteJsonSource, ItsChartsMatchTheChartSourcesFromTheSameBars)
 {
-    const auto quote = quoteSource();
-    quote->on("/api/quote/IBM/chart?assetclass=stocks", {dayChart("IBM", "$166.27", kSession)});
-    quote->on("/api/quote/IBM/historical?assetclass=stocks&fromdate=", {history("IBM", aYear())});
+    const auto quote = quoteSource(); // its recorded chart and history hold these bars
     FakeSource chart;
     chart.on("/v8/finance/chart/IBM?range=1d",
              {chartJson(day(std::to_string(kClose), "167.15", "166.27", R"(,"chartPreviousClose":166.27)"),
