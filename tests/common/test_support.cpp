@@ -2,6 +2,7 @@
 
 #include "fake_source.h"
 
+#include "core/registry.h"
 #include "symbols/file/symbol_file.h"
 
 #include <QCoreApplication>
@@ -45,14 +46,7 @@ void TestProfile::writeSymbols(const QList<QPair<QString, QString>>& entries) co
 
 QString TestProfile::setting(const QString& section, const QString& name) const
 {
-    QString current;
-    for (const QString& line : QString::fromUtf8(readFile(registryFile())).split(u'\n')) {
-        if (line.startsWith(u'['))
-            current = line;
-        else if (current == u'[' + section + u']' && line.startsWith(name + u'='))
-            return line.mid(name.size() + 1);
-    }
-    return u"<missing>"_s;
+    return RegistryDocument::parse(readFile(registryFile())).value(section, name).value_or(u"<missing>"_s);
 }
 
 std::string testName(std::string_view what)

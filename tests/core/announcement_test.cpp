@@ -57,8 +57,10 @@ TEST(Announcement, AFileOrFolderOthersCanReachIsNotBelieved)
     };
     const Case cases[] = {
         {"as written", [](const std::string&, const std::string&) {}, true},
-        {"a file others may read", [](auto&, auto& file) { ::chmod(file.c_str(), 0644); }, false},
-        {"a folder others may enter", [](auto& folder, auto&) { ::chmod(folder.c_str(), 0711); }, false},
+        {"a file the group may read", [](auto&, auto& file) { ::chmod(file.c_str(), 0640); }, false},
+        {"a file others may read", [](auto&, auto& file) { ::chmod(file.c_str(), 0604); }, false},
+        {"a folder the group may enter", [](auto& folder, auto&) { ::chmod(folder.c_str(), 0710); }, false},
+        {"a folder others may enter", [](auto& folder, auto&) { ::chmod(folder.c_str(), 0701); }, false},
         {"a link to the file",
          [](auto&, auto& file) {
              ::rename(file.c_str(), (file + ".real").c_str());

@@ -314,15 +314,6 @@ TEST(Hosts, AServiceOriginIsTakenOnlyWhole)
     }
 }
 
-TEST(Hosts, EveryAddressIsTheServices)
-{
-    const ServiceHosts h = ServiceHosts::at(u"http://[::1]:8642"_s);
-    for (const QString& host : {h.quotes, h.charts, h.chartArchive, h.companyPages, h.quotePages, h.messageBoards,
-                                h.symbolLookup, h.dataProvider, h.updateSite})
-        EXPECT_EQ(host, u"http://[::1]:8642"_s);
-    EXPECT_EQ(h.makerSite, u"http://[::1]:8642/"_s);
-}
-
 TEST(Numbers, HalvesRoundToEven)
 {
     for (const auto& [value, rounded] :
