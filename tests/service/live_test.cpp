@@ -167,7 +167,7 @@ const FailureRow kFailureRows[] = {
     {"a server error", {500, "application/json", "{}"}, "HTTP status 500"},
     {"a refusal", {403, "application/json", "{}"}, "access refused"},
     {"a hang", {.hang = true}, "in time"},
-    {"a 50 MB body", {.flood = FakeSource::Flood::Body, .floodBytes = 50u << 20}, "larger than"},
+    {"a body a byte past 4 MiB", {.flood = FakeSource::Flood::Body, .floodBytes = (4u << 20) + 1}, "larger than"},
 };
 class FailingSourceRows : public ::testing::TestWithParam<FailureRow> {
 protected:

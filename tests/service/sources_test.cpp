@@ -252,6 +252,27 @@ TEST(CheckSources, WhenNothingAnswersItExitsOneSayingWhy)
     EXPECT_EQ(silent.count("/v8/finance/chart/MSFT?range=1d"), 1);
 }
 
+// Of a longer history, the year's chart draws the last 260 sessions alone.
+TEST(CsvSource, TheYearsChartLeavesOlderSessionsOut)
+{
+    const KeyFile keys("[csv]\nkey=k\n");
+    std::string longer = "Date,Open,High,Low,Close,Volume\n", year = longer;
+    QDate d(2023, 1, 2);
+    for (int session = 0; session < 400; ++session, d = d.addDays(1)) {
+        const std::string row = d.toString(u"yyyy-MM-dd,1,1,1,"_s).toStdString()
+            + (session < 140 ? "1000" : std::to_string(100 + session % 17)) + ",1\n";
+        longer += row;
+        year += session < 140 ? "" : row;
+    }
+    FakeSource csv;
+    csv.on("/q/d/l/?s=long.us&", {{200, "text/csv", longer}});
+    csv.on("/q/d/l/?s=year.us&", {{200, "text/csv", year}});
+    ServiceProcess service(liveArgs({.csv = &csv}));
+    const QImage drawn = plotArea(service.get("/c/0b/l/long.gif").body);
+    EXPECT_FALSE(drawn.isNull());
+    EXPECT_EQ(drawn, plotArea(service.get("/c/0b/y/year.gif").body));
+}
+
 // A history of decades costs the service little more than its own size.
 TEST(CsvSource, ALongHistoryCostsLittleMemory)
 {
