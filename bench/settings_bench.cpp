@@ -1,6 +1,7 @@
 // Settings on the hot path: reads and writes, the drag steps, and
 // parsing a large hand-made settings file.
 #include "bench_main.h"
+#include "test_support.h"
 
 #include "settings/settings.h"
 #include "core/registry.h"
@@ -110,18 +111,6 @@ double heapInUse()
     return double(m.uordblks + m.hblkhd);
 }
 
-// VmRSS or VmHWM of this process, in bytes.
-double residentBytes(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').first().toDouble() * 1024;
-    return 0;
-}
-
 // What the program holds for a 10 MB settings file once it has read it, and
 // the most it held at once while reading, as multiples of the file's size.
 void MemoryOfATenMegabyteSettingsFile(benchmark::State& state)
@@ -137,15 +126,13 @@ void MemoryOfATenMegabyteSettingsFile(benchmark::State& state)
     double held = 0, peak = 0;
     for (auto _ : state) {
         malloc_trim(0); // what earlier runs freed goes back to the system
-        QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
-        if (clearRefs.open(QIODevice::WriteOnly))
-            clearRefs.write("5"); // the high-water mark starts again from here
-        clearRefs.close();
-        const double heapBefore = heapInUse(), residentBefore = residentBytes("VmRSS:");
+        test::resetPeakMemory();
+        const qint64 self = QCoreApplication::applicationPid();
+        const double heapBefore = heapInUse(), residentBefore = 1024.0 * test::residentKiB(self);
         RegistryStore store(path);
         benchmark::DoNotOptimize(store.value(QStringLiteral("Software\\Quoterra\\Key7"), QStringLiteral("Value 7")));
         held = heapInUse() - heapBefore;
-        peak = residentBytes("VmHWM:") - residentBefore;
+        peak = 1024.0 * test::residentKiB(self, "VmHWM:") - residentBefore;
     }
     state.counters["held_MB"] = held / (1 << 20);
     state.counters["held_x"] = held / double(text.size());

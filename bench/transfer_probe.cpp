@@ -5,12 +5,12 @@
 //   --list   the cases' names
 //   CASE     run that case
 #include "fake_source.h"
+#include "test_support.h"
 
 #include "core/transfer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <cstdio>
 #include <functional>
@@ -19,17 +19,6 @@ using namespace quoterra;
 using Flood = FakeSource::Flood;
 
 namespace {
-
-long statusKiB(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toLong();
-    return 0;
-}
 
 struct Case {
     const char* name;
@@ -88,17 +77,15 @@ int main(int argc, char** argv)
     Transfer transfer;
     transfer.setRequestTimeout(2);
     transfer.OpenURL(QString::fromStdString(other.origin()) + QStringLiteral("/warm-up"));
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5"); // the peak starts again from here
-    clear.close();
-    const long before = statusKiB("VmRSS:");
+    const qint64 self = QCoreApplication::applicationPid();
+    test::resetPeakMemory();
+    const long before = test::residentKiB(self);
     QElapsedTimer clock;
     clock.start();
     const qsizetype size = found->bytes ? transfer.openUrlBytes(address).size() : transfer.OpenURL(address).size();
     const qint64 ms = clock.elapsed();
     std::printf("%s\t%s\t%lld\t%ld\t%s\n", found->name,
                 transfer.lastTransferFailed() ? "failed" : qPrintable(QStringLiteral("%1 bytes").arg(size)),
-                static_cast<long long>(ms), statusKiB("VmHWM:") - before, qPrintable(transfer.lastError()));
+                static_cast<long long>(ms), test::residentKiB(self, "VmHWM:") - before, qPrintable(transfer.lastError()));
     return 0;
 }

@@ -139,12 +139,19 @@ quint16 freePort()
     return probe.serverPort();
 }
 
-long residentKiB(qint64 pid)
+long residentKiB(qint64 pid, const char* field)
 {
     for (const QByteArray& line : readFile(u"/proc/%1/status"_s.arg(pid)).split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
+        if (line.startsWith(field))
+            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').first().toLong();
     return 0;
+}
+
+void resetPeakMemory()
+{
+    QFile clearRefs(u"/proc/self/clear_refs"_s);
+    if (clearRefs.open(QIODevice::WriteOnly))
+        clearRefs.write("5");
 }
 
 } // namespace quoterra::test

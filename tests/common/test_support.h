@@ -103,8 +103,11 @@ void killWhileWriting(const char* variable, const QString& value, const char* fi
 QList<qint64> servicesOf(const QString& runtimeFolder);
 quint16 freePort();
 QString originOf(const FakeSource& server);
-// Resident memory of a process in KiB, 0 when unknown.
-long residentKiB(qint64 pid);
+// Memory of a process in KiB, 0 when unknown: resident now (VmRSS:), or its
+// peak (VmHWM:).
+long residentKiB(qint64 pid, const char* field = "VmRSS:");
+// Starts this process's peak again from what is resident now.
+void resetPeakMemory();
 // The address the ticker asks a quote at.
 inline QByteArray quoteTarget(const QByteArray& symbol)
 {

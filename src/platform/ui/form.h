@@ -90,7 +90,6 @@ public:
     float widthTwips() const { return width_; }
     float heightTwips() const { return height_; }
     void moveTwips(float left, float top);
-    void setLeftTwips(float left) { moveTwips(left, top_); }
     void setTopTwips(float top) { moveTwips(left_, top); }
     void setWidthTwips(float width) { setGeometryTwips(left_, top_, width, height_); }
     void setHeightTwips(float height) { setGeometryTwips(left_, top_, width_, height); }
