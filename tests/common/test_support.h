@@ -91,6 +91,9 @@ bool waitUntil(const std::function<bool()>& condition, int ms = 5000);
 QByteArray readFile(const QString& path);
 // An answer as recorded in tests/data, by its path there.
 std::string recorded(const std::string& name);
+// IBM's recorded session (chart-json/ibm-1d.json) as a quote line: Friday
+// 10 May 2024 at the close, 0.88 above the previous close.
+inline const char* const kIbmLine = R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)";
 
 // Eight times: runs this program's `filter` tests in a child with `variable`
 // set to `value`, kills it `round * stepMs` ms after `started` holds, and

@@ -85,8 +85,6 @@ inline QImage plotArea(const QByteArray& gif, bool withBottomLabels = true)
     return image.isNull() ? image : image.copy(0, 12, image.width(), withBottomLabels ? image.height() - 12 : 72);
 }
 
-inline const char* const kIbmLine = R"("IBM",167.15,"5/10/2024","4:00pm",+0.88,167.50,168.22,166.71,2587393)";
-
 // A recorded answer of a source, in JSON.
 inline Answer recordedJson(const std::string& name, int status = 200)
 {
