@@ -7,8 +7,11 @@
 SessionBus::SessionBus()
 {
     const QString socket = dir_.path() + u"/bus"_s;
-    daemon_.start(u"dbus-daemon"_s, {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket});
-    if (daemon_.waitForStarted(5000) && quoterra::test::waitUntil([&] { return QFile::exists(socket); }, 5000))
+    daemon_.start(u"dbus-daemon"_s,
+                  {"--session", "--nofork", "--nopidfile", "--print-address", "--address=unix:path=" + socket});
+    // The address is printed once the daemon listens; the socket's file is
+    // there a moment before, when a connection is still refused.
+    if (daemon_.waitForStarted(5000) && daemon_.waitForReadyRead(5000))
         address_ = u"unix:path="_s + socket;
     else
         ADD_FAILURE() << "dbus-daemon did not start";
